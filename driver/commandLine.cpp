@@ -1,0 +1,41 @@
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+#include "driver/run.h"
+#include "driver/traceMsg.h"
+
+void usage()
+{
+    fprintf(stderr,
+            "\nusage: Dawnmark [-v] [-z pathToZbeos] [-o output] splashFile\n\n"
+            "\t-v     \t\tverbose mode\n"
+            "\t-z path\t\tpath to original zbeos, defaults to '/system/zbeos'\n"
+            "\t-o path\t\toutput path, defaults to './newZbeos'\n\n");
+    exit(1);
+}
+
+void parseCommandLine(int argc, char **argv, runSettings_t *settings)
+{
+    int option;
+    while ((option = getopt(argc, argv, "z:o:v")) != -1) {
+        switch (option) {
+        case 'z':
+            settings->pathToZbeos = strdup(optarg);
+            break;
+        case 'o':
+            settings->output = strdup(optarg);
+            break;
+        case 'v':
+            TRACE_inclevel();
+            break;
+        default:
+            usage();
+        }
+    }
+    if (optind >= argc)
+        usage();
+    // Further operands are ignored.
+    settings->splashFile = argv[optind];
+}

@@ -1,0 +1,28 @@
+#include <cstdio>
+#include <cstdlib>
+
+#include "driver/run.h"
+#include "platform/Application.h"
+
+int runDawnmark(int argc, char **argv)
+{
+    // Lives for the whole process; its message loop never runs.
+    static BApplication *application = new BApplication("application/x-vnd.Tolvane.Dawnmark");
+    (void)application;
+
+    runSettings_t settings = {"/system/zbeos", "./newZbeos", nullptr};
+    printBanner();
+    parseCommandLine(argc, argv, &settings);
+
+    FILE *input = fopen(settings.splashFile, "r");
+    if (input == nullptr) {
+        perror(settings.splashFile);
+        exit(1);
+    }
+
+    // Held in static storage: the record and the images live until the
+    // process ends.
+    static splashDescription_t description;
+    runDescriptionPhase(input, &description);
+    return 0;
+}

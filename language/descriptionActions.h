@@ -1,0 +1,21 @@
+// What the grammar's actions do to the splash description record.
+#pragma once
+
+#include <cstdint>
+
+#include "language/splashDescription.h"
+
+/// Clears the icon position and the image table before the first definition.
+/// The screen fields keep the driver's presets until a screen line replaces
+/// them.
+void startOfInput(splashDescription_t *description);
+
+/// slot: width, height, depth.
+void defineScreen(splashDescription_t *description, const int32_t *slot);
+
+/// slot: x, y.
+void defineIcons(splashDescription_t *description, const int32_t *slot);
+
+/// slot 1 to 5: x, y, modifier, width, height. Ends the process with status 1
+/// when the table already holds MAX_SPLASH_IMAGES entries.
+void appendImage(splashDescription_t *description, char *fileName, const int32_t *slot);

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs every Debian package needed to build, test, benchmark and fuzz the project.
+# Safe to run again: apt-get skips what is already installed. Needs root (or sudo).
+set -euo pipefail
+
+packages=(
+  g++ cmake make ninja-build pkg-config
+  flex bison
+  zlib1g-dev libpng-dev libjpeg-dev libstb-dev
+  libgtest-dev libbenchmark-dev
+  clang libclang-rt-dev
+  gzip
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ "${#missing[@]}" -eq 0 ]; then
+  echo "setup: all packages present"
+  exit 0
+fi
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+echo "setup: installing ${missing[*]}"
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
