@@ -52,6 +52,11 @@ token_t *getToken();
 /// NUL byte, which also has the code 0.
 bool scannerInputEnded();
 
+/// Makes `input` the scanner's input from its start, with the line counter
+/// back at 1. A run scans one file and never needs this; it serves callers
+/// that scan several inputs in one process.
+void restartScanner(FILE *input);
+
 /// Parses the description read from yyin into the record. Returns 0 when the
 /// whole input was accepted; every failure ends the process.
 int yyparse(splashDescription_t *description);

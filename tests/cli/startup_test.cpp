@@ -1,0 +1,109 @@
+// Start-up and the description phase, seen from outside the binary.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <unistd.h>
+
+#include "runTool_support.h"
+
+namespace {
+
+const std::string usageText =
+    "\nusage: Dawnmark [-v] [-z pathToZbeos] [-o output] splashFile\n\n"
+    "\t-v     \t\tverbose mode\n"
+    "\t-z path\t\tpath to original zbeos, defaults to '/system/zbeos'\n"
+    "\t-o path\t\toutput path, defaults to './newZbeos'\n\n";
+
+bool endsWith(const std::string &text, const std::string &tail)
+{
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+TEST(Startup, BannerComesFirstAndAlways)
+{
+    ToolRun run = runDawnmark({});
+    EXPECT_TRUE(std::regex_match(run.out, std::regex("\nDawnmark v1\\.0\n-- [A-Z][a-z]{2} [ 0-9]\\d \\d{4} "
+                                                     "\\d\\d:\\d\\d:\\d\\d --\n\n")))
+        << run.out;
+}
+
+struct UsageCase {
+    const char *name;
+    std::vector<std::string> args;
+};
+
+class Usage : public testing::TestWithParam<UsageCase> {};
+
+TEST_P(Usage, PrintsTheUsageTextAndEndsWithStatusOne)
+{
+    ToolRun run = runDawnmark(GetParam().args);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(endsWith(run.err, usageText)) << run.err;
+    EXPECT_EQ(run.out, bannerOf(run.out));
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLines, Usage,
+                         testing::Values(UsageCase{"NoOperand", {}}, UsageCase{"OnlyOptions", {"-v", "-v"}},
+                                         UsageCase{"UnknownOption", {"-x", "file"}},
+                                         UsageCase{"ZWithoutArgument", {"-z"}},
+                                         UsageCase{"OWithoutArgument", {"file", "-o"}}),
+                         [](const testing::TestParamInfo<UsageCase> &info) { return std::string(info.param.name); });
+
+TEST(Startup, UnopenableDescriptionIsReportedBySystemText)
+{
+    std::string dir = makeTempDir();
+    ToolRun run = runDawnmark({dir + "/missing.splash", "ignored", "operands"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, dir + "/missing.splash: No such file or directory\n");
+}
+
+struct DescriptionFailure {
+    const char *name;
+    std::string text;
+    int status;
+    std::string err;
+};
+
+class DescriptionPhase : public testing::TestWithParam<DescriptionFailure> {};
+
+TEST_P(DescriptionPhase, StopsBeforeAnyImageIsLoaded)
+{
+    std::string dir = makeTempDir();
+    writeFile(dir + "/d", GetParam().text);
+    ToolRun run = runDawnmark({"-v", "-z", dir + "/none", "-o", dir + "/out", dir + "/d"});
+    EXPECT_EQ(run.status, GetParam().status);
+    EXPECT_EQ(run.err, GetParam().err);
+    EXPECT_EQ(run.out, bannerOf(run.out)) << "nothing after the banner";
+    EXPECT_NE(access((dir + "/out").c_str(), F_OK), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Descriptions, DescriptionPhase,
+    testing::Values(
+        DescriptionFailure{"SyntaxErrorAtLineEnd", "screen 640 480\nimage \"a.png\"\n", 1,
+                           "\n\nSyntax error at line 2\n"},
+        DescriptionFailure{"SyntaxErrorAtNumber", "# comment\r\nscreen 1 2 3 4\n", 1,
+                           "\n\nSyntax error at line 2\n"},
+        DescriptionFailure{"MissingLastLineEnd", "image \"a.png\"", 1, "\n\nSyntax error at line 1\n"},
+        DescriptionFailure{"NulByteIsNotTheEnd", std::string("\n\0\nimage \"a.png\"\n", 16), 1,
+                           "\n\nSyntax error at line 2\n"},
+        DescriptionFailure{"TooManyImages",
+                           [] {
+                               std::string t;
+                               for (int i = 0; i < 65; ++i)
+                                   t += "image \"a.png\"\n";
+                               return t;
+                           }(),
+                           1, "Image table full, bailing out\n"}),
+    [](const testing::TestParamInfo<DescriptionFailure> &info) { return std::string(info.param.name); });
+
+TEST(DescriptionPhase, ReadFailureIsAFatalScannerError)
+{
+    // A directory opens for reading but cannot be read.
+    std::string dir = makeTempDir();
+    ToolRun run = runDawnmark({dir});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "input in flex scanner failed\n");
+}
+
+} // namespace

@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "language/splashDescription.h"
+#include "language/tokens.h"
+#include "scanText_support.h"
+
+namespace {
+
+struct Parsed {
+    splashDescription_t record;
+};
+
+// Parses text into a record whose fields are first filled with a marker, so
+// that what the parser clears and what it keeps both show.
+splashDescription_t parse(const std::string &text)
+{
+    splashDescription_t record;
+    memset(&record, 0x5a, sizeof record);
+    record.screenWidth = 640;
+    record.screenHeight = 480;
+    record.screenDepth = 16;
+    scanText(text);
+    EXPECT_EQ(yyparse(&record), 0);
+    return record;
+}
+
+void expectImage(const splashImage_t &image, const char *file, int x, int y, uint32_t modifier,
+                 uint32_t width, uint32_t height)
+{
+    EXPECT_STREQ(image.fileName, file);
+    EXPECT_EQ(image.x, x);
+    EXPECT_EQ(image.y, y);
+    EXPECT_EQ(image.modifier, modifier);
+    EXPECT_EQ(image.width, width);
+    EXPECT_EQ(image.height, height);
+}
+
+TEST(Parser, EmptyInputClearsIconsAndImagesButKeepsScreenPresets)
+{
+    for (const char *text : {"", "\n\n# only a comment\n\r\n"}) {
+        splashDescription_t r = parse(text);
+        EXPECT_EQ(r.screenWidth, 640u);
+        EXPECT_EQ(r.screenHeight, 480u);
+        EXPECT_EQ(r.screenDepth, 16u);
+        EXPECT_EQ(r.iconsX, 0u);
+        EXPECT_EQ(r.iconsY, 0u);
+        EXPECT_EQ(r.imageCount, 0u);
+        EXPECT_EQ(r.images[0].fileName, nullptr);
+        EXPECT_EQ(r.images[63].height, 0u);
+    }
+}
+
+TEST(Parser, FillsTheRecordInFileOrder)
+{
+    splashDescription_t r = parse("screen 800 600 16\n"
+                                  "icons at 40 520\n"
+                                  "\n"
+                                  "image \"background.png\"\n"
+                                  "image \"logo.png\" at 200 150\n"
+                                  "image \"banner.tga\" at 0 400 resized to 800 64\n"
+                                  "image \"corner.png\" at 700 0 clipped to 100 100\n"
+                                  "screen 1024 768 32   # the later one wins\n"
+                                  "icons at 1 2\n");
+    EXPECT_EQ(r.screenWidth, 1024u);
+    EXPECT_EQ(r.screenHeight, 768u);
+    EXPECT_EQ(r.screenDepth, 32u);
+    EXPECT_EQ(r.iconsX, 1u);
+    EXPECT_EQ(r.iconsY, 2u);
+    ASSERT_EQ(r.imageCount, 4u);
+    expectImage(r.images[0], "background.png", 0, 0, MOD_NONE, 0, 0);
+    expectImage(r.images[1], "logo.png", 200, 150, MOD_NONE, 0, 0);
+    expectImage(r.images[2], "banner.tga", 0, 400, MOD_RESIZED, 800, 64);
+    expectImage(r.images[3], "corner.png", 700, 0, MOD_CLIPPED, 100, 100);
+    EXPECT_EQ(r.images[4].fileName, nullptr);
+}
+
+TEST(Parser, ZeroAndSaturatedNumbersPassUnchanged)
+{
+    splashDescription_t r = parse("image \"z\" at 0 99999999999 resized to 0 0\n");
+    expectImage(r.images[0], "z", 0, 2147483647, MOD_RESIZED, 0, 0);
+}
+
+TEST(Parser, SixtyFourImagesFit)
+{
+    std::string text;
+    for (int i = 0; i < 64; ++i)
+        text += "image \"f" + std::to_string(i) + "\" at " + std::to_string(i) + " 1\n";
+    splashDescription_t r = parse(text);
+    ASSERT_EQ(r.imageCount, 64u);
+    expectImage(r.images[63], "f63", 63, 1, MOD_NONE, 0, 0);
+}
+
+// Every failure ends the process: checked in a child process.
+struct FailureCase {
+    const char *name;
+    std::string input;
+    const char *stderrPattern;
+};
+
+class ParserFailure : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(ParserFailure, EndsWithStatusOne)
+{
+    const FailureCase &c = GetParam();
+    EXPECT_EXIT(parse(c.input), testing::ExitedWithCode(1), c.stderrPattern);
+}
+
+std::string lines(int count, const std::string &line)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += line;
+    return text;
+}
+
+std::string images(int count)
+{
+    return lines(count, "image \"x\"\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Errors, ParserFailure,
+    testing::Values(
+        FailureCase{"ScreenWithTwoNumbersFailsAtItsLineEnd", "screen 1 2\n", "Syntax error at line 2\n$"},
+        FailureCase{"ScreenWithFourNumbers", "\nscreen 1 2 3 4\n", "Syntax error at line 2\n$"},
+        FailureCase{"LastLineWithoutLineEnd", "screen 1 2 3", "Syntax error at line 1\n$"},
+        FailureCase{"IconsWithoutAt", "icons 1 2\n", "Syntax error at line 1\n$"},
+        FailureCase{"ResizeWithoutPosition", "image \"a\" resized to 1 2\n", "Syntax error at line 1\n$"},
+        FailureCase{"ResizedWithoutTo", "image \"a\" at 1 2 resized 1 2\n", "Syntax error at line 1\n$"},
+        FailureCase{"TwoDefinitionsOnALine", "icons at 1 2 icons at 1 2\n", "Syntax error at line 1\n$"},
+        FailureCase{"UnknownCharacter", "\n\nscreen 1 2 3;\n", "Syntax error at line 3\n$"},
+        FailureCase{"CommentAtEndWithoutLineEnd", "screen 1 2 3\n# bye", "Syntax error at line 2\n$"},
+        // A NUL or high byte does not quietly end the input.
+        FailureCase{"NulByteWhereALineCouldStart", std::string("screen 1 2 3\n\0\nimage \"x\"\n", 25),
+                    "Syntax error at line 2\n$"},
+        FailureCase{"HighByteWhereALineCouldStart", "\n\xe9 rest\n", "Syntax error at line 2\n$"},
+        FailureCase{"HighByteInsideADefinition", "screen 1 \xff 3\n", "Syntax error at line 1\n$"},
+        FailureCase{"SixtyFifthImage", images(65), "^Image table full, bailing out\n$"},
+        FailureCase{"SixtyFifthImageBeforeALaterSyntaxError", images(65) + "screen\n",
+                    "^Image table full, bailing out\n$"},
+        FailureCase{"SyntaxErrorBeforeTheSixtyFifthImage", "screen\n" + images(65),
+                    "Syntax error at line 2\n$"},
+        FailureCase{"StackLimitEmptyLines", lines(9998, "\n"), "Syntax error at line 9999\n$"},
+        FailureCase{"StackLimitScreenLines", lines(9994, "screen 1 2 3\n"), "Syntax error"},
+        FailureCase{"StackLimitLongImageLine", lines(9989, "\n") + "image \"a\" at 1 2 resized to 3 4\n",
+                    "Syntax error"}),
+    [](const testing::TestParamInfo<FailureCase> &info) { return std::string(info.param.name); });
+
+TEST(Parser, StackHoldsJustBelowTheLimit)
+{
+    EXPECT_EQ(parse(lines(9997, "\n")).imageCount, 0u);
+    EXPECT_EQ(parse(lines(9993, "screen 1 2 3\n")).screenWidth, 1u);
+    EXPECT_EQ(parse(lines(9988, "\n") + "image \"a\" at 1 2 resized to 3 4\n").imageCount, 1u);
+}
+
+} // namespace
