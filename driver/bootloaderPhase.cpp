@@ -1,0 +1,41 @@
+#include <cstdio>
+
+#include "bootfile/zbeos.h"
+#include "driver/errors.h"
+#include "driver/run.h"
+#include "driver/traceMsg.h"
+
+int runBootloaderPhase(const runSettings_t *settings, const splashDescription_t *description,
+                       loadedImage_t **images)
+{
+    try {
+        TRACE(0, "loading %s\n", settings->pathToZbeos);
+        // Kept until the process ends, like the images it holds.
+        static zbeos_t *zbeos = nullptr;
+        zbeos = new zbeos_t(settings->pathToZbeos);
+        TRACE(0, "\n");
+
+        zbeos->DefineScreen(description->screenWidth, description->screenHeight, description->screenDepth);
+        zbeos->IconsAt(description->iconsX, description->iconsY);
+
+        TRACE(0, "Replacing images in zbeos\n");
+        TRACE_ident();
+        for (uint32_t i = 0; i < description->imageCount; ++i) {
+            TRACE(0, "%3d) %s\n", (int)i, description->images[i].fileName);
+            zbeos->AddImage(images[i]);
+        }
+        TRACE_dedent();
+        TRACE(0, "\n");
+
+        TRACE(0, "Building new zbeos (%s)\n", settings->output);
+        zbeos->Save(settings->output);
+        TRACE(0, "\n");
+    } catch (cagada_t &error) {
+        // A boot loader that was not written is a failure, whatever step
+        // refused it.
+        fflush(stdout);
+        error.report();
+        return 1;
+    }
+    return 0;
+}

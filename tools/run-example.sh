@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds Dawnmark and runs it on the bundled example:
+# a synthetic boot loader file stands in for a real one, and the new boot
+# loader is written to build/example/newZbeos.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash tools/setup.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake --build build -j "$(nproc 2>/dev/null || echo 2)"
+
+out=build/example
+mkdir -p "$out"
+build/tools/make-sample-zbeos "$out/zbeos"
+
+# Image paths in the description are relative to the examples folder.
+(cd examples && ../build/driver/Dawnmark -z "../$out/zbeos" -o "../$out/newZbeos" splash.txt)
+echo "New boot loader file: $out/newZbeos"
