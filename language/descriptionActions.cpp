@@ -1,4 +1,5 @@
 #include "language/descriptionActions.h"
+#include "language/descriptionFailure.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,7 +30,7 @@ void appendImage(splashDescription_t *description, char *fileName, const int32_t
 {
     if (description->imageCount >= MAX_SPLASH_IMAGES) {
         fprintf(stderr, "Image table full, bailing out\n");
-        exit(1);
+        failDescription(1);
     }
     splashImage_t &entry = description->images[description->imageCount++];
     entry.fileName = fileName;

@@ -27,6 +27,7 @@ char *yylex_string();
 #include <cstring>
 
 #include "language/descriptionActions.h"
+#include "language/descriptionFailure.h"
 
 /* The generated parser may grow its stack by copying it, which in C++ needs
  * this promise about the value type. */
@@ -168,5 +169,5 @@ char *yylex_string()
 static void yyerror(splashDescription_t *, const char *)
 {
     fprintf(stderr, "\n\nSyntax error at line %d\n", lastToken != nullptr ? lastToken->line : yylineno);
-    exit(1);
+    failDescription(1);
 }

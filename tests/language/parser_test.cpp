@@ -3,15 +3,12 @@
 #include <cstring>
 #include <string>
 
+#include "language/descriptionFailure.h"
 #include "language/splashDescription.h"
 #include "language/tokens.h"
 #include "scanText_support.h"
 
 namespace {
-
-struct Parsed {
-    splashDescription_t record;
-};
 
 // Parses text into a record whose fields are first filled with a marker, so
 // that what the parser clears and what it keeps both show.
@@ -154,6 +151,33 @@ TEST(Parser, StackHoldsJustBelowTheLimit)
     EXPECT_EQ(parse(lines(9997, "\n")).imageCount, 0u);
     EXPECT_EQ(parse(lines(9993, "screen 1 2 3\n")).screenWidth, 1u);
     EXPECT_EQ(parse(lines(9988, "\n") + "image \"a\" at 1 2 resized to 3 4\n").imageCount, 1u);
+}
+
+} // namespace
+
+namespace {
+
+struct DescriptionFailed {
+    int status;
+};
+
+[[noreturn]] void throwStatus(int status) { throw DescriptionFailed{status}; }
+
+TEST(Parser, FailureHookLetsACallerParseAgain)
+{
+    setDescriptionFailureHook(throwStatus);
+    testing::internal::CaptureStderr();
+    int status = 0;
+    try {
+        parse("screen 1\n");
+    } catch (const DescriptionFailed &failed) {
+        status = failed.status;
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "\n\nSyntax error at line 2\n");
+    EXPECT_EQ(status, 1);
+    // The next parse starts cleanly.
+    EXPECT_EQ(parse("screen 7 8 9\n").screenWidth, 7u);
+    setDescriptionFailureHook(nullptr);
 }
 
 } // namespace
