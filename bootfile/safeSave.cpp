@@ -1,0 +1,123 @@
+#include "bootfile/safeSave.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "bootfile/keptText.h"
+#include "driver/errors.h"
+
+namespace {
+
+// The file a path names: a symbolic link is replaced through, not over.
+std::string resolveTarget(const char *path)
+{
+    struct stat status;
+    if (lstat(path, &status) == 0 && S_ISLNK(status.st_mode)) {
+        char resolved[PATH_MAX];
+        if (realpath(path, resolved) != nullptr)
+            return resolved;
+    }
+    return path;
+}
+
+std::string directoryOf(const std::string &path)
+{
+    std::string::size_type slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+} // namespace
+
+safeFile_t::safeFile_t(const char *path)
+    : path(keptText(path)), target(resolveTarget(path)), directory(directoryOf(target)),
+      fd(-1), committed(false)
+{
+    std::string pattern = directory + "/.dawnmark-XXXXXX";
+    fd = mkstemp(&pattern[0]);
+    if (fd < 0)
+        FailFromErrno();
+    temporary = pattern;
+}
+
+safeFile_t::~safeFile_t()
+{
+    if (fd >= 0)
+        close(fd);
+    if (!committed && !temporary.empty())
+        unlink(temporary.c_str());
+}
+
+void safeFile_t::Fail(const char *reason) const { throw cagada_t(path, keptText(reason)); }
+
+void safeFile_t::FailFromErrno() const { Fail(strerror(errno)); }
+
+void safeFile_t::Write(const void *data, size_t size)
+{
+    const unsigned char *bytes = static_cast<const unsigned char *>(data);
+    while (size > 0) {
+        ssize_t written = write(fd, bytes, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = EIO;
+            FailFromErrno();
+        }
+        bytes += written;
+        size -= size_t(written);
+    }
+}
+
+void safeFile_t::ReadBack(uint64_t offset, void *data, size_t size)
+{
+    unsigned char *bytes = static_cast<unsigned char *>(data);
+    while (size > 0) {
+        ssize_t got = pread(fd, bytes, size, off_t(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            if (got == 0)
+                errno = EIO;
+            FailFromErrno();
+        }
+        bytes += got;
+        offset += uint64_t(got);
+        size -= size_t(got);
+    }
+}
+
+void safeFile_t::Commit()
+{
+    // umask can only be read by setting it; the process has one thread.
+    mode_t mask = umask(0);
+    umask(mask);
+    if (fchmod(fd, 0666 & ~mask) != 0 || fsync(fd) != 0)
+        FailFromErrno();
+    int closing = fd;
+    fd = -1;
+    if (close(closing) != 0)
+        FailFromErrno();
+    if (rename(temporary.c_str(), target.c_str()) != 0)
+        FailFromErrno();
+    committed = true;
+
+    int directoryFd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (directoryFd < 0)
+        FailFromErrno();
+    // Some file systems cannot flush a directory and say so with EINVAL;
+    // there is nothing more to do for them.
+    int flushed = fsync(directoryFd);
+    int flushError = errno;
+    close(directoryFd);
+    if (flushed != 0 && flushError != EINVAL) {
+        errno = flushError;
+        FailFromErrno();
+    }
+}
