@@ -1,0 +1,146 @@
+#include <algorithm>
+#include <cfloat>
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "driver/traceMsg.h"
+#include "imaging/imgtools.h"
+
+// The zoom's products must be rounded to double: with extended precision
+// 1920 zoomed to 640 would come out as 639.
+static_assert(FLT_EVAL_METHOD == 0, "floating-point expressions must be evaluated in their own type");
+
+namespace {
+
+/// Raises the trace indentation for the lifetime of the object, so that
+/// every way out of an operation, an allocation failure included, brings
+/// it back.
+class indentScope_t {
+public:
+    explicit indentScope_t(unsigned steps) : steps_(steps)
+    {
+        for (unsigned i = 0; i < steps_; ++i)
+            TRACE_ident();
+    }
+    ~indentScope_t()
+    {
+        for (unsigned i = 0; i < steps_; ++i)
+            TRACE_dedent();
+    }
+    indentScope_t(const indentScope_t &) = delete;
+    indentScope_t &operator=(const indentScope_t &) = delete;
+
+private:
+    unsigned steps_;
+};
+
+/// Bytes of a packed width x height image; sizes that cannot be held in
+/// memory fail as an allocation failure rather than wrapping.
+size_t bufferBytes(uint32_t width, uint32_t height)
+{
+    const uint64_t pixels = uint64_t(width) * height;
+    if (pixels > SIZE_MAX / 4)
+        throw std::bad_alloc();
+    return size_t(pixels) * 4;
+}
+
+/// For each of `count` new positions, the old position under its top-left
+/// corner, never past the last old one.
+std::vector<uint32_t> sourceMap(uint32_t count, double inverse, uint32_t oldCount)
+{
+    std::vector<uint32_t> map(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        const double position = double(i) * inverse;
+        map[i] = position < double(oldCount) ? uint32_t(position) : oldCount - 1;
+    }
+    return map;
+}
+
+} // namespace
+
+void loadedImage_t::moveTo(int newX, int newY)
+{
+    x = newX < 0 ? 0 : newX;
+    y = newY < 0 ? 0 : newY;
+}
+
+void loadedImage_t::clipTo(unsigned w, unsigned h)
+{
+    indentScope_t outer(1);
+    TRACE(1, "clipping to %d %d\n", w, h);
+    indentScope_t inner(1);
+
+    const uint32_t newWidth = std::min<uint32_t>(width, w);
+    const uint32_t newHeight = std::min<uint32_t>(height, h);
+    if (newWidth == width && newHeight == height)
+        return;
+
+    uint8_t *clipped = new uint8_t[bufferBytes(newWidth, newHeight)];
+    const size_t oldRow = size_t(width) * 4;
+    const size_t newRow = size_t(newWidth) * 4;
+    for (uint32_t r = 0; r < newHeight; ++r)
+        std::memcpy(clipped + r * newRow, pixels + r * oldRow, newRow);
+
+    delete[] pixels;
+    pixels = clipped;
+    width = newWidth;
+    height = newHeight;
+    TRACE(1, "new size %dx%d\n", width, height);
+}
+
+void loadedImage_t::resizeTo(unsigned w, unsigned h)
+{
+    indentScope_t outer(1);
+    TRACE(1, "zooming to bounding box %d %d\n", w, h);
+    indentScope_t inner(1);
+
+    // An empty side sets no limit; an image empty both ways stays as it is.
+    if (width == 0 && height == 0)
+        return;
+    const double scaleX = width > 0 ? double(w) / double(width) : DBL_MAX;
+    const double scaleY = height > 0 ? double(h) / double(height) : DBL_MAX;
+    const double s = std::min(scaleX, scaleY);
+
+    // The products never exceed the box, so they fit 32 bits.
+    const uint32_t newWidth = uint32_t(double(width) * s);
+    const uint32_t newHeight = uint32_t(double(height) * s);
+    if (newWidth == width && newHeight == height)
+        return;
+
+    const size_t bytes = bufferBytes(newWidth, newHeight);
+    const double inverse = 1.0 / s;
+    const std::vector<uint32_t> columns = sourceMap(newWidth, inverse, width);
+    const std::vector<uint32_t> rows = sourceMap(newHeight, inverse, height);
+
+    uint8_t *zoomed = new uint8_t[bytes];
+    uint8_t *out = zoomed;
+    const size_t oldRow = size_t(width) * 4;
+    for (uint32_t j = 0; j < newHeight; ++j) {
+        const uint8_t *in = pixels + rows[j] * oldRow;
+        for (uint32_t i = 0; i < newWidth; ++i, out += 4)
+            std::memcpy(out, in + size_t(columns[i]) * 4, 4);
+    }
+
+    delete[] pixels;
+    pixels = zoomed;
+    width = newWidth;
+    height = newHeight;
+    TRACE(1, "new size %dx%d\n", width, height);
+}
+
+void loadedImage_t::clipToWorld(unsigned W, unsigned H)
+{
+    // Positions are never negative here; in 64 bits the sums cannot wrap.
+    const uint64_t left = uint32_t(x);
+    const uint64_t top = uint32_t(y);
+    uint32_t newWidth = width;
+    uint32_t newHeight = height;
+    if (left + width > W)
+        newWidth = left >= W ? 0 : uint32_t(W - left);
+    if (top + height > H)
+        newHeight = top >= H ? 0 : uint32_t(H - top);
+    if (newWidth != width || newHeight != height)
+        clipTo(newWidth, newHeight);
+}

@@ -1,0 +1,103 @@
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "driver/errors.h"
+#include "driver/traceMsg.h"
+#include "imaging/imgtools.h"
+#include "platform/ByteOrder.h"
+#include "platform/DataIO.h"
+#include "platform/File.h"
+#include "platform/GraphicsDefs.h"
+#include "platform/TranslatorFormats.h"
+#include "platform/TranslatorRoster.h"
+
+namespace {
+
+const char *const kLoadError = "LoadImage error";
+
+// Reads the header fields one by one so that no field depends on how the
+// compiler lays out the struct.
+bool readHeader(BMallocIO *stream, TranslatorBitmap *header)
+{
+    uint8_t bytes[kBitmapStreamHeaderSize];
+    if (stream->Read(bytes, sizeof bytes) != ssize_t(sizeof bytes))
+        return false;
+    std::memcpy(&header->magic, bytes, 4);
+    std::memcpy(header->bounds, bytes + 4, 16);
+    std::memcpy(&header->rowBytes, bytes + 20, 4);
+    std::memcpy(&header->colors, bytes + 24, 4);
+    std::memcpy(&header->dataSize, bytes + 28, 4);
+    swap_data(B_INT32_TYPE, &header->magic, 4, B_SWAP_BENDIAN_TO_HOST);
+    swap_data(B_RECT_TYPE, header->bounds, 16, B_SWAP_BENDIAN_TO_HOST);
+    swap_data(B_UINT32_TYPE, &header->rowBytes, 4, B_SWAP_BENDIAN_TO_HOST);
+    swap_data(B_UINT32_TYPE, &header->colors, 4, B_SWAP_BENDIAN_TO_HOST);
+    swap_data(B_UINT32_TYPE, &header->dataSize, 4, B_SWAP_BENDIAN_TO_HOST);
+    return true;
+}
+
+loadedImage_t *unpackBitmapStream(BMallocIO *stream)
+{
+    std::unique_ptr<loadedImage_t> image(new loadedImage_t());
+    stream->Seek(0, SEEK_SET);
+
+    TranslatorBitmap header;
+    // A failed translation leaves less than a header behind.
+    if (!readHeader(stream, &header))
+        throw imgtoolsError_t(kLoadError, "");
+    if (header.magic != B_TRANSLATOR_BITMAP)
+        throw imgtoolsError_t(kLoadError, "not a bitmap stream (wrong magic)");
+
+    TRACE(1, "RowBytes: %d\n", header.rowBytes);
+    TRACE(1, "Colors  : %x\n", header.colors);
+    TRACE(0, "DataSize: %d\n", header.dataSize);
+
+    if (header.colors != B_RGB32 && header.colors != B_RGBA32)
+        throw imgtoolsError_t(kLoadError, "colour space is neither B_RGB32 nor B_RGBA32");
+    // Less than one pixel per row would make an image of width 0 whose
+    // height cannot be derived from the data size.
+    if (header.rowBytes < 4)
+        throw imgtoolsError_t(kLoadError, "row size is smaller than one pixel");
+
+    image->width = header.rowBytes / 4;
+    image->height = header.dataSize / (4 * uint64(image->width));
+    image->x = 0;
+    image->y = 0;
+    image->pixels = new uint8_t[header.dataSize];
+    TRACE(0, "Geometry: %dx%d\n", image->width, image->height);
+
+    const ssize_t count = stream->Read(image->pixels, header.dataSize);
+    // A short payload leaves a defined (black) tail rather than whatever
+    // the allocation held.
+    const size_t filled = count > 0 ? size_t(count) : 0;
+    std::memset(image->pixels + filled, 0, header.dataSize - filled);
+    return image.release();
+}
+
+/// Unpacks the bitmap stream held in `stream`, from its start.
+loadedImage_t *handleImage(BMallocIO *stream)
+{
+    TRACE_ident();
+    loadedImage_t *image;
+    try {
+        image = unpackBitmapStream(stream);
+    } catch (...) {
+        TRACE_dedent();
+        throw;
+    }
+    TRACE_dedent();
+    return image;
+}
+
+} // namespace
+
+loadedImage_t *loadImage(const char *path)
+{
+    std::unique_ptr<BTranslatorRoster> roster(BTranslatorRoster::Default());
+    std::unique_ptr<BFile> file(new BFile(path, B_READ_ONLY));
+    std::unique_ptr<BMallocIO> stream(new BMallocIO());
+    // The status is not needed: a failed translation leaves the stream
+    // without a header, which handleImage reports.
+    roster->Translate(file.get(), nullptr, nullptr, stream.get(), B_TRANSLATOR_BITMAP, 0, nullptr);
+    return handleImage(stream.get());
+}

@@ -1,0 +1,82 @@
+#include "platform/File.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+status_t errnoStatus()
+{
+    return errno != 0 ? -errno : B_ERROR;
+}
+
+} // namespace
+
+BFile::BFile(const char *path, uint32 openMode)
+{
+    if (path == nullptr) {
+        status_ = B_BAD_VALUE;
+        return;
+    }
+    int flags;
+    switch (openMode & 3) {
+    case B_READ_ONLY:
+        flags = O_RDONLY;
+        break;
+    case B_WRITE_ONLY:
+        flags = O_WRONLY;
+        break;
+    default:
+        flags = O_RDWR;
+        break;
+    }
+    fd_ = ::open(path, flags | O_CLOEXEC);
+    status_ = fd_ >= 0 ? B_OK : errnoStatus();
+}
+
+BFile::~BFile()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+status_t BFile::InitCheck() const { return status_; }
+
+ssize_t BFile::ReadAt(off_t position, void *buffer, size_t size)
+{
+    if (fd_ < 0)
+        return status_;
+    ssize_t count;
+    do
+        count = ::pread(fd_, buffer, size, position);
+    while (count < 0 && errno == EINTR);
+    return count >= 0 ? count : errnoStatus();
+}
+
+ssize_t BFile::WriteAt(off_t position, const void *buffer, size_t size)
+{
+    if (fd_ < 0)
+        return status_;
+    ssize_t count;
+    do
+        count = ::pwrite(fd_, buffer, size, position);
+    while (count < 0 && errno == EINTR);
+    return count >= 0 ? count : errnoStatus();
+}
+
+off_t BFile::Seek(off_t position, uint32 seekMode)
+{
+    if (fd_ < 0)
+        return status_;
+    const off_t result = ::lseek(fd_, position, int(seekMode));
+    return result >= 0 ? result : errnoStatus();
+}
+
+off_t BFile::Position() const
+{
+    if (fd_ < 0)
+        return status_;
+    const off_t result = ::lseek(fd_, 0, SEEK_CUR);
+    return result >= 0 ? result : errnoStatus();
+}

@@ -1,0 +1,45 @@
+// Stand-in for the translator roster of the original platform's Translation
+// Kit: turns an image file of any supported format into a bitmap stream.
+#pragma once
+
+#include "platform/DataIO.h"
+#include "platform/TranslationErrors.h"
+#include "platform/TranslatorFormats.h"
+
+class BMessage;
+
+
+typedef int32 translator_id;
+
+/// Names one translator of the roster; the rest is descriptive.
+struct translator_info {
+    uint32 type;
+    translator_id translator; ///< 1-based position in the roster
+    uint32 group;
+    float quality;
+    float capability;
+    char name[251];
+    char MIME[251];
+};
+
+/// The installed translators. The default roster is made on first use and
+/// made again after it has been deleted.
+class BTranslatorRoster {
+public:
+    static BTranslatorRoster *Default();
+    ~BTranslatorRoster();
+    BTranslatorRoster(const BTranslatorRoster &) = delete;
+    BTranslatorRoster &operator=(const BTranslatorRoster &) = delete;
+
+    /// Reads `source` from its current position to its end and writes the
+    /// image as a bitmap stream to `destination`. Only B_TRANSLATOR_BITMAP
+    /// is offered as `wantType`. Without `info`, every translator that
+    /// recognises the content is tried in turn. On failure nothing has been
+    /// written to `destination`.
+    status_t Translate(BPositionIO *source, const translator_info *info, BMessage *ioExtension,
+                       BPositionIO *destination, uint32 wantType, uint32 hintType = 0,
+                       const char *hintMIME = nullptr);
+
+private:
+    BTranslatorRoster() = default;
+};

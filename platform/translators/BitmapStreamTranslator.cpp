@@ -1,0 +1,23 @@
+// Files that already hold a bitmap stream are passed on byte for byte; the
+// loader judges the header, not this translator.
+#include <cstring>
+
+#include "platform/TranslatorFormats.h"
+#include "platform/translators/Translator.h"
+
+namespace {
+
+bool identify(const uint8_t *data, size_t size)
+{
+    static const uint8_t magic[4] = {'b', 'i', 't', 's'};
+    return size >= sizeof magic && std::memcmp(data, magic, sizeof magic) == 0;
+}
+
+status_t translate(const uint8_t *data, size_t size, BPositionIO *destination)
+{
+    return destination->Write(data, size) == ssize_t(size) ? B_OK : B_IO_ERROR;
+}
+
+} // namespace
+
+const translatorAddOn_t bitmapStreamTranslator = {"bitmap stream", identify, translate};

@@ -1,0 +1,117 @@
+// JPEG through libjpeg-turbo. libjpeg ends the process on errors unless its
+// error manager says otherwise: ours longjmps back, and also treats every
+// corrupt-data warning (a truncated file among them) as an error. As with
+// the PNG decoder, the function holding the jump buffer owns nothing with a
+// destructor.
+#include <csetjmp>
+#include <cstdio>
+#include <new>
+
+#include <jpeglib.h>
+
+#include "platform/translators/Translator.h"
+
+namespace {
+
+struct jpegErrors_t {
+    jpeg_error_mgr manager;
+    jmp_buf jump;
+};
+
+[[noreturn]] void onError(j_common_ptr info)
+{
+    longjmp(reinterpret_cast<jpegErrors_t *>(info->err)->jump, 1);
+}
+
+void onMessage(j_common_ptr info, int level)
+{
+    if (level < 0)
+        onError(info);
+}
+
+bool identify(const uint8_t *data, size_t size)
+{
+    return size >= 3 && data[0] == 0xff && data[1] == 0xd8 && data[2] == 0xff;
+}
+
+bool prepareBitmap(decodedBitmap_t *bitmap, JDIMENSION width, JDIMENSION height)
+{
+    if (!bitmapSizeAcceptable(width, height))
+        return false;
+    try {
+        bitmap->width = width;
+        bitmap->height = height;
+        bitmap->alpha = false;
+        bitmap->pixels.resize(size_t(width) * height * 4);
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    return true;
+}
+
+// CMYK files (Adobe's inverted form when the Adobe marker says so, as
+// Photoshop writes them) become RGB by the plain complement formula.
+void cmykToBgr(uint8_t *pixels, size_t count, bool inverted)
+{
+    for (size_t i = 0; i < count; ++i) {
+        uint8_t *p = pixels + i * 4;
+        unsigned c = p[0], m = p[1], y = p[2], k = p[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        p[0] = uint8_t((y * k + 127) / 255);
+        p[1] = uint8_t((m * k + 127) / 255);
+        p[2] = uint8_t((c * k + 127) / 255);
+        p[3] = 0xff;
+    }
+}
+
+bool decode(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
+{
+    jpeg_decompress_struct info;
+    jpegErrors_t errors;
+    info.err = jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = onError;
+    errors.manager.emit_message = onMessage;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&info, TRUE);
+
+    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
+    jpeg_calc_output_dimensions(&info);
+    if (!prepareBitmap(bitmap, info.output_width, info.output_height)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_start_decompress(&info);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = bitmap->pixels.data() + size_t(info.output_scanline) * info.output_width * 4;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    if (cmyk)
+        cmykToBgr(bitmap->pixels.data(), size_t(info.output_width) * info.output_height,
+                  info.saw_Adobe_marker);
+    jpeg_destroy_decompress(&info);
+    return true;
+}
+
+status_t translate(const uint8_t *data, size_t size, BPositionIO *destination)
+{
+    decodedBitmap_t bitmap;
+    if (!decode(data, size, &bitmap))
+        return B_NO_TRANSLATOR;
+    return writeBitmapStream(bitmap, destination);
+}
+
+} // namespace
+
+const translatorAddOn_t jpegTranslator = {"JPEG", identify, translate};

@@ -1,0 +1,125 @@
+// PNG through libpng. libpng reports errors by longjmp; the decoding
+// function below therefore holds no object with a destructor of its own
+// and keeps everything it owns in the caller's frame.
+#include <csetjmp>
+#include <cstring>
+#include <new>
+
+#include <png.h>
+
+#include "platform/translators/Translator.h"
+
+namespace {
+
+struct pngSource_t {
+    const uint8_t *data;
+    size_t size;
+    size_t offset;
+};
+
+struct pngDecode_t {
+    decodedBitmap_t bitmap;
+    std::vector<png_bytep> rows;
+};
+
+void readFromMemory(png_structp png, png_bytep out, png_size_t length)
+{
+    auto *source = static_cast<pngSource_t *>(png_get_io_ptr(png));
+    if (length > source->size - source->offset)
+        png_error(png, "truncated file");
+    std::memcpy(out, source->data + source->offset, length);
+    source->offset += length;
+}
+
+[[noreturn]] void onError(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
+void onWarning(png_structp, png_const_charp) {}
+
+bool identify(const uint8_t *data, size_t size)
+{
+    return size >= 8 && png_sig_cmp(data, 0, 8) == 0;
+}
+
+// Sizes the buffers once the header is known; false when the image is too
+// large or memory runs out. Called between libpng calls, never from inside
+// libpng, so the exception cannot cross a C frame.
+bool prepareBuffers(pngDecode_t *decode, png_uint_32 width, png_uint_32 height, bool alpha)
+{
+    if (!bitmapSizeAcceptable(width, height))
+        return false;
+    try {
+        decode->bitmap.width = width;
+        decode->bitmap.height = height;
+        decode->bitmap.alpha = alpha;
+        decode->bitmap.pixels.resize(size_t(width) * height * 4);
+        decode->rows.resize(height);
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    for (png_uint_32 r = 0; r < height; ++r)
+        decode->rows[r] = decode->bitmap.pixels.data() + size_t(r) * width * 4;
+    return true;
+}
+
+bool decode(const uint8_t *data, size_t size, pngDecode_t *decode)
+{
+    pngSource_t source = {data, size, 0};
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, onError, onWarning);
+    if (png == nullptr)
+        return false;
+    png_infop info = png_create_info_struct(png);
+    if (info == nullptr) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+
+    png_set_read_fn(png, &source, readFromMemory);
+    png_set_user_limits(png, 0x7fffffff, 0x7fffffff);
+    png_read_info(png, info);
+
+    const png_byte colorType = png_get_color_type(png, info);
+    const bool alpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0 ||
+                       png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    // Everything becomes 8-bit blue, green, red and a fourth byte. Sixteen
+    // bits keep their high byte, as the other decoders do.
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+    if (!alpha)
+        png_set_filler(png, 0xff, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+
+    const png_uint_32 width = png_get_image_width(png, info);
+    const png_uint_32 height = png_get_image_height(png, info);
+    if (png_get_rowbytes(png, info) != png_size_t(width) * 4 ||
+        !prepareBuffers(decode, width, height, alpha)) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    png_read_image(png, decode->rows.data());
+    // Reading the end catches files cut short after the image data.
+    png_read_end(png, nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return true;
+}
+
+status_t translate(const uint8_t *data, size_t size, BPositionIO *destination)
+{
+    pngDecode_t result;
+    if (!decode(data, size, &result))
+        return B_NO_TRANSLATOR;
+    return writeBitmapStream(result.bitmap, destination);
+}
+
+} // namespace
+
+const translatorAddOn_t pngTranslator = {"PNG", identify, translate};

@@ -1,0 +1,42 @@
+// The translators the roster holds, and what they share: decoded pixels and
+// the writer of the bitmap stream.
+#pragma once
+
+#include <vector>
+
+#include "platform/DataIO.h"
+#include "platform/TranslationErrors.h"
+
+/// Largest pixel buffer a translator produces (1 GiB); image headers that
+/// ask for more are refused as corrupt rather than allocated.
+constexpr uint64 kMaxBitmapBytes = uint64(1) << 30;
+
+/// Whether a width x height image of 4-byte pixels is non-empty and within
+/// kMaxBitmapBytes.
+bool bitmapSizeAcceptable(uint64 width, uint64 height);
+
+/// A decoded image: 4 bytes per pixel in blue, green, red, fourth-byte
+/// order, rows packed top to bottom. Without alpha the fourth byte is 255.
+struct decodedBitmap_t {
+    uint32 width = 0;
+    uint32 height = 0;
+    bool alpha = false;
+    std::vector<uint8_t> pixels;
+};
+
+/// Writes the header and pixels of `bitmap` as a bitmap stream (B_RGBA32 if
+/// it has alpha, B_RGB32 otherwise) at the destination's position.
+status_t writeBitmapStream(const decodedBitmap_t &bitmap, BPositionIO *destination);
+
+/// One translator: recognises its format by content and decodes a whole
+/// file held in memory. translate writes the complete stream or nothing.
+struct translatorAddOn_t {
+    const char *name;
+    bool (*identify)(const uint8_t *data, size_t size);
+    status_t (*translate)(const uint8_t *data, size_t size, BPositionIO *destination);
+};
+
+extern const translatorAddOn_t bitmapStreamTranslator;
+extern const translatorAddOn_t pngTranslator;
+extern const translatorAddOn_t jpegTranslator;
+extern const translatorAddOn_t stbTranslator;
