@@ -1,0 +1,229 @@
+#include "imaging/imgtools.h"
+#include "imaging/plainPalette_support.h"
+#include "imaging/testImages_support.h"
+
+#include "driver/traceMsg.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+namespace {
+
+using paletteFunction = std::function<palette_t *()>;
+
+/// Runs f with the given trace threshold from indentation 0 and returns its
+/// standard output.
+std::string traceOf(unsigned level, const std::function<void()> &f)
+{
+    TRACE_setlevel(level);
+    ident_level = 0;
+    testing::internal::CaptureStdout();
+    f();
+    std::string out = testing::internal::GetCapturedStdout();
+    TRACE_setlevel(1);
+    return out;
+}
+
+std::unique_ptr<palette_t> select(loadedImage_t *image, unsigned maxColors)
+{
+    return std::unique_ptr<palette_t>(getOptimalPalette(image, maxColors));
+}
+
+std::string colorsOf(const palette_t &palette)
+{
+    std::string text;
+    char entry[32];
+    for (unsigned i = 0; i < palette.numColors; ++i) {
+        snprintf(entry, sizeof entry, "%s%u,%u,%u", i ? " " : "", palette.red[i], palette.green[i],
+                 palette.blue[i]);
+        text += entry;
+    }
+    return text;
+}
+
+TEST(SplitCube, WritesOctantsInOrderWithMidpointCanons)
+{
+    colorCube_t source{};
+    source.rMin = 0, source.rMax = 255, source.gMin = 64, source.gMax = 127;
+    source.bMin = 200, source.bMax = 201;
+    colorCube_t octants[8];
+    splitCube(octants, &source);
+    EXPECT_EQ(octants[0].rMax, 127);
+    EXPECT_EQ(octants[1].rMin, 128);
+    EXPECT_EQ(octants[1].gMax, 95);
+    EXPECT_EQ(octants[2].gMin, 96);
+    EXPECT_EQ(octants[3].bMax, 200);
+    EXPECT_EQ(octants[4].bMin, 201);
+    EXPECT_EQ(octants[7].rCanon, 191);
+    EXPECT_EQ(octants[7].gCanon, 111);
+    EXPECT_EQ(octants[7].bCanon, 201);
+    EXPECT_EQ(octants[0].rCanon, 63);
+}
+
+TEST(SplitCube, SingleValueRangeHasEmptyUpperHalfEvenAtTheTop)
+{
+    for (uint8_t v : {uint8_t(7), uint8_t(255)}) {
+        colorCube_t source{};
+        source.rMin = source.rMax = source.gMin = source.gMax = source.bMin = source.bMax = v;
+        colorCube_t octants[8];
+        splitCube(octants, &source);
+        EXPECT_EQ(octants[0].rMin, v);
+        EXPECT_EQ(octants[0].rMax, v);
+        for (unsigned k = 1; k < 8; ++k)
+            EXPECT_TRUE(octants[k].rMin > octants[k].rMax || octants[k].gMin > octants[k].gMax ||
+                        octants[k].bMin > octants[k].bMax)
+                << "octant " << k << " of " << unsigned(v);
+    }
+}
+
+TEST(Palette, OneColorGivesThatColorAndStopsAtEdgeFour)
+{
+    imagePtr image = solidImage(40, 30, 77, 200, 30);
+    std::unique_ptr<palette_t> palette;
+    const std::string trace = traceOf(9, [&] { palette = select(image.get(), 224); });
+    EXPECT_EQ(colorsOf(*palette), "77,200,30");
+    EXPECT_EQ(trace, "... Selecting palette\n"
+                     "... ... Cube Split... 1 Cube\n"
+                     "... ... ...1 splits, 0 removes\n"
+                     "... ... Cube Split... 8 Cubes\n"
+                     "... ... ...1 splits, 7 removes\n"
+                     "... ... Cube Split... 8 Cubes\n"
+                     "... ... ...1 splits, 7 removes\n"
+                     "... ... Cube Split... 8 Cubes\n"
+                     "... ... ... split second try\n"
+                     "... ... ...1 splits, 7 removes\n"
+                     "... ... Cube Split... 8 Cubes\n"
+                     "... ... ... split second try\n"
+                     "... ... ...1 splits, 7 removes\n"
+                     "... ... Cube Split... 8 Cubes\n"
+                     "... ... ... split second try\n"
+                     "... ... ...1 splits, 7 removes\n"
+                     "... ... Cube Split... 8 Cubes\n"
+                     "... ... ... split second try\n"
+                     "... ... ...0 splits, 7 removes\n"
+                     "... ... Selected 1 colors\n"
+                     "... ... Selecting canon...\n");
+    EXPECT_EQ(ident_level, 0u);
+
+    unsigned numCubes = 0;
+    std::unique_ptr<colorCube_t[]> cubes(
+        plainGetCubes(image->pixels, 40 * 30, &numCubes, 224));
+    ASSERT_EQ(numCubes, 1u);
+    EXPECT_EQ(cubes[0].rMin, 76);
+    EXPECT_EQ(cubes[0].rMax, 79);
+    EXPECT_EQ(cubes[0].bMax - cubes[0].bMin, 3);
+}
+
+TEST(Palette, BlackComesBeforeWhiteAndUnusedEntriesAreZero)
+{
+    imagePtr image = halvesImage(64, 64);
+    std::unique_ptr<palette_t> palette = select(image.get(), 224);
+    EXPECT_EQ(colorsOf(*palette), "0,0,0 255,255,255");
+    for (unsigned i = 2; i < 256; ++i)
+        ASSERT_EQ(palette->red[i] | palette->green[i] | palette->blue[i], 0) << i;
+}
+
+TEST(Palette, SecondTryNeedsFewerNonEmptyBoxesThanTwoThirdsRoundedDown)
+{
+    // Black and white leave two boxes at edge 64 that pass no test:
+    // 2 < 10/3 = 3 asks for a second try, 2 < 8/3 = 2 does not.
+    imagePtr image = halvesImage(8, 8);
+    for (auto [maxColors, expected] : {std::pair{4u, false}, {5u, true}, {3u, false}}) {
+        const std::string trace = traceOf(9, [&] { select(image.get(), maxColors); });
+        EXPECT_EQ(trace.find("split second try") != std::string::npos, expected) << maxColors;
+    }
+}
+
+TEST(Palette, OneColorAskedGivesTheMeanOfAllPixels)
+{
+    imagePtr image = blankImage(4, 1);
+    setPixel(image.get(), 0, 0, 10, 20, 30);
+    setPixel(image.get(), 1, 0, 10, 20, 30);
+    setPixel(image.get(), 2, 0, 10, 20, 30);
+    setPixel(image.get(), 3, 0, 13, 27, 250);
+    EXPECT_EQ(colorsOf(*select(image.get(), 1)), "10,21,85");
+}
+
+TEST(Palette, ColorsSharingAFinalBoxMergeIntoTheirWeightedMean)
+{
+    imagePtr image = blankImage(4, 1);
+    setPixel(image.get(), 0, 0, 100, 100, 100);
+    setPixel(image.get(), 1, 0, 100, 100, 100);
+    setPixel(image.get(), 2, 0, 100, 100, 100);
+    setPixel(image.get(), 3, 0, 101, 103, 102);
+    EXPECT_EQ(colorsOf(*select(image.get(), 224)), "100,100,100");
+}
+
+TEST(Palette, NoColorsAskedGivesAnEmptyPalette)
+{
+    imagePtr image = noiseImage(16, 16, 3);
+    EXPECT_EQ(select(image.get(), 0)->numColors, 0u);
+}
+
+// The product against the reference: same palette bytes, same trace.
+struct equalityCase_t {
+    const char *name;
+    std::function<imagePtr()> image;
+    unsigned maxColors;
+};
+
+imagePtr mixed(std::vector<imagePtr> images, unsigned W, unsigned H)
+{
+    std::vector<loadedImage_t *> list;
+    for (imagePtr &image : images)
+        list.push_back(image.get());
+    return imagePtr(mixImages(list.data(), unsigned(list.size()), W, H));
+}
+
+const equalityCase_t equalityCases[] = {
+    {"solid", [] { return solidImage(33, 17, 255, 255, 255); }, 224},
+    {"halves", [] { return halvesImage(50, 21); }, 224},
+    {"few colours", [] { return fewColorsImage(120, 90, 100, 1); }, 224},
+    {"few colours, 16", [] { return fewColorsImage(120, 90, 40, 2); }, 16},
+    {"noise", [] { return noiseImage(160, 120, 3); }, 224},
+    {"noise, 255", [] { return noiseImage(160, 120, 4); }, 255},
+    {"noise, 256", [] { return noiseImage(64, 64, 5); }, 256},
+    {"noise, 2", [] { return noiseImage(64, 64, 6); }, 2},
+    {"noise, 1", [] { return noiseImage(64, 64, 7); }, 1},
+    {"one pixel", [] { return solidImage(1, 1, 255, 0, 255); }, 224},
+    {"gradient", [] { return gradientImage(200, 150, 0, 8); }, 224},
+    {"gradient, 16", [] { return gradientImage(200, 150, 0, 9); }, 16},
+    {"noisy gradient", [] { return gradientImage(200, 150, 12, 10); }, 224},
+    {"noisy gradient, 255", [] { return gradientImage(120, 100, 40, 11); }, 255},
+    {"photo", [] { return photoLikeImage(240, 180, 12); }, 224},
+    {"photo, 2", [] { return photoLikeImage(120, 90, 13); }, 2},
+    {"64 small images", [] { return mixed(scatteredImages(64, 320, 240, 14), 320, 240); }, 224},
+    {"partly outside", [] { return mixed(scatteredImages(8, 200, 150, 15), 200, 150); }, 224},
+    {"full composite", [] { return photoLikeComposite(16); }, 224},
+    {"full noisy gradient", [] { return gradientImage(640, 480, 20, 17); }, 224},
+};
+
+class PaletteEquality : public testing::TestWithParam<equalityCase_t> {};
+
+TEST_P(PaletteEquality, MatchesTheReferenceByteForByte)
+{
+    imagePtr image = GetParam().image();
+    const unsigned maxColors = GetParam().maxColors;
+    std::unique_ptr<palette_t> fast, plain;
+    const std::string fastTrace = traceOf(9, [&] { fast = select(image.get(), maxColors); });
+    const std::string plainTrace = traceOf(9, [&] {
+        plain.reset(plainGetOptimalPalette(image.get(), maxColors));
+    });
+    EXPECT_EQ(fastTrace, plainTrace);
+    EXPECT_EQ(colorsOf(*fast), colorsOf(*plain));
+    EXPECT_EQ(memcmp(fast.get(), plain.get(), sizeof(palette_t)), 0);
+    EXPECT_LE(fast->numColors, std::min(maxColors, 256u));
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, PaletteEquality, testing::ValuesIn(equalityCases),
+                         [](const testing::TestParamInfo<equalityCase_t> &info) {
+                             std::string name;
+                             for (const char *c = info.param.name; *c; ++c)
+                                 name += isalnum(uint8_t(*c)) ? *c : '_';
+                             return name;
+                         });
+
+} // namespace
