@@ -1,0 +1,404 @@
+#include "bootfile/zbeos.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "bootfile/gziptools.h"
+#include "bootfile/littleEndian.h"
+#include "driver/errors.h"
+#include "driver/traceMsg.h"
+#include "packBuilder_support.h"
+#include "tools/sampleZbeos.h"
+
+namespace {
+
+const char *const notABooter = "doesn't look like a zbeos booter";
+const char *const cannotUncompress = "cannot uncompress loader\n";
+const char *const troublesReading = "troubles reading";
+
+// The reason a file is refused with, or "loaded".
+std::string loadFailure(const std::string &path, const char *expectedSubject = nullptr)
+{
+    try {
+        zbeos_t zbeos(path.c_str());
+    } catch (const cagada_t &error) {
+        EXPECT_STREQ(error.subject, expectedSubject ? expectedSubject : path.c_str());
+        return error.reason;
+    }
+    return "loaded";
+}
+
+bytes_t patched(bytes_t bytes, size_t offset, std::initializer_list<unsigned char> values)
+{
+    std::copy(values.begin(), values.end(), bytes.begin() + offset);
+    return bytes;
+}
+
+bytes_t splashMemberOf(const bytes_t &pack)
+{
+    return makeGzipMember("images", sampleMtime, pack.data(), pack.size());
+}
+
+struct refusedCase_t {
+    const char *name;
+    std::function<bytes_t()> file;
+    const char *reason;
+};
+
+class RefusedFile : public testing::TestWithParam<refusedCase_t> {};
+
+TEST_P(RefusedFile, IsReportedWithThePath)
+{
+    scratchDir_t scratch;
+    writeFile(scratch.Path("zbeos"), GetParam().file());
+    EXPECT_EQ(loadFailure(scratch.Path("zbeos")), GetParam().reason);
+}
+
+const size_t loaderAt = 1024; // the sample boot code's length
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, RefusedFile,
+    testing::Values(
+        refusedCase_t{"empty", [] { return bytes_t(); }, notABooter},
+        refusedCase_t{"loaderHeaderOnly",
+                      [] { return bytes_t(firstSignature, firstSignature + 15); }, notABooter},
+        refusedCase_t{"loaderFlags09",
+                      [] { return patched(zbeosParts_t().Join(), loaderAt + 3, {0x09}); }, notABooter},
+        refusedCase_t{"splashFlags09",
+                      [] {
+                          zbeosParts_t parts;
+                          parts.splashMember[3] = 0x09;
+                          return parts.Join();
+                      },
+                      notABooter},
+        refusedCase_t{"loaderNamedBeosx",
+                      [] {
+                          zbeosParts_t parts;
+                          bytes_t loader = makeSampleLoader();
+                          parts.loaderMember = makeGzipMember("beosx", 0, loader.data(), loader.size());
+                          return parts.Join();
+                      },
+                      notABooter},
+        refusedCase_t{"splashNamedImages2",
+                      [] {
+                          zbeosParts_t parts;
+                          bytes_t pack = wellFormedPack();
+                          parts.splashMember = makeGzipMember("images2", 0, pack.data(), pack.size());
+                          return parts.Join();
+                      },
+                      notABooter},
+        refusedCase_t{"splashBeforeLoader",
+                      [] {
+                          zbeosParts_t parts;
+                          bytes_t file = parts.bootCode;
+                          file.insert(file.end(), parts.splashMember.begin(), parts.splashMember.end());
+                          file.insert(file.end(), parts.loaderMember.begin(), parts.loaderMember.end());
+                          return file;
+                      },
+                      notABooter},
+        refusedCase_t{"splashHeaderAtTheEnd",
+                      [] {
+                          zbeosParts_t parts;
+                          parts.splashMember.assign(secondSignature, secondSignature + 17);
+                          bytes_t file = parts.bootCode;
+                          file.insert(file.end(), parts.loaderMember.begin(), parts.loaderMember.end());
+                          file.insert(file.end(), secondSignature, secondSignature + 17);
+                          return file;
+                      },
+                      notABooter},
+        refusedCase_t{"splashShorterThanItsTrailer",
+                      [] {
+                          zbeosParts_t parts;
+                          bytes_t file = parts.bootCode;
+                          file.insert(file.end(), parts.loaderMember.begin(), parts.loaderMember.end());
+                          file.insert(file.end(), secondSignature, secondSignature + 17);
+                          file.insert(file.end(), {1, 2, 3, 4, 5, 6, 7});
+                          return file;
+                      },
+                      cannotUncompress},
+        refusedCase_t{"splashNotDeflate",
+                      [] {
+                          zbeosParts_t parts;
+                          std::fill(parts.splashMember.begin() + 17, parts.splashMember.end() - 8, 0xff);
+                          return parts.Join();
+                      },
+                      cannotUncompress},
+        refusedCase_t{"splashOver1MiB",
+                      [] {
+                          zbeosParts_t parts;
+                          bytes_t pack = wellFormedPack();
+                          pack.resize(1048577);
+                          parts.splashMember = splashMemberOf(pack);
+                          return parts.Join();
+                      },
+                      cannotUncompress}),
+    [](const testing::TestParamInfo<refusedCase_t> &info) { return info.param.name; });
+
+TEST(Zbeos, PackErrorsPassThrough)
+{
+    scratchDir_t scratch;
+    zbeosParts_t parts;
+    bytes_t pack = wellFormedPack();
+    putLE32(&pack[8], 767);
+    parts.splashMember = splashMemberOf(pack);
+    writeFile(scratch.Path("zbeos"), parts.Join());
+    EXPECT_EQ(loadFailure(scratch.Path("zbeos"), "load_images"), "palette seems to be corrupted");
+}
+
+TEST(Zbeos, OnlyRegularFilesAreRead)
+{
+    scratchDir_t scratch;
+    ASSERT_EQ(mkfifo(scratch.Path("fifo").c_str(), 0600), 0);
+    EXPECT_EQ(loadFailure(scratch.Path("missing")), "File not found");
+    EXPECT_EQ(loadFailure(scratch.path), troublesReading);
+    EXPECT_EQ(loadFailure(scratch.Path("fifo")), troublesReading);
+    EXPECT_EQ(loadFailure("/dev/null"), troublesReading);
+}
+
+TEST(Zbeos, SplashOfExactly1MiBLoads)
+{
+    scratchDir_t scratch;
+    zbeosParts_t parts;
+    bytes_t pack = wellFormedPack();
+    pack.resize(1048576);
+    parts.splashMember = splashMemberOf(pack);
+    writeFile(scratch.Path("zbeos"), parts.Join());
+    EXPECT_EQ(loadFailure(scratch.Path("zbeos")), "loaded");
+}
+
+TEST(Zbeos, DissectionIsTraced)
+{
+    scratchDir_t scratch;
+    zbeosParts_t parts;
+    // A copy of the loader header inside the boot code is where the loader
+    // section starts: the first match wins.
+    std::copy(firstSignature, firstSignature + 15, parts.bootCode.begin() + 100);
+    bytes_t file = parts.Join();
+    writeFile(scratch.Path("zbeos"), file);
+    const size_t splashAt = parts.bootCode.size() + parts.loaderMember.size();
+
+    traceCapture_t trace;
+    zbeos_t zbeos(scratch.Path("zbeos").c_str());
+    char expected[1024];
+    snprintf(expected, sizeof expected,
+             "... loading zbeos image\n"
+             "... ... loading %zu bytes from %s\n"
+             "... ... dissecting zbeos...\n"
+             "... ... ... first  section 100 bytes\n"
+             "... ... ... second section %zu bytes (loader compressed)\n"
+             "... ... ... third  section %zu bytes (splash compressed)\n"
+             "... ... ... third  section %zu bytes (splash expanded)\n"
+             "... ... ... Dissecting IconPack\n"
+             "... ... ... ... found 2 images\n"
+             "... ... ... ... OffIcons at slot 5\n",
+             file.size(), scratch.Path("zbeos").c_str(), splashAt - 100, file.size() - splashAt,
+             wellFormedPack().size());
+    EXPECT_EQ(trace.Text(), expected);
+    EXPECT_EQ(zbeos.headSectionsSize, splashAt);
+    EXPECT_EQ(ident_level, 0u);
+}
+
+// The splash member of a written file, cut out and checked by gzip itself:
+// it must test clean and unpack to exactly the pack.
+void expectGzipReadsSplash(const std::string &file, uint32_t splashAt, const bytes_t &pack)
+{
+    bytes_t written = readFile(file);
+    ASSERT_GT(written.size(), splashAt);
+    std::string member = file + ".images.gz";
+    writeFile(member, bytes_t(written.begin() + splashAt, written.end()));
+    EXPECT_EQ(system(("gzip -t " + member).c_str()), 0);
+    ASSERT_EQ(system(("gzip -dc " + member + " > " + member + ".out").c_str()), 0);
+    EXPECT_EQ(readFile(member + ".out"), pack);
+    remove((member + ".out").c_str());
+    remove(member.c_str());
+}
+
+bytes_t serialized(const zbeos_t &zbeos)
+{
+    unsigned length = 0;
+    std::unique_ptr<unsigned char[]> pack(zbeos.iconPack->Serialize(&length));
+    return bytes_t(pack.get(), pack.get() + length);
+}
+
+TEST(ZbeosSave, KeepsTheHeadAndSplashHeaderAndWritesAFreshMember)
+{
+    scratchDir_t scratch;
+    zbeosParts_t parts;
+    parts.between = {'g', 'a', 'p', 0, 0x1f};
+    // Another build's MTIME, XFL and OS; a wrong trailer and junk before it.
+    std::copy_n(std::initializer_list<unsigned char>{1, 2, 3, 4, 5, 6}.begin(), 6,
+                parts.splashMember.begin() + 4);
+    std::fill(parts.splashMember.end() - 8, parts.splashMember.end(), 0xee);
+    parts.extraTail.assign(40, 0xab);
+    writeFile(scratch.Path("zbeos"), parts.Join());
+
+    zbeos_t zbeos(scratch.Path("zbeos").c_str());
+    zbeos.DefineScreen(640, 480, 8);
+    zbeos.IconsAt(1000, 1000);
+    zbeos.Save(scratch.Path("newZbeos").c_str());
+
+    bytes_t head = parts.bootCode;
+    head.insert(head.end(), parts.loaderMember.begin(), parts.loaderMember.end());
+    head.insert(head.end(), parts.between.begin(), parts.between.end());
+    head.insert(head.end(), parts.splashMember.begin(), parts.splashMember.begin() + 17);
+    bytes_t written = readFile(scratch.Path("newZbeos"));
+    ASSERT_GT(written.size(), head.size());
+    EXPECT_EQ(bytes_t(written.begin(), written.begin() + head.size()), head);
+    expectGzipReadsSplash(scratch.Path("newZbeos"), zbeos.headSectionsSize, serialized(zbeos));
+}
+
+TEST(ZbeosSave, OutputReparsesWithTheNewImagesFirst)
+{
+    scratchDir_t scratch;
+    writeFile(scratch.Path("zbeos"), zbeosParts_t().Join());
+    zbeos_t zbeos(scratch.Path("zbeos").c_str());
+    std::vector<std::unique_ptr<uint8_t[]>> pixels;
+    std::vector<loadedImage_t> images;
+    for (uint32_t i = 0; i < 3; ++i) {
+        pixels.emplace_back(new uint8_t[20 * 10 * 4]());
+        for (unsigned p = 0; p < 20 * 10 * 4; ++p)
+            pixels.back()[p] = uint8_t(p * (i + 1));
+        images.push_back({20, 10, int32_t(30 * i), 5, pixels.back().get()});
+    }
+    for (loadedImage_t &image : images)
+        zbeos.AddImage(&image);
+    zbeos.Save(scratch.Path("newZbeos").c_str());
+    expectGzipReadsSplash(scratch.Path("newZbeos"), zbeos.headSectionsSize, serialized(zbeos));
+
+    traceCapture_t trace;
+    zbeos_t again(scratch.Path("newZbeos").c_str());
+    std::string text = trace.Text();
+    EXPECT_NE(text.find("... ... ... ... found 4 images\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("... ... ... ... OffIcons at slot 7\n"), std::string::npos) << text;
+}
+
+TEST(ZbeosSave, OverTheInputGivesTheSameFile)
+{
+    scratchDir_t scratch;
+    writeFile(scratch.Path("zbeos"), makeSampleZbeos());
+    zbeos_t zbeos(scratch.Path("zbeos").c_str());
+    zbeos.IconsAt(5, 5);
+    zbeos.Save(scratch.Path("elsewhere").c_str());
+    zbeos.Save(scratch.Path("zbeos").c_str());
+    EXPECT_EQ(readFile(scratch.Path("zbeos")), readFile(scratch.Path("elsewhere")));
+    EXPECT_EQ(scratch.Entries(), (std::vector<std::string>{"elsewhere", "zbeos"}));
+}
+
+TEST(ZbeosSave, NewFileTakesTheUmask)
+{
+    scratchDir_t scratch;
+    writeFile(scratch.Path("zbeos"), makeSampleZbeos());
+    zbeos_t zbeos(scratch.Path("zbeos").c_str());
+    mode_t saved = umask(027);
+    zbeos.Save(scratch.Path("newZbeos").c_str());
+    umask(saved);
+    struct stat status;
+    ASSERT_EQ(stat(scratch.Path("newZbeos").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+}
+
+// Runs work in a child process and returns its exit status (or 128 + the
+// signal that ended it).
+int inChild(const std::function<int()> &work)
+{
+    fflush(nullptr);
+    pid_t child = fork();
+    if (child == 0)
+        _exit(work());
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// 0 when Save refuses with the expected reason and the path as subject.
+int saveRefused(const zbeos_t &zbeos, const std::string &path, const char *reason)
+{
+    try {
+        zbeos.Save(path.c_str());
+    } catch (const cagada_t &error) {
+        if (strcmp(error.subject, path.c_str()) != 0)
+            return 2;
+        return strcmp(error.reason, reason) == 0 ? 0 : 3;
+    }
+    return 1;
+}
+
+class ZbeosSaveFailure : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        writeFile(input.Path("zbeos"), makeSampleZbeos());
+        zbeos.reset(new zbeos_t(input.Path("zbeos").c_str()));
+        writeFile(output.Path("newZbeos"), precious);
+    }
+
+    // Nothing new in the output directory, and the old file as it was.
+    void ExpectOutputUntouched()
+    {
+        EXPECT_EQ(output.Entries(), std::vector<std::string>{"newZbeos"});
+        EXPECT_EQ(readFile(output.Path("newZbeos")), precious);
+    }
+
+    scratchDir_t input;
+    scratchDir_t output;
+    std::unique_ptr<zbeos_t> zbeos;
+    const bytes_t precious{'o', 'l', 'd', ' ', 'b', 'o', 'o', 't'};
+};
+
+TEST_F(ZbeosSaveFailure, MissingDirectory)
+{
+    EXPECT_EQ(saveRefused(*zbeos, output.Path("missing/newZbeos"), "No such file or directory"), 0);
+    ExpectOutputUntouched();
+}
+
+TEST_F(ZbeosSaveFailure, FileSizeLimitDuringTheWrite)
+{
+    int status = inChild([&] {
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = {4096, 4096};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return 10;
+        return saveRefused(*zbeos, output.Path("newZbeos"), strerror(EFBIG));
+    });
+    EXPECT_EQ(status, 0);
+    ExpectOutputUntouched();
+}
+
+// Permission bits do not stop root, so the directory is made read-only by a
+// read-only bind mount in a private mount namespace of a child; without the
+// privilege for that, a non-root user gets a directory without write
+// permission instead.
+TEST_F(ZbeosSaveFailure, ReadOnlyDirectory)
+{
+    const std::string directory = output.path;
+    int status = inChild([&] {
+        if (unshare(CLONE_NEWNS) == 0) {
+            if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                mount(directory.c_str(), directory.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+                mount(nullptr, directory.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+                return 10;
+            return saveRefused(*zbeos, directory + "/newZbeos", strerror(EROFS));
+        }
+        if (geteuid() == 0)
+            return 77;
+        if (chmod(directory.c_str(), 0555) != 0)
+            return 11;
+        return saveRefused(*zbeos, directory + "/newZbeos", strerror(EACCES));
+    });
+    chmod(directory.c_str(), 0700);
+    if (status == 77)
+        GTEST_SKIP() << "no way to make a directory read-only for root here";
+    EXPECT_EQ(status, 0);
+    ExpectOutputUntouched();
+}
+
+} // namespace
