@@ -1,0 +1,112 @@
+#include "tools/sampleZbeos.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <string>
+
+#include "bootfile/littleEndian.h"
+#include "bootfile/zbeos.h"
+#include "driver/traceMsg.h"
+
+namespace {
+
+using bytes_t = std::vector<unsigned char>;
+
+void writeFile(const std::string &path, const bytes_t &bytes)
+{
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+bytes_t readFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return bytes_t(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// What gzip itself unpacks from a member, or an empty result when it finds
+// fault with it.
+bytes_t gunzipped(const std::string &directory, const bytes_t &member)
+{
+    const std::string path = directory + "/member.gz";
+    writeFile(path, member);
+    bytes_t out;
+    if (system(("gzip -t " + path).c_str()) == 0 &&
+        system(("gzip -dc " + path + " > " + path + ".out").c_str()) == 0)
+        out = readFile(path + ".out");
+    remove((path + ".out").c_str());
+    remove(path.c_str());
+    return out;
+}
+
+class SampleZbeos : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/dawnmark-sample-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        directory = pattern;
+        file = directory + "/zbeos";
+        sample = makeSampleZbeos();
+        writeFile(file, sample);
+    }
+    void TearDown() override
+    {
+        remove(file.c_str());
+        remove(directory.c_str());
+    }
+
+    std::string directory;
+    std::string file;
+    bytes_t sample;
+};
+
+TEST_F(SampleZbeos, IsTheSameOnEveryRun) { EXPECT_EQ(makeSampleZbeos(), sample); }
+
+TEST_F(SampleZbeos, MembersAreRealGzip)
+{
+    const uint32_t savedLevel = trace_level;
+    trace_level = 0;
+    zbeos_t zbeos(file.c_str());
+    trace_level = savedLevel;
+    const size_t loaderAt = makeSampleBootCode().size();
+    const size_t splashAt = zbeos.headSectionsSize;
+    EXPECT_EQ(bytes_t(sample.begin(), sample.begin() + loaderAt), makeSampleBootCode());
+    EXPECT_EQ(gunzipped(directory, bytes_t(sample.begin() + loaderAt, sample.begin() + splashAt)),
+              makeSampleLoader());
+    EXPECT_EQ(gunzipped(directory, bytes_t(sample.begin() + splashAt, sample.end())),
+              makeSampleIconPack());
+    for (size_t at : {loaderAt, splashAt})
+        EXPECT_EQ(getLE32(&sample[at + 4]), sampleMtime);
+}
+
+TEST_F(SampleZbeos, PackHoldsArtworkAndOffIcons)
+{
+    const uint32_t savedLevel = trace_level;
+    trace_level = 9;
+    testing::internal::CaptureStdout();
+    zbeos_t zbeos(file.c_str());
+    fflush(stdout);
+    std::string trace = testing::internal::GetCapturedStdout();
+    trace_level = savedLevel;
+
+    EXPECT_NE(trace.find("first  section 1024 bytes\n"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("found 3 images\n"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("OffIcons at slot 6\n"), std::string::npos) << trace;
+
+    const zbeosIconPack_t &pack = *zbeos.iconPack;
+    const uint32_t header[4] = {sampleStrip_t::width, sampleStrip_t::height, sampleStrip_t::x,
+                                sampleStrip_t::y};
+    for (unsigned i = 0; i < 4; ++i)
+        EXPECT_EQ(getLE32(&pack.icons[4 * i]), header[i]);
+    EXPECT_EQ(pack.icons.size(), 16u + 200 * 40);
+    EXPECT_NE(pack.icons, pack.offIcons);
+    // Black first, white sixteenth, like a system palette.
+    EXPECT_EQ(bytes_t(pack.palette, pack.palette + 3), (bytes_t{0, 0, 0}));
+    EXPECT_EQ(bytes_t(pack.palette + 45, pack.palette + 48), (bytes_t{255, 255, 255}));
+}
+
+} // namespace
