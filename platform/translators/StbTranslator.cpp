@@ -77,6 +77,16 @@ bool hasOwnDecoder(const uint8_t *data, size_t size)
     return isPng || isJpeg;
 }
 
+// stb_image reports four components for every PSD; the header knows
+// whether a fourth (alpha) channel is there.
+bool hasAlpha(const uint8_t *data, size_t size, int components)
+{
+    static const uint8_t psd[4] = {'8', 'B', 'P', 'S'};
+    if (size >= 14 && std::memcmp(data, psd, sizeof psd) == 0)
+        return (data[12] << 8 | data[13]) >= 4;
+    return components == 2 || components == 4;
+}
+
 bool identify(const uint8_t *data, size_t size)
 {
     if (size == 0 || size > size_t(INT32_MAX) || hasOwnDecoder(data, size))
@@ -107,7 +117,7 @@ status_t translate(const uint8_t *data, size_t size, BPositionIO *destination)
     decodedBitmap_t bitmap;
     bitmap.width = uint32(width);
     bitmap.height = uint32(height);
-    bitmap.alpha = components == 2 || components == 4;
+    bitmap.alpha = hasAlpha(data, size, components);
     try {
         bitmap.pixels.assign(rgba, rgba + size_t(bitmap.width) * bitmap.height * 4);
     } catch (const std::bad_alloc &) {
