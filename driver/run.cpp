@@ -24,5 +24,6 @@ int runDawnmark(int argc, char **argv)
     // process ends.
     static splashDescription_t description;
     runDescriptionPhase(input, &description);
-    return 0;
+    static loadedImage_t **images = runImagePhase(&description);
+    return runBootloaderPhase(&settings, &description, images);
 }
