@@ -1,5 +1,7 @@
 // Files that already hold a bitmap stream are passed on byte for byte; the
-// loader judges the header, not this translator.
+// loader judges the header, not this translator. A stream whose header was
+// written in little-endian order is passed on too, for the loader to refuse
+// with a reason rather than as an unknown file.
 #include <cstring>
 
 #include "platform/TranslatorFormats.h"
@@ -10,7 +12,9 @@ namespace {
 bool identify(const uint8_t *data, size_t size)
 {
     static const uint8_t magic[4] = {'b', 'i', 't', 's'};
-    return size >= sizeof magic && std::memcmp(data, magic, sizeof magic) == 0;
+    static const uint8_t swapped[4] = {'s', 't', 'i', 'b'};
+    return size >= sizeof magic &&
+           (std::memcmp(data, magic, sizeof magic) == 0 || std::memcmp(data, swapped, sizeof swapped) == 0);
 }
 
 status_t translate(const uint8_t *data, size_t size, BPositionIO *destination)

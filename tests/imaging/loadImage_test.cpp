@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "driver/errors.h"
+#include "driver/traceMsg.h"
+#include "imageFixtures_support.h"
+#include "imaging/imgtools.h"
+
+namespace {
+
+constexpr uint32_t kBits = 0x62697473;
+constexpr uint32_t kRgb32 = 0x0008;
+constexpr uint32_t kRgba32 = 0x2008;
+
+std::vector<uint8_t> countingBytes(size_t n)
+{
+    std::vector<uint8_t> bytes(n);
+    for (size_t i = 0; i < n; ++i)
+        bytes[i] = uint8_t(i * 7 + i / 256);
+    return bytes;
+}
+
+imagePtr load(const std::string &path) { return imagePtr(loadImage(path.c_str())); }
+
+// Loads start one level deep, so that the trace shows the loader's own step.
+class LoadImage : public testing::Test {
+protected:
+    void SetUp() override { ident_level = 1; }
+    void TearDown() override
+    {
+        ident_level = 0;
+        TRACE_setlevel(1);
+    }
+};
+
+TEST_F(LoadImage, UnpacksTheStreamWithItsTrace)
+{
+    const std::vector<uint8_t> payload = countingBytes(120000);
+    const std::string path =
+        imageScratchFile("hundred.bits", imageBitmapStream(kBits, 400, kRgb32, 120000, payload));
+
+    imagePtr image;
+    const std::string verbose = imageTraceOf(2, [&] { image = load(path); });
+    EXPECT_EQ(verbose, "... ... RowBytes: 400\n"
+                       "... ... Colors  : 8\n"
+                       "... ... DataSize: 120000\n"
+                       "... ... Geometry: 100x300\n");
+    EXPECT_EQ(ident_level, 1u);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width, 100u);
+    EXPECT_EQ(image->height, 300u);
+    EXPECT_EQ(image->x, 0);
+    EXPECT_EQ(image->y, 0);
+    // The header is big-endian, the pixels are taken byte for byte.
+    EXPECT_EQ(std::memcmp(image->pixels, payload.data(), payload.size()), 0);
+
+    const std::string quiet = imageTraceOf(1, [&] { load(path); });
+    EXPECT_EQ(quiet, "... ... DataSize: 120000\n... ... Geometry: 100x300\n");
+}
+
+TEST_F(LoadImage, BufferHoldsEveryByteOfThePayload)
+{
+    const struct {
+        const char *name;
+        uint32_t rowBytes, dataSize;
+        size_t payload;
+        uint32_t width, height;
+    } cases[] = {
+        // A partial last row does not count, yet stays in the buffer.
+        {"partial row", 400, 1000, 1000, 100, 2},
+        // Padding columns become pixels.
+        {"padded rows", 10, 40, 40, 2, 5},
+        {"less than a row", 400, 100, 100, 100, 0},
+        {"no data", 8, 0, 0, 2, 0},
+        // A short payload leaves a black tail.
+        {"short payload", 16, 64, 40, 4, 4},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<uint8_t> payload = countingBytes(c.payload);
+        imagePtr image;
+        imageTraceOf(0, [&] {
+            image = load(imageScratchFile("case.bits",
+                                          imageBitmapStream(kBits, c.rowBytes, kRgb32, c.dataSize, payload)));
+        });
+        EXPECT_EQ(image->width, c.width);
+        EXPECT_EQ(image->height, c.height);
+        std::vector<uint8_t> expected = payload;
+        expected.resize(c.dataSize, 0);
+        EXPECT_EQ(std::vector<uint8_t>(image->pixels, image->pixels + c.dataSize), expected);
+    }
+}
+
+TEST_F(LoadImage, TransparentPixelsKeepTheirColour)
+{
+    const std::vector<uint8_t> payload = {10, 20, 30, 0, 40, 50, 60, 128};
+    imagePtr image;
+    const std::string trace = imageTraceOf(2, [&] {
+        image = load(imageScratchFile("alpha.bits", imageBitmapStream(kBits, 8, kRgba32, 8, payload)));
+    });
+    EXPECT_NE(trace.find("Colors  : 2008\n"), std::string::npos);
+    EXPECT_EQ(std::vector<uint8_t>(image->pixels, image->pixels + 8), payload);
+}
+
+TEST_F(LoadImage, DecodesImageFiles)
+{
+    const std::string pnm = "P6\n2 1\n255\n\x01\x02\x03\xfa\xfb\xfc";
+    imagePtr image;
+    imageTraceOf(0, [&] { image = load(imageScratchFile("pair.ppm", {pnm.begin(), pnm.end()})); });
+    EXPECT_EQ(image->width, 2u);
+    EXPECT_EQ(image->height, 1u);
+    const uint8_t expected[8] = {3, 2, 1, 255, 0xfc, 0xfb, 0xfa, 255};
+    EXPECT_EQ(std::memcmp(image->pixels, expected, 8), 0);
+}
+
+TEST_F(LoadImage, RefusalsSayWhyAndRestoreTheTrace)
+{
+    const std::string header = "bits" + std::string(10, '\0');
+    std::vector<uint8_t> swapped = imageBitmapStream(kBits, 8, kRgb32, 8, countingBytes(8));
+    std::swap(swapped[0], swapped[3]);
+    std::swap(swapped[1], swapped[2]);
+    const struct {
+        const char *name;
+        std::string path;
+        const char *reason;
+    } cases[] = {
+        {"missing file", imageScratchDirectory() + "/nothing here.png", ""},
+        {"directory", imageScratchDirectory(), ""},
+        {"empty file", imageScratchFile("empty.png", {}), ""},
+        {"unknown content", imageScratchFile("text.png", {'h', 'i', '\n'}), ""},
+        {"header cut short", imageScratchFile("short.bits", {header.begin(), header.end()}), ""},
+        {"little-endian magic", imageScratchFile("swapped.bits", swapped),
+         "not a bitmap stream (wrong magic)"},
+        {"palette colour space",
+         imageScratchFile("cmap.bits", imageBitmapStream(kBits, 8, 0x0004, 8, countingBytes(8))),
+         "colour space is neither B_RGB32 nor B_RGBA32"},
+        {"big-endian RGB32",
+         imageScratchFile("big.bits", imageBitmapStream(kBits, 8, 0x1008, 8, countingBytes(8))),
+         "colour space is neither B_RGB32 nor B_RGBA32"},
+        {"zero row size", imageScratchFile("zero.bits", imageBitmapStream(kBits, 0, kRgb32, 8, countingBytes(8))),
+         "row size is smaller than one pixel"},
+        {"row below a pixel",
+         imageScratchFile("three.bits", imageBitmapStream(kBits, 3, kRgb32, 8, countingBytes(8))),
+         "row size is smaller than one pixel"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        bool thrown = false;
+        imageTraceOf(2, [&] {
+            try {
+                loadImage(c.path.c_str());
+            } catch (const imgtoolsError_t &error) {
+                thrown = true;
+                EXPECT_STREQ(error.subject, "LoadImage error");
+                ASSERT_NE(error.reason, nullptr);
+                EXPECT_STREQ(error.reason, c.reason);
+            }
+        });
+        EXPECT_TRUE(thrown);
+        EXPECT_EQ(ident_level, 1u);
+    }
+}
+
+} // namespace
