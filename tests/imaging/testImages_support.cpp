@@ -150,9 +150,10 @@ imagePtr photoLikeImage(unsigned w, unsigned h, uint64_t seed)
                 blue += k * blob.blue;
                 weight += k;
             }
-            const double grain = double(random.below(9)) - 4;
-            setPixel(image.get(), c, r, clampComponent(red / weight + grain),
-                     clampComponent(green / weight + grain), clampComponent(blue / weight + grain));
+            auto grain = [&] { return double(random.below(9)) - 4; };
+            setPixel(image.get(), c, r, clampComponent(red / weight + grain()),
+                     clampComponent(green / weight + grain()),
+                     clampComponent(blue / weight + grain()));
         }
     }
     for (unsigned i = 0; i < 5; ++i)

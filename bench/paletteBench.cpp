@@ -1,0 +1,148 @@
+// Times palette selection and quantization of a 640 x 480 composite, the
+// product against the plain reference, and prints how many times faster the
+// product is and how much heap it needs next to the image's own size.
+#include "imaging/imgtools.h"
+#include "imaging/plainPalette_support.h"
+#include "imaging/testImages_support.h"
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <new>
+#include <string>
+
+// Heap accounting: every allocation carries its size in front of it so the
+// peak of live bytes can be reported.
+namespace {
+std::atomic<size_t> liveBytes{0}, peakBytes{0};
+constexpr size_t headerSize = alignof(std::max_align_t);
+} // namespace
+
+void *operator new(size_t size)
+{
+    void *block = std::malloc(size + headerSize);
+    if (!block)
+        throw std::bad_alloc();
+    *static_cast<size_t *>(block) = size;
+    const size_t live = liveBytes += size;
+    size_t peak = peakBytes.load();
+    while (live > peak && !peakBytes.compare_exchange_weak(peak, live)) {
+    }
+    return static_cast<char *>(block) + headerSize;
+}
+
+void operator delete(void *pointer) noexcept
+{
+    if (!pointer)
+        return;
+    void *block = static_cast<char *>(pointer) - headerSize;
+    liveBytes -= *static_cast<size_t *>(block);
+    std::free(block);
+}
+
+void operator delete(void *pointer, size_t) noexcept { operator delete(pointer); }
+
+namespace {
+
+loadedImage_t *composite()
+{
+    static imagePtr image = photoLikeComposite(2024);
+    return image.get();
+}
+
+void release(palette_t *palette, quantizedImage_t *quantized)
+{
+    delete palette;
+    delete[] quantized->pixels;
+    delete quantized;
+}
+
+template <bool fast> void selectAndQuantize(benchmark::State &state)
+{
+    loadedImage_t *image = composite();
+    const size_t before = liveBytes;
+    peakBytes = before;
+    for (auto _ : state) {
+        palette_t *palette = fast ? getOptimalPalette(image, 224) : plainGetOptimalPalette(image, 224);
+        quantizedImage_t *quantized =
+            fast ? quantizeImage(image, palette) : plainQuantizeImage(image, palette);
+        benchmark::DoNotOptimize(quantized->pixels[0]);
+        release(palette, quantized);
+    }
+    state.counters["heapPeak/image"] =
+        double(peakBytes - before) / (uint64_t(image->width) * image->height * 4);
+}
+
+template <bool fast> void select(benchmark::State &state)
+{
+    loadedImage_t *image = composite();
+    for (auto _ : state) {
+        palette_t *palette = fast ? getOptimalPalette(image, 224) : plainGetOptimalPalette(image, 224);
+        benchmark::DoNotOptimize(palette->red[0]);
+        delete palette;
+    }
+}
+
+template <bool fast> void quantize(benchmark::State &state)
+{
+    loadedImage_t *image = composite();
+    palette_t *palette = plainGetOptimalPalette(image, 224);
+    for (auto _ : state) {
+        quantizedImage_t *quantized =
+            fast ? quantizeImage(image, palette) : plainQuantizeImage(image, palette);
+        benchmark::DoNotOptimize(quantized->pixels[0]);
+        delete[] quantized->pixels;
+        delete quantized;
+    }
+    delete palette;
+}
+
+BENCHMARK(selectAndQuantize<false>)->Name("SelectAndQuantize/plain")->Unit(benchmark::kMillisecond);
+BENCHMARK(selectAndQuantize<true>)->Name("SelectAndQuantize/fast")->Unit(benchmark::kMillisecond);
+BENCHMARK(select<false>)->Name("Select/plain")->Unit(benchmark::kMillisecond);
+BENCHMARK(select<true>)->Name("Select/fast")->Unit(benchmark::kMillisecond);
+BENCHMARK(quantize<false>)->Name("Quantize/plain")->Unit(benchmark::kMillisecond);
+BENCHMARK(quantize<true>)->Name("Quantize/fast")->Unit(benchmark::kMillisecond);
+
+/// The console report, plus the plain/fast ratio of every pair at the end.
+class ratioReporter_t : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run> &reports) override
+    {
+        ConsoleReporter::ReportRuns(reports);
+        for (const Run &run : reports)
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+                seconds[run.benchmark_name()] = run.real_accumulated_time / run.iterations;
+    }
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        for (const auto &[name, time] : seconds) {
+            const size_t slash = name.rfind("/plain");
+            if (slash == std::string::npos)
+                continue;
+            const auto fast = seconds.find(name.substr(0, slash) + "/fast");
+            if (fast != seconds.end())
+                printf("%-18s fast is %.1f times faster than plain\n",
+                       name.substr(0, slash).c_str(), time / fast->second);
+        }
+    }
+
+private:
+    std::map<std::string, double> seconds;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    ratioReporter_t reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
