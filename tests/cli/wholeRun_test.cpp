@@ -1,0 +1,170 @@
+// Whole runs of the binary on the synthetic boot loader file.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <unistd.h>
+
+#include "runTool_support.h"
+#include "tools/sampleZbeos.h"
+
+namespace {
+
+// A 'bits' bitmap stream: the simplest file every build can load.
+std::string bitmapStream(uint32_t width, uint32_t height, uint8_t shade)
+{
+    auto be32 = [](std::string &s, uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            s.push_back(char((v >> shift) & 0xff));
+    };
+    std::string s;
+    be32(s, 0x62697473);
+    for (int i = 0; i < 4; ++i)
+        be32(s, 0); // bounds: not used
+    be32(s, width * 4);
+    be32(s, 0x0008);
+    be32(s, width * height * 4);
+    for (uint32_t i = 0; i < width * height; ++i)
+        s += std::string{char(shade), char(shade / 2), char(255 - shade), 0};
+    return s;
+}
+
+class WholeRun : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = makeTempDir();
+        std::vector<unsigned char> sample = makeSampleZbeos();
+        zbeos = dir + "/zbeos";
+        writeFile(zbeos, std::string(sample.begin(), sample.end()));
+        writeFile(dir + "/a.png", bitmapStream(100, 50, 200));
+    }
+
+    bool exists(const std::string &name) { return access((dir + "/" + name).c_str(), F_OK) == 0; }
+
+    std::string dir, zbeos;
+};
+
+TEST_F(WholeRun, PrintsExactlyTheProgressOfTheRun)
+{
+    writeFile(dir + "/d", "screen 640 480 8\nicons at 220 420\nimage \"a.png\"\n");
+    ToolRun run = runDawnmark({"-z", zbeos, "d"}, dir);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, bannerOf(run.out) +
+                           "loading a.png\n"
+                           "... DataSize: 20000\n"
+                           "... Geometry: 100x50\n"
+                           "\n"
+                           "loading " + zbeos + "\n"
+                           "\n"
+                           "Replacing images in zbeos\n"
+                           "...   0) a.png\n"
+                           "\n"
+                           "Building new zbeos (./newZbeos)\n"
+                           "\n");
+    EXPECT_TRUE(exists("newZbeos"));
+}
+
+TEST_F(WholeRun, NoImagesStillWritesANewFile)
+{
+    writeFile(dir + "/d", "# nothing but a comment\n");
+    ToolRun run = runDawnmark({"-z", zbeos, "-o", "out", "d"}, dir);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Replacing images in zbeos\n\nBuilding new zbeos (out)\n\n"), std::string::npos)
+        << run.out;
+    EXPECT_TRUE(exists("out"));
+}
+
+TEST_F(WholeRun, ImageListingIsRightAlignedAndIndented)
+{
+    std::string text;
+    for (int i = 0; i < 12; ++i)
+        text += "image \"a.png\" at " + std::to_string(i * 10) + " 0\n";
+    writeFile(dir + "/d", text);
+    ToolRun run = runDawnmark({"-z", zbeos, "-o", "out", "d"}, dir);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("...   0) a.png\n"), std::string::npos);
+    EXPECT_NE(run.out.find("...  11) a.png\n\n"), std::string::npos);
+}
+
+TEST_F(WholeRun, OutputIsItselfABootLoaderFile)
+{
+    writeFile(dir + "/d", "image \"a.png\" at 10 10\n");
+    ASSERT_EQ(runDawnmark({"-z", zbeos, "-o", "first", "d"}, dir).status, 0);
+    // Eight -v show the dissection, including the pack written by the first run.
+    ToolRun again = runDawnmark({"-v", "-v", "-v", "-v", "-v", "-v", "-v", "-v", "-z", "first", "-o", "second", "d"},
+                                dir);
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_NE(again.out.find("found 2 images\n"), std::string::npos) << again.out;
+    EXPECT_NE(again.out.find("OffIcons at slot 5\n"), std::string::npos);
+    EXPECT_EQ(readFile(dir + "/first"), readFile(dir + "/second")) << "same input, same bytes";
+}
+
+TEST_F(WholeRun, VerbosityShowsOneMoreLevelPerOption)
+{
+    writeFile(dir + "/d", "image \"a.png\" at 600 0\n");
+    ToolRun quiet = runDawnmark({"-z", zbeos, "-o", "out", "d"}, dir);
+    ToolRun one = runDawnmark({"-v", "-z", zbeos, "-o", "out", "d"}, dir);
+    EXPECT_EQ(quiet.out.find("RowBytes"), std::string::npos);
+    EXPECT_NE(one.out.find("... RowBytes: 400\n... Colors  : 8\n... DataSize: 20000\n"), std::string::npos)
+        << one.out;
+    // The image reaches past the right edge and is clipped to it.
+    EXPECT_NE(one.out.find("... clipping to 40 50\n... ... new size 40x50\n"), std::string::npos) << one.out;
+    EXPECT_EQ(one.out.find("Dissecting IconPack"), std::string::npos);
+}
+
+TEST_F(WholeRun, LastBootLoaderOptionWins)
+{
+    writeFile(dir + "/d", "\n");
+    ToolRun run = runDawnmark({"-z", dir + "/missing", "-z", zbeos, "-o", "out", "d"}, dir);
+    EXPECT_EQ(run.status, 0) << run.err;
+}
+
+struct FailedRun {
+    const char *name;
+    std::string description;
+    std::vector<std::string> extraArgs; ///< before the description; paths relative to the run
+    std::string expectedErr;
+    bool imagesLoadedFirst;
+};
+
+class RunFailure : public WholeRun, public testing::WithParamInterface<FailedRun> {};
+
+TEST_P(RunFailure, ReportsAndWritesNothing)
+{
+    const FailedRun &c = GetParam();
+    writeFile(dir + "/out", "existing");
+    writeFile(dir + "/d", c.description);
+    std::vector<std::string> args = {"-z", zbeos, "-o", "out"};
+    args.insert(args.end(), c.extraArgs.begin(), c.extraArgs.end());
+    args.push_back("d");
+    ToolRun run = runDawnmark(args, dir);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, c.expectedErr);
+    EXPECT_EQ(readFile(dir + "/out"), "existing");
+    EXPECT_EQ(run.out.find("loading a.png") != std::string::npos, c.imagesLoadedFirst);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, RunFailure,
+    testing::Values(
+        FailedRun{"SecondImageMissing", "image \"a.png\"\nimage \"b.png\"\n", {}, "Error: LoadImage error -- \n", true},
+        FailedRun{"MissingBootLoader", "image \"a.png\"\n", {"-z", "none"}, "Error: none -- File not found\n",
+                  true},
+        FailedRun{"NotABootLoader", "image \"a.png\"\n", {"-z", "d"}, "Error: d -- doesn't look like a zbeos booter\n",
+                  true},
+        FailedRun{"OutputDirectoryMissing", "image \"a.png\"\n", {"-o", "no/out"},
+                  "Error: no/out -- No such file or directory\n", true}),
+    [](const testing::TestParamInfo<FailedRun> &info) { return std::string(info.param.name); });
+
+TEST_F(WholeRun, SecondMissingImageStopsAfterTheFirstImageLoaded)
+{
+    writeFile(dir + "/d", "image \"a.png\"\nimage \"b.png\"\n");
+    ToolRun run = runDawnmark({"-z", zbeos, "d"}, dir);
+    EXPECT_EQ(run.out, bannerOf(run.out) +
+                           "loading a.png\n... DataSize: 20000\n... Geometry: 100x50\n\n"
+                           "loading b.png\n");
+    EXPECT_FALSE(exists("newZbeos"));
+}
+
+} // namespace
