@@ -2,6 +2,7 @@
 #include <cfloat>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -109,22 +110,24 @@ void loadedImage_t::resizeTo(unsigned w, unsigned h)
     if (newWidth == width && newHeight == height)
         return;
 
-    const size_t bytes = bufferBytes(newWidth, newHeight);
-    const double inverse = 1.0 / s;
-    const std::vector<uint32_t> columns = sourceMap(newWidth, inverse, width);
-    const std::vector<uint32_t> rows = sourceMap(newHeight, inverse, height);
-
-    uint8_t *zoomed = new uint8_t[bytes];
-    uint8_t *out = zoomed;
-    const size_t oldRow = size_t(width) * 4;
-    for (uint32_t j = 0; j < newHeight; ++j) {
-        const uint8_t *in = pixels + rows[j] * oldRow;
-        for (uint32_t i = 0; i < newWidth; ++i, out += 4)
-            std::memcpy(out, in + size_t(columns[i]) * 4, 4);
+    // The buffer is the largest allocation, so it goes first: an absurd
+    // size fails before any map is built.
+    std::unique_ptr<uint8_t[]> zoomed(new uint8_t[bufferBytes(newWidth, newHeight)]);
+    if (newWidth > 0 && newHeight > 0) {
+        const double inverse = 1.0 / s;
+        const std::vector<uint32_t> columns = sourceMap(newWidth, inverse, width);
+        const std::vector<uint32_t> rows = sourceMap(newHeight, inverse, height);
+        uint8_t *out = zoomed.get();
+        const size_t oldRow = size_t(width) * 4;
+        for (uint32_t j = 0; j < newHeight; ++j) {
+            const uint8_t *in = pixels + rows[j] * oldRow;
+            for (uint32_t i = 0; i < newWidth; ++i, out += 4)
+                std::memcpy(out, in + size_t(columns[i]) * 4, 4);
+        }
     }
 
     delete[] pixels;
-    pixels = zoomed;
+    pixels = zoomed.release();
     width = newWidth;
     height = newHeight;
     TRACE(1, "new size %dx%d\n", width, height);

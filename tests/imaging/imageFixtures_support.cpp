@@ -61,7 +61,8 @@ std::string imageScratchFile(const std::string &name, const std::vector<uint8_t>
     FILE *file = std::fopen(path.c_str(), "wb");
     if (file == nullptr)
         throw std::runtime_error("cannot write " + path);
-    std::fwrite(content.data(), 1, content.size(), file);
+    if (!content.empty())
+        std::fwrite(content.data(), 1, content.size(), file);
     std::fclose(file);
     return path;
 }

@@ -410,7 +410,8 @@ std::string writeScratchFile(const std::string &name, const bytes_t &content)
     FILE *file = std::fopen(path.c_str(), "wb");
     if (file == nullptr)
         throw std::runtime_error("cannot write " + path);
-    std::fwrite(content.data(), 1, content.size(), file);
+    if (!content.empty())
+        std::fwrite(content.data(), 1, content.size(), file);
     std::fclose(file);
     return path;
 }
