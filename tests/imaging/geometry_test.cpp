@@ -20,6 +20,13 @@ protected:
     }
 };
 
+// The two lines of a clip that changes the size, one level below the caller.
+std::string clipLines(unsigned w, unsigned h, unsigned newW, unsigned newH)
+{
+    return "... ... clipping to " + std::to_string(w) + " " + std::to_string(h) +
+           "\n... ... ... new size " + std::to_string(newW) + "x" + std::to_string(newH) + "\n";
+}
+
 // Every pixel of `image` must be the source pixel the maps name.
 template <typename ColumnMap, typename RowMap>
 void expectSampled(const loadedImage_t *image, ColumnMap column, RowMap row)
@@ -59,9 +66,7 @@ TEST_F(Geometry, ClipKeepsTheTopLeftCorner)
         SCOPED_TRACE(testing::Message() << c.clipW << "x" << c.clipH);
         imagePtr image = imageOfCoordinates(c.w, c.h);
         const std::string trace = imageTraceOf(2, [&] { image->clipTo(c.clipW, c.clipH); });
-        EXPECT_EQ(trace, "... ... clipping to " + std::to_string(c.clipW) + " " +
-                             std::to_string(c.clipH) + "\n... ... ... new size " +
-                             std::to_string(c.expectedW) + "x" + std::to_string(c.expectedH) + "\n");
+        EXPECT_EQ(trace, clipLines(c.clipW, c.clipH, c.expectedW, c.expectedH));
         EXPECT_EQ(ident_level, 1u);
         ASSERT_EQ(image->width, c.expectedW);
         ASSERT_EQ(image->height, c.expectedH);
@@ -160,9 +165,7 @@ TEST_F(Geometry, ClipToWorldCropsWhatLeavesTheScreen)
         imagePtr image = imageOfCoordinates(100, 50);
         image->moveTo(c.x, c.y);
         const std::string trace = imageTraceOf(2, [&] { image->clipToWorld(640, 480); });
-        EXPECT_EQ(trace, "... ... clipping to " + std::to_string(c.expectedW) + " " +
-                             std::to_string(c.expectedH) + "\n... ... ... new size " +
-                             std::to_string(c.expectedW) + "x" + std::to_string(c.expectedH) + "\n");
+        EXPECT_EQ(trace, clipLines(c.expectedW, c.expectedH, c.expectedW, c.expectedH));
         EXPECT_EQ(ident_level, 1u);
         ASSERT_EQ(image->width, c.expectedW);
         ASSERT_EQ(image->height, c.expectedH);
