@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
 
 #include "driver/traceMsg.h"
@@ -51,6 +52,10 @@ std::string imageScratchDirectory()
         if (mkdtemp(pattern) == nullptr)
             throw std::runtime_error("cannot make a scratch directory");
         directory = pattern;
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(directory, ignored);
+        });
     }
     return directory;
 }

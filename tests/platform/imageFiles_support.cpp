@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <stdexcept>
 
@@ -400,6 +401,10 @@ std::string scratchDirectory()
         if (mkdtemp(pattern) == nullptr)
             throw std::runtime_error("cannot make a scratch directory");
         directory = pattern;
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(directory, ignored);
+        });
     }
     return directory;
 }
