@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "bootfile/littleEndian.h"
+#include "bootfile/packDirectory.h"
 #include "bootfile/traceStep.h"
 #include "driver/errors.h"
 
@@ -15,55 +16,18 @@ const char *const packSubject = "load_images";
 const char *const paletteCorrupted = "palette seems to be corrupted";
 const char *const iconsCorrupted = "icons seems to be corrupted";
 
-const unsigned recordHeaderSize = 16;
+const unsigned recordHeaderSize = packRecordHeaderSize;
 const unsigned paletteSize = 768;
 const unsigned keptPaletteBytes = 16 * 3;
 const unsigned canvasWidth = 640;
 const unsigned canvasHeight = 480;
 const unsigned chosenColors = 224;
 
-struct entry_t {
-    uint64_t length;
-    uint64_t offset;
-};
-
-// A pack comes from a file and is never trusted: every entry and every area
-// it points at must lie inside the pack, computed in 64 bits so that no
-// offset + length can wrap.
-class packReader_t {
-public:
-    packReader_t(const unsigned char *pack, uint64_t length) : pack(pack), length(length) {}
-
-    entry_t Entry(uint64_t k, const char *reason) const
-    {
-        if (8 * k + 8 > length)
-            throw cagada_t(packSubject, reason);
-        return {getLE32(pack + 8 * k), getLE32(pack + 8 * k + 4)};
-    }
-
-    const unsigned char *Area(const entry_t &entry, const char *reason) const
-    {
-        if (entry.offset > length || entry.length > length - entry.offset)
-            throw cagada_t(packSubject, reason);
-        return pack + entry.offset;
-    }
-
-private:
-    const unsigned char *pack;
-    uint64_t length;
-};
-
-// Bytes of an image record with the given header: 16 + width x height.
-uint64_t recordSize(const unsigned char *header)
-{
-    return recordHeaderSize + uint64_t(getLE32(header)) * getLE32(header + 4);
-}
-
 // The icon strip and OffIcons records are written back whole, so their
 // areas must hold all the pixels their headers announce.
-void requireWholeRecord(const entry_t &entry, const unsigned char *area)
+void requireWholeRecord(const packEntry_t &entry, const unsigned char *area)
 {
-    if (entry.length < recordHeaderSize || entry.length < recordSize(area))
+    if (!packRecordIsWhole(entry.length, area))
         throw cagada_t(packSubject, iconsCorrupted);
 }
 
@@ -86,19 +50,19 @@ struct quantizedRelease_t {
 } // namespace
 
 zbeosIconPack_t::zbeosIconPack_t(const unsigned char *pack, unsigned length)
-    : screen{canvasWidth, canvasHeight, 8}, palette{}, imageCount(0), images{}
+    : screen{canvasWidth, canvasHeight, 8}, palette{}, offIconsSlot(0), imageCount(0), images{}
 {
     traceStep_t outer;
     TRACE(8, "Dissecting IconPack\n");
     traceStep_t inner;
 
-    packReader_t reader(pack, length);
-    entry_t paletteEntry = reader.Entry(1, paletteCorrupted);
+    packDirectory_t reader(pack, length);
+    packEntry_t paletteEntry = reader.Entry(packPaletteSlot, paletteCorrupted);
     if (paletteEntry.length != paletteSize)
         throw cagada_t(packSubject, paletteCorrupted);
     memcpy(palette, reader.Area(paletteEntry, paletteCorrupted), paletteSize);
 
-    entry_t iconEntry = reader.Entry(2, iconsCorrupted);
+    packEntry_t iconEntry = reader.Entry(packIconsSlot, iconsCorrupted);
     if (iconEntry.length == 0)
         throw cagada_t(packSubject, iconsCorrupted);
     const unsigned char *iconArea = reader.Area(iconEntry, iconsCorrupted);
@@ -106,20 +70,15 @@ zbeosIconPack_t::zbeosIconPack_t(const unsigned char *pack, unsigned length)
     icons.assign(iconArea, iconArea + iconEntry.length);
 
     uint64_t scanned = 0;
-    uint64_t offIconsSlot = 0;
-    entry_t offIconsEntry{0, 0};
-    for (uint64_t k = 4;; ++k) {
-        entry_t entry = reader.Entry(k, iconsCorrupted);
-        if (entry.length == 0)
-            break;
+    packEntry_t offIconsEntry{0, 0};
+    reader.WalkImages(iconsCorrupted, [&](uint64_t k, const packEntry_t &entry, const unsigned char *area) {
         ++scanned;
-        const unsigned char *area = reader.Area(entry, iconsCorrupted);
         // The last record with the strip's size and place is the OffIcons one.
         if (entry.length >= recordHeaderSize && memcmp(area, icons.data(), recordHeaderSize) == 0) {
-            offIconsSlot = k;
+            offIconsSlot = uint32_t(k);
             offIconsEntry = entry;
         }
-    }
+    });
     if (offIconsSlot == 0)
         throw cagada_t(packSubject, iconsCorrupted);
 
@@ -171,7 +130,7 @@ unsigned char *zbeosIconPack_t::Serialize(unsigned *length) const
 {
     const uint64_t imageTotal = imageCount;
     const uint64_t directorySize = 8 * (imageTotal + 6);
-    const uint64_t iconBytes = recordSize(icons.data());
+    const uint64_t iconBytes = packRecordSize(icons.data());
     uint64_t packSize = directorySize + 12 + paletteSize + 2 * iconBytes;
     for (uint32_t i = 0; i < imageCount; ++i)
         packSize += recordHeaderSize + uint64_t(images[i]->width) * images[i]->height;

@@ -45,6 +45,8 @@ public:
     std::vector<uint8_t> icons;
     /// The OffIcons image record as read; its first 16 bytes equal icons'.
     std::vector<uint8_t> offIcons;
+    /// The directory slot the OffIcons record was found in (4 or more).
+    uint32_t offIconsSlot;
     uint32_t imageCount;
     loadedImage_t *images[maxImages];
 };

@@ -1,0 +1,24 @@
+#include "bootfile/packDirectory.h"
+
+#include "driver/errors.h"
+
+namespace {
+
+const char *const packSubject = "load_images";
+
+} // namespace
+
+// Computed in 64 bits so that no offset + length can wrap.
+packEntry_t packDirectory_t::Entry(uint64_t k, const char *reason) const
+{
+    if (8 * k + 8 > length)
+        throw cagada_t(packSubject, reason);
+    return {getLE32(pack + 8 * k), getLE32(pack + 8 * k + 4)};
+}
+
+const unsigned char *packDirectory_t::Area(const packEntry_t &entry, const char *reason) const
+{
+    if (entry.offset > length || entry.length > length - entry.offset)
+        throw cagada_t(packSubject, reason);
+    return pack + entry.offset;
+}

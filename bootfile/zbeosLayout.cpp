@@ -1,0 +1,114 @@
+#include "bootfile/zbeosLayout.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include "bootfile/gziptools.h"
+#include "bootfile/traceStep.h"
+#include "driver/errors.h"
+
+namespace {
+
+const char *const notFound = "File not found";
+const char *const troublesReading = "troubles reading";
+const char *const notABooter = "doesn't look like a zbeos booter";
+const char *const cannotUncompress = "cannot uncompress loader\n";
+
+struct descriptor_t {
+    int fd;
+    ~descriptor_t()
+    {
+        if (fd >= 0)
+            close(fd);
+    }
+};
+
+// The first position at or after from where the header template matches,
+// or size when none does. A match needs at least one byte behind the
+// template.
+uint64_t findHeader(const unsigned char *bytes, uint64_t size, uint64_t from,
+                    const unsigned char *signature, unsigned length)
+{
+    for (uint64_t at = from; at + length < size; ++at)
+        if (checkZSig(bytes + at, signature, length))
+            return at;
+    return size;
+}
+
+} // namespace
+
+// Only a regular file qualifies: a directory opens read-only, and a pipe or
+// device has no size to take. O_NONBLOCK keeps a FIFO without a writer from
+// hanging the run.
+std::vector<unsigned char> readZbeosFile(const char *path)
+{
+    descriptor_t file{open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    if (file.fd < 0)
+        throw cagada_t(path, notFound);
+    struct stat status;
+    if (fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode))
+        throw cagada_t(path, troublesReading);
+    off_t end = lseek(file.fd, 0, SEEK_END);
+    // The sections are measured in 32 bits.
+    if (end < 0 || uint64_t(end) > UINT32_MAX)
+        throw cagada_t(path, troublesReading);
+    const uint64_t size = uint64_t(end);
+    TRACE(8, "loading %llu bytes from %s\n", static_cast<unsigned long long>(size), path);
+
+    std::vector<unsigned char> contents(size);
+    if (lseek(file.fd, 0, SEEK_SET) != 0)
+        throw cagada_t(path, troublesReading);
+    uint64_t got = 0;
+    while (got < size) {
+        ssize_t count = read(file.fd, contents.data() + got, size - got);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            break;
+        got += uint64_t(count);
+    }
+    if (got != size)
+        throw cagada_t(path, troublesReading);
+    return contents;
+}
+
+zbeosLayout_t dissectZbeos(const unsigned char *bytes, uint64_t size, const char *path)
+{
+    TRACE(8, "dissecting zbeos...\n");
+    const uint64_t loader = findHeader(bytes, size, 0, firstSignature, sizeof firstSignature);
+    if (loader == size)
+        throw cagada_t(path, notABooter);
+    // The search starts on the loader header itself: the splash member must
+    // come after it.
+    const uint64_t splash = findHeader(bytes, size, loader, secondSignature, zbeosSplashHeaderSize);
+    if (splash == size)
+        throw cagada_t(path, notABooter);
+
+    traceStep_t step;
+    TRACE(8, "first  section %u bytes\n", unsigned(loader));
+    TRACE(8, "second section %u bytes (loader compressed)\n", unsigned(splash - loader));
+    TRACE(8, "third  section %u bytes (splash compressed)\n", unsigned(size - splash));
+    return {loader, splash, size};
+}
+
+std::vector<unsigned char> inflateSplash(const unsigned char *bytes, const zbeosLayout_t &layout,
+                                         const char *path)
+{
+    const uint64_t afterHeader = layout.size - layout.splashOffset - zbeosSplashHeaderSize;
+    if (afterHeader < zbeosTrailerSize)
+        throw cagada_t(path, cannotUncompress);
+    std::vector<unsigned char> pack(zbeosMaxSplashSize);
+    unsigned long packLength = zbeosMaxSplashSize;
+    if (guncompress(pack.data(), &packLength, bytes + layout.splashOffset + zbeosSplashHeaderSize,
+                    afterHeader - zbeosTrailerSize) != Z_OK)
+        throw cagada_t(path, cannotUncompress);
+    pack.resize(packLength);
+    {
+        traceStep_t step;
+        TRACE(8, "third  section %lu bytes (splash expanded)\n", packLength);
+    }
+    return pack;
+}
