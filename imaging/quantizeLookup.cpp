@@ -1,5 +1,6 @@
 #include "imaging/quantizeLookup.h"
 
+#include <algorithm>
 #include <numeric>
 
 namespace {
@@ -9,8 +10,9 @@ unsigned squared(int v) { return unsigned(v * v); }
 } // namespace
 
 paletteLookup_t::paletteLookup_t(const palette_t &palette, unsigned count)
-    : count(count), coarse(1u << 12), fine(1u << 18, 0)
+    : count(count), coarse(1u << 12), fine(1u << 18, 0), tables(64, 0), constantTable()
 {
+    // Table 0 stays unused so that 0 can mean "not made yet".
     for (unsigned j = 0; j < count; ++j) {
         red[j] = palette.red[j];
         green[j] = palette.green[j];
@@ -21,22 +23,20 @@ paletteLookup_t::paletteLookup_t(const palette_t &palette, unsigned count)
 void paletteLookup_t::survivors(const uint8_t *from, size_t n, unsigned r0, unsigned g0,
                                 unsigned b0, unsigned edge, std::vector<uint8_t> &out) const
 {
-    auto gaps = [edge](int value, int lo, unsigned &nearest, unsigned &farthest) {
-        const int hi = lo + int(edge) - 1;
-        nearest += squared(value < lo ? lo - value : value > hi ? value - hi : 0);
-        farthest += squared(value - lo > hi - value ? value - lo : hi - value);
-    };
+    const int lo[3] = {int(r0), int(g0), int(b0)};
+    const int hi[3] = {lo[0] + int(edge) - 1, lo[1] + int(edge) - 1, lo[2] + int(edge) - 1};
     unsigned nearest[256];
     unsigned bound = ~0u;
     for (size_t i = 0; i < n; ++i) {
         const unsigned j = from[i];
-        unsigned farthest = 0;
-        nearest[i] = 0;
-        gaps(red[j], int(r0), nearest[i], farthest);
-        gaps(green[j], int(g0), nearest[i], farthest);
-        gaps(blue[j], int(b0), nearest[i], farthest);
-        if (farthest < bound)
-            bound = farthest;
+        const int value[3] = {red[j], green[j], blue[j]};
+        unsigned near = 0, far = 0;
+        for (unsigned axis = 0; axis < 3; ++axis) {
+            near += squared(std::max({lo[axis] - value[axis], value[axis] - hi[axis], 0}));
+            far += squared(std::max(value[axis] - lo[axis], hi[axis] - value[axis]));
+        }
+        nearest[i] = near;
+        bound = std::min(bound, far);
     }
     out.clear();
     for (size_t i = 0; i < n; ++i)
@@ -55,36 +55,35 @@ const std::vector<uint8_t> &paletteLookup_t::coarseSurvivors(unsigned r, unsigne
     return cell;
 }
 
-void paletteLookup_t::makeTable(unsigned r, unsigned g, unsigned b,
-                                const std::vector<uint8_t> &candidates)
+uint32_t paletteLookup_t::makeTable(unsigned r, unsigned g, unsigned b,
+                                    const uint8_t *candidates, size_t n)
 {
-    const unsigned r0 = r & ~3u, g0 = g & ~3u, b0 = b & ~3u;
-    survivors(candidates.data(), candidates.size(), r0, g0, b0, 4, scratch);
-    fine[fineCell(r, g, b)] = tabled | uint32_t(tables.size() >> 6);
-    for (unsigned i = 0; i < 64; ++i) {
-        const int pr = int(r0 + (i >> 4)), pg = int(g0 + ((i >> 2) & 3)), pb = int(b0 + (i & 3));
-        // Distance above, index below: the smallest key is the nearest
-        // entry, and among equals the lowest index.
-        uint32_t best = ~0u;
-        for (uint8_t j : scratch) {
-            const uint32_t key =
-                (squared(pr - red[j]) + squared(pg - green[j]) + squared(pb - blue[j])) << 8 | j;
-            best = key < best ? key : best;
+    // Distance above, index below: the smallest key is the nearest entry,
+    // and among equals the lowest index.
+    uint32_t keys[64];
+    std::fill(keys, keys + 64, ~0u);
+    for (size_t k = 0; k < n; ++k) {
+        const unsigned j = candidates[k];
+        const int dr0 = int(r & ~3u) - red[j], dg0 = int(g & ~3u) - green[j];
+        const int db0 = int(b & ~3u) - blue[j];
+        for (unsigned i = 0; i < 64; ++i) {
+            const int dr = dr0 + int(i >> 4), dg = dg0 + int((i >> 2) & 3), db = db0 + int(i & 3);
+            const uint32_t key = uint32_t(dr * dr + dg * dg + db * db) << 8 | j;
+            keys[i] = std::min(keys[i], key);
         }
-        tables.push_back(uint8_t(best));
     }
+    const uint32_t number = uint32_t(tables.size() >> 6);
+    for (uint32_t key : keys)
+        tables.push_back(uint8_t(key));
+    return number;
 }
 
-unsigned paletteLookup_t::findSlowly(unsigned r, unsigned g, unsigned b)
+unsigned paletteLookup_t::scan(unsigned r, unsigned g, unsigned b, const uint8_t *candidates,
+                               size_t n) const
 {
-    const std::vector<uint8_t> &candidates = coarseSurvivors(r, g, b);
-    uint32_t &state = fine[fineCell(r, g, b)];
-    if (++state == tableAfter) {
-        makeTable(r, g, b, candidates);
-        return find(r, g, b);
-    }
     unsigned best = ~0u, index = 255;
-    for (uint8_t j : candidates) {
+    for (size_t k = 0; k < n; ++k) {
+        const unsigned j = candidates[k];
         const unsigned d = squared(int(r) - red[j]) + squared(int(g) - green[j]) +
                            squared(int(b) - blue[j]);
         if (d < best) {
@@ -93,4 +92,38 @@ unsigned paletteLookup_t::findSlowly(unsigned r, unsigned g, unsigned b)
         }
     }
     return index;
+}
+
+unsigned paletteLookup_t::findSlowly(unsigned r, unsigned g, unsigned b)
+{
+    uint32_t &state = fine[fineCell(r, g, b)];
+    if (state == 0) {
+        const std::vector<uint8_t> &parent = coarseSurvivors(r, g, b);
+        survivors(parent.data(), parent.size(), r & ~3u, g & ~3u, b & ~3u, 4, scratch);
+        if (scratch.size() == 1) {
+            uint32_t &constant = constantTable[scratch[0]];
+            if (constant == 0) {
+                constant = uint32_t(tables.size() >> 6);
+                tables.insert(tables.end(), 64, scratch[0]);
+            }
+            state = tabled | constant;
+            return scratch[0];
+        }
+        if (lists.size() + 257 >= (1u << visitShift)) {
+            // No room left to point at another list: go straight to a table.
+            state = tabled | makeTable(r, g, b, scratch.data(), scratch.size());
+            return find(r, g, b);
+        }
+        state = uint32_t(lists.size());
+        lists.push_back(uint8_t(scratch.size() - 1));
+        lists.insert(lists.end(), scratch.begin(), scratch.end());
+    }
+    const uint8_t *list = lists.data() + (state & ((1u << visitShift) - 1));
+    const size_t n = size_t(list[0]) + 1;
+    if ((state >> visitShift) + 1 == tableAfter) {
+        state = tabled | makeTable(r, g, b, list + 1, n);
+        return find(r, g, b);
+    }
+    state += 1u << visitShift;
+    return scan(r, g, b, list + 1, n);
 }

@@ -14,9 +14,10 @@
 /// An entry whose closest approach to a box of colours is farther than some
 /// other entry's farthest corner is strictly worse for every colour in the
 /// box, so a box needs only the entries that survive that test. Coarse cells
-/// (edge 16) keep their survivors and answer the first few colours of each
-/// fine cell (edge 4) by scanning them; a fine cell that keeps being asked
-/// gets a table with the answer for each of its 64 colours.
+/// (edge 16) keep the survivors among the whole palette, fine cells (edge 4)
+/// the survivors among their coarse cell's. A fine cell answers its first
+/// colours by scanning its few survivors; one that keeps being asked gets a
+/// table with the answer for each of its 64 colours.
 class paletteLookup_t {
 public:
     /// count is 1 to 256: the palette's entries that take part.
@@ -31,10 +32,14 @@ public:
     }
 
 private:
+    /// A fine cell's state: 0 before its first colour; `tabled` | its table's
+    /// number; otherwise the colours it answered by scanning << `visitShift`
+    /// | where its survivors lie in `lists`.
     static constexpr uint32_t tabled = 1u << 31;
+    static constexpr unsigned visitShift = 24;
     /// Colours of a fine cell answered by scanning before it gets a table:
     /// a table costs 64 answers, so sparse cells never pay for one.
-    static constexpr uint32_t tableAfter = 8;
+    static constexpr uint32_t tableAfter = 4;
 
     static unsigned fineCell(unsigned r, unsigned g, unsigned b)
     {
@@ -45,16 +50,23 @@ private:
     const std::vector<uint8_t> &coarseSurvivors(unsigned r, unsigned g, unsigned b);
     void survivors(const uint8_t *from, size_t n, unsigned r0, unsigned g0, unsigned b0,
                    unsigned edge, std::vector<uint8_t> &out) const;
-    void makeTable(unsigned r, unsigned g, unsigned b, const std::vector<uint8_t> &candidates);
+    /// Fills a new table for the fine cell of (r, g, b) from its survivors
+    /// and returns its number.
+    uint32_t makeTable(unsigned r, unsigned g, unsigned b, const uint8_t *candidates, size_t n);
+    unsigned scan(unsigned r, unsigned g, unsigned b, const uint8_t *candidates, size_t n) const;
 
     unsigned count;
     int red[256], green[256], blue[256];
     /// Per coarse cell its surviving entries in index order; empty until made.
     std::vector<std::vector<uint8_t>> coarse;
-    /// Per fine cell: how many colours were answered by scanning, or
-    /// `tabled` | the number of its table.
     std::vector<uint32_t> fine;
-    /// 64 answers per tabled fine cell, red-major.
+    /// Survivor lists of fine cells: a length byte (length - 1), then the
+    /// entries in index order.
+    std::vector<uint8_t> lists;
+    /// 64 answers per table, red-major.
     std::vector<uint8_t> tables;
+    /// Per palette entry, the number of a table that answers it everywhere
+    /// (for fine cells with a single survivor), or 0 before it is needed.
+    uint32_t constantTable[256];
     std::vector<uint8_t> scratch;
 };
