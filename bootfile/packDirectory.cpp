@@ -18,7 +18,7 @@ packEntry_t packDirectory_t::Entry(uint64_t k, const char *reason) const
 
 const unsigned char *packDirectory_t::Area(const packEntry_t &entry, const char *reason) const
 {
-    if (entry.offset > length || entry.length > length - entry.offset)
+    if (!Holds(entry))
         throw cagada_t(packSubject, reason);
     return pack + entry.offset;
 }

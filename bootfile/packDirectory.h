@@ -34,8 +34,12 @@ public:
 
     /// Entry k; throws when the entry itself lies past the end of the pack.
     packEntry_t Entry(uint64_t k, const char *reason) const;
-    /// The first byte of the entry's area; throws unless the whole area lies
-    /// inside the pack.
+    /// True when the entry's whole area lies inside the pack.
+    bool Holds(const packEntry_t &entry) const
+    {
+        return entry.offset <= length && entry.length <= length - entry.offset;
+    }
+    /// The first byte of the entry's area; throws unless Holds(entry).
     const unsigned char *Area(const packEntry_t &entry, const char *reason) const;
 
     /// Walks the image list: visit(slot, entry, area) for every entry from

@@ -1,0 +1,66 @@
+#include "inspect/extract.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "bootfile/keptText.h"
+#include "driver/errors.h"
+#include "inspect/formatText.h"
+#include "inspect/pngWriter.h"
+
+namespace {
+
+bool writable(const directoryEntry_t &entry)
+{
+    return entry.isRecord && entry.record.pixels != nullptr && entry.record.width != 0 &&
+           entry.record.height != 0;
+}
+
+} // namespace
+
+std::string extractedName(const directoryEntry_t &entry)
+{
+    const char *kind = entry.kind == entryKind_t::iconStrip ? "icons"
+                       : entry.kind == entryKind_t::offIcons ? "officons"
+                                                             : "image";
+    return formatText("slot%02u-%s.png", unsigned(entry.slot), kind);
+}
+
+std::vector<std::string> extractImages(const inspection_t &inspection, const std::string &directory,
+                                       bool overwrite)
+{
+    std::error_code error;
+    std::filesystem::create_directories(directory, error);
+    if (error)
+        throw cagada_t(keptText(directory), keptText(error.message()));
+
+    // Every name is checked before the first file is written, so a refusal
+    // leaves the directory as it was.
+    const std::filesystem::path base(directory);
+    if (!overwrite)
+        for (const directoryEntry_t &entry : inspection.directory) {
+            const std::string path = (base / extractedName(entry)).string();
+            if (writable(entry) && std::filesystem::symlink_status(path, error).type() !=
+                                       std::filesystem::file_type::not_found)
+                throw cagada_t(keptText(path), pngExistsReason);
+        }
+
+    std::vector<std::string> lines;
+    for (const directoryEntry_t &entry : inspection.directory) {
+        if (!entry.isRecord)
+            continue;
+        const std::string path = (base / extractedName(entry)).string();
+        const packRecord_t &record = entry.record;
+        if (!writable(entry)) {
+            lines.push_back(formatText("skipped slot %u (%s): %s", unsigned(entry.slot),
+                                       kindName(entry.kind),
+                                       record.pixels == nullptr ? "damaged" : "no pixels"));
+            continue;
+        }
+        writeIndexedPng(path.c_str(), record.width, record.height, record.pixels,
+                        inspection.parsed->palette, overwrite);
+        lines.push_back(formatText("wrote %s (%s, %u x %u)", path.c_str(), kindName(entry.kind),
+                                   unsigned(record.width), unsigned(record.height)));
+    }
+    return lines;
+}

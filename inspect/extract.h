@@ -1,0 +1,20 @@
+// Writing the artwork of an icon pack out as PNG files.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "inspect/inspection.h"
+
+/// The file name of a record's PNG: its directory slot and kind, as in
+/// "slot02-icons.png", "slot04-image.png", "slot07-officons.png".
+std::string extractedName(const directoryEntry_t &entry);
+
+/// Writes the icon strip, every image and the OffIcons image as indexed PNG
+/// files with the pack's palette into directory (created with its parents
+/// when missing). Records too short for their pixels and empty ones are
+/// skipped. Refuses to replace existing files unless overwrite; in that case
+/// nothing is written at all. Returns a line for each file written or
+/// record skipped. Throws cagada_t on failure.
+std::vector<std::string> extractImages(const inspection_t &inspection, const std::string &directory,
+                                       bool overwrite);

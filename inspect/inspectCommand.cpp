@@ -1,0 +1,167 @@
+#include "inspect/inspectCommand.h"
+
+#include <cstdio>
+#include <getopt.h>
+#include <string>
+
+#include "bootfile/keptText.h"
+#include "driver/errors.h"
+#include "inspect/extract.h"
+#include "inspect/inspection.h"
+#include "inspect/pngWriter.h"
+#include "inspect/preview.h"
+#include "inspect/report.h"
+
+namespace {
+
+const char *const programName = "Dawnmark-inspect";
+
+const char *const helpText =
+    "Usage: Dawnmark-inspect [OPTION]... FILE\n"
+    "Check a BeOS boot loader file and show the boot splash inside it.\n"
+    "\n"
+    "Prints the file's sections, the splash member's header and trailer, the\n"
+    "screen record, how many palette entries the pixels use, and every entry\n"
+    "of the splash's icon pack.\n"
+    "\n"
+    "  -x, --extract=DIR    write the icon strip, every image and the OffIcons\n"
+    "                       image as PNG files into DIR (created if missing)\n"
+    "  -p, --preview=FILE   write the boot screen as an RGB PNG file\n"
+    "  -l, --lit            show the icon strip lit in the preview, not unlit\n"
+    "  -f, --force          replace output files that exist already\n"
+    "  -h, --help           display this help and exit\n"
+    "  -V, --version        output version information and exit\n"
+    "\n"
+    "Exit status:\n"
+    " 0  the file is sound and every output asked for was written\n"
+    " 1  the file cannot be read, is not a boot loader file or is damaged,\n"
+    "    or an output file cannot be written\n"
+    " 2  bad command line\n";
+
+const char *const versionText = "Dawnmark-inspect (Dawnmark) " DAWNMARK_VERSION "\n";
+
+struct inspectOptions_t {
+    const char *file = nullptr;
+    const char *extractDirectory = nullptr;
+    const char *previewFile = nullptr;
+    bool lit = false;
+    bool force = false;
+};
+
+[[noreturn]] void badUsage(const std::string &message)
+{
+    fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", programName, message.c_str(),
+            programName);
+    exit(inspectUsage);
+}
+
+inspectOptions_t parseOptions(int argc, char **argv)
+{
+    static const option longOptions[] = {
+        {"extract", required_argument, nullptr, 'x'}, {"preview", required_argument, nullptr, 'p'},
+        {"lit", no_argument, nullptr, 'l'},           {"force", no_argument, nullptr, 'f'},
+        {"help", no_argument, nullptr, 'h'},          {"version", no_argument, nullptr, 'V'},
+        {nullptr, 0, nullptr, 0},
+    };
+    inspectOptions_t options;
+    opterr = 0;
+    int option;
+    while ((option = getopt_long(argc, argv, ":x:p:lfhV", longOptions, nullptr)) != -1) {
+        switch (option) {
+        case 'x':
+            options.extractDirectory = optarg;
+            break;
+        case 'p':
+            options.previewFile = optarg;
+            break;
+        case 'l':
+            options.lit = true;
+            break;
+        case 'f':
+            options.force = true;
+            break;
+        case 'h':
+            fputs(helpText, stdout);
+            exit(inspectSound);
+        case 'V':
+            fputs(versionText, stdout);
+            exit(inspectSound);
+        case ':':
+            badUsage(std::string("option '") + argv[optind - 1] + "' requires an argument");
+        default:
+            badUsage(std::string("unrecognized option '") + argv[optind - 1] + "'");
+        }
+    }
+    if (optind == argc)
+        badUsage("missing FILE operand");
+    if (optind + 1 < argc)
+        badUsage(std::string("extra operand '") + argv[optind + 1] + "'");
+    if (options.lit && options.previewFile == nullptr)
+        badUsage("--lit needs --preview");
+    options.file = argv[optind];
+    return options;
+}
+
+void reportError(const cagada_t &error)
+{
+    fflush(stdout);
+    error.report();
+}
+
+// Each output is attempted even when another failed: a damaged file's
+// artwork is still worth saving.
+int writeOutputs(const inspection_t &inspection, const inspectOptions_t &options)
+{
+    int status = inspectSound;
+    if (options.extractDirectory != nullptr) {
+        try {
+            for (const std::string &line : extractImages(inspection, options.extractDirectory, options.force))
+                printf("%s\n", line.c_str());
+        } catch (const cagada_t &error) {
+            reportError(error);
+            status = inspectDamaged;
+        }
+    }
+    if (options.previewFile != nullptr) {
+        try {
+            const std::vector<uint8_t> canvas = renderPreview(inspection, options.lit);
+            writeRgbPng(options.previewFile, inspection.screen.width, inspection.screen.height,
+                        canvas.data(), options.force);
+            printf("wrote %s (preview, %u x %u, icons %s)\n", options.previewFile,
+                   unsigned(inspection.screen.width), unsigned(inspection.screen.height),
+                   options.lit ? "lit" : "unlit");
+        } catch (const cagada_t &error) {
+            reportError(error);
+            status = inspectDamaged;
+        }
+    }
+    return status;
+}
+
+} // namespace
+
+int runInspect(int argc, char **argv)
+{
+    const inspectOptions_t options = parseOptions(argc, argv);
+    inspection_t inspection;
+    try {
+        inspection = inspectZbeos(options.file);
+    } catch (const cagada_t &error) {
+        reportError(error);
+        return inspectDamaged;
+    }
+    fputs(formatReport(inspection).c_str(), stdout);
+
+    int status = inspectSound;
+    for (const std::string &reason : inspection.damage) {
+        reportError(cagada_t(inspection.path.c_str(), keptText(reason)));
+        status = inspectDamaged;
+    }
+    if (options.extractDirectory != nullptr || options.previewFile != nullptr) {
+        printf("\n");
+        if (writeOutputs(inspection, options) != inspectSound)
+            status = inspectDamaged;
+    }
+    fflush(stdout);
+    return status;
+}

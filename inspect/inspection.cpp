@@ -1,0 +1,141 @@
+#include "inspect/inspection.h"
+
+#include <cstring>
+#include <zlib.h>
+
+#include "bootfile/keptText.h"
+#include "bootfile/littleEndian.h"
+#include "bootfile/packDirectory.h"
+#include "inspect/formatText.h"
+
+namespace {
+
+// Entries the parser has already read cannot fail; the reason is for
+// completeness only.
+const char *const unreadable = "directory unreadable";
+
+packRecord_t recordAt(const packEntry_t &entry, const unsigned char *area)
+{
+    if (entry.length < packRecordHeaderSize)
+        return {0, 0, 0, 0, nullptr};
+    packRecord_t record{getLE32(area), getLE32(area + 4), getLE32(area + 8), getLE32(area + 12),
+                        nullptr};
+    if (packRecordIsWhole(entry.length, area))
+        record.pixels = area + packRecordHeaderSize;
+    return record;
+}
+
+void checkTrailer(inspection_t &inspection)
+{
+    if (inspection.storedCrc != inspection.inflatedCrc)
+        inspection.damage.push_back(
+            formatText("splash trailer CRC-32 0x%08x does not match the inflated data (0x%08x)",
+                       unsigned(inspection.storedCrc), unsigned(inspection.inflatedCrc)));
+    if (inspection.storedLength != inspection.pack.size())
+        inspection.damage.push_back(
+            formatText("splash trailer length %u does not match the inflated data (%zu bytes)",
+                       unsigned(inspection.storedLength), inspection.pack.size()));
+}
+
+void readScreen(inspection_t &inspection, const packDirectory_t &directory)
+{
+    const packEntry_t entry = directory.Entry(packScreenSlot, unreadable);
+    inspection.directory.push_back({packScreenSlot, entryKind_t::screen, entry.length, entry.offset,
+                                    false, {}});
+    inspection.hasScreen = entry.length >= 12 && directory.Holds(entry);
+    if (!inspection.hasScreen) {
+        inspection.damage.push_back("screen record missing or shorter than 12 bytes");
+        return;
+    }
+    const unsigned char *area = directory.Area(entry, unreadable);
+    inspection.screen = {getLE32(area), getLE32(area + 4), getLE32(area + 8)};
+}
+
+void readDirectory(inspection_t &inspection)
+{
+    const packDirectory_t directory(inspection.pack.data(), inspection.pack.size());
+    readScreen(inspection, directory);
+
+    const packEntry_t palette = directory.Entry(packPaletteSlot, unreadable);
+    inspection.directory.push_back({packPaletteSlot, entryKind_t::palette, palette.length,
+                                    palette.offset, false, {}});
+    const packEntry_t icons = directory.Entry(packIconsSlot, unreadable);
+    inspection.directory.push_back({packIconsSlot, entryKind_t::iconStrip, icons.length, icons.offset,
+                                    true, recordAt(icons, directory.Area(icons, unreadable))});
+    const packEntry_t unused = directory.Entry(packIconsSlot + 1, unreadable);
+    inspection.directory.push_back({packIconsSlot + 1, entryKind_t::unused, unused.length,
+                                    unused.offset, false, {}});
+
+    uint64_t end = packFirstImageSlot;
+    directory.WalkImages(unreadable, [&](uint64_t k, const packEntry_t &entry, const unsigned char *area) {
+        const entryKind_t kind =
+            k == inspection.parsed->offIconsSlot ? entryKind_t::offIcons : entryKind_t::image;
+        const packRecord_t record = recordAt(entry, area);
+        if (record.pixels == nullptr)
+            inspection.damage.push_back(
+                formatText("image record at slot %u holds %llu bytes, fewer than its pixels need",
+                           unsigned(k), static_cast<unsigned long long>(entry.length)));
+        inspection.directory.push_back({uint32_t(k), kind, entry.length, entry.offset, true, record});
+        end = k + 1;
+    });
+    inspection.directory.push_back({uint32_t(end), entryKind_t::end, 0,
+                                    directory.Entry(end, unreadable).offset, false, {}});
+}
+
+} // namespace
+
+inspection_t inspectZbeos(const char *path)
+{
+    // Error texts must outlive the exceptions that carry them.
+    path = keptText(path);
+    inspection_t inspection{};
+    inspection.path = path;
+    const std::vector<unsigned char> file = readZbeosFile(path);
+    inspection.layout = dissectZbeos(file.data(), file.size(), path);
+    memcpy(inspection.splashHeader, file.data() + inspection.layout.splashOffset,
+           zbeosSplashHeaderSize);
+    inspection.pack = inflateSplash(file.data(), inspection.layout, path);
+    inspection.parsed.reset(new zbeosIconPack_t(inspection.pack.data(), unsigned(inspection.pack.size())));
+
+    const unsigned char *trailer = file.data() + file.size() - zbeosTrailerSize;
+    inspection.storedCrc = getLE32(trailer);
+    inspection.storedLength = getLE32(trailer + 4);
+    inspection.inflatedCrc = uint32_t(crc32(0L, inspection.pack.data(), uInt(inspection.pack.size())));
+    checkTrailer(inspection);
+    readDirectory(inspection);
+    return inspection;
+}
+
+std::vector<bool> paletteEntriesInUse(const inspection_t &inspection)
+{
+    std::vector<bool> used(256, false);
+    for (const directoryEntry_t &entry : inspection.directory) {
+        if (!entry.isRecord || entry.record.pixels == nullptr)
+            continue;
+        const uint64_t count = uint64_t(entry.record.width) * entry.record.height;
+        for (uint64_t p = 0; p < count; ++p)
+            used[entry.record.pixels[p]] = true;
+    }
+    return used;
+}
+
+const char *kindName(entryKind_t kind)
+{
+    switch (kind) {
+    case entryKind_t::screen:
+        return "screen";
+    case entryKind_t::palette:
+        return "palette";
+    case entryKind_t::iconStrip:
+        return "icon strip";
+    case entryKind_t::unused:
+        return "unused";
+    case entryKind_t::image:
+        return "image";
+    case entryKind_t::offIcons:
+        return "OffIcons";
+    case entryKind_t::end:
+        return "end of list";
+    }
+    return "?";
+}

@@ -1,0 +1,18 @@
+// Writing PNG files through libpng's simplified interface.
+#pragma once
+
+#include <cstdint>
+
+/// Writes a palette image: width x height indices (rows top to bottom, no
+/// gap) into the 256 red, green, blue entries of palette. An existing file
+/// is refused unless overwrite. Throws cagada_t (subject path) on failure,
+/// leaving no partial file behind.
+void writeIndexedPng(const char *path, uint32_t width, uint32_t height, const uint8_t *indices,
+                     const uint8_t palette[768], bool overwrite);
+
+/// Writes an 8-bit RGB image, three bytes per pixel, under the same rules.
+void writeRgbPng(const char *path, uint32_t width, uint32_t height, const uint8_t *rgb,
+                 bool overwrite);
+
+/// The reason an existing file is refused with.
+extern const char *const pngExistsReason;
