@@ -103,6 +103,16 @@ imagePtr fewColorsImage(unsigned w, unsigned h, unsigned count, uint64_t seed)
     return image;
 }
 
+imagePtr rareColorsImage(unsigned w, unsigned h, unsigned every)
+{
+    imagePtr image = solidImage(w, h, 200, 30, 60);
+    for (unsigned p = 0; p < w * h; p += every) {
+        const unsigned v = (p / every) % 8;
+        setPixel(image.get(), p % w, p / w, 20 + (v & 1), 220 + (v >> 1 & 1), 100 + (v >> 2));
+    }
+    return image;
+}
+
 imagePtr noiseImage(unsigned w, unsigned h, uint64_t seed)
 {
     testRandom_t random(seed);

@@ -33,6 +33,10 @@ imagePtr solidImage(unsigned w, unsigned h, unsigned red, unsigned green, unsign
 imagePtr halvesImage(unsigned w, unsigned h);
 /// Pixels drawn at random from a set of `count` random colours.
 imagePtr fewColorsImage(unsigned w, unsigned h, unsigned count, uint64_t seed);
+/// One colour everywhere but on every `every`-th pixel, which takes one of
+/// eight neighbouring colours far from it: with few pixels, those get boxes
+/// finer than edge 4.
+imagePtr rareColorsImage(unsigned w, unsigned h, unsigned every);
 imagePtr noiseImage(unsigned w, unsigned h, uint64_t seed);
 /// Colour changes smoothly across the image; noise of +-amplitude on top.
 imagePtr gradientImage(unsigned w, unsigned h, unsigned amplitude, uint64_t seed);

@@ -1,0 +1,145 @@
+#include "imaging/paletteCounts.h"
+
+#include <algorithm>
+#include <cassert>
+
+namespace {
+
+/// Bit i of a component moved to bit 3i, and back.
+struct interleave_t {
+    uint32_t spread[256];
+    /// For each byte of a colour number, its bits gathered back as
+    /// red | green << 8 | blue << 16.
+    uint32_t gather[3][256];
+    interleave_t()
+    {
+        for (unsigned v = 0; v < 256; ++v) {
+            spread[v] = 0;
+            for (unsigned bit = 0; bit < 8; ++bit)
+                spread[v] |= ((v >> bit) & 1u) << (3 * bit);
+            for (unsigned byte = 0; byte < 3; ++byte) {
+                gather[byte][v] = 0;
+                for (unsigned bit = 0; bit < 8; ++bit) {
+                    const unsigned at = 8 * byte + bit;
+                    gather[byte][v] |= ((v >> bit) & 1u) << (8 * (at % 3) + at / 3);
+                }
+            }
+        }
+    }
+};
+
+const interleave_t interleave;
+
+constexpr unsigned numCells = 1u << 18;
+
+} // namespace
+
+uint32_t paletteCounts_t::code(unsigned r, unsigned g, unsigned b)
+{
+    return interleave.spread[r] | interleave.spread[g] << 1 | interleave.spread[b] << 2;
+}
+
+paletteCounts_t::paletteCounts_t(const uint8_t *pixels, unsigned numPixels)
+    : pixels(pixels), numPixels(numPixels), below(numCells + 1, 0), isDetailed(numCells / 64, 0)
+{
+    uint32_t *count = below.data() + 1;
+    for (unsigned p = 0; p < numPixels; ++p) {
+        const uint8_t *pixel = pixels + uint64_t(p) * 4;
+        ++count[cellOf(pixel[2], pixel[1], pixel[0])];
+    }
+    for (unsigned c = 0; c < numCells; ++c)
+        below[c + 1] += below[c];
+}
+
+bool paletteCounts_t::detailed(unsigned r, unsigned g, unsigned b) const
+{
+    const uint32_t cell = cellOf(r, g, b);
+    return (isDetailed[cell >> 6] >> (cell & 63)) & 1;
+}
+
+void paletteCounts_t::detail(const std::vector<uint32_t> &colors)
+{
+    std::vector<uint64_t> wanted(numCells / 64, 0);
+    bool any = false;
+    for (uint32_t color : colors) {
+        const uint32_t cell = cellOf(color >> 16, (color >> 8) & 0xff, color & 0xff);
+        if (!((isDetailed[cell >> 6] >> (cell & 63)) & 1)) {
+            wanted[cell >> 6] |= uint64_t(1) << (cell & 63);
+            any = true;
+        }
+    }
+    if (!any)
+        return;
+    const size_t old = exact.size();
+    for (unsigned p = 0; p < numPixels; ++p) {
+        const uint8_t *pixel = pixels + uint64_t(p) * 4;
+        const uint32_t number = code(pixel[2], pixel[1], pixel[0]);
+        if ((wanted[number >> 12] >> ((number >> 6) & 63)) & 1)
+            exact.push_back(number);
+    }
+    std::sort(exact.begin() + old, exact.end());
+    std::inplace_merge(exact.begin(), exact.begin() + old, exact.end());
+    for (size_t word = 0; word < wanted.size(); ++word)
+        isDetailed[word] |= wanted[word];
+}
+
+std::pair<size_t, size_t> paletteCounts_t::exactRun(unsigned r, unsigned g, unsigned b,
+                                                    unsigned edge) const
+{
+    assert(detailed(r, g, b));
+    const uint32_t first = code(r, g, b);
+    const auto begin = std::lower_bound(exact.begin(), exact.end(), first);
+    const auto end = std::lower_bound(begin, exact.end(), first + edge * edge * edge);
+    return {size_t(begin - exact.begin()), size_t(end - exact.begin())};
+}
+
+uint32_t paletteCounts_t::pixelsIn(unsigned r, unsigned g, unsigned b, unsigned edge) const
+{
+    if (edge >= 4) {
+        const uint32_t first = cellOf(r, g, b), cells = (edge / 4) * (edge / 4) * (edge / 4);
+        return below[first + cells] - below[first];
+    }
+    const auto run = exactRun(r, g, b, edge);
+    return uint32_t(run.second - run.first);
+}
+
+std::vector<paletteCounts_t::sums_t> paletteCounts_t::sumsOf(const std::vector<cube_t> &cubes) const
+{
+    std::vector<sums_t> sums(cubes.size() + 1, sums_t{0, 0, 0});
+    // Cubes of edge 4 or more own whole cells: one pass over the pixels adds
+    // each to its cube's slot, the last slot taking everything else.
+    const uint16_t elsewhere = uint16_t(cubes.size());
+    std::vector<uint16_t> slot;
+    for (size_t i = 0; i < cubes.size(); ++i) {
+        const cube_t &cube = cubes[i];
+        if (cube.edge >= 4) {
+            if (slot.empty())
+                slot.assign(numCells, elsewhere);
+            const uint32_t first = cellOf(cube.r, cube.g, cube.b);
+            const uint32_t cells = (cube.edge / 4) * (cube.edge / 4) * (cube.edge / 4);
+            std::fill(slot.begin() + first, slot.begin() + first + cells, uint16_t(i));
+        } else {
+            const auto run = exactRun(cube.r, cube.g, cube.b, cube.edge);
+            for (size_t e = run.first; e < run.second; ++e) {
+                const uint32_t n = exact[e];
+                const uint32_t rgb = interleave.gather[0][n & 0xff] |
+                                     interleave.gather[1][(n >> 8) & 0xff] |
+                                     interleave.gather[2][n >> 16];
+                sums[i].red += rgb & 0xff;
+                sums[i].green += (rgb >> 8) & 0xff;
+                sums[i].blue += rgb >> 16;
+            }
+        }
+    }
+    if (!slot.empty()) {
+        for (unsigned p = 0; p < numPixels; ++p) {
+            const uint8_t *pixel = pixels + uint64_t(p) * 4;
+            sums_t &to = sums[slot[cellOf(pixel[2], pixel[1], pixel[0])]];
+            to.red += pixel[2];
+            to.green += pixel[1];
+            to.blue += pixel[0];
+        }
+    }
+    sums.pop_back();
+    return sums;
+}
