@@ -1,6 +1,8 @@
 #include "inspect/inspectCommand.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <getopt.h>
 #include <string>
 
@@ -87,9 +89,13 @@ inspectOptions_t parseOptions(int argc, char **argv)
             fputs(versionText, stdout);
             exit(inspectSound);
         case ':':
-            badUsage(std::string("option '") + argv[optind - 1] + "' requires an argument");
+            if (strncmp(argv[optind - 1], "--", 2) == 0)
+                badUsage(std::string("option '") + argv[optind - 1] + "' requires an argument");
+            badUsage(std::string("option requires an argument -- '") + char(optopt) + "'");
         default:
-            badUsage(std::string("unrecognized option '") + argv[optind - 1] + "'");
+            if (optopt == 0)
+                badUsage(std::string("unrecognized option '") + argv[optind - 1] + "'");
+            badUsage(std::string("invalid option -- '") + char(optopt) + "'");
         }
     }
     if (optind == argc)

@@ -1,0 +1,163 @@
+// Damaged boot loader files: what Dawnmark refuses the inspector refuses
+// with the same words; what Dawnmark lets pass the inspector still calls
+// damage.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "bootfile/littleEndian.h"
+#include "inspectFixtures_support.h"
+#include "tools/sampleZbeos.h"
+
+namespace {
+
+bytes_t sample() { return makeSampleZbeos(); }
+
+// Offset of the sample's splash member header.
+size_t splashAt()
+{
+    const bytes_t loader = makeSampleLoader();
+    return makeSampleBootCode().size() + makeGzipMember("beos", sampleMtime, loader.data(), loader.size()).size();
+}
+
+struct refusedCase_t {
+    const char *name;
+    std::function<bytes_t()> file; // empty: no file at all
+    const char *error;             // after "Error: "; %s is the path
+};
+
+class Refused : public testing::TestWithParam<refusedCase_t> {};
+
+TEST_P(Refused, LikeDawnmarkWithStatusOne)
+{
+    const std::string dir = makeTempDir();
+    const std::string path = dir + "/zbeos";
+    if (GetParam().file)
+        writeBytes(path, GetParam().file());
+    writeFile(dir + "/plain.splash", "screen 640 480 16\n");
+
+    ToolRun inspected = runInspector({path});
+    EXPECT_EQ(inspected.status, 1);
+    EXPECT_EQ(inspected.out, "");
+    char expected[256];
+    snprintf(expected, sizeof expected, GetParam().error, path.c_str());
+    EXPECT_EQ(inspected.err, std::string("Error: ") + expected);
+
+    ToolRun dawnmark = runDawnmark({"-z", path, "-o", dir + "/newZbeos", dir + "/plain.splash"});
+    EXPECT_EQ(dawnmark.status, 1);
+    EXPECT_EQ(inspected.err, dawnmark.err);
+}
+
+bytes_t truncated() { bytes_t file = sample(); file.resize(file.size() - 100); return file; }
+
+bytes_t withSplashFlags09() { bytes_t file = sample(); file[splashAt() + 3] = 0x09; return file; }
+
+bytes_t corruptDeflate()
+{
+    // A final block of the reserved type 3.
+    bytes_t file = sample();
+    file[splashAt() + 17] = 0xff;
+    return file;
+}
+
+bytes_t packFile(bytes_t pack) { return zbeosWithPack(pack); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, Refused,
+    testing::Values(
+        refusedCase_t{"Missing", nullptr, "%s -- File not found\n"},
+        refusedCase_t{"Empty", [] { return bytes_t(); }, "%s -- doesn't look like a zbeos booter\n"},
+        refusedCase_t{"BootCodeOnly", [] { return makeSampleBootCode(); },
+                      "%s -- doesn't look like a zbeos booter\n"},
+        refusedCase_t{"BadSplashHeader", withSplashFlags09, "%s -- doesn't look like a zbeos booter\n"},
+        refusedCase_t{"Truncated", truncated, "%s -- cannot uncompress loader\n\n"},
+        refusedCase_t{"CorruptDeflate", corruptDeflate, "%s -- cannot uncompress loader\n\n"},
+        refusedCase_t{"ShortPalette",
+                      [] { return packFile(packOf({screenRecord(640, 480, 8), bytes_t(767, 1)})); },
+                      "load_images -- palette seems to be corrupted\n"},
+        refusedCase_t{"NoOffIcons",
+                      [] {
+                          return packFile(packOf({screenRecord(6, 4, 8), handPalette(),
+                                                  packRecord(2, 1, 3, 3, {5, 6}), {},
+                                                  packRecord(2, 1, 0, 0, {7, 7})}));
+                      },
+                      "load_images -- icons seems to be corrupted\n"}),
+    [](const testing::TestParamInfo<refusedCase_t> &info) { return std::string(info.param.name); });
+
+struct damageCase_t {
+    const char *name;
+    std::function<bytes_t()> file;
+    std::function<std::string()> error; // after "Error: <path> -- "
+};
+
+class DamageDawnmarkAccepts : public testing::TestWithParam<damageCase_t> {};
+
+TEST_P(DamageDawnmarkAccepts, IsReportedAfterTheReportWithStatusOne)
+{
+    const std::string path = makeTempDir() + "/zbeos";
+    writeBytes(path, GetParam().file());
+    ToolRun run = runInspector({path});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("Directory: "), std::string::npos) << run.out;
+    EXPECT_EQ(run.err, "Error: " + path + " -- " + GetParam().error() + "\n");
+}
+
+bytes_t withTrailerValue(unsigned fromEnd, uint32_t value)
+{
+    bytes_t file = sample();
+    putLE32(file.data() + file.size() - fromEnd, value);
+    return file;
+}
+
+// The sample's own trailer field, fromEnd bytes before its end.
+uint32_t sampleTrailer(unsigned fromEnd)
+{
+    const bytes_t file = sample();
+    return getLE32(file.data() + file.size() - fromEnd);
+}
+
+std::string crcMismatch()
+{
+    char text[128];
+    snprintf(text, sizeof text, "splash trailer CRC-32 0x12345678 does not match the inflated data (0x%08x)",
+             unsigned(sampleTrailer(8)));
+    return text;
+}
+
+std::string lengthMismatch()
+{
+    return "splash trailer length 7 does not match the inflated data (" + std::to_string(sampleTrailer(4)) +
+           " bytes)";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, DamageDawnmarkAccepts,
+    testing::Values(
+        damageCase_t{"WrongCrc", [] { return withTrailerValue(8, 0x12345678); }, crcMismatch},
+        damageCase_t{"WrongLength", [] { return withTrailerValue(4, 7); }, lengthMismatch},
+        damageCase_t{"ShortScreenRecord",
+                     [] {
+                         return packFile(packOf({bytes_t(8, 1), handPalette(), packRecord(2, 1, 3, 3, {5, 6}),
+                                                 {}, packRecord(2, 1, 3, 3, {7, 7})}));
+                     },
+                     [] { return std::string("screen record missing or shorter than 12 bytes"); }},
+        damageCase_t{"ShortImageRecord",
+                     [] {
+                         return packFile(packOf({screenRecord(6, 4, 8), handPalette(),
+                                                 packRecord(2, 1, 3, 3, {5, 6}), {},
+                                                 packRecord(4, 4, 0, 0, {1, 2, 3}),
+                                                 packRecord(2, 1, 3, 3, {7, 7})}));
+                     },
+                     [] { return std::string("image record at slot 4 holds 19 bytes, fewer than its pixels need"); }}),
+    [](const testing::TestParamInfo<damageCase_t> &info) { return std::string(info.param.name); });
+
+TEST(DamagedArtwork, IsStillExtracted)
+{
+    const std::string dir = makeTempDir();
+    writeBytes(dir + "/zbeos", withTrailerValue(8, 0));
+    ToolRun run = runInspector({"--extract", dir + "/art", dir + "/zbeos"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(readStoredPng(dir + "/art/slot06-officons.png").ok);
+}
+
+} // namespace

@@ -1,0 +1,64 @@
+// The boot screen as the pack describes it, through the built program.
+#include <gtest/gtest.h>
+
+#include "inspectFixtures_support.h"
+
+namespace {
+
+struct previewCase_t {
+    const char *name;
+    std::vector<std::string> options;
+    // One row per screen row: '.' is black, a letter is palette index
+    // letter - 'a' + 1.
+    std::vector<std::string> screen;
+};
+
+class Preview : public testing::TestWithParam<previewCase_t> {};
+
+TEST_P(Preview, DrawsTheImagesInDirectoryOrderClippedToTheScreen)
+{
+    const std::string dir = makeTempDir();
+    writeBytes(dir + "/zbeos", zbeosWithPack(handPack()));
+    std::vector<std::string> args = GetParam().options;
+    args.insert(args.end(), {"--preview", dir + "/screen.png", dir + "/zbeos"});
+    ToolRun run = runInspector(args);
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    const storedPng_t png = readStoredPng(dir + "/screen.png");
+    ASSERT_TRUE(png.ok);
+    ASSERT_EQ(png.width, 6u);
+    ASSERT_EQ(png.height, 4u);
+    EXPECT_EQ(png.colorType, 2); // RGB
+    const bytes_t palette = handPalette();
+    for (uint32_t y = 0; y < 4; ++y)
+        for (uint32_t x = 0; x < 6; ++x) {
+            const char cell = GetParam().screen[y][x];
+            const unsigned index = cell == '.' ? 0 : unsigned(cell - 'a' + 1);
+            for (unsigned c = 0; c < 3; ++c)
+                EXPECT_EQ(png.samples[3 * (y * 6 + x) + c], cell == '.' ? 0 : palette[3 * index + c])
+                    << "pixel (" << x << ", " << y << ") component " << c;
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(Strip, Preview,
+                         testing::Values(previewCase_t{"Unlit", {}, {"abc...", "dlf...", ".....h", "...ggj"}},
+                                         previewCase_t{"Lit", {"--lit"}, {"abc...", "dlf...", ".....h", "...efj"}}),
+                         [](const testing::TestParamInfo<previewCase_t> &info) { return std::string(info.param.name); });
+
+TEST(PreviewFile, ExistingFileIsKeptUnlessForced)
+{
+    const std::string dir = makeTempDir();
+    writeBytes(dir + "/zbeos", zbeosWithPack(handPack()));
+    writeFile(dir + "/screen.png", "precious");
+    ToolRun refused = runInspector({"--preview", dir + "/screen.png", dir + "/zbeos"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err,
+              "Error: " + dir + "/screen.png -- file exists (use --force to overwrite it)\n");
+    EXPECT_EQ(readFile(dir + "/screen.png"), "precious");
+
+    ToolRun forced = runInspector({"--force", "--preview", dir + "/screen.png", dir + "/zbeos"});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    EXPECT_TRUE(readStoredPng(dir + "/screen.png").ok);
+}
+
+} // namespace

@@ -1,0 +1,133 @@
+// What the inspector finds in a boot loader file and how it reports it.
+#include <gtest/gtest.h>
+
+#include "bootfile/littleEndian.h"
+#include "driver/errors.h"
+#include "inspect/inspection.h"
+#include "inspect/report.h"
+#include "inspectFixtures_support.h"
+#include "tools/sampleZbeos.h"
+
+namespace {
+
+class Inspected : public testing::Test {
+protected:
+    inspection_t Inspect(const bytes_t &file)
+    {
+        writeBytes(path, file);
+        return inspectZbeos(path.c_str());
+    }
+
+    std::string path = makeTempDir() + "/zbeos";
+};
+
+TEST_F(Inspected, SectionsAreWhereTheMembersBegin)
+{
+    const bytes_t file = zbeosWithPack(handPack());
+    inspection_t inspection = Inspect(file);
+    const size_t bootCode = makeSampleBootCode().size();
+    const bytes_t loader = makeSampleLoader();
+    const size_t loaderMember = makeGzipMember("beos", sampleMtime, loader.data(), loader.size()).size();
+    EXPECT_EQ(inspection.layout.loaderOffset, bootCode);
+    EXPECT_EQ(inspection.layout.splashOffset, bootCode + loaderMember);
+    EXPECT_EQ(inspection.layout.size, file.size());
+    EXPECT_TRUE(inspection.damage.empty());
+
+    const std::string report = formatReport(inspection);
+    EXPECT_NE(report.find("  second  loader, compressed  offset " +
+                          std::string(8 - std::to_string(bootCode).size(), ' ') + std::to_string(bootCode) +
+                          "  size " + std::string(8 - std::to_string(loaderMember).size(), ' ') +
+                          std::to_string(loaderMember) + " bytes\n"),
+              std::string::npos)
+        << report;
+}
+
+TEST_F(Inspected, DirectoryListsEveryEntryWithItsKind)
+{
+    inspection_t inspection = Inspect(zbeosWithPack(handPack()));
+    const std::vector<std::pair<unsigned, entryKind_t>> expected = {
+        {0, entryKind_t::screen}, {1, entryKind_t::palette},  {2, entryKind_t::iconStrip},
+        {3, entryKind_t::unused}, {4, entryKind_t::image},    {5, entryKind_t::offIcons},
+        {6, entryKind_t::image},  {7, entryKind_t::image},    {8, entryKind_t::image},
+        {9, entryKind_t::end}};
+    ASSERT_EQ(inspection.directory.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(inspection.directory[i].slot, expected[i].first);
+        EXPECT_EQ(inspection.directory[i].kind, expected[i].second) << "slot " << i;
+    }
+    const std::string report = formatReport(inspection);
+    EXPECT_NE(report.find("     5  OffIcons"), std::string::npos) << report;
+    EXPECT_NE(report.find("20  2 x 2 at (5, 2)\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("Screen record: 6 x 4, depth 8\n"), std::string::npos) << report;
+}
+
+TEST_F(Inspected, PaletteUseCountsEveryIndexOfEveryRecord)
+{
+    // Indices 1 to 13 appear, the one wholly off screen included.
+    const std::string report = formatReport(Inspect(zbeosWithPack(handPack())));
+    EXPECT_NE(report.find("Palette: 13 of 256 entries in use"), std::string::npos) << report;
+}
+
+struct headerCase_t {
+    const char *name;
+    uint32_t mtime;
+    uint8_t xfl;
+    uint8_t os;
+    const char *lines;
+};
+
+class SplashHeader : public Inspected, public testing::WithParamInterface<headerCase_t> {};
+
+TEST_P(SplashHeader, FieldsAreShownReadably)
+{
+    bytes_t file = zbeosWithPack(handPack());
+    const size_t header = Inspect(file).layout.splashOffset;
+    putLE32(file.data() + header + 4, GetParam().mtime);
+    file[header + 8] = GetParam().xfl;
+    file[header + 9] = GetParam().os;
+    const std::string report = formatReport(Inspect(file));
+    EXPECT_NE(report.find(GetParam().lines), std::string::npos) << report;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, SplashHeader,
+    testing::Values(headerCase_t{"Sample", sampleMtime, 2, 3,
+                                 "  MTIME   946684800 (2000-01-01 00:00:00 UTC)\n"
+                                 "  XFL     2 (maximum compression)\n  OS      3 (Unix)\n"},
+                    headerCase_t{"NoTimeStamp", 0, 4, 255,
+                                 "  MTIME   0 (no time stamp)\n  XFL     4 (fastest compression)\n"
+                                 "  OS      255 (unknown)\n"},
+                    headerCase_t{"LastSecond", 0xffffffff, 9, 14,
+                                 "  MTIME   4294967295 (2106-02-07 06:28:15 UTC)\n"
+                                 "  XFL     9 (not defined)\n  OS      14 (not defined)\n"}),
+    [](const testing::TestParamInfo<headerCase_t> &info) { return std::string(info.param.name); });
+
+TEST_F(Inspected, TrailerThatDisagreesIsDamage)
+{
+    bytes_t file = zbeosWithPack(handPack());
+    const uint32_t crc = getLE32(file.data() + file.size() - 8);
+    putLE32(file.data() + file.size() - 8, crc ^ 1);
+    putLE32(file.data() + file.size() - 4, 7);
+    inspection_t inspection = Inspect(file);
+    ASSERT_EQ(inspection.damage.size(), 2u);
+    char expected[128];
+    snprintf(expected, sizeof expected,
+             "splash trailer CRC-32 0x%08x does not match the inflated data (0x%08x)", crc ^ 1, crc);
+    EXPECT_EQ(inspection.damage[0], expected);
+    EXPECT_EQ(inspection.damage[1], "splash trailer length 7 does not match the inflated data (" +
+                                        std::to_string(handPack().size()) + " bytes)");
+    EXPECT_NE(formatReport(inspection).find("DOES NOT MATCH"), std::string::npos);
+}
+
+TEST_F(Inspected, RefusalsAreDawnmarksOwn)
+{
+    try {
+        Inspect(bytes_t(100, 0x1f));
+        FAIL() << "accepted";
+    } catch (const cagada_t &error) {
+        EXPECT_EQ(path, error.subject);
+        EXPECT_STREQ(error.reason, "doesn't look like a zbeos booter");
+    }
+}
+
+} // namespace
