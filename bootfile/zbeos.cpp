@@ -73,6 +73,10 @@ void zbeos_t::Save(const char *path) const
 {
     unsigned packLength = 0;
     std::unique_ptr<unsigned char[]> pack(iconPack->Serialize(&packLength));
+    // A splash that does not inflate into the boot loader's buffer would
+    // make a file that cannot boot (and that this tool cannot read again).
+    if (packLength > zbeosMaxSplashSize)
+        throw cagada_t(keptText(path), "new splash is larger than 1048576 bytes");
 
     // Room for the trailer is kept outside the capacity given to deflate, so
     // the trailer can never land past the buffer.

@@ -1,3 +1,4 @@
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -8,6 +9,10 @@
 // end with a one-line report and status 1 rather than an abort.
 int main(int argc, char **argv)
 {
+    // Beyond a file size limit a write is to fail like one on a full disk,
+    // so that the half-written temporary file is removed and reported, not
+    // left behind by a killed process.
+    signal(SIGXFSZ, SIG_IGN);
     try {
         return runDawnmark(argc, argv);
     } catch (const std::bad_alloc &) {

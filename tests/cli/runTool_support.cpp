@@ -38,6 +38,12 @@ void drain(int outFd, int errFd, std::string &out, std::string &err)
 
 ToolRun runTool(const std::string &program, const std::vector<std::string> &args, const std::string &cwd)
 {
+    return runTool(program, args, cwd, RunHooks{});
+}
+
+ToolRun runTool(const std::string &program, const std::vector<std::string> &args, const std::string &cwd,
+                const RunHooks &hooks)
+{
     int outPipe[2], errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0)
         abort();
@@ -51,6 +57,8 @@ ToolRun runTool(const std::string &program, const std::vector<std::string> &args
         close(errPipe[0]);
         if (!cwd.empty() && chdir(cwd.c_str()) != 0)
             _exit(126);
+        if (hooks.inChild)
+            hooks.inChild();
         std::vector<char *> argv;
         argv.push_back(const_cast<char *>(program.c_str()));
         for (const std::string &arg : args)
@@ -61,6 +69,8 @@ ToolRun runTool(const std::string &program, const std::vector<std::string> &args
     }
     close(outPipe[1]);
     close(errPipe[1]);
+    if (hooks.whileRunning)
+        hooks.whileRunning();
     ToolRun run;
     drain(outPipe[0], errPipe[0], run.out, run.err);
     int status = 0;

@@ -1,6 +1,7 @@
 // Runs a built program as a user would, capturing what it prints.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,18 @@ struct ToolRun {
 /// standard input from /dev/null.
 ToolRun runTool(const std::string &program, const std::vector<std::string> &args,
                 const std::string &cwd = "");
+
+/// What a run may do besides running: `inChild` runs in the new process just
+/// before the program replaces it (limits, signals, mounts; it may _exit to
+/// say the setup failed), `whileRunning` in this process once the program
+/// has started and before its output is collected.
+struct RunHooks {
+    std::function<void()> inChild;
+    std::function<void()> whileRunning;
+};
+
+ToolRun runTool(const std::string &program, const std::vector<std::string> &args, const std::string &cwd,
+                const RunHooks &hooks);
 
 /// Runs the Dawnmark binary under test.
 ToolRun runDawnmark(const std::vector<std::string> &args, const std::string &cwd = "");

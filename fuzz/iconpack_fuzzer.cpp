@@ -1,0 +1,45 @@
+// The icon pack parser on arbitrary bytes; a pack it accepts must survive a
+// round trip through Serialize with everything it keeps unchanged.
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "bootfile/zbeosIcon.h"
+#include "driver/errors.h"
+#include "fuzzSupport.h"
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    quietTrace();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    // The parser is given exactly the input, so reads past it are caught.
+    std::unique_ptr<zbeosIconPack_t> pack;
+    try {
+        pack.reset(new zbeosIconPack_t(data, unsigned(size)));
+    } catch (const cagada_t &) {
+        return 0;
+    }
+
+    // Placing the strip must keep it on the screen whatever its size.
+    pack->DefineScreen(640, 480, 8);
+    pack->IconsAt(data[0] * 3u, size > 1 ? data[1] * 2u : 0u);
+
+    unsigned length = 0;
+    std::unique_ptr<unsigned char[]> serialized;
+    try {
+        serialized.reset(pack->Serialize(&length));
+    } catch (const cagada_t &) {
+        return 0; // too large for the pack's 32-bit lengths
+    }
+    zbeosIconPack_t again(serialized.get(), length);
+    if (memcmp(again.palette, pack->palette, 16 * 3) != 0 || again.icons != pack->icons ||
+        again.offIcons != pack->offIcons)
+        abort();
+    if (again.screen.width != 640 || again.screen.height != 480 || again.screen.depth != 8)
+        abort();
+    return 0;
+}

@@ -1,0 +1,197 @@
+// make-fuzz-corpus DIRECTORY: writes the seed corpora of the fuzz targets
+// into DIRECTORY/<target>/, from the same generators the tests use: the
+// sample boot loader file, its icon pack, small images of every format the
+// loader reads, and the description examples.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include <png.h>
+
+#include "imageFiles_support.h"
+#include "platform/ByteOrder.h"
+#include "platform/TranslatorFormats.h"
+#include "tools/sampleZbeos.h"
+
+namespace {
+
+std::string root;
+
+void put(const std::string &target, const std::string &name, const void *data, size_t size)
+{
+    std::string directory = root + "/" + target;
+    mkdir(root.c_str(), 0777);
+    mkdir(directory.c_str(), 0777);
+    std::string path = directory + "/" + name;
+    FILE *file = fopen(path.c_str(), "wb");
+    if (file == nullptr || fwrite(data, 1, size, file) != size || fclose(file) != 0) {
+        perror(path.c_str());
+        exit(1);
+    }
+}
+
+void put(const std::string &target, const std::string &name, const std::vector<uint8_t> &bytes)
+{
+    put(target, name, bytes.data(), bytes.size());
+}
+
+void put(const std::string &target, const std::string &name, const std::string &text)
+{
+    put(target, name, text.data(), text.size());
+}
+
+void putBE32(std::vector<uint8_t> &out, uint32_t value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(uint8_t(value >> shift));
+}
+
+std::vector<uint8_t> bitmapStream(const rgbaImage_t &image)
+{
+    std::vector<uint8_t> out;
+    putBE32(out, B_TRANSLATOR_BITMAP);
+    const float bounds[4] = {0, 0, float(image.width - 1), float(image.height - 1)};
+    for (float bound : bounds) {
+        uint32_t bits;
+        memcpy(&bits, &bound, 4);
+        putBE32(out, bits);
+    }
+    putBE32(out, image.width * 4);
+    putBE32(out, 0x2008); // B_RGBA32
+    const std::vector<uint8_t> pixels = toBgra(image, true);
+    putBE32(out, uint32_t(pixels.size()));
+    out.insert(out.end(), pixels.begin(), pixels.end());
+    return out;
+}
+
+void writeImages()
+{
+    const rgbaImage_t image = colourfulImage(7, 5);
+    put("image", "rgb.png", encodePng(image, false));
+    put("image", "rgba.png", encodePng(image, true));
+    pngSpec_t palette{5, 3, PNG_COLOR_TYPE_PALETTE, 4, true, {}, {}, {}};
+    for (uint16_t i = 0; i < 15; ++i)
+        palette.samples.push_back(i % 16);
+    for (int i = 0; i < 16 * 3; ++i)
+        palette.paletteRgb.push_back(uint8_t(i * 5));
+    palette.paletteAlpha = {0, 128, 255};
+    put("image", "palette4-interlaced.png", encodePng(palette));
+    pngSpec_t grey{4, 3, PNG_COLOR_TYPE_GRAY, 16, false, {}, {}, {}};
+    for (uint16_t i = 0; i < 12; ++i)
+        grey.samples.push_back(uint16_t(i * 5000));
+    grey.grayKey = true;
+    grey.grayKeyValue = 5000;
+    put("image", "grey16-key.png", encodePng(grey));
+    put("image", "colour.jpg", encodeJpeg(image, jpegKind_t::colour));
+    put("image", "grey.jpg", encodeJpeg(image, jpegKind_t::grey));
+    put("image", "progressive.jpg", encodeJpeg(image, jpegKind_t::progressive));
+    put("image", "cmyk.jpg", encodeJpeg(image, jpegKind_t::cmykAdobe));
+    put("image", "raw.tga", encodeTga(image, false, false));
+    put("image", "rle-alpha.tga", encodeTga(image, true, true));
+    put("image", "image.bmp", encodeBmp(image));
+    put("image", "image.ppm", encodePnm(image));
+    put("image", "two-frames.gif", encodeGif(image, true));
+    put("image", "alpha.psd", encodePsd(image, true));
+    put("image", "image.bits", bitmapStream(image));
+}
+
+void putLE32(std::vector<uint8_t> &out, uint32_t value)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(uint8_t(value >> shift));
+}
+
+std::vector<uint8_t> imageRecord(uint32_t width, uint32_t height, uint32_t x, uint32_t y, uint8_t fill)
+{
+    std::vector<uint8_t> record;
+    for (uint32_t value : {width, height, x, y})
+        putLE32(record, value);
+    record.insert(record.end(), size_t(width) * height, fill);
+    return record;
+}
+
+// The sample's layout with a strip of 6 x 2 and one 3 x 2 image: small
+// enough for the fuzzer to mutate every field often.
+std::vector<uint8_t> smallIconPack()
+{
+    std::vector<std::vector<uint8_t>> areas;
+    std::vector<uint8_t> screen;
+    for (uint32_t value : {640u, 480u, 8u})
+        putLE32(screen, value);
+    areas.push_back(screen);
+    std::vector<uint8_t> palette;
+    for (unsigned i = 0; i < 768; ++i)
+        palette.push_back(uint8_t(i * 7));
+    areas.push_back(palette);
+    areas.push_back(imageRecord(6, 2, 1, 2, 5));
+    areas.push_back({});
+    areas.push_back(imageRecord(3, 2, 0, 0, 9));
+    areas.push_back(imageRecord(6, 2, 1, 2, 3));
+
+    const uint32_t directorySize = uint32_t(8 * (areas.size() + 1));
+    std::vector<uint8_t> pack;
+    uint32_t offset = directorySize;
+    for (const auto &area : areas) {
+        putLE32(pack, uint32_t(area.size()));
+        putLE32(pack, area.empty() ? 0 : offset);
+        offset += uint32_t(area.size());
+    }
+    pack.resize(directorySize);
+    for (const auto &area : areas)
+        pack.insert(pack.end(), area.begin(), area.end());
+    return pack;
+}
+
+void writeBootLoader()
+{
+    put("iconpack", "sample-pack", makeSampleIconPack());
+    const std::vector<uint8_t> pack = smallIconPack();
+    put("iconpack", "small-pack", pack);
+    put("zbeos", "sample-zbeos", makeSampleZbeos());
+
+    std::vector<uint8_t> small = {0xEB, 0x3C, 0x90, 'b', 'o', 'o', 't'};
+    const uint8_t loader[] = "a loader";
+    for (const std::vector<uint8_t> &member :
+         {makeGzipMember("beos", sampleMtime, loader, sizeof loader),
+          makeGzipMember("images", sampleMtime, pack.data(), pack.size())})
+        small.insert(small.end(), member.begin(), member.end());
+    put("zbeos", "small-zbeos", small);
+}
+
+void writeDescriptions()
+{
+    put("description", "readme",
+        "# screen WIDTH HEIGHT DEPTH\n"
+        "screen 640 480 16\n"
+        "# icons at X Y: where the strip of boot icons goes\n"
+        "icons at 220 420\n"
+        "\n"
+        "# image \"FILE\" [at X Y [resized to W H | clipped to W H]]\n"
+        "image \"background.png\"\n"
+        "image \"sun.png\" at 260 200\n"
+        "image \"stripe.tga\" at 0 330 resized to 640 24\n"
+        "image \"corner.png\" at 540 0 clipped to 100 100\n");
+    put("description", "line-ends", "screen 800 600 8\r\nicons at 40 520\rimage \"a b.png\" at 0 0\n");
+    put("description", "comment-at-end", "image \"x\"\n# no line end");
+    put("description", "oddities",
+        "screens 007 -3 4294967296\nimage \"two\" \"quotes\"\nicon at 1 2\n\xe9\n");
+    put("description", "empty", "");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 2) {
+        fprintf(stderr, "usage: make-fuzz-corpus DIRECTORY\n");
+        return 1;
+    }
+    root = argv[1];
+    writeImages();
+    writeBootLoader();
+    writeDescriptions();
+    return 0;
+}

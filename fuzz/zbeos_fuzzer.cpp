@@ -1,0 +1,34 @@
+// The dissection of a boot loader file held in memory, as the editor and the
+// inspector do it: find the sections, inflate the splash, parse its pack.
+#include <cstdlib>
+#include <vector>
+
+#include "bootfile/zbeosIcon.h"
+#include "bootfile/zbeosLayout.h"
+#include "driver/errors.h"
+#include "fuzzSupport.h"
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    quietTrace();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const char *const path = "fuzz input";
+    try {
+        zbeosLayout_t layout = dissectZbeos(data, size, path);
+        if (layout.size != size || layout.loaderOffset >= layout.splashOffset + 1 ||
+            layout.splashOffset + zbeosSplashHeaderSize >= size)
+            abort();
+        std::vector<unsigned char> pack = inflateSplash(data, layout, path);
+        if (pack.size() > zbeosMaxSplashSize)
+            abort();
+        zbeosIconPack_t iconPack(pack.data(), unsigned(pack.size()));
+    } catch (const cagada_t &failure) {
+        if (failure.subject == nullptr || failure.reason == nullptr)
+            abort();
+    }
+    return 0;
+}

@@ -1,0 +1,289 @@
+// Faults from outside the program: a full disk, output directories that are
+// read-only or vanish, inputs that are not regular files, descriptions at
+// and past their limits. Every run must end with its report and status,
+// leave the input and any existing output as they were, and leave no
+// temporary file behind.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdint>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "runTool_support.h"
+#include "tools/sampleZbeos.h"
+
+namespace {
+
+/// Exit status of a child whose setup was refused by the system.
+const int setupRefused = 125;
+
+// A 'bits' stream whose pixels change across the image, so that the palette
+// has real work to do.
+std::string shadedBitmapStream(uint32_t width, uint32_t height)
+{
+    std::string s;
+    auto be32 = [&s](uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            s.push_back(char((v >> shift) & 0xff));
+    };
+    be32(0x62697473);
+    for (int i = 0; i < 4; ++i)
+        be32(0);
+    be32(width * 4);
+    be32(0x0008);
+    be32(width * height * 4);
+    s.reserve(s.size() + size_t(width) * height * 4);
+    for (uint32_t row = 0; row < height; ++row)
+        for (uint32_t column = 0; column < width; ++column)
+            s += std::string{char(column * 255 / width), char(row * 255 / height), char((row + column) & 0xff), 0};
+    return s;
+}
+
+class Faults : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = makeTempDir();
+        std::vector<unsigned char> sample = makeSampleZbeos();
+        zbeosBytes.assign(sample.begin(), sample.end());
+        writeFile(path("zbeos"), zbeosBytes);
+        writeFile(path("a.png"), shadedBitmapStream(100, 50));
+        writeFile(path("out"), "existing");
+    }
+
+    void TearDown() override
+    {
+        EXPECT_EQ(readFile(path("zbeos")), zbeosBytes) << "the input is only read";
+        EXPECT_EQ(leftovers(dir), std::vector<std::string>{}) << "no temporary file stays behind";
+    }
+
+    std::string path(const std::string &name) const { return dir + "/" + name; }
+
+    /// Runs in the test's directory with the description text in file d.
+    ToolRun run(const std::string &description, std::vector<std::string> args, const RunHooks &hooks = {})
+    {
+        writeFile(path("d"), description);
+        args.push_back("d");
+        return runTool(DAWNMARK_BIN, args, dir, hooks);
+    }
+
+    /// Names in directory that a safe save would have left behind.
+    static std::vector<std::string> leftovers(const std::string &directory)
+    {
+        std::vector<std::string> names;
+        if (DIR *entries = opendir(directory.c_str())) {
+            while (dirent *entry = readdir(entries))
+                if (std::string(entry->d_name).rfind(".dawnmark-", 0) == 0)
+                    names.push_back(entry->d_name);
+            closedir(entries);
+        }
+        return names;
+    }
+
+    std::string dir, zbeosBytes;
+};
+
+struct BadBootLoader {
+    const char *name;
+    void (*make)(const std::string &path);
+    std::string reason;
+};
+
+class BootLoaderInput : public Faults, public testing::WithParamInterface<BadBootLoader> {};
+
+TEST_P(BootLoaderInput, IsReportedAfterTheImagesAndKeepsTheOutput)
+{
+    GetParam().make(path("bad"));
+    ToolRun result = run("image \"a.png\"\n", {"-z", "bad", "-o", "out"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Error: bad -- " + GetParam().reason + "\n");
+    EXPECT_NE(result.out.find("loading a.png\n"), std::string::npos);
+    EXPECT_EQ(readFile(path("out")), "existing");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NotARegularBootLoader, BootLoaderInput,
+    testing::Values(
+        BadBootLoader{"Directory", [](const std::string &p) { ASSERT_EQ(mkdir(p.c_str(), 0755), 0); },
+                      "troubles reading"},
+        // Nobody writes to the pipe: reading it would wait for ever.
+        BadBootLoader{"PipeWithoutWriter", [](const std::string &p) { ASSERT_EQ(mkfifo(p.c_str(), 0644), 0); },
+                      "troubles reading"},
+        BadBootLoader{"Empty", [](const std::string &p) { writeFile(p, ""); }, "doesn't look like a zbeos booter"},
+        BadBootLoader{"DeviceWithoutEnd", [](const std::string &p) { ASSERT_EQ(symlink("/dev/zero", p.c_str()), 0); },
+                      "troubles reading"}),
+    [](const testing::TestParamInfo<BadBootLoader> &info) { return std::string(info.param.name); });
+
+TEST_F(Faults, ImageThatIsADirectoryIsALoadError)
+{
+    ASSERT_EQ(mkdir(path("pictures").c_str(), 0755), 0);
+    ToolRun result = run("image \"a.png\"\nimage \"pictures\"\n", {"-z", "zbeos", "-o", "out"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Error: LoadImage error -- \n");
+    EXPECT_EQ(result.out.find("loading zbeos"), std::string::npos) << "the boot loader is not touched";
+    EXPECT_EQ(readFile(path("out")), "existing");
+}
+
+struct FullDisk {
+    const char *name;
+    bool signalIgnored; ///< as a caller that ignores SIGXFSZ passes it on
+};
+
+class DiskFull : public Faults, public testing::WithParamInterface<FullDisk> {};
+
+// A file size limit below the size of the new file: the write fails part of
+// the way through, exactly as on a disk that has just filled up.
+TEST_P(DiskFull, WriteFailsCleanlyAndTheExistingOutputStays)
+{
+    const bool ignored = GetParam().signalIgnored;
+    RunHooks limited;
+    limited.inChild = [ignored] {
+        signal(SIGXFSZ, ignored ? SIG_IGN : SIG_DFL);
+        rlimit limit = {4096, 4096};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            _exit(setupRefused);
+    };
+    ToolRun result = run("image \"a.png\"\n", {"-z", "zbeos", "-o", "out"}, limited);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Error: out -- File too large\n");
+    EXPECT_EQ(readFile(path("out")), "existing");
+}
+
+INSTANTIATE_TEST_SUITE_P(FileSizeLimit, DiskFull,
+                         testing::Values(FullDisk{"SignalIgnored", true}, FullDisk{"SignalAtDefault", false}),
+                         [](const testing::TestParamInfo<FullDisk> &info) { return std::string(info.param.name); });
+
+TEST_F(Faults, ReadOnlyOutputDirectoryKeepsItsFile)
+{
+    const std::string locked = path("locked");
+    ASSERT_EQ(mkdir(locked.c_str(), 0755), 0);
+    writeFile(locked + "/out", "existing");
+    RunHooks readOnly;
+    if (geteuid() == 0) {
+        // Permission bits do not stop root: a read-only bind mount does, in a
+        // mount namespace of the run's own.
+        readOnly.inChild = [locked] {
+            if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                mount(locked.c_str(), locked.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+                mount(nullptr, locked.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+                _exit(setupRefused);
+        };
+    } else {
+        ASSERT_EQ(chmod(locked.c_str(), 0555), 0);
+    }
+    ToolRun result = run("image \"a.png\"\n", {"-z", "zbeos", "-o", "locked/out"}, readOnly);
+    chmod(locked.c_str(), 0755);
+    if (result.status == setupRefused)
+        GTEST_SKIP() << "no mount namespace for a read-only directory here";
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, std::string("Error: locked/out -- ") +
+                              (geteuid() == 0 ? "Read-only file system" : "Permission denied") + "\n");
+    EXPECT_EQ(readFile(locked + "/out"), "existing");
+    EXPECT_EQ(leftovers(locked), std::vector<std::string>{});
+}
+
+// The description comes through a pipe, so the run is certain to have
+// started when the directory goes: it waits for the end of its description.
+TEST_F(Faults, OutputDirectoryThatVanishesDuringTheRun)
+{
+    const std::string doomed = path("doomed");
+    ASSERT_EQ(mkdir(doomed.c_str(), 0755), 0);
+    ASSERT_EQ(mkfifo(path("fifo").c_str(), 0644), 0);
+    RunHooks vanish;
+    vanish.whileRunning = [this, doomed] {
+        int description = open(path("fifo").c_str(), O_WRONLY);
+        ASSERT_GE(description, 0);
+        const std::string text = "image \"a.png\"\n";
+        EXPECT_EQ(write(description, text.data(), text.size()), ssize_t(text.size()));
+        EXPECT_EQ(rmdir(doomed.c_str()), 0);
+        close(description);
+    };
+    ToolRun result = runTool(DAWNMARK_BIN, {"-z", "zbeos", "-o", "doomed/out", "fifo"}, dir, vanish);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Error: doomed/out -- No such file or directory\n");
+    EXPECT_NE(result.out.find("Building new zbeos (doomed/out)\n"), std::string::npos) << result.out;
+}
+
+std::string repeated(const std::string &line, int count)
+{
+    std::string text;
+    text.reserve(line.size() * count);
+    for (int i = 0; i < count; ++i)
+        text += line;
+    return text;
+}
+
+const std::string megabyte(1 << 20, 'x');
+
+struct DescriptionFault {
+    const char *name;
+    std::string text;
+    int status;
+    std::string err; ///< for status 0: a text that must appear on standard output
+};
+
+class DescriptionLimit : public Faults, public testing::WithParamInterface<DescriptionFault> {};
+
+TEST_P(DescriptionLimit, EndsAsTheLanguageSays)
+{
+    const DescriptionFault &c = GetParam();
+    ToolRun result = run(c.text, {"-z", "zbeos", "-o", "out"});
+    EXPECT_EQ(result.status, c.status) << result.err;
+    if (c.status == 0) {
+        EXPECT_EQ(result.err, "");
+        EXPECT_NE(result.out.find(c.err), std::string::npos) << result.out.substr(0, 2000);
+        EXPECT_NE(readFile(path("out")), "existing");
+    } else {
+        EXPECT_EQ(result.err, c.err);
+        EXPECT_EQ(readFile(path("out")), "existing");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Descriptions, DescriptionLimit,
+    testing::Values(
+        DescriptionFault{"NulInACommentIsPartOfIt", std::string("# a\0b\nimage \"a.png\"\n", 20), 0,
+                         "loading a.png\n"},
+        DescriptionFault{"NulAfterADefinition", std::string("image \"a.png\"\nscreen 640 480 8\0\n", 33), 1,
+                         "\n\nSyntax error at line 2\n"},
+        DescriptionFault{"NulWhereALineBegins", std::string("\n\nimage \"a.png\"\n\0image \"a.png\"\n", 31), 1,
+                         "\n\nSyntax error at line 4\n"},
+        DescriptionFault{"MegabyteComment", "#" + megabyte + "\nimage \"a.png\"\n", 0, "loading a.png\n"},
+        DescriptionFault{"MegabyteFileName", "image \"" + megabyte + "\"\n", 1, "Error: LoadImage error -- \n"},
+        DescriptionFault{"MegabyteNumberSaturates", "icons at " + std::string(1 << 20, '9') + " 0\n", 0,
+                         "Building new zbeos (out)\n"},
+        DescriptionFault{"MegabyteOfGarbage", "image \"a.png\" " + megabyte + "\n", 1, "\n\nSyntax error at line 1\n"},
+        DescriptionFault{"LongestAcceptedList", repeated("\n", 9997), 0, "Building new zbeos (out)\n"},
+        DescriptionFault{"NineThousandNineHundredNinetyNineDefinitions", repeated("icons at 1 2\n", 9999), 1,
+                         "\n\nSyntax error at line 9995\n"}),
+    [](const testing::TestParamInfo<DescriptionFault> &info) { return std::string(info.param.name); });
+
+// The boot loader inflates its splash into 1 MiB: three screens fit, and a
+// file that holds more could not boot.
+TEST_F(Faults, SplashThatFitsTheBootLoaderIsWrittenAndReadsAgain)
+{
+    writeFile(path("screen.bits"), shadedBitmapStream(640, 480));
+    ToolRun result = run(repeated("image \"screen.bits\"\n", 3), {"-z", "zbeos", "-o", "out"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    ToolRun again = run("\n", {"-z", "out", "-o", "again"});
+    EXPECT_EQ(again.status, 0) << again.err;
+}
+
+TEST_F(Faults, SixtyFourScreenSizedImagesAreRefusedBeforeWriting)
+{
+    writeFile(path("screen.bits"), shadedBitmapStream(640, 480));
+    ToolRun result = run(repeated("image \"screen.bits\"\n", 64), {"-z", "zbeos", "-o", "out"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Error: out -- new splash is larger than 1048576 bytes\n");
+    EXPECT_NE(result.out.find("...  63) screen.bits\n"), std::string::npos);
+    EXPECT_EQ(readFile(path("out")), "existing");
+}
+
+} // namespace
