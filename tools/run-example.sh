@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds Dawnmark and runs it on the bundled example:
-# a synthetic boot loader file stands in for a real one, and the new boot
-# loader is written to build/example/newZbeos.
+# a synthetic boot loader file stands in for a real one, the new boot
+# loader is written to build/example/newZbeos, checked with Dawnmark-inspect
+# and rendered as a picture in build/example/preview.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,3 +17,7 @@ build/tools/make-sample-zbeos "$out/zbeos"
 # Image paths in the description are relative to the examples folder.
 (cd examples && ../build/driver/Dawnmark -z "../$out/zbeos" -o "../$out/newZbeos" splash.txt)
 echo "New boot loader file: $out/newZbeos"
+
+# Check the new file and show the boot screen it describes, icons unlit.
+build/inspect/Dawnmark-inspect --force --preview "$out/preview.png" "$out/newZbeos"
+echo "Preview of the new boot screen: $out/preview.png"
