@@ -71,7 +71,8 @@ template <bool fast> void selectAndQuantize(benchmark::State &state)
     const size_t before = liveBytes;
     peakBytes = before;
     for (auto _ : state) {
-        palette_t *palette = fast ? getOptimalPalette(image, 224) : plainGetOptimalPalette(image, 224);
+        palette_t *palette =
+            fast ? getOptimalPalette(image, 224) : plainGetOptimalPalette(image, 224);
         quantizedImage_t *quantized =
             fast ? quantizeImage(image, palette) : plainQuantizeImage(image, palette);
         benchmark::DoNotOptimize(quantized->pixels[0]);
@@ -85,7 +86,8 @@ template <bool fast> void select(benchmark::State &state)
 {
     loadedImage_t *image = composite();
     for (auto _ : state) {
-        palette_t *palette = fast ? getOptimalPalette(image, 224) : plainGetOptimalPalette(image, 224);
+        palette_t *palette =
+            fast ? getOptimalPalette(image, 224) : plainGetOptimalPalette(image, 224);
         benchmark::DoNotOptimize(palette->red[0]);
         delete palette;
     }

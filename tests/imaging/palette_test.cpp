@@ -137,30 +137,34 @@ TEST(Palette, SecondTryNeedsFewerNonEmptyBoxesThanTwoThirdsRoundedDown)
     }
 }
 
-TEST(Palette, OneColorAskedGivesTheMeanOfAllPixels)
+TEST(Palette, MeansAreTakenOverTheChosenBoxesPixels)
 {
-    imagePtr image = blankImage(4, 1);
-    setPixel(image.get(), 0, 0, 10, 20, 30);
-    setPixel(image.get(), 1, 0, 10, 20, 30);
-    setPixel(image.get(), 2, 0, 10, 20, 30);
-    setPixel(image.get(), 3, 0, 13, 27, 250);
-    EXPECT_EQ(colorsOf(*select(image.get(), 1)), "10,21,85");
+    struct {
+        std::vector<uint32_t> pixels;
+        unsigned maxColors;
+        const char *expected;
+    } cases[] = {
+        // One colour asked: nothing splits, the mean of everything.
+        {{0x0a141e, 0x0a141e, 0x0a141e, 0x0d1bfa}, 1, "10,21,85"},
+        // Two colours in one final box merge into their weighted mean.
+        {{0x646464, 0x676767, 0x676767, 0x676767}, 224, "102,102,102"},
+        {{0x646464, 0x646464, 0x646464, 0x656766}, 224, "100,100,100"},
+    };
+    for (const auto &c : cases) {
+        imagePtr image = blankImage(unsigned(c.pixels.size()), 1);
+        for (unsigned i = 0; i < c.pixels.size(); ++i)
+            setPixel(image.get(), i, 0, c.pixels[i] >> 16, (c.pixels[i] >> 8) & 0xff,
+                     c.pixels[i] & 0xff);
+        EXPECT_EQ(colorsOf(*select(image.get(), c.maxColors)), c.expected);
+    }
 }
 
-TEST(Palette, ColorsSharingAFinalBoxMergeIntoTheirWeightedMean)
+TEST(Palette, ColorCountStaysWithinWhatWasAskedAndWhatThePaletteHolds)
 {
-    imagePtr image = blankImage(4, 1);
-    setPixel(image.get(), 0, 0, 100, 100, 100);
-    setPixel(image.get(), 1, 0, 100, 100, 100);
-    setPixel(image.get(), 2, 0, 100, 100, 100);
-    setPixel(image.get(), 3, 0, 101, 103, 102);
-    EXPECT_EQ(colorsOf(*select(image.get(), 224)), "100,100,100");
-}
-
-TEST(Palette, NoColorsAskedGivesAnEmptyPalette)
-{
-    imagePtr image = noiseImage(16, 16, 3);
-    EXPECT_EQ(select(image.get(), 0)->numColors, 0u);
+    // Asking for more than 256 cuts boxes down to single colours and below.
+    imagePtr image = noiseImage(64, 64, 3);
+    for (auto [maxColors, expected] : {std::pair{0u, 0u}, {1000u, 256u}, {100000u, 256u}})
+        EXPECT_EQ(select(image.get(), maxColors)->numColors, expected) << maxColors;
 }
 
 // The product against the reference: same palette bytes, same trace.
@@ -169,14 +173,6 @@ struct equalityCase_t {
     std::function<imagePtr()> image;
     unsigned maxColors;
 };
-
-imagePtr mixed(std::vector<imagePtr> images, unsigned W, unsigned H)
-{
-    std::vector<loadedImage_t *> list;
-    for (imagePtr &image : images)
-        list.push_back(image.get());
-    return imagePtr(mixImages(list.data(), unsigned(list.size()), W, H));
-}
 
 const equalityCase_t equalityCases[] = {
     {"solid", [] { return solidImage(33, 17, 255, 255, 255); }, 224},
@@ -198,8 +194,10 @@ const equalityCase_t equalityCases[] = {
     {"noisy gradient, 255", [] { return gradientImage(120, 100, 40, 11); }, 255},
     {"photo", [] { return photoLikeImage(240, 180, 12); }, 224},
     {"photo, 2", [] { return photoLikeImage(120, 90, 13); }, 2},
-    {"64 small images", [] { return mixed(scatteredImages(64, 320, 240, 14), 320, 240); }, 224},
-    {"partly outside", [] { return mixed(scatteredImages(8, 200, 150, 15), 200, 150); }, 224},
+    {"64 small images",
+     [] { return mixedImage(scatteredImages(64, 320, 240, 14), 320, 240); }, 224},
+    {"partly outside", [] { return mixedImage(scatteredImages(8, 200, 150, 15), 200, 150); },
+     224},
     {"full composite", [] { return photoLikeComposite(16); }, 224},
     {"full noisy gradient", [] { return gradientImage(640, 480, 20, 17); }, 224},
 };

@@ -32,14 +32,6 @@ palette_t paletteOf(std::initializer_list<uint32_t> colors)
     return palette;
 }
 
-imagePtr mixed(const std::vector<imagePtr> &images, unsigned W, unsigned H)
-{
-    std::vector<loadedImage_t *> list;
-    for (const imagePtr &image : images)
-        list.push_back(image.get());
-    return imagePtr(mixImages(list.data(), unsigned(list.size()), W, H));
-}
-
 TEST(MixImages, NoImagesGiveABlackCanvas)
 {
     imagePtr canvas(mixImages(nullptr, 0, 64, 48));
@@ -57,7 +49,7 @@ TEST(MixImages, LaterImagesCoverEarlierOnesWithAllFourBytes)
     images[1]->x = 5;
     images[1]->y = 5;
     images[1]->pixels[3] = 0x80;
-    imagePtr canvas = mixed(images, 20, 20);
+    imagePtr canvas = mixedImage(images, 20, 20);
     EXPECT_EQ(pixelAt(canvas.get(), 4, 4), 0xff0000u);
     EXPECT_EQ(pixelAt(canvas.get(), 5, 5), 0x0000ffu);
     EXPECT_EQ(canvas->pixels[(5 * 20 + 5) * 4 + 3], 0x80);
@@ -77,7 +69,7 @@ TEST(MixImages, ImagesPastTheEdgesContributeOnlyWhatLiesInside)
     images[1]->x = 700;
     images.push_back(solidImage(5, 5, 9, 9, 9));
     images[2]->y = 480;
-    imagePtr canvas = mixed(images, 640, 480);
+    imagePtr canvas = mixedImage(images, 640, 480);
     EXPECT_EQ(pixelAt(canvas.get(), 639, 479), 9u << 16 | 39u << 8 | 1u);
     EXPECT_EQ(pixelAt(canvas.get(), 600, 471), 1u << 16 | 0u << 8 | 1u);
     EXPECT_EQ(pixelAt(canvas.get(), 599, 479), 0u);
@@ -184,7 +176,7 @@ const quantizeCase_t quantizeCases[] = {
     {"gradient", [] { return gradientImage(200, 150, 0, 5); }, selected(224)},
     {"noisy gradient", [] { return gradientImage(200, 150, 30, 6); }, selected(255)},
     {"photo", [] { return photoLikeImage(200, 150, 7); }, selected(224)},
-    {"64 small images", [] { return mixed(scatteredImages(64, 320, 240, 8), 320, 240); },
+    {"64 small images", [] { return mixedImage(scatteredImages(64, 320, 240, 8), 320, 240); },
      selected(224)},
     {"composite", [] { return photoLikeComposite(9); }, selected(224)},
     {"lattice palette", [] { return noiseImage(160, 120, 10); }, randomPalette(256, 32, 11)},

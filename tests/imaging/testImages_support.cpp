@@ -126,7 +126,9 @@ imagePtr gradientImage(unsigned w, unsigned h, unsigned amplitude, uint64_t seed
 {
     testRandom_t random(seed);
     imagePtr image = blankImage(w, h);
-    auto grain = [&] { return amplitude ? double(random.below(2 * amplitude + 1)) - amplitude : 0.0; };
+    auto grain = [&] {
+        return amplitude ? double(random.below(2 * amplitude + 1)) - amplitude : 0.0;
+    };
     for (unsigned r = 0; r < h; ++r) {
         for (unsigned c = 0; c < w; ++c) {
             const double u = double(c) / w, v = double(r) / h;
@@ -189,6 +191,14 @@ std::vector<imagePtr> scatteredImages(unsigned count, unsigned W, unsigned H, ui
     return images;
 }
 
+imagePtr mixedImage(const std::vector<imagePtr> &images, unsigned W, unsigned H)
+{
+    std::vector<loadedImage_t *> list;
+    for (const imagePtr &image : images)
+        list.push_back(image.get());
+    return imagePtr(mixImages(list.data(), unsigned(list.size()), W, H));
+}
+
 imagePtr photoLikeComposite(uint64_t seed)
 {
     testRandom_t random(seed);
@@ -203,8 +213,5 @@ imagePtr photoLikeComposite(uint64_t seed)
             paintLogo(logo.get(), random);
         images.push_back(std::move(logo));
     }
-    std::vector<loadedImage_t *> list;
-    for (imagePtr &image : images)
-        list.push_back(image.get());
-    return imagePtr(mixImages(list.data(), unsigned(list.size()), 640, 480));
+    return mixedImage(images, 640, 480);
 }

@@ -46,6 +46,8 @@ imagePtr photoLikeImage(unsigned w, unsigned h, uint64_t seed);
 /// Flat logos and photographs of random sizes scattered over (and partly
 /// beyond) a W x H screen, as the icon pack would receive them.
 std::vector<imagePtr> scatteredImages(unsigned count, unsigned W, unsigned H, uint64_t seed);
+/// mixImages over a list of owned images.
+imagePtr mixedImage(const std::vector<imagePtr> &images, unsigned W, unsigned H);
 /// The 640 x 480 composite of a photograph-like background and logos, some
 /// of them hanging over the edges.
 imagePtr photoLikeComposite(uint64_t seed);
