@@ -1,5 +1,6 @@
 // Dawnmark-inspect: checks a boot loader file and shows, extracts and
 // previews the boot splash inside it.
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -8,6 +9,9 @@
 
 int main(int argc, char **argv)
 {
+    // Beyond a file size limit a write fails like one on a full disk, so a
+    // half-written PNG is removed and reported rather than left behind.
+    signal(SIGXFSZ, SIG_IGN);
     try {
         return runInspect(argc, argv);
     } catch (const std::bad_alloc &) {
