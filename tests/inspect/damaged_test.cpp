@@ -99,6 +99,8 @@ TEST_P(DamageDawnmarkAccepts, IsReportedAfterTheReportWithStatusOne)
     ToolRun run = runInspector({path});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.out.find("Directory: "), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("DOES NOT MATCH") != std::string::npos,
+              std::string(GetParam().name).rfind("Wrong", 0) == 0);
     EXPECT_EQ(run.err, "Error: " + path + " -- " + GetParam().error() + "\n");
 }
 

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "bootfile/littleEndian.h"
-#include "driver/errors.h"
 #include "inspect/inspection.h"
 #include "inspect/report.h"
 #include "inspectFixtures_support.h"
@@ -101,33 +100,5 @@ INSTANTIATE_TEST_SUITE_P(
                                  "  MTIME   4294967295 (2106-02-07 06:28:15 UTC)\n"
                                  "  XFL     9 (not defined)\n  OS      14 (not defined)\n"}),
     [](const testing::TestParamInfo<headerCase_t> &info) { return std::string(info.param.name); });
-
-TEST_F(Inspected, TrailerThatDisagreesIsDamage)
-{
-    bytes_t file = zbeosWithPack(handPack());
-    const uint32_t crc = getLE32(file.data() + file.size() - 8);
-    putLE32(file.data() + file.size() - 8, crc ^ 1);
-    putLE32(file.data() + file.size() - 4, 7);
-    inspection_t inspection = Inspect(file);
-    ASSERT_EQ(inspection.damage.size(), 2u);
-    char expected[128];
-    snprintf(expected, sizeof expected,
-             "splash trailer CRC-32 0x%08x does not match the inflated data (0x%08x)", crc ^ 1, crc);
-    EXPECT_EQ(inspection.damage[0], expected);
-    EXPECT_EQ(inspection.damage[1], "splash trailer length 7 does not match the inflated data (" +
-                                        std::to_string(handPack().size()) + " bytes)");
-    EXPECT_NE(formatReport(inspection).find("DOES NOT MATCH"), std::string::npos);
-}
-
-TEST_F(Inspected, RefusalsAreDawnmarksOwn)
-{
-    try {
-        Inspect(bytes_t(100, 0x1f));
-        FAIL() << "accepted";
-    } catch (const cagada_t &error) {
-        EXPECT_EQ(path, error.subject);
-        EXPECT_STREQ(error.reason, "doesn't look like a zbeos booter");
-    }
-}
 
 } // namespace
