@@ -7,7 +7,7 @@
 #include "inspect/inspection.h"
 
 /// The largest screen side that is rendered.
-constexpr uint32_t previewMaxSide = 16384;
+constexpr uint32_t previewMaxSide = 4096;
 
 /// Renders the screen record's canvas, black, with every whole image record
 /// drawn in directory order at its position (OffIcons at its own slot, so
