@@ -130,7 +130,12 @@ int writeOutputs(const inspection_t &inspection, const inspectOptions_t &options
     }
     if (options.previewFile != nullptr) {
         try {
-            const std::vector<uint8_t> canvas = renderPreview(inspection, options.lit);
+            std::vector<uint8_t> canvas;
+            try {
+                canvas = renderPreview(inspection, options.lit);
+            } catch (const cagada_t &error) {
+                throw cagada_t(options.previewFile, error.reason);
+            }
             writeRgbPng(options.previewFile, inspection.screen.width, inspection.screen.height,
                         canvas.data(), options.force);
             printf("wrote %s (preview, %u x %u, icons %s)\n", options.previewFile,

@@ -62,3 +62,38 @@ TEST(PreviewFile, ExistingFileIsKeptUnlessForced)
 }
 
 } // namespace
+
+namespace {
+
+struct unrenderableCase_t {
+    const char *name;
+    bytes_t screen;
+    const char *reason;
+};
+
+class Unrenderable : public testing::TestWithParam<unrenderableCase_t> {};
+
+TEST_P(Unrenderable, ScreenIsRefusedAndNoFileIsLeft)
+{
+    const std::string dir = makeTempDir();
+    writeBytes(dir + "/zbeos", zbeosWithPack(packOf({GetParam().screen, handPalette(),
+                                                      packRecord(2, 1, 3, 3, {5, 6}), {},
+                                                      packRecord(2, 1, 3, 3, {7, 7})})));
+    ToolRun run = runInspector({"--preview", dir + "/screen.png", dir + "/zbeos"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Error: " + dir + "/screen.png -- " + GetParam().reason + "\n"), std::string::npos)
+        << run.err;
+    EXPECT_FALSE(readStoredPng(dir + "/screen.png").ok);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Screens, Unrenderable,
+    testing::Values(
+        unrenderableCase_t{"Empty", screenRecord(0, 480, 8),
+                           "the screen record's size is empty or larger than 4096 pixels a side"},
+        unrenderableCase_t{"Huge", screenRecord(4097, 480, 8),
+                           "the screen record's size is empty or larger than 4096 pixels a side"},
+        unrenderableCase_t{"Short", bytes_t(8, 1), "the screen record is damaged, there is no screen to render"}),
+    [](const testing::TestParamInfo<unrenderableCase_t> &info) { return std::string(info.param.name); });
+
+} // namespace
