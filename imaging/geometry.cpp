@@ -37,12 +37,12 @@ private:
     unsigned steps_;
 };
 
-/// Bytes of a packed width x height image; sizes that cannot be held in
-/// memory fail as an allocation failure rather than wrapping.
+/// Bytes of a packed width x height image; sizes beyond maxImageBytes fail
+/// as an allocation failure rather than wrapping or exhausting the machine.
 size_t bufferBytes(uint32_t width, uint32_t height)
 {
     const uint64_t pixels = uint64_t(width) * height;
-    if (pixels > SIZE_MAX / 4)
+    if (pixels > maxImageBytes / 4)
         throw std::bad_alloc();
     return size_t(pixels) * 4;
 }

@@ -4,6 +4,10 @@
 
 #include <cstdint>
 
+/// Largest pixel buffer an image may have (1 GiB). Bigger ones, from a zoom
+/// to an absurd box for instance, fail as an allocation failure.
+constexpr uint64_t maxImageBytes = uint64_t(1) << 30;
+
 /// An image in memory: 32-bit pixels in blue, green, red, fourth-byte order,
 /// rows packed from top to bottom, placed at (x, y) on the screen.
 /// The record owns its pixel buffer (array new).

@@ -113,6 +113,16 @@ TEST_F(WholeRun, VerbosityShowsOneMoreLevelPerOption)
     EXPECT_EQ(one.out.find("Dissecting IconPack"), std::string::npos);
 }
 
+TEST_F(WholeRun, AbsurdZoomEndsWithAnOutOfMemoryReport)
+{
+    writeFile(dir + "/out", "existing");
+    writeFile(dir + "/d", "image \"a.png\" at 0 0 resized to 99999999999 99999999999\n");
+    ToolRun run = runDawnmark({"-z", zbeos, "-o", "out", "d"}, dir);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Error: out of memory\n");
+    EXPECT_EQ(readFile(dir + "/out"), "existing");
+}
+
 TEST_F(WholeRun, LastBootLoaderOptionWins)
 {
     writeFile(dir + "/d", "\n");
