@@ -1,6 +1,5 @@
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <unistd.h>
 
 #include "driver/run.h"
@@ -21,11 +20,13 @@ void parseCommandLine(int argc, char **argv, runSettings_t *settings)
     int option;
     while ((option = getopt(argc, argv, "z:o:v")) != -1) {
         switch (option) {
+        // The arguments live as long as the process: no copy to lose when a
+        // later option of the same kind replaces an earlier one.
         case 'z':
-            settings->pathToZbeos = strdup(optarg);
+            settings->pathToZbeos = optarg;
             break;
         case 'o':
-            settings->output = strdup(optarg);
+            settings->output = optarg;
             break;
         case 'v':
             TRACE_inclevel();

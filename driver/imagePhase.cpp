@@ -6,8 +6,11 @@
 
 loadedImage_t **runImagePhase(const splashDescription_t *description)
 {
-    // One slot per entry, kept until the process ends.
-    loadedImage_t **images = new loadedImage_t *[description->imageCount > 0 ? description->imageCount : 1];
+    // One slot per entry, kept until the process ends: held in static
+    // storage from the start, so that the images stay reachable even when
+    // a failure (out of memory) leaves this function early.
+    static loadedImage_t **images;
+    images = new loadedImage_t *[description->imageCount > 0 ? description->imageCount : 1]();
 
     for (uint32_t i = 0; i < description->imageCount; ++i) {
         const splashImage_t &entry = description->images[i];

@@ -7,7 +7,7 @@
 int runDawnmark(int argc, char **argv)
 {
     // Lives for the whole process; its message loop never runs.
-    static BApplication *application = new BApplication("application/x-vnd.Tolvane.Dawnmark");
+    static BApplication application("application/x-vnd.Tolvane.Dawnmark");
     (void)application;
 
     runSettings_t settings = {"/system/zbeos", "./newZbeos", nullptr};
