@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the example artwork in examples/: a dawn sky, a sun with a soft
-alpha edge, and a stripe. Only needed to regenerate the committed files."""
+"""Draws the example artwork in examples/: a dawn sky, a sun over its patch
+of sky, and a stripe. Only needed to regenerate the committed files."""
 import math
 import os
 import struct
@@ -37,28 +37,34 @@ def clamp(v):
     return max(0, min(255, int(v)))
 
 
+def sky_colour(y):
+    t = y / 479.0
+    # Deep blue at the top, warm near the horizon, dark ground below it.
+    if y < 330:
+        return 20 + 215 * t ** 1.6, 30 + 120 * t ** 1.3, 90 + 40 * (1 - t)
+    d = (y - 330) / 150.0
+    return 60 - 40 * d, 40 - 25 * d, 50 - 30 * d
+
+
 def sky():
-    rows = []
-    for y in range(480):
-        t = y / 479.0
-        # Deep blue at the top, warm orange near the horizon, dark ground.
-        if y < 330:
-            r, g, b = 20 + 215 * t ** 1.6, 30 + 120 * t ** 1.3, 90 + 40 * (1 - t)
-        else:
-            d = (y - 330) / 150.0
-            r, g, b = 60 - 40 * d, 40 - 25 * d, 50 - 30 * d
-        rows.append(bytes(clamp(c) for _ in range(640) for c in (r, g, b)))
-    return rows
+    return [bytes(clamp(c) for _ in range(640) for c in sky_colour(y)) for y in range(480)]
+
+
+SUN_X, SUN_Y, SUN_SIZE = 260, 200, 120
 
 
 def sun():
-    size, rows = 120, []
-    for y in range(size):
+    """The sun drawn over the patch of sky it covers: transparency has no
+    effect on a boot screen, so the image carries its own background."""
+    rows = []
+    for y in range(SUN_SIZE):
         row = bytearray()
-        for x in range(size):
+        sr, sg, sb = sky_colour(SUN_Y + y)
+        for x in range(SUN_SIZE):
             d = math.hypot(x - 59.5, y - 59.5) / 60.0
-            a = clamp(255 * min(1.0, max(0.0, (1.0 - d) * 4)))
-            row += bytes((255, clamp(230 - 90 * d), clamp(120 - 100 * d), a))
+            a = min(1.0, max(0.0, (1.0 - d) * 4))
+            r, g, b = 255, 230 - 90 * d, 120 - 100 * d
+            row += bytes(clamp(c * a + s * (1 - a)) for c, s in ((r, sr), (g, sg), (b, sb)))
         rows.append(bytes(row))
     return rows
 
@@ -71,6 +77,6 @@ def stripe():
 
 if __name__ == "__main__":
     write_png(os.path.join(HERE, "background.png"), 640, 480, sky(), alpha=False)
-    write_png(os.path.join(HERE, "sun.png"), 120, 120, sun(), alpha=True)
+    write_png(os.path.join(HERE, "sun.png"), SUN_SIZE, SUN_SIZE, sun(), alpha=False)
     pixels, w, h = stripe()
     write_tga(os.path.join(HERE, "stripe.tga"), w, h, pixels)
