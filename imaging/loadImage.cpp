@@ -11,6 +11,7 @@
 #include "platform/GraphicsDefs.h"
 #include "platform/TranslatorFormats.h"
 #include "platform/TranslatorRoster.h"
+#include "platform/translators/Translator.h"
 
 namespace {
 
@@ -58,6 +59,12 @@ loadedImage_t *unpackBitmapStream(BMallocIO *stream)
     // height cannot be derived from the data size.
     if (header.rowBytes < 4)
         throw imgtoolsError_t(kLoadError, "row size is smaller than one pixel");
+
+    // The header alone decides the allocation: a few bytes may claim 4 GiB.
+    // No translator makes a bitmap larger than kMaxBitmapBytes, and the
+    // roster reads no file larger than that, so a larger claim is a lie.
+    if (header.dataSize > kMaxBitmapBytes)
+        throw imgtoolsError_t(kLoadError, "pixel data larger than 1 GiB");
 
     image->width = header.rowBytes / 4;
     image->height = header.dataSize / (4 * uint64(image->width));

@@ -1,0 +1,40 @@
+// A bitmap stream header is a claim, not a promise: the loader must not
+// allocate what a few bytes of header ask for beyond what any image may be.
+#include <gtest/gtest.h>
+
+#include "driver/errors.h"
+#include "imageFixtures_support.h"
+#include "imaging/imgtools.h"
+
+namespace {
+
+TEST(OversizedBitmapStream, ClaimBeyondOneGibibyteIsRefusedWithoutAllocating)
+{
+    for (uint32_t dataSize : {0xFFFFFFF0u, (1u << 30) + 4}) {
+        SCOPED_TRACE(dataSize);
+        const std::string path =
+            imageScratchFile("claims.bits", imageBitmapStream(0x62697473, 4, 0x0008, dataSize, {1, 2, 3, 4}));
+        try {
+            imageTraceOf(0, [&] { loadImage(path.c_str()); });
+            FAIL() << "loaded";
+        } catch (const imgtoolsError_t &error) {
+            EXPECT_STREQ(error.subject, "LoadImage error");
+            EXPECT_STREQ(error.reason, "pixel data larger than 1 GiB");
+        }
+    }
+}
+
+TEST(OversizedBitmapStream, ShortPayloadWithinTheLimitStillLoads)
+{
+    const std::string path = imageScratchFile("short.bits", imageBitmapStream(0x62697473, 8, 0x0008, 64, {9, 9}));
+    loadedImage_t *image = nullptr;
+    imageTraceOf(0, [&] { image = loadImage(path.c_str()); });
+    EXPECT_EQ(image->width, 2u);
+    EXPECT_EQ(image->height, 8u);
+    EXPECT_EQ(image->pixels[0], 9);
+    EXPECT_EQ(image->pixels[63], 0);
+    delete[] image->pixels;
+    delete image;
+}
+
+} // namespace
