@@ -21,6 +21,7 @@ splashDescription_t parse(const std::string &text)
     record.screenDepth = 16;
     scanText(text);
     EXPECT_EQ(yyparse(&record), 0);
+    keepFileNames(record);
     return record;
 }
 

@@ -37,6 +37,7 @@ TEST(ReadmeExample, ParsesAsDescribed)
     splashDescription_t record{};
     scanText(text);
     ASSERT_EQ(yyparse(&record), 0);
+    keepFileNames(record);
     EXPECT_EQ(record.screenWidth, 640u);
     EXPECT_EQ(record.screenHeight, 480u);
     EXPECT_EQ(record.screenDepth, 16u);
@@ -56,6 +57,7 @@ TEST(ReadmeExample, ExampleFolderDescriptionParses)
     splashDescription_t record{};
     scanText(text.str());
     ASSERT_EQ(yyparse(&record), 0);
+    keepFileNames(record);
     EXPECT_EQ(record.imageCount, 3u);
 }
 

@@ -1,5 +1,8 @@
 #include "scanText_support.h"
 
+#include <memory>
+#include <vector>
+
 #include "language/splashDescription.h"
 
 FILE *scanText(const std::string &text)
@@ -12,4 +15,11 @@ FILE *scanText(const std::string &text)
     rewind(current);
     restartScanner(current);
     return current;
+}
+
+void keepFileNames(const splashDescription_t &record)
+{
+    static std::vector<std::unique_ptr<char[]>> kept;
+    for (uint32_t i = 0; i < record.imageCount && i < MAX_SPLASH_IMAGES; ++i)
+        kept.emplace_back(record.images[i].fileName);
 }

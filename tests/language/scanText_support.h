@@ -4,6 +4,12 @@
 #include <cstdio>
 #include <string>
 
+#include "language/splashDescription.h"
+
 /// Makes `text` the scanner's whole input, line counter at 1. The returned
 /// file stays open until the next call.
 FILE *scanText(const std::string &text);
+
+/// Takes over the file names of a parsed record, which the tool keeps until
+/// the process ends, so that they stay reachable after the record is gone.
+void keepFileNames(const splashDescription_t &record);
