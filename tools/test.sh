@@ -18,7 +18,7 @@ run_suite() {
 
 mkdir -p build build-sanitize
 echo "== plain build"
-run_suite build
+run_suite build -DDAWNMARK_BENCH=ON
 echo "== sanitized build"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
