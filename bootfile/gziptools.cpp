@@ -28,20 +28,29 @@ namespace {
 // zlib counts in uInt; larger buffers are refused rather than truncated.
 bool fitsStream(unsigned long length) { return length <= UINT_MAX; }
 
+/// A one-pass stream over the whole source and the whole destination, with
+/// zlib's default allocation; false when a length does not fit zlib's counts.
+bool prepareStream(z_stream *stream, unsigned char *destination, unsigned long destinationLength,
+                   const unsigned char *source, unsigned long sourceLength)
+{
+    if (!fitsStream(destinationLength) || !fitsStream(sourceLength))
+        return false;
+    memset(stream, 0, sizeof *stream);
+    stream->next_in = const_cast<Bytef *>(source);
+    stream->avail_in = static_cast<uInt>(sourceLength);
+    stream->next_out = destination;
+    stream->avail_out = static_cast<uInt>(destinationLength);
+    return true;
+}
+
 } // namespace
 
 int guncompress(unsigned char *destination, unsigned long *destinationLength,
                 const unsigned char *source, unsigned long sourceLength)
 {
-    if (!fitsStream(*destinationLength) || !fitsStream(sourceLength))
-        return Z_BUF_ERROR;
     z_stream stream;
-    memset(&stream, 0, sizeof stream);
-    stream.next_in = const_cast<Bytef *>(source);
-    stream.avail_in = static_cast<uInt>(sourceLength);
-    stream.next_out = destination;
-    stream.avail_out = static_cast<uInt>(*destinationLength);
-
+    if (!prepareStream(&stream, destination, *destinationLength, source, sourceLength))
+        return Z_BUF_ERROR;
     int code = inflateInit2(&stream, -15);
     if (code != Z_OK)
         return code;
@@ -59,15 +68,9 @@ int gcompress(unsigned char *destination, unsigned long *destinationLength,
               const unsigned char *source, unsigned long sourceLength, unsigned long *crc)
 {
     *crc = crc32(0L, Z_NULL, 0);
-    if (!fitsStream(*destinationLength) || !fitsStream(sourceLength))
-        return Z_BUF_ERROR;
     z_stream stream;
-    memset(&stream, 0, sizeof stream);
-    stream.next_in = const_cast<Bytef *>(source);
-    stream.avail_in = static_cast<uInt>(sourceLength);
-    stream.next_out = destination;
-    stream.avail_out = static_cast<uInt>(*destinationLength);
-
+    if (!prepareStream(&stream, destination, *destinationLength, source, sourceLength))
+        return Z_BUF_ERROR;
     int code = deflateInit2(&stream, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
     if (code != Z_OK)
         return code;
