@@ -71,10 +71,13 @@ zbeosIconPack_t::zbeosIconPack_t(const unsigned char *pack, unsigned length)
 
     uint64_t scanned = 0;
     packEntry_t offIconsEntry{0, 0};
-    reader.WalkImages(iconsCorrupted, [&](uint64_t k, const packEntry_t &entry, const unsigned char *area) {
+    reader.WalkImages(iconsCorrupted, [&](uint64_t k, const packEntry_t &entry, const unsigned char *) {
         ++scanned;
         // The last record with the strip's size and place is the OffIcons one.
-        if (entry.length >= recordHeaderSize && memcmp(area, icons.data(), recordHeaderSize) == 0) {
+        // The header at the offset decides, whatever length the entry gives;
+        // a short match is refused when it is copied.
+        const unsigned char *header = reader.Area({recordHeaderSize, entry.offset}, iconsCorrupted);
+        if (memcmp(header, icons.data(), recordHeaderSize) == 0) {
             offIconsSlot = uint32_t(k);
             offIconsEntry = entry;
         }

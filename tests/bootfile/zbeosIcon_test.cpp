@@ -105,7 +105,21 @@ INSTANTIATE_TEST_SUITE_P(
         corruptCase_t{"offIconsShorterThanPixels",
                       [] { bytes_t p = wellFormedPack(); return withEntry(p, 5, 16 + 8000 - 1, entryOffset(p, 5)); },
                       iconsCorrupted},
-        corruptCase_t{"imageListRunsOffThePack", endlessImageList, iconsCorrupted}),
+        corruptCase_t{"imageListRunsOffThePack", endlessImageList, iconsCorrupted},
+        // Records are matched by the header at their offset, whatever length
+        // the entry gives: a short later match is still the last one.
+        corruptCase_t{"lastMatchShorterThanItsHeader",
+                      [] {
+                          bytes_t p = wellFormedPack();
+                          return withEntry(p, 6, 4, entryOffset(p, 5));
+                      },
+                      iconsCorrupted},
+        corruptCase_t{"headerPastTheEnd",
+                      [] {
+                          bytes_t p = wellFormedPack();
+                          return withEntry(p, 6, 1, uint32_t(p.size() - 1));
+                      },
+                      iconsCorrupted}),
     [](const testing::TestParamInfo<corruptCase_t> &info) { return info.param.name; });
 
 TEST(IconPack, LastOfTwoMatchesIsTheOffIconsRecord)
