@@ -52,11 +52,13 @@ std::vector<unsigned char> readZbeosFile(const char *path)
     if (fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode))
         throw cagada_t(path, troublesReading);
     off_t end = lseek(file.fd, 0, SEEK_END);
-    // The sections are measured in 32 bits.
-    if (end < 0 || uint64_t(end) > UINT32_MAX)
+    if (end < 0)
         throw cagada_t(path, troublesReading);
     const uint64_t size = uint64_t(end);
     TRACE(8, "loading %llu bytes from %s\n", static_cast<unsigned long long>(size), path);
+    // The sections are measured in 32 bits.
+    if (size > UINT32_MAX)
+        throw cagada_t(path, troublesReading);
 
     std::vector<unsigned char> contents(size);
     if (lseek(file.fd, 0, SEEK_SET) != 0)

@@ -207,6 +207,19 @@ TEST(Zbeos, DissectionIsTraced)
     EXPECT_EQ(ident_level, 0u);
 }
 
+TEST(Zbeos, FileBeyond32BitsIsRefusedAfterItsSizeIsTraced)
+{
+    scratchDir_t scratch;
+    const std::string path = scratch.Path("zbeos");
+    // Sparse: takes no room on the disk.
+    writeFile(path, bytes_t());
+    ASSERT_EQ(truncate(path.c_str(), off_t(1) << 32), 0);
+    traceCapture_t trace;
+    EXPECT_EQ(loadFailure(path), troublesReading);
+    EXPECT_EQ(trace.Text(), "... loading zbeos image\n"
+                            "... ... loading 4294967296 bytes from " + path + "\n");
+}
+
 // The splash member of a written file, cut out and checked by gzip itself:
 // it must test clean and unpack to exactly the pack.
 void expectGzipReadsSplash(const std::string &file, uint32_t splashAt, const bytes_t &pack)
