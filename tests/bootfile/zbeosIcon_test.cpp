@@ -247,6 +247,34 @@ TEST(IconPack, NewImagesGoBeforeOffIconsAndReparse)
     EXPECT_EQ(again.offIcons, imageRecord(200, 40, 220, 420, 3));
 }
 
+TEST(IconPack, NewColoursFollowTheSixteenKeptEntries)
+{
+    bytes_t input = wellFormedPack();
+    zbeosIconPack_t pack(input.data(), unsigned(input.size()));
+    ownedImage_t red(30, 10, 5, 6, 200);
+    pack.AddImage(&red.image);
+    bytes_t out = serialized(pack);
+
+    const uint32_t palette = entryOffset(out, 1);
+    const bytes_t kept = testPalette();
+    EXPECT_EQ(bytes_t(out.begin() + palette, out.begin() + palette + 48),
+              bytes_t(kept.begin(), kept.begin() + 48));
+    // The canvas holds black and this red only: two colours, at entries 16
+    // and 17 in some order, and nothing behind them.
+    const uint8_t index = out[entryOffset(out, 4) + 16];
+    ASSERT_TRUE(index == 16 || index == 17) << int(index);
+    EXPECT_EQ(bytes_t(out.begin() + palette + 3 * index, out.begin() + palette + 3 * index + 3),
+              (bytes_t{200, 0, 0}));
+    const unsigned other = 33 - index;
+    EXPECT_EQ(bytes_t(out.begin() + palette + 3 * other, out.begin() + palette + 3 * other + 3),
+              (bytes_t{0, 0, 0}));
+    for (unsigned entry = 18; entry < 256; ++entry)
+        for (unsigned c = 0; c < 3; ++c)
+            ASSERT_EQ(out[palette + 3 * entry + c], 0) << "entry " << entry;
+    for (uint32_t p = 16; p < entryLength(out, 4); ++p)
+        ASSERT_EQ(out[entryOffset(out, 4) + p], index);
+}
+
 TEST(IconPack, RefusesAPackBeyond32BitLengths)
 {
     bytes_t input = wellFormedPack();
