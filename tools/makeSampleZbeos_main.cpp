@@ -1,14 +1,19 @@
 // make-sample-zbeos OUTPUT: writes the project's synthetic boot loader file.
 #include <cstdio>
 #include <exception>
+#include <string>
 
 #include "tools/sampleZbeos.h"
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        fprintf(stderr, "usage: make-sample-zbeos OUTPUT\n");
-        return 1;
+    // An option is never taken for a file name: "--help" must not leave a
+    // file called "--help" behind.
+    if (argc != 2 || argv[1][0] == '-') {
+        fprintf(stderr, "usage: make-sample-zbeos OUTPUT\n"
+                        "Writes a synthetic boot loader file (boot code, a \"beos\" member and an\n"
+                        "\"images\" member holding an icon pack) for trying Dawnmark out.\n");
+        return argc == 2 && std::string(argv[1]) == "--help" ? 0 : 1;
     }
     try {
         std::vector<unsigned char> file = makeSampleZbeos();
