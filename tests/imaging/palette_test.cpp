@@ -137,6 +137,23 @@ TEST(Palette, SecondTryNeedsFewerNonEmptyBoxesThanTwoThirdsRoundedDown)
     }
 }
 
+TEST(Palette, SecondTryRaisesTheTargetByTheUnroundedRatio)
+{
+    // Five groups of two pixels, asking for 9: at edge 64 nothing passes,
+    // and 5 < 6 asks for a second try with t multiplied by 9 / 5 = 1.8,
+    // which splits the two greys apart. Multiplying by 9 / 5 rounded down
+    // would stop and merge them into 25,25,25.
+    const uint32_t pixels[] = {0x0a0a0a, 0x282828, 0xc80a0a, 0xc80a0a, 0x0ac80a,
+                               0x0ac80a, 0x0a0ac8, 0x0a0ac8, 0xc8c8c8, 0xc8c8c8};
+    imagePtr image = blankImage(10, 1);
+    for (unsigned i = 0; i < 10; ++i)
+        setPixel(image.get(), i, 0, pixels[i] >> 16, (pixels[i] >> 8) & 0xff, pixels[i] & 0xff);
+    const char *expected = "200,10,10 10,200,10 10,10,200 200,200,200 10,10,10 40,40,40";
+    EXPECT_EQ(colorsOf(*select(image.get(), 9)), expected);
+    EXPECT_EQ(colorsOf(*std::unique_ptr<palette_t>(plainGetOptimalPalette(image.get(), 9))),
+              expected);
+}
+
 TEST(Palette, MeansAreTakenOverTheChosenBoxesPixels)
 {
     struct {

@@ -166,6 +166,34 @@ std::function<palette_t(const loadedImage_t *)> randomPalette(unsigned count, un
     };
 }
 
+// One pixel in each of the first 153600 cells of edge 4 of the colour cube.
+imagePtr cellsImage()
+{
+    imagePtr image = blankImage(512, 300);
+    testRandom_t random(20);
+    for (uint32_t cell = 0; cell < 512 * 300; ++cell) {
+        const unsigned red = (cell >> 12) * 4 + random.below(4);
+        const unsigned green = (cell >> 6 & 63) * 4 + random.below(4);
+        const unsigned blue = (cell & 63) * 4 + random.below(4);
+        setPixel(image.get(), cell % 512, cell / 512, red, green, blue);
+    }
+    return image;
+}
+
+// 256 entries packed into a 7 x 7 x 6 block: far from it, nearly every entry
+// stays a candidate, so the candidate lists outgrow what can be pointed at.
+palette_t crowdedPalette(const loadedImage_t *)
+{
+    palette_t palette{};
+    palette.numColors = 256;
+    for (unsigned i = 0; i < 256; ++i) {
+        palette.red[i] = uint8_t(125 + i % 7);
+        palette.green[i] = uint8_t(125 + i / 7 % 7);
+        palette.blue[i] = uint8_t(125 + i / 49);
+    }
+    return palette;
+}
+
 const quantizeCase_t quantizeCases[] = {
     {"solid", [] { return solidImage(20, 20, 3, 4, 5); }, selected(224)},
     {"halves", [] { return halvesImage(20, 20); }, selected(224)},
@@ -185,6 +213,7 @@ const quantizeCase_t quantizeCases[] = {
     {"two entries", [] { return gradientImage(160, 120, 0, 14); }, randomPalette(2, 128, 15)},
     {"one entry", [] { return noiseImage(40, 40, 16); }, randomPalette(1, 1, 17)},
     {"fine palette", [] { return photoLikeImage(160, 120, 18); }, randomPalette(255, 2, 19)},
+    {"crowded palette", cellsImage, crowdedPalette},
 };
 
 class QuantizeEquality : public testing::TestWithParam<quantizeCase_t> {};
