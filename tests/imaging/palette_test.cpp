@@ -184,6 +184,20 @@ TEST(Palette, ColorCountStaysWithinWhatWasAskedAndWhatThePaletteHolds)
         EXPECT_EQ(select(image.get(), maxColors)->numColors, expected) << maxColors;
 }
 
+TEST(Palette, SingleColourBoxesAreNeverSplitAgain)
+{
+    // With a large colour count a one-colour box passes the density test;
+    // splitting it would give itself and seven empty boxes, forever.
+    for (unsigned maxColors : {300u, 4096u}) {
+        imagePtr image = solidImage(8, 8, 10, 20, 30);
+        std::unique_ptr<palette_t> palette = select(image.get(), maxColors);
+        ASSERT_EQ(palette->numColors, 1u) << maxColors;
+        EXPECT_EQ(palette->red[0], 10);
+        EXPECT_EQ(palette->green[0], 20);
+        EXPECT_EQ(palette->blue[0], 30);
+    }
+}
+
 // The product against the reference: same palette bytes, same trace.
 struct equalityCase_t {
     const char *name;

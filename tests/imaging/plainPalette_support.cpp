@@ -19,9 +19,12 @@ double volume(const colorCube_t &cube)
            double(cube.bMax - cube.bMin + 1);
 }
 
+/// A box of a single colour has nothing left to split: letting it through
+/// would repeat the same split forever (possible only for very large colour
+/// counts; the tool asks for 224).
 bool passesSplitTest(const colorCube_t &cube, double t, unsigned m)
 {
-    return cube.share > 1.0 && cube.share / volume(cube) < 9.0 * t * m / 16777216.0;
+    return volume(cube) > 1.0 && cube.share > 1.0 && cube.share / volume(cube) < 9.0 * t * m / 16777216.0;
 }
 
 // A single-value range has an empty upper half, spelled 255..254 at the top
