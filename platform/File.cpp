@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -31,8 +32,22 @@ BFile::BFile(const char *path, uint32 openMode)
         flags = O_RDWR;
         break;
     }
-    fd_ = ::open(path, flags | O_CLOEXEC);
-    status_ = fd_ >= 0 ? B_OK : errnoStatus();
+    // A file object stands for a regular file only. Opening without
+    // blocking keeps a FIFO without a writer from hanging the caller; a
+    // directory, a FIFO or a device is then refused.
+    fd_ = ::open(path, flags | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0) {
+        status_ = errnoStatus();
+        return;
+    }
+    struct stat info;
+    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+        status_ = S_ISDIR(info.st_mode) ? -EISDIR : B_BAD_VALUE;
+        ::close(fd_);
+        fd_ = -1;
+        return;
+    }
+    status_ = B_OK;
 }
 
 BFile::~BFile()

@@ -121,15 +121,32 @@ INSTANTIATE_TEST_SUITE_P(
                       "troubles reading"}),
     [](const testing::TestParamInfo<BadBootLoader> &info) { return std::string(info.param.name); });
 
-TEST_F(Faults, ImageThatIsADirectoryIsALoadError)
+struct BadImage {
+    const char *name;
+    void (*make)(const std::string &path);
+};
+
+class ImageFault : public Faults, public testing::WithParamInterface<BadImage> {};
+
+// Only regular files are images: anything else is a load error at once, and a
+// FIFO without a writer or an endless device does not hang the run.
+TEST_P(ImageFault, IsALoadErrorBeforeTheBootLoaderIsTouched)
 {
-    ASSERT_EQ(mkdir(path("pictures").c_str(), 0755), 0);
+    GetParam().make(path("pictures"));
     ToolRun result = run("image \"a.png\"\nimage \"pictures\"\n", {"-z", "zbeos", "-o", "out"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "Error: LoadImage error -- \n");
     EXPECT_EQ(result.out.find("loading zbeos"), std::string::npos) << "the boot loader is not touched";
     EXPECT_EQ(readFile(path("out")), "existing");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Images, ImageFault,
+    testing::Values(
+        BadImage{"Directory", [](const std::string &p) { ASSERT_EQ(mkdir(p.c_str(), 0755), 0); }},
+        BadImage{"PipeWithoutWriter", [](const std::string &p) { ASSERT_EQ(mkfifo(p.c_str(), 0644), 0); }},
+        BadImage{"DeviceWithoutEnd", [](const std::string &p) { ASSERT_EQ(symlink("/dev/zero", p.c_str()), 0); }}),
+    [](const testing::TestParamInfo<BadImage> &info) { return std::string(info.param.name); });
 
 struct FullDisk {
     const char *name;
