@@ -134,6 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
         // A NUL or high byte does not quietly end the input.
         FailureCase{"NulByteWhereALineCouldStart", std::string("screen 1 2 3\n\0\nimage \"x\"\n", 25),
                     "Syntax error at line 2\n$"},
+        FailureCase{"NulByteInAFileName", std::string("\nimage \"a.png\0x\"\n", 17), "Syntax error at line 2\n$"},
         FailureCase{"HighByteWhereALineCouldStart", "\n\xe9 rest\n", "Syntax error at line 2\n$"},
         FailureCase{"HighByteInsideADefinition", "screen 1 \xff 3\n", "Syntax error at line 1\n$"},
         FailureCase{"SixtyFifthImage", images(65), "^Image table full, bailing out\n$"},

@@ -96,6 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
         ScanCase{"TabsAndBlanksSkipped", " \t screen\t\t1", {screen, num(1)}},
         ScanCase{"HighByteIsNegative", "\xe9", {Tok{-23}}},
         ScanCase{"NulByteIsCodeZero", std::string("a\0b", 3), {ch('a'), Tok{0}, ch('b')}},
+        ScanCase{"NulByteEndsNoStringButBreaksIt", std::string("\"a\0b\"", 5), {ch('"'), ch('a'), Tok{0}, ch('b'), ch('"')}},
         // A lone CR ends a string and a comment, as LF does.
         ScanCase{"LoneCrEndsString", "\"a\rb\"\r", {ch('"'), ch('a'), eol, ch('b'), ch('"'), eol}},
         ScanCase{"LoneCrEndsComment", "#x\rscreen\r", {eol, screen, eol}}),
