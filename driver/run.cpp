@@ -20,10 +20,10 @@ int runDawnmark(int argc, char **argv)
         exit(1);
     }
 
-    // Held in static storage: the record and the images live until the
-    // process ends.
+    // Held in static storage: the record lives until the process ends, and
+    // so do the images (see runImagePhase).
     static splashDescription_t description;
     runDescriptionPhase(input, &description);
-    static loadedImage_t **images = runImagePhase(&description);
+    loadedImage_t **images = runImagePhase(&description);
     return runBootloaderPhase(&settings, &description, images);
 }
