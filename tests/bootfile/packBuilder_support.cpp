@@ -1,3 +1,4 @@
+#include "support/scratch.h"
 #include "packBuilder_support.h"
 
 #include <algorithm>
@@ -77,13 +78,7 @@ bytes_t zbeosParts_t::Join() const
     return file;
 }
 
-scratchDir_t::scratchDir_t()
-{
-    char pattern[] = "/tmp/dawnmark-test-XXXXXX";
-    if (mkdtemp(pattern) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
-    path = pattern;
-}
+scratchDir_t::scratchDir_t() : path(makeScratchDirectory()) {}
 
 scratchDir_t::~scratchDir_t()
 {

@@ -16,7 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "runTool_support.h"
+#include "support/runTool.h"
 #include "tools/sampleZbeos.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <unistd.h>
 
-#include "runTool_support.h"
+#include "support/runTool.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <unistd.h>
 
-#include "runTool_support.h"
+#include "support/runTool.h"
 #include "tools/sampleZbeos.h"
 
 namespace {

@@ -1,3 +1,4 @@
+#include "support/scratch.h"
 #include "imageFixtures_support.h"
 
 #include <gtest/gtest.h>
@@ -46,29 +47,14 @@ std::vector<uint8_t> imageBitmapStream(uint32_t magic, uint32_t rowBytes, uint32
 
 std::string imageScratchDirectory()
 {
-    static std::string directory;
-    if (directory.empty()) {
-        char pattern[] = "/tmp/dawnmark-imaging-XXXXXX";
-        if (mkdtemp(pattern) == nullptr)
-            throw std::runtime_error("cannot make a scratch directory");
-        directory = pattern;
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(directory, ignored);
-        });
-    }
+    static const std::string directory = makeScratchDirectory();
     return directory;
 }
 
 std::string imageScratchFile(const std::string &name, const std::vector<uint8_t> &content)
 {
     const std::string path = imageScratchDirectory() + "/" + name;
-    FILE *file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        throw std::runtime_error("cannot write " + path);
-    if (!content.empty())
-        std::fwrite(content.data(), 1, content.size(), file);
-    std::fclose(file);
+    writeFileBytes(path, content.data(), content.size());
     return path;
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/runTool_support.h"
+#include "support/runTool.h"
 
 using bytes_t = std::vector<unsigned char>;
 

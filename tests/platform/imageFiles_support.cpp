@@ -1,3 +1,4 @@
+#include "support/scratch.h"
 #include "imageFiles_support.h"
 
 #include <cstdio>
@@ -395,28 +396,13 @@ translated_t translateBytes(const bytes_t &file)
 
 std::string scratchDirectory()
 {
-    static std::string directory;
-    if (directory.empty()) {
-        char pattern[] = "/tmp/dawnmark-platform-XXXXXX";
-        if (mkdtemp(pattern) == nullptr)
-            throw std::runtime_error("cannot make a scratch directory");
-        directory = pattern;
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(directory, ignored);
-        });
-    }
+    static const std::string directory = makeScratchDirectory();
     return directory;
 }
 
 std::string writeScratchFile(const std::string &name, const bytes_t &content)
 {
     const std::string path = scratchDirectory() + "/" + name;
-    FILE *file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        throw std::runtime_error("cannot write " + path);
-    if (!content.empty())
-        std::fwrite(content.data(), 1, content.size(), file);
-    std::fclose(file);
+    writeFileBytes(path, content.data(), content.size());
     return path;
 }

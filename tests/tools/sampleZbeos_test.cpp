@@ -1,3 +1,4 @@
+#include "support/scratch.h"
 #include "tools/sampleZbeos.h"
 
 #include <cstdio>
@@ -46,9 +47,7 @@ class SampleZbeos : public testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/dawnmark-sample-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        directory = pattern;
+        directory = makeScratchDirectory();
         file = directory + "/zbeos";
         sample = makeSampleZbeos();
         writeFile(file, sample);

@@ -1,4 +1,5 @@
-#include "runTool_support.h"
+#include "support/runTool.h"
+#include "support/scratch.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -84,28 +85,14 @@ ToolRun runDawnmark(const std::vector<std::string> &args, const std::string &cwd
     return runTool(DAWNMARK_BIN, args, cwd);
 }
 
-std::string makeTempDir()
-{
-    const char *base = getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/dawnmark-test-XXXXXX";
-    if (mkdtemp(&pattern[0]) == nullptr)
-        abort();
-    return pattern;
-}
+std::string makeTempDir() { return makeScratchDirectory(); }
 
 void writeFile(const std::string &path, const std::string &content)
 {
-    std::ofstream out(path, std::ios::binary);
-    out << content;
+    writeFileBytes(path, content.data(), content.size());
 }
 
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
+std::string readFile(const std::string &path) { return fileContent(path); }
 
 std::string bannerOf(const std::string &out)
 {

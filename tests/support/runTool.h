@@ -31,7 +31,7 @@ ToolRun runTool(const std::string &program, const std::vector<std::string> &args
 /// Runs the Dawnmark binary under test.
 ToolRun runDawnmark(const std::vector<std::string> &args, const std::string &cwd = "");
 
-/// A fresh empty directory below the system's temporary directory.
+/// A fresh empty directory, removed when the test program ends.
 std::string makeTempDir();
 
 void writeFile(const std::string &path, const std::string &content);
