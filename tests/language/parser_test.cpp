@@ -10,20 +10,7 @@
 
 namespace {
 
-// Parses text into a record whose fields are first filled with a marker, so
-// that what the parser clears and what it keeps both show.
-splashDescription_t parse(const std::string &text)
-{
-    splashDescription_t record;
-    memset(&record, 0x5a, sizeof record);
-    record.screenWidth = 640;
-    record.screenHeight = 480;
-    record.screenDepth = 16;
-    scanText(text);
-    EXPECT_EQ(yyparse(&record), 0);
-    keepFileNames(record);
-    return record;
-}
+splashDescription_t parse(const std::string &text) { return parseText(text); }
 
 void expectImage(const splashImage_t &image, const char *file, int x, int y, uint32_t modifier,
                  uint32_t width, uint32_t height)
