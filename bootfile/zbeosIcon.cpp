@@ -129,17 +129,23 @@ void zbeosIconPack_t::AddImage(loadedImage_t *image)
     images[imageCount++] = image;
 }
 
-unsigned char *zbeosIconPack_t::Serialize(unsigned *length) const
+uint64_t zbeosIconPack_t::SerializedSize() const
 {
-    const uint64_t imageTotal = imageCount;
-    const uint64_t directorySize = 8 * (imageTotal + 6);
-    const uint64_t iconBytes = packRecordSize(icons.data());
-    uint64_t packSize = directorySize + 12 + paletteSize + 2 * iconBytes;
+    const uint64_t directorySize = 8 * (uint64_t(imageCount) + 6);
+    uint64_t packSize = directorySize + 12 + paletteSize + 2 * packRecordSize(icons.data());
     for (uint32_t i = 0; i < imageCount; ++i)
         packSize += recordHeaderSize + uint64_t(images[i]->width) * images[i]->height;
     // Every offset and length of the pack is 32 bits: refuse rather than wrap.
     if (packSize > UINT32_MAX)
         throw cagada_t("save_images", "icon pack too large");
+    return packSize;
+}
+
+unsigned char *zbeosIconPack_t::Serialize(unsigned *length) const
+{
+    const uint64_t packSize = SerializedSize();
+    const uint64_t directorySize = 8 * (uint64_t(imageCount) + 6);
+    const uint64_t iconBytes = packRecordSize(icons.data());
 
     loadedImage_t *slots[maxImages];
     std::copy(images, images + imageCount, slots);
