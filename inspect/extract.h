@@ -10,6 +10,9 @@
 /// "slot02-icons.png", "slot04-image.png", "slot07-officons.png".
 std::string extractedName(const directoryEntry_t &entry);
 
+/// The paths extractImages writes into directory, in the order it writes them.
+std::vector<std::string> extractedPaths(const inspection_t &inspection, const std::string &directory);
+
 /// Writes the icon strip, every image and the OffIcons image as indexed PNG
 /// files with the pack's palette into directory (created with its parents
 /// when missing). Records too short for their pixels and empty ones are

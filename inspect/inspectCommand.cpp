@@ -5,6 +5,8 @@
 #include <cstring>
 #include <getopt.h>
 #include <string>
+#include <sys/stat.h>
+#include <vector>
 
 #include "bootfile/keptText.h"
 #include "driver/errors.h"
@@ -114,10 +116,38 @@ void reportError(const cagada_t &error)
     error.report();
 }
 
+// The output path, if any, that is the inspected file itself under another
+// name, through a link, or the same name: writing it would destroy the very
+// file the user asked to have checked.
+const char *outputOverInspected(const inspection_t &inspection, const inspectOptions_t &options)
+{
+    struct stat inspected;
+    if (stat(options.file, &inspected) != 0)
+        return nullptr;
+    std::vector<std::string> outputs;
+    if (options.extractDirectory != nullptr)
+        outputs = extractedPaths(inspection, options.extractDirectory);
+    if (options.previewFile != nullptr)
+        outputs.push_back(options.previewFile);
+    for (const std::string &output : outputs) {
+        struct stat status;
+        if (stat(output.c_str(), &status) == 0 && status.st_dev == inspected.st_dev &&
+            status.st_ino == inspected.st_ino)
+            return keptText(output);
+    }
+    return nullptr;
+}
+
 // Each output is attempted even when another failed: a damaged file's
 // artwork is still worth saving.
 int writeOutputs(const inspection_t &inspection, const inspectOptions_t &options)
 {
+    // Checked for every output before the first is written, so a refusal
+    // writes nothing at all.
+    if (const char *clash = outputOverInspected(inspection, options)) {
+        reportError(cagada_t(clash, "is the boot loader file being inspected; it is never overwritten"));
+        return inspectDamaged;
+    }
     int status = inspectSound;
     if (options.extractDirectory != nullptr) {
         try {
