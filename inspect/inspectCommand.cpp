@@ -42,7 +42,11 @@ const char *const helpText =
     "    or an output file cannot be written\n"
     " 2  bad command line\n";
 
-const char *const versionText = "Dawnmark-inspect (Dawnmark) " DAWNMARK_VERSION "\n";
+const char *const versionText = "Dawnmark-inspect (Dawnmark) " DAWNMARK_VERSION "\n"
+                                "Copyright (C) 2026 the Dawnmark authors.\n"
+                                "License: MIT (the LICENSE file that comes with Dawnmark).\n"
+                                "This is free software: you are free to change and redistribute it.\n"
+                                "There is NO WARRANTY, to the extent permitted by law.\n";
 
 struct inspectOptions_t {
     const char *file = nullptr;
