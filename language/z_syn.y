@@ -19,8 +19,6 @@ struct semanticValue_t {
 }
 
 %{
-#include <cstring>
-
 #include "language/descriptionActions.h"
 
 /* The generated parser may grow its stack by copying it, which in C++ needs
