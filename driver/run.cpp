@@ -23,7 +23,8 @@ int runDawnmark(int argc, char **argv)
     // Held in static storage: the record lives until the process ends, and
     // so do the images (see runImagePhase).
     static splashDescription_t description;
-    runDescriptionPhase(input, &description);
+    if (int status = runDescriptionPhase(input, &description))
+        return status;
     loadedImage_t **images = runImagePhase(&description);
     return runBootloaderPhase(&settings, &description, images);
 }

@@ -25,8 +25,10 @@ void parseCommandLine(int argc, char **argv, runSettings_t *settings);
 [[noreturn]] void usage();
 
 /// Parses the description on `input` into `description`, whose screen
-/// fields are preset first. Errors end the process inside the parser.
-void runDescriptionPhase(FILE *input, splashDescription_t *description);
+/// fields are preset first. Returns 0 when it was accepted; otherwise the
+/// failure is reported on standard error and its exit status returned (2 when
+/// the description could not be read, 1 for anything it says wrong).
+int runDescriptionPhase(FILE *input, splashDescription_t *description);
 
 /// Loads and fits every image the description names; one slot per entry.
 /// An image that cannot be loaded ends the process with status 1.
