@@ -9,8 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "bootfile/keptText.h"
-#include "driver/errors.h"
+#include "diagnostics/keptText.h"
+#include "diagnostics/errors.h"
 
 namespace {
 

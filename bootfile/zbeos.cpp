@@ -6,12 +6,12 @@
 #include <zlib.h>
 
 #include "bootfile/gziptools.h"
-#include "bootfile/keptText.h"
+#include "diagnostics/keptText.h"
 #include "bootfile/littleEndian.h"
 #include "bootfile/safeSave.h"
-#include "bootfile/traceStep.h"
+#include "diagnostics/traceStep.h"
 #include "bootfile/zbeosLayout.h"
-#include "driver/errors.h"
+#include "diagnostics/errors.h"
 
 namespace {
 

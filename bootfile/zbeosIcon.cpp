@@ -7,8 +7,8 @@
 
 #include "bootfile/littleEndian.h"
 #include "bootfile/packDirectory.h"
-#include "bootfile/traceStep.h"
-#include "driver/errors.h"
+#include "diagnostics/traceStep.h"
+#include "diagnostics/errors.h"
 
 namespace {
 

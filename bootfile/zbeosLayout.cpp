@@ -7,8 +7,8 @@
 #include <zlib.h>
 
 #include "bootfile/gziptools.h"
-#include "bootfile/traceStep.h"
-#include "driver/errors.h"
+#include "diagnostics/traceStep.h"
+#include "diagnostics/errors.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include <cstdio>
 
 #include "bootfile/zbeos.h"
-#include "driver/errors.h"
+#include "diagnostics/errors.h"
 #include "driver/run.h"
-#include "driver/traceMsg.h"
+#include "diagnostics/traceStep.h"
 
 int runBootloaderPhase(const runSettings_t *settings, const splashDescription_t *description,
                        loadedImage_t **images)
@@ -19,12 +19,13 @@ int runBootloaderPhase(const runSettings_t *settings, const splashDescription_t 
         zbeos->IconsAt(description->iconsX, description->iconsY);
 
         TRACE(0, "Replacing images in zbeos\n");
-        TRACE_ident();
-        for (uint32_t i = 0; i < description->imageCount; ++i) {
-            TRACE(0, "%3d) %s\n", (int)i, description->images[i].fileName);
-            zbeos->AddImage(images[i]);
+        {
+            traceStep_t step;
+            for (uint32_t i = 0; i < description->imageCount; ++i) {
+                TRACE(0, "%3d) %s\n", (int)i, description->images[i].fileName);
+                zbeos->AddImage(images[i]);
+            }
         }
-        TRACE_dedent();
         TRACE(0, "\n");
 
         TRACE(0, "Building new zbeos (%s)\n", settings->output);

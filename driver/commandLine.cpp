@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include "driver/run.h"
-#include "driver/traceMsg.h"
+#include "diagnostics/traceMsg.h"
 
 void usage()
 {

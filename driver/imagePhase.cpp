@@ -1,8 +1,8 @@
 #include <cstdlib>
 
-#include "driver/errors.h"
+#include "diagnostics/errors.h"
 #include "driver/run.h"
-#include "driver/traceMsg.h"
+#include "diagnostics/traceMsg.h"
 
 loadedImage_t **runImagePhase(const splashDescription_t *description)
 {

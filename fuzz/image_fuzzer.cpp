@@ -3,7 +3,7 @@
 // unpacks the bitmap stream the translator made.
 #include <cstdlib>
 
-#include "driver/errors.h"
+#include "diagnostics/errors.h"
 #include "fuzzSupport.h"
 #include "imaging/imgtools.h"
 

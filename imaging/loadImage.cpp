@@ -2,8 +2,8 @@
 #include <cstring>
 #include <memory>
 
-#include "driver/errors.h"
-#include "driver/traceMsg.h"
+#include "diagnostics/errors.h"
+#include "diagnostics/traceMsg.h"
 #include "imaging/imgtools.h"
 #include "platform/ByteOrder.h"
 #include "platform/DataIO.h"

@@ -6,7 +6,7 @@
 #include "imaging/imgtools.h"
 #include "imaging/paletteCounts.h"
 
-#include "driver/traceMsg.h"
+#include "diagnostics/traceStep.h"
 
 #include <algorithm>
 #include <cassert>
@@ -81,11 +81,10 @@ colorCube_t *recursiveGetCubes(paletteCounts_t &counts, unsigned numPixels, colo
         };
         count();
         if (splits == 0 && n - removes < 2 * maxColors / 3) {
-            TRACE_ident();
+            traceStep_t step;
             TRACE(8, "split second try\n");
             t *= double(maxColors) / double(n - removes);
             count();
-            TRACE_dedent();
         }
         TRACE(8, "...%d splits, %d removes\n", splits, removes);
 
@@ -159,9 +158,9 @@ void splitCube(colorCube_t *destination, colorCube_t *source)
 
 palette_t *getOptimalPalette(loadedImage_t *image, unsigned maxColors)
 {
-    TRACE_ident();
+    traceStep_t outer;
     TRACE(1, "Selecting palette\n");
-    TRACE_ident();
+    traceStep_t inner;
 
     palette_t *palette = new palette_t();
     const unsigned numPixels = image->width * image->height;
@@ -204,7 +203,5 @@ palette_t *getOptimalPalette(loadedImage_t *image, unsigned maxColors)
     palette->numColors = k;
 
     delete[] list;
-    TRACE_dedent();
-    TRACE_dedent();
     return palette;
 }

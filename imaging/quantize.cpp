@@ -2,7 +2,7 @@
 #include "imaging/imgtools.h"
 #include "imaging/quantizeLookup.h"
 
-#include "driver/traceMsg.h"
+#include "diagnostics/traceStep.h"
 
 #include <cstring>
 #include <memory>
@@ -43,9 +43,9 @@ double distance(unsigned r1, unsigned g1, unsigned b1, unsigned r2, unsigned g2,
 
 quantizedImage_t *quantizeImage(loadedImage_t *image, palette_t *palette)
 {
-    TRACE_ident();
+    traceStep_t outer;
     TRACE(1, "Quantizing image\n");
-    TRACE_ident();
+    traceStep_t inner;
 
     const uint64_t n = uint64_t(image->width) * image->height;
     uint8_t *indices = new uint8_t[n];
@@ -71,7 +71,5 @@ quantizedImage_t *quantizeImage(loadedImage_t *image, palette_t *palette)
     result->y = image->y;
     result->pixels = indices;
 
-    TRACE_dedent();
-    TRACE_dedent();
     return result;
 }

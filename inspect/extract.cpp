@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "bootfile/keptText.h"
-#include "driver/errors.h"
+#include "diagnostics/keptText.h"
+#include "diagnostics/errors.h"
 #include "inspect/formatText.h"
 #include "inspect/pngWriter.h"
 

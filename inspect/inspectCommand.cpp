@@ -8,8 +8,8 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "bootfile/keptText.h"
-#include "driver/errors.h"
+#include "diagnostics/keptText.h"
+#include "diagnostics/errors.h"
 #include "inspect/extract.h"
 #include "inspect/inspection.h"
 #include "inspect/pngWriter.h"

@@ -4,7 +4,7 @@
 #include <zlib.h>
 
 #include "bootfile/gziptools.h"
-#include "bootfile/keptText.h"
+#include "diagnostics/keptText.h"
 #include "bootfile/littleEndian.h"
 #include "bootfile/packDirectory.h"
 #include "inspect/formatText.h"

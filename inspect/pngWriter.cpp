@@ -7,8 +7,8 @@
 #include <png.h>
 #include <string>
 
-#include "bootfile/keptText.h"
-#include "driver/errors.h"
+#include "diagnostics/keptText.h"
+#include "diagnostics/errors.h"
 
 const char *const pngExistsReason = "file exists (use --force to overwrite it)";
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "driver/errors.h"
+#include "diagnostics/errors.h"
 
 namespace {
 

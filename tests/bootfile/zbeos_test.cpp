@@ -12,8 +12,8 @@
 
 #include "bootfile/gziptools.h"
 #include "bootfile/littleEndian.h"
-#include "driver/errors.h"
-#include "driver/traceMsg.h"
+#include "diagnostics/errors.h"
+#include "diagnostics/traceMsg.h"
 #include "bootfile/zbeosLayout.h"
 #include "ioFaults_support.h"
 #include "packBuilder_support.h"

@@ -3,7 +3,7 @@
 #include <climits>
 #include <new>
 
-#include "driver/traceMsg.h"
+#include "diagnostics/traceMsg.h"
 #include "imageFixtures_support.h"
 #include "imaging/imgtools.h"
 

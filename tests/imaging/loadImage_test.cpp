@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "driver/errors.h"
-#include "driver/traceMsg.h"
+#include "diagnostics/errors.h"
+#include "diagnostics/traceMsg.h"
 #include "imageFixtures_support.h"
 #include "imaging/imgtools.h"
 

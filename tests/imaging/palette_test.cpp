@@ -2,7 +2,7 @@
 #include "imaging/plainPalette_support.h"
 #include "imaging/testImages_support.h"
 
-#include "driver/traceMsg.h"
+#include "diagnostics/traceMsg.h"
 
 #include <gtest/gtest.h>
 

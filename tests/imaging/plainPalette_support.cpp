@@ -1,6 +1,6 @@
 #include "imaging/plainPalette_support.h"
 
-#include "driver/traceMsg.h"
+#include "diagnostics/traceMsg.h"
 
 #include <cassert>
 #include <cstring>
