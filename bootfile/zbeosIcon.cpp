@@ -31,22 +31,6 @@ void requireWholeRecord(const packEntry_t &entry, const unsigned char *area)
         throw cagada_t(packSubject, iconsCorrupted);
 }
 
-struct canvasRelease_t {
-    void operator()(loadedImage_t *image) const
-    {
-        delete[] image->pixels;
-        delete image;
-    }
-};
-
-struct quantizedRelease_t {
-    void operator()(quantizedImage_t *image) const
-    {
-        delete[] image->pixels;
-        delete image;
-    }
-};
-
 } // namespace
 
 zbeosIconPack_t::zbeosIconPack_t(const unsigned char *pack, unsigned length)
@@ -149,7 +133,7 @@ unsigned char *zbeosIconPack_t::Serialize(unsigned *length) const
 
     loadedImage_t *slots[maxImages];
     std::copy(images, images + imageCount, slots);
-    std::unique_ptr<loadedImage_t, canvasRelease_t> canvas(
+    ownedImage_t canvas(
         mixImages(slots, imageCount, canvasWidth, canvasHeight));
     std::unique_ptr<palette_t> chosen(getOptimalPalette(canvas.get(), chosenColors));
 
@@ -184,7 +168,7 @@ unsigned char *zbeosIconPack_t::Serialize(unsigned *length) const
     ++k; // entry 3 stays empty
 
     for (uint32_t i = 0; i < imageCount; ++i) {
-        std::unique_ptr<quantizedImage_t, quantizedRelease_t> image(
+        std::unique_ptr<quantizedImage_t, quantizedImageRelease_t> image(
             quantizeImage(images[i], chosen.get()));
         assert(image->width == images[i]->width && image->height == images[i]->height);
         const uint64_t pixelCount = uint64_t(image->width) * image->height;

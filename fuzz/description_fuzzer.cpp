@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (image.fileName == nullptr || image.modifier > MOD_CLIPPED ||
             strchr(image.fileName, '\n') != nullptr)
             abort();
-        delete[] image.fileName;
     }
+    releaseFileNames(&description);
     return 0;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 /// Largest pixel buffer an image may have (1 GiB). Bigger ones, from a zoom
 /// to an absurd box for instance, fail as an allocation failure.
@@ -27,6 +28,18 @@ struct loadedImage_t {
     /// Crops whatever extends past the right or bottom edge of a W x H screen.
     void clipToWorld(unsigned W, unsigned H);
 };
+
+/// Frees an image record made with new and its pixel buffer.
+struct loadedImageRelease_t {
+    void operator()(loadedImage_t *image) const
+    {
+        if (image != nullptr)
+            delete[] image->pixels;
+        delete image;
+    }
+};
+/// An image record with a single owner.
+using ownedImage_t = std::unique_ptr<loadedImage_t, loadedImageRelease_t>;
 
 /// Up to 256 colours as three planes; entries from numColors on are zero.
 struct palette_t {
@@ -57,6 +70,16 @@ struct quantizedImage_t {
     int32_t x;
     int32_t y;
     uint8_t *pixels;
+};
+
+/// Frees a quantized image made with new and its index buffer.
+struct quantizedImageRelease_t {
+    void operator()(quantizedImage_t *image) const
+    {
+        if (image != nullptr)
+            delete[] image->pixels;
+        delete image;
+    }
 };
 
 /// Loads an image file of any supported format; throws imgtoolsError_t.

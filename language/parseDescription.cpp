@@ -29,3 +29,12 @@ std::string descriptionFailureText(const descriptionResult_t &result)
     }
     return "";
 }
+
+void releaseFileNames(splashDescription_t *description)
+{
+    for (uint32_t i = 0; i < description->imageCount; ++i) {
+        delete[] description->images[i].fileName;
+        description->images[i].fileName = nullptr;
+    }
+    description->imageCount = 0;
+}

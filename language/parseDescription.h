@@ -33,3 +33,7 @@ descriptionResult_t parseDescription(FILE *input, splashDescription_t *descripti
 /// What the tool prints on standard error for a failed parse, line ends
 /// included; empty for an accepted one.
 std::string descriptionFailureText(const descriptionResult_t &result);
+
+/// Frees the file names of the record's entries below imageCount and marks
+/// the record empty of images; for the record's owner once it is done.
+void releaseFileNames(splashDescription_t *description);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "driver/run.h"
+#include "language/parseDescription.h"
 #include "support/scratch.h"
 
 namespace {
@@ -31,8 +32,7 @@ TEST_P(DescriptionPhase, ReportsAndReturnsTheStatus)
     EXPECT_EQ(runDescriptionPhase(input, &description), c.status);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), c.err);
     fclose(input);
-    for (uint32_t i = 0; i < description.imageCount; ++i)
-        delete[] description.images[i].fileName;
+    releaseFileNames(&description);
 }
 
 INSTANTIATE_TEST_SUITE_P(
