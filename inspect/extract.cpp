@@ -3,9 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "diagnostics/keptText.h"
-#include "diagnostics/errors.h"
 #include "inspect/formatText.h"
+#include "inspect/inspectError.h"
 #include "inspect/pngWriter.h"
 
 namespace {
@@ -41,14 +40,14 @@ std::vector<std::string> extractImages(const inspection_t &inspection, const std
     std::error_code error;
     std::filesystem::create_directories(directory, error);
     if (error)
-        throw cagada_t(keptText(directory), keptText(error.message()));
+        throw inspectError_t{directory, error.message()};
 
     // Every name is checked before the first file is written, so a refusal
     // leaves the directory as it was.
     if (!overwrite)
         for (const std::string &path : extractedPaths(inspection, directory))
             if (std::filesystem::symlink_status(path, error).type() != std::filesystem::file_type::not_found)
-                throw cagada_t(keptText(path), pngExistsReason);
+                throw inspectError_t{path, pngExistsReason};
 
     const std::filesystem::path base(directory);
 

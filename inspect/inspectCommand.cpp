@@ -8,9 +8,9 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "diagnostics/keptText.h"
 #include "diagnostics/errors.h"
 #include "inspect/extract.h"
+#include "inspect/inspectError.h"
 #include "inspect/inspection.h"
 #include "inspect/pngWriter.h"
 #include "inspect/preview.h"
@@ -114,7 +114,8 @@ inspectOptions_t parseOptions(int argc, char **argv)
     return options;
 }
 
-void reportError(const cagada_t &error)
+// Reports come after everything printed so far.
+template <typename error_t> void reportError(const error_t &error)
 {
     fflush(stdout);
     error.report();
@@ -123,11 +124,11 @@ void reportError(const cagada_t &error)
 // The output path, if any, that is the inspected file itself under another
 // name, through a link, or the same name: writing it would destroy the very
 // file the user asked to have checked.
-const char *outputOverInspected(const inspection_t &inspection, const inspectOptions_t &options)
+std::string outputOverInspected(const inspection_t &inspection, const inspectOptions_t &options)
 {
     struct stat inspected;
     if (stat(options.file, &inspected) != 0)
-        return nullptr;
+        return "";
     std::vector<std::string> outputs;
     if (options.extractDirectory != nullptr)
         outputs = extractedPaths(inspection, options.extractDirectory);
@@ -137,9 +138,9 @@ const char *outputOverInspected(const inspection_t &inspection, const inspectOpt
         struct stat status;
         if (stat(output.c_str(), &status) == 0 && status.st_dev == inspected.st_dev &&
             status.st_ino == inspected.st_ino)
-            return keptText(output);
+            return output;
     }
-    return nullptr;
+    return "";
 }
 
 // Each output is attempted even when another failed: a damaged file's
@@ -148,8 +149,9 @@ int writeOutputs(const inspection_t &inspection, const inspectOptions_t &options
 {
     // Checked for every output before the first is written, so a refusal
     // writes nothing at all.
-    if (const char *clash = outputOverInspected(inspection, options)) {
-        reportError(cagada_t(clash, "is the boot loader file being inspected; it is never overwritten"));
+    const std::string clash = outputOverInspected(inspection, options);
+    if (!clash.empty()) {
+        reportError(inspectError_t{clash, "is the boot loader file being inspected; it is never overwritten"});
         return inspectDamaged;
     }
     int status = inspectSound;
@@ -157,7 +159,7 @@ int writeOutputs(const inspection_t &inspection, const inspectOptions_t &options
         try {
             for (const std::string &line : extractImages(inspection, options.extractDirectory, options.force))
                 printf("%s\n", line.c_str());
-        } catch (const cagada_t &error) {
+        } catch (const inspectError_t &error) {
             reportError(error);
             status = inspectDamaged;
         }
@@ -167,15 +169,15 @@ int writeOutputs(const inspection_t &inspection, const inspectOptions_t &options
             std::vector<uint8_t> canvas;
             try {
                 canvas = renderPreview(inspection, options.lit);
-            } catch (const cagada_t &error) {
-                throw cagada_t(options.previewFile, error.reason);
+            } catch (const inspectError_t &error) {
+                throw inspectError_t{options.previewFile, error.reason};
             }
             writeRgbPng(options.previewFile, inspection.screen.width, inspection.screen.height,
                         canvas.data(), options.force);
             printf("wrote %s (preview, %u x %u, icons %s)\n", options.previewFile,
                    unsigned(inspection.screen.width), unsigned(inspection.screen.height),
                    options.lit ? "lit" : "unlit");
-        } catch (const cagada_t &error) {
+        } catch (const inspectError_t &error) {
             reportError(error);
             status = inspectDamaged;
         }
@@ -199,7 +201,7 @@ int runInspect(int argc, char **argv)
 
     int status = inspectSound;
     for (const std::string &reason : inspection.damage) {
-        reportError(cagada_t(inspection.path.c_str(), keptText(reason)));
+        reportError(inspectError_t{inspection.path, reason});
         status = inspectDamaged;
     }
     if (options.extractDirectory != nullptr || options.previewFile != nullptr) {
