@@ -9,6 +9,9 @@
 #include "bootfile/packDirectory.h"
 #include "diagnostics/traceStep.h"
 #include "diagnostics/errors.h"
+#include "imaging/mixImages.h"
+#include "imaging/palette.h"
+#include "imaging/quantize.h"
 
 namespace {
 

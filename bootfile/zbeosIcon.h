@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "imaging/imgtools.h"
+#include "imaging/loadedImage.h"
 
 /// Screen geometry written into a new pack.
 struct screenGeometry_t {

@@ -3,6 +3,7 @@
 #include "diagnostics/errors.h"
 #include "diagnostics/traceMsg.h"
 #include "driver/run.h"
+#include "imaging/loadImage.h"
 
 int runImagePhase(const splashDescription_t &description, std::vector<ownedImage_t> *images)
 {

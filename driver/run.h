@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "bootfile/zbeos.h"
-#include "imaging/imgtools.h"
+#include "imaging/loadedImage.h"
 #include "language/splashDescription.h"
 #include "platform/Application.h"
 

@@ -5,7 +5,7 @@
 
 #include "diagnostics/errors.h"
 #include "fuzzSupport.h"
-#include "imaging/imgtools.h"
+#include "imaging/loadImage.h"
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {

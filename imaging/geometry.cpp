@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "diagnostics/traceStep.h"
-#include "imaging/imgtools.h"
+#include "imaging/loadedImage.h"
+#include "platform/TranslatorFormats.h"
 
 // The zoom's products must be rounded to double: with extended precision
 // 1920 zoomed to 640 would come out as 639.
@@ -15,12 +16,12 @@ static_assert(FLT_EVAL_METHOD == 0, "floating-point expressions must be evaluate
 
 namespace {
 
-/// Bytes of a packed width x height image; sizes beyond maxImageBytes fail
+/// Bytes of a packed width x height image; sizes beyond kMaxBitmapBytes fail
 /// as an allocation failure rather than wrapping or exhausting the machine.
 size_t bufferBytes(uint32_t width, uint32_t height)
 {
     const uint64_t pixels = uint64_t(width) * height;
-    if (pixels > maxImageBytes / 4)
+    if (pixels > kMaxBitmapBytes / 4)
         throw std::bad_alloc();
     return size_t(pixels) * 4;
 }

@@ -4,14 +4,13 @@
 
 #include "diagnostics/errors.h"
 #include "diagnostics/traceMsg.h"
-#include "imaging/imgtools.h"
+#include "imaging/loadImage.h"
 #include "platform/ByteOrder.h"
 #include "platform/DataIO.h"
 #include "platform/File.h"
 #include "platform/GraphicsDefs.h"
 #include "platform/TranslatorFormats.h"
 #include "platform/TranslatorRoster.h"
-#include "platform/translators/Translator.h"
 
 namespace {
 

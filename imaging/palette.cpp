@@ -3,7 +3,9 @@
 // The boxes are counted through paletteCounts_t rather than by walking the
 // box list for every pixel: every iteration reads two running totals per box,
 // and the pixels are visited once to count and once for the canon.
-#include "imaging/imgtools.h"
+#include "imaging/palette.h"
+
+#include "imaging/colorCube.h"
 #include "imaging/paletteCounts.h"
 
 #include "diagnostics/traceStep.h"
@@ -190,9 +192,6 @@ palette_t *getOptimalPalette(loadedImage_t *image, unsigned maxColors)
     const std::vector<paletteCounts_t::sums_t> sums = counts.sumsOf(chosen);
     for (unsigned s = 0; s < k; ++s) {
         colorCube_t &cube = list[order[s]];
-        cube.rSum = uint32_t(sums[s].red);
-        cube.gSum = uint32_t(sums[s].green);
-        cube.bSum = uint32_t(sums[s].blue);
         cube.rCanon = uint8_t(sums[s].red / cube.hits);
         cube.gCanon = uint8_t(sums[s].green / cube.hits);
         cube.bCanon = uint8_t(sums[s].blue / cube.hits);

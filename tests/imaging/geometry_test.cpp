@@ -5,7 +5,7 @@
 
 #include "diagnostics/traceMsg.h"
 #include "imageFixtures_support.h"
-#include "imaging/imgtools.h"
+#include "imaging/loadedImage.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "diagnostics/errors.h"
 #include "diagnostics/traceMsg.h"
 #include "imageFixtures_support.h"
-#include "imaging/imgtools.h"
+#include "imaging/loadImage.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "diagnostics/errors.h"
 #include "imageFixtures_support.h"
-#include "imaging/imgtools.h"
+#include "imaging/loadImage.h"
 
 namespace {
 

@@ -1,4 +1,5 @@
-#include "imaging/imgtools.h"
+#include "imaging/colorCube.h"
+#include "imaging/palette.h"
 #include "imaging/plainPalette_support.h"
 #include "imaging/testImages_support.h"
 

@@ -1,4 +1,5 @@
-#include "imaging/imgtools.h"
+#include "imaging/mixImages.h"
+#include "imaging/quantize.h"
 #include "imaging/plainPalette_support.h"
 #include "imaging/testImages_support.h"
 
