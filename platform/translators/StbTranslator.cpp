@@ -11,7 +11,7 @@
 #include <cstring>
 #include <new>
 
-#include <stb/stb_image.h>
+#include "platform/translators/stbImage.h"
 
 #include "platform/translators/Translator.h"
 
