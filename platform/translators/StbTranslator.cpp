@@ -99,19 +99,22 @@ bool identify(const uint8_t *data, size_t size)
 status_t translate(const uint8_t *data, size_t size, BPositionIO *destination)
 {
     int width = 0, height = 0, components = 0;
-    if (!stbi_info_from_memory(data, int(size), &width, &height, &components) || width <= 0 ||
-        height <= 0 || !bitmapSizeAcceptable(uint64(width), uint64(height)))
-        return B_NO_TRANSLATOR;
+    if (!stbi_info_from_memory(data, int(size), &width, &height, &components))
+        return translationFailed("%s", stbi_failure_reason());
+    if (width <= 0 || height <= 0 || !bitmapSizeAcceptable(uint64(width), uint64(height)))
+        return translationFailed("image of %d x %d pixels is larger than 1 GiB", width, height);
 
     stbSource_t source = {data, size, 0, nullptr, false};
     const stbi_io_callbacks callbacks = {readCallback, skipCallback, eofCallback};
     stbi_uc *rgba = stbi_load_from_callbacks(&callbacks, &source, &width, &height, &components, 4);
     if (rgba == nullptr)
-        return B_NO_TRANSLATOR;
+        return source.overrun ? translationFailed("image data ends early")
+                              : translationFailed("%s", stbi_failure_reason());
     if (source.overrun || width <= 0 || height <= 0 ||
         !bitmapSizeAcceptable(uint64(width), uint64(height))) {
         stbi_image_free(rgba);
-        return B_NO_TRANSLATOR;
+        return source.overrun ? translationFailed("image data ends early")
+                              : translationFailed("image of %d x %d pixels is larger than 1 GiB", width, height);
     }
 
     decodedBitmap_t bitmap;

@@ -177,4 +177,16 @@ TEST_F(WholeRun, SecondMissingImageStopsAfterTheFirstImageLoaded)
     EXPECT_FALSE(exists("newZbeos"));
 }
 
+TEST_F(WholeRun, VerboseRunSaysWhyAnImageIsRefused)
+{
+    writeFile(dir + "/d", "image \"a.png\"\nimage \"b.png\"\n");
+    writeFile(dir + "/b.png", "\x89PNG\r\n\x1a\n");
+    ToolRun run = runDawnmark({"-v", "-z", zbeos, "d"}, dir);
+    const std::string tail = "loading b.png\n... cannot decode b.png: PNG data ends early\n";
+    ASSERT_GE(run.out.size(), tail.size());
+    EXPECT_EQ(run.out.substr(run.out.size() - tail.size()), tail);
+    EXPECT_EQ(run.err, "Error: LoadImage error -- \n");
+    EXPECT_EQ(run.status, 1);
+}
+
 } // namespace

@@ -373,6 +373,7 @@ translated_t translateBytes(const bytes_t &file)
     BTranslatorRoster *roster = BTranslatorRoster::Default();
     const status_t status =
         roster->Translate(&source, nullptr, nullptr, &destination, B_TRANSLATOR_BITMAP, 0, nullptr);
+    result.reason = roster->LastFailure();
     delete roster;
     result.streamLength = destination.BufferLength();
     if (status != B_OK || result.streamLength < kBitmapStreamHeaderSize)

@@ -65,6 +65,7 @@ struct translated_t {
     float bounds[4] = {0, 0, 0, 0};
     bytes_t pixels;
     size_t streamLength = 0;
+    std::string reason; ///< the roster's reason for a failure
 };
 /// Runs the default roster on `file` as it would run on a file's content.
 translated_t translateBytes(const bytes_t &file);

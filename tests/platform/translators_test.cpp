@@ -322,6 +322,7 @@ TEST(Translators, BrokenFilesWriteNothing)
         const translated_t result = translateBytes(c.file);
         EXPECT_FALSE(result.ok);
         EXPECT_EQ(result.streamLength, 0u);
+        EXPECT_NE(result.reason, "");
     }
 }
 
