@@ -17,6 +17,7 @@ const translatorAddOn_t *const translators[] = {
     &bitmapStreamTranslator,
     &pngTranslator,
     &jpegTranslator,
+    &pnmTranslator,
     &stbTranslator,
 };
 constexpr translator_id translatorCount = translator_id(sizeof translators / sizeof translators[0]);

@@ -49,4 +49,5 @@ struct translatorAddOn_t {
 extern const translatorAddOn_t bitmapStreamTranslator;
 extern const translatorAddOn_t pngTranslator;
 extern const translatorAddOn_t jpegTranslator;
+extern const translatorAddOn_t pnmTranslator;
 extern const translatorAddOn_t stbTranslator;

@@ -1,4 +1,3 @@
-#include "support/scratch.h"
 #include "imageFiles_support.h"
 
 #include <cstdio>
@@ -393,17 +392,4 @@ translated_t translateBytes(const bytes_t &file)
     std::memcpy(result.bounds, header.bounds, sizeof result.bounds);
     result.pixels.assign(stream + sizeof header, stream + result.streamLength);
     return result;
-}
-
-std::string scratchDirectory()
-{
-    static const std::string directory = makeScratchDirectory();
-    return directory;
-}
-
-std::string writeScratchFile(const std::string &name, const bytes_t &content)
-{
-    const std::string path = scratchDirectory() + "/" + name;
-    writeFileBytes(path, content.data(), content.size());
-    return path;
 }

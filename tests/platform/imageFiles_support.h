@@ -69,7 +69,3 @@ struct translated_t {
 };
 /// Runs the default roster on `file` as it would run on a file's content.
 translated_t translateBytes(const bytes_t &file);
-
-/// A fresh directory for the files of one test program.
-std::string scratchDirectory();
-std::string writeScratchFile(const std::string &name, const bytes_t &content);

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "imageFiles_support.h"
+#include "support/scratch.h"
 #include "platform/File.h"
 #include "platform/GraphicsDefs.h"
 #include "platform/TranslatorRoster.h"
