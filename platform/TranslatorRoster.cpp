@@ -11,14 +11,17 @@ namespace {
 
 BTranslatorRoster *defaultRoster = nullptr;
 
-// Formats with a dedicated decoder come before the general one, so that
-// stb_image only sees what nothing else claims.
+// Formats known by a signature come first; TGA, which has none and is
+// known only by a plausible header, comes last.
 const translatorAddOn_t *const translators[] = {
     &bitmapStreamTranslator,
     &pngTranslator,
     &jpegTranslator,
     &pnmTranslator,
+    &gifTranslator,
+    &psdTranslator,
     &stbTranslator,
+    &tgaTranslator,
 };
 constexpr translator_id translatorCount = translator_id(sizeof translators / sizeof translators[0]);
 

@@ -1,5 +1,4 @@
-// TGA, BMP, GIF (first frame), PSD and PNM, and whatever else stb_image
-// reads, except PNG and JPEG, which have decoders of their own.
+// BMP through stb_image, which is built for that format alone.
 //
 // stb_image silently reads zeros past the end of its input, so a truncated
 // file would decode into an image with a black tail. Feeding it through
@@ -69,27 +68,12 @@ int eofCallback(void *user)
     return source->offset >= source->size;
 }
 
-bool hasOwnDecoder(const uint8_t *data, size_t size)
-{
-    static const uint8_t png[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    const bool isPng = size >= sizeof png && std::memcmp(data, png, sizeof png) == 0;
-    const bool isJpeg = size >= 2 && data[0] == 0xff && data[1] == 0xd8;
-    return isPng || isJpeg;
-}
-
-// stb_image reports four components for every PSD; the header knows
-// whether a fourth (alpha) channel is there.
-bool hasAlpha(const uint8_t *data, size_t size, int components)
-{
-    static const uint8_t psd[4] = {'8', 'B', 'P', 'S'};
-    if (size >= 14 && std::memcmp(data, psd, sizeof psd) == 0)
-        return (data[12] << 8 | data[13]) >= 4;
-    return components == 2 || components == 4;
-}
+// Two or four components carry alpha.
+bool hasAlpha(int components) { return components == 2 || components == 4; }
 
 bool identify(const uint8_t *data, size_t size)
 {
-    if (size == 0 || size > size_t(INT32_MAX) || hasOwnDecoder(data, size))
+    if (size == 0 || size > size_t(INT32_MAX))
         return false;
     int width, height, components;
     return stbi_info_from_memory(data, int(size), &width, &height, &components) != 0 &&
@@ -120,7 +104,7 @@ status_t translate(const uint8_t *data, size_t size, BPositionIO *destination)
     decodedBitmap_t bitmap;
     bitmap.width = uint32(width);
     bitmap.height = uint32(height);
-    bitmap.alpha = hasAlpha(data, size, components);
+    bitmap.alpha = hasAlpha(components);
     try {
         bitmap.pixels.assign(rgba, rgba + size_t(bitmap.width) * bitmap.height * 4);
     } catch (const std::bad_alloc &) {

@@ -50,4 +50,7 @@ extern const translatorAddOn_t bitmapStreamTranslator;
 extern const translatorAddOn_t pngTranslator;
 extern const translatorAddOn_t jpegTranslator;
 extern const translatorAddOn_t pnmTranslator;
+extern const translatorAddOn_t gifTranslator;
+extern const translatorAddOn_t psdTranslator;
+extern const translatorAddOn_t tgaTranslator;
 extern const translatorAddOn_t stbTranslator;

@@ -1,14 +1,10 @@
 // stb_image as the project builds it: the header Debian ships, compiled into
 // the project by stbImage.cpp alone, so that the sanitizers and the fuzzer
-// instrument it like our own code. Only the formats the stb translator hands
-// to it are compiled; files are read from memory only.
+// instrument it like our own code. Only the format the stb translator hands
+// to it is compiled (BMP); files are read from memory only.
 #pragma once
 
 #define STBI_ONLY_BMP
-#define STBI_ONLY_GIF
-#define STBI_ONLY_PSD
-#define STBI_ONLY_TGA
-#define STBI_ONLY_PNM
 #define STBI_NO_STDIO
 #define STBI_NO_LINEAR
 #define STBI_NO_HDR
