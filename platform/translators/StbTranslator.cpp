@@ -87,6 +87,11 @@ status_t translate(const uint8_t *data, size_t size, BPositionIO *destination)
         return translationFailed("%s", stbi_failure_reason());
     if (width <= 0 || height <= 0 || !bitmapSizeAcceptable(uint64(width), uint64(height)))
         return translationFailed("image of %d x %d pixels is larger than 1 GiB", width, height);
+    // stb_image reads BMP without compression, so every pixel takes at
+    // least a bit of the file. A file far too short for its size is refused
+    // here: stb_image would read zeros past its end for every missing row.
+    if (uint64(size) * 8 < uint64(width) * uint64(height))
+        return translationFailed("image data ends early");
 
     stbSource_t source = {data, size, 0, nullptr, false};
     const stbi_io_callbacks callbacks = {readCallback, skipCallback, eofCallback};
