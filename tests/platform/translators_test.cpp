@@ -246,6 +246,14 @@ TEST(Translators, BrokenFilesWriteNothing)
     bytes_t bmpHuge = bmp;
     bmpHuge[18] = bmpHuge[22] = 0x30; // 30000 x 30000
     bmpHuge[19] = bmpHuge[23] = 0x75;
+    // 47 x 4194309 pixels fit the 1 GiB limit, but not in a file of this
+    // size: refused at once rather than decoded row by row from nothing.
+    bytes_t bmpTooShort = cut(bmp, 56);
+    bmpTooShort[18] = 47;
+    bmpTooShort[19] = bmpTooShort[20] = bmpTooShort[21] = 0;
+    bmpTooShort[22] = 5;
+    bmpTooShort[23] = bmpTooShort[25] = 0;
+    bmpTooShort[24] = 0x40;
     bytes_t jpegGarbage = jpeg;
     for (size_t i = jpeg.size() / 2; i < jpeg.size() - 2; ++i)
         jpegGarbage[i] = uint8_t(i * 7);
@@ -270,6 +278,7 @@ TEST(Translators, BrokenFilesWriteNothing)
         {"BMP half", cut(bmp, bmp.size() / 2)},
         {"BMP without its last row", cut(bmp, bmp.size() - 24)},
         {"BMP 30000 x 30000", bmpHuge},
+        {"BMP far too short for its size", bmpTooShort},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
