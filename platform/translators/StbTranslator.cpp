@@ -75,9 +75,9 @@ bool identify(const uint8_t *data, size_t size)
 {
     if (size == 0 || size > size_t(INT32_MAX))
         return false;
+    // The size is judged by translate, which can say what is wrong with it.
     int width, height, components;
-    return stbi_info_from_memory(data, int(size), &width, &height, &components) != 0 &&
-           bitmapSizeAcceptable(uint64(width > 0 ? width : 0), uint64(height > 0 ? height : 0));
+    return stbi_info_from_memory(data, int(size), &width, &height, &components) != 0;
 }
 
 status_t translate(const uint8_t *data, size_t size, BPositionIO *destination)
@@ -86,7 +86,7 @@ status_t translate(const uint8_t *data, size_t size, BPositionIO *destination)
     if (!stbi_info_from_memory(data, int(size), &width, &height, &components))
         return translationFailed("%s", stbi_failure_reason());
     if (width <= 0 || height <= 0 || !bitmapSizeAcceptable(uint64(width), uint64(height)))
-        return translationFailed("image of %d x %d pixels is larger than 1 GiB", width, height);
+        return translationFailed("image of %d x %d pixels is empty or larger than 1 GiB", width, height);
     // stb_image reads BMP without compression, so every pixel takes at
     // least a bit of the file. A file far too short for its size is refused
     // here: stb_image would read zeros past its end for every missing row.
