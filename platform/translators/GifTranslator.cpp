@@ -4,10 +4,10 @@
 // the file is walked to its trailer, so that a file cut short anywhere is
 // refused.
 //
-// giflib rather than stb_image, which drops the colour of transparent
-// pixels, paints the screen around a frame in black when the background
-// index is 0, and refuses code streams that do not start with a clear code
-// or that keep a full code table.
+// giflib rather than stb_image, which makes transparent pixels black,
+// leaves the screen around a frame black when the background index is 0,
+// and refuses code streams that do not start with a clear code or that
+// keep a full code table.
 #include <algorithm>
 #include <cstring>
 #include <new>
