@@ -2,6 +2,7 @@
 // into DIRECTORY/<target>/, from the same generators the tests use: the
 // sample boot loader file, its icon pack, small images of every format the
 // loader reads, and the description examples.
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,7 +12,7 @@
 
 #include <png.h>
 
-#include "imageFiles_support.h"
+#include "imageVariants_support.h"
 #include "platform/ByteOrder.h"
 #include "platform/TranslatorFormats.h"
 #include "tools/sampleZbeos.h"
@@ -41,6 +42,15 @@ void put(const std::string &target, const std::string &name, const std::vector<u
 void put(const std::string &target, const std::string &name, const std::string &text)
 {
     put(target, name, text.data(), text.size());
+}
+
+// A variant's name as a file name: letters and digits, the rest dashes.
+std::string fileName(const std::string &name)
+{
+    std::string out;
+    for (char c : name)
+        out += isalnum(static_cast<unsigned char>(c)) ? char(tolower(c)) : '-';
+    return out;
 }
 
 void putBE32(std::vector<uint8_t> &out, uint32_t value)
@@ -89,13 +99,14 @@ void writeImages()
     put("image", "grey.jpg", encodeJpeg(image, jpegKind_t::grey));
     put("image", "progressive.jpg", encodeJpeg(image, jpegKind_t::progressive));
     put("image", "cmyk.jpg", encodeJpeg(image, jpegKind_t::cmykAdobe));
-    put("image", "raw.tga", encodeTga(image, false, false));
-    put("image", "rle-alpha.tga", encodeTga(image, true, true));
     put("image", "image.bmp", encodeBmp(image));
-    put("image", "image.ppm", encodePnm(image));
-    put("image", "two-frames.gif", encodeGif(image, true));
-    put("image", "alpha.psd", encodePsd(image, true));
     put("image", "image.bits", bitmapStream(image));
+    // Every stored form the tests check, and the damaged files, so that the
+    // fuzzer starts from each branch of the decoders.
+    for (const imageVariant_t &variant : imageVariants())
+        put("image", fileName(variant.name), variant.file);
+    for (const damagedImage_t &damaged : damagedImages())
+        put("image", fileName("damaged " + damaged.name), damaged.file);
 }
 
 void putLE32(std::vector<uint8_t> &out, uint32_t value)

@@ -95,6 +95,21 @@ loadedImage_t *handleImage(BMallocIO *stream)
     return image;
 }
 
+/// Says at level 1, at the depth of the load's own lines, why the file gave
+/// no image: the file's open status if it could not be opened, otherwise
+/// the roster's reason.
+void traceRefusal(const char *path, status_t fileStatus, const char *reason)
+{
+    TRACE_ident();
+    if (fileStatus == B_OK)
+        TRACE(1, "cannot decode %s: %s\n", path, reason);
+    else if (fileStatus == B_BAD_VALUE)
+        TRACE(1, "cannot open %s: not a regular file\n", path);
+    else
+        TRACE(1, "cannot open %s: %s\n", path, std::strerror(-fileStatus));
+    TRACE_dedent();
+}
+
 } // namespace
 
 loadedImage_t *loadImage(const char *path)
@@ -102,8 +117,11 @@ loadedImage_t *loadImage(const char *path)
     std::unique_ptr<BTranslatorRoster> roster(BTranslatorRoster::Default());
     std::unique_ptr<BFile> file(new BFile(path, B_READ_ONLY));
     std::unique_ptr<BMallocIO> stream(new BMallocIO());
-    // The status is not needed: a failed translation leaves the stream
-    // without a header, which handleImage reports.
-    roster->Translate(file.get(), nullptr, nullptr, stream.get(), B_TRANSLATOR_BITMAP, 0, nullptr);
+    // A failed translation leaves the stream without a header, which
+    // handleImage reports; the reason only goes to the trace, so that the
+    // error line stays as it is.
+    if (roster->Translate(file.get(), nullptr, nullptr, stream.get(), B_TRANSLATOR_BITMAP, 0,
+                          nullptr) != B_OK)
+        traceRefusal(path, file->InitCheck(), roster->LastFailure());
     return handleImage(stream.get());
 }

@@ -40,6 +40,14 @@ public:
                        BPositionIO *destination, uint32 wantType, uint32 hintType = 0,
                        const char *hintMIME = nullptr);
 
+    /// Why the last Translate failed, in a few words ("PNG data ends
+    /// early", "unknown file format"): the reason of the first translator
+    /// that recognised the file, or the roster's own. Empty after a success.
+    const char *LastFailure() const { return lastFailure_; }
+
 private:
     BTranslatorRoster() = default;
+    status_t failed(status_t status, const char *format, ...) __attribute__((format(printf, 3, 4)));
+
+    char lastFailure_[256] = "";
 };

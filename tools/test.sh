@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds the project and runs every test twice: once in a
 # plain build and once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Then the image decoders are checked under valgrind, and the fuzz targets
+# are built with clang and run briefly on their seeds, so that none of them
+# can rot unnoticed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,7 +22,12 @@ run_suite() {
 mkdir -p build build-sanitize
 echo "== plain build"
 run_suite build -DDAWNMARK_BENCH=ON
+echo "== image decoders under valgrind"
+bash tools/check-decoders.sh build
 echo "== sanitized build"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite build-sanitize -DDAWNMARK_SANITIZE=ON
+unset ASAN_OPTIONS UBSAN_OPTIONS
+echo "== fuzz targets, a few seconds each"
+bash fuzz/run-all.sh 5

@@ -8,6 +8,7 @@
 #include <new>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "platform/translators/Translator.h"
 
@@ -20,6 +21,13 @@ struct jpegErrors_t {
 
 [[noreturn]] void onError(j_common_ptr info)
 {
+    if (info->err->msg_code == JWRN_JPEG_EOF) {
+        translationFailed("JPEG data ends early");
+    } else {
+        char message[JMSG_LENGTH_MAX];
+        info->err->format_message(info, message);
+        translationFailed("damaged JPEG: %s", message);
+    }
     longjmp(reinterpret_cast<jpegErrors_t *>(info->err)->jump, 1);
 }
 
@@ -36,14 +44,18 @@ bool identify(const uint8_t *data, size_t size)
 
 bool prepareBitmap(decodedBitmap_t *bitmap, JDIMENSION width, JDIMENSION height)
 {
-    if (!bitmapSizeAcceptable(width, height))
+    if (!bitmapSizeAcceptable(width, height)) {
+        translationFailed("JPEG image of %u x %u pixels is larger than 1 GiB", unsigned(width),
+                          unsigned(height));
         return false;
+    }
     try {
         bitmap->width = width;
         bitmap->height = height;
         bitmap->alpha = false;
         bitmap->pixels.resize(size_t(width) * height * 4);
     } catch (const std::bad_alloc &) {
+        translationFailed("out of memory");
         return false;
     }
     return true;

@@ -25,14 +25,17 @@ struct pngDecode_t {
 void readFromMemory(png_structp png, png_bytep out, png_size_t length)
 {
     auto *source = static_cast<pngSource_t *>(png_get_io_ptr(png));
-    if (length > source->size - source->offset)
+    if (length > source->size - source->offset) {
+        translationFailed("PNG data ends early");
         png_error(png, "truncated file");
+    }
     std::memcpy(out, source->data + source->offset, length);
     source->offset += length;
 }
 
-[[noreturn]] void onError(png_structp png, png_const_charp)
+[[noreturn]] void onError(png_structp png, png_const_charp message)
 {
+    translationFailed("damaged PNG: %s", message);
     png_longjmp(png, 1);
 }
 
@@ -48,8 +51,11 @@ bool identify(const uint8_t *data, size_t size)
 // libpng, so the exception cannot cross a C frame.
 bool prepareBuffers(pngDecode_t *decode, png_uint_32 width, png_uint_32 height, bool alpha)
 {
-    if (!bitmapSizeAcceptable(width, height))
+    if (!bitmapSizeAcceptable(width, height)) {
+        translationFailed("PNG image of %u x %u pixels is larger than 1 GiB", unsigned(width),
+                          unsigned(height));
         return false;
+    }
     try {
         decode->bitmap.width = width;
         decode->bitmap.height = height;
@@ -57,6 +63,7 @@ bool prepareBuffers(pngDecode_t *decode, png_uint_32 width, png_uint_32 height, 
         decode->bitmap.pixels.resize(size_t(width) * height * 4);
         decode->rows.resize(height);
     } catch (const std::bad_alloc &) {
+        translationFailed("out of memory");
         return false;
     }
     for (png_uint_32 r = 0; r < height; ++r)

@@ -1,5 +1,4 @@
-// TGA, BMP, GIF (first frame), PSD and PNM, and whatever else stb_image
-// reads, except PNG and JPEG, which have decoders of their own.
+// BMP through stb_image, which is built for that format alone.
 //
 // stb_image silently reads zeros past the end of its input, so a truncated
 // file would decode into an image with a black tail. Feeding it through
@@ -11,7 +10,7 @@
 #include <cstring>
 #include <new>
 
-#include <stb/stb_image.h>
+#include "platform/translators/stbImage.h"
 
 #include "platform/translators/Translator.h"
 
@@ -69,55 +68,48 @@ int eofCallback(void *user)
     return source->offset >= source->size;
 }
 
-bool hasOwnDecoder(const uint8_t *data, size_t size)
-{
-    static const uint8_t png[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    const bool isPng = size >= sizeof png && std::memcmp(data, png, sizeof png) == 0;
-    const bool isJpeg = size >= 2 && data[0] == 0xff && data[1] == 0xd8;
-    return isPng || isJpeg;
-}
-
-// stb_image reports four components for every PSD; the header knows
-// whether a fourth (alpha) channel is there.
-bool hasAlpha(const uint8_t *data, size_t size, int components)
-{
-    static const uint8_t psd[4] = {'8', 'B', 'P', 'S'};
-    if (size >= 14 && std::memcmp(data, psd, sizeof psd) == 0)
-        return (data[12] << 8 | data[13]) >= 4;
-    return components == 2 || components == 4;
-}
+// Two or four components carry alpha.
+bool hasAlpha(int components) { return components == 2 || components == 4; }
 
 bool identify(const uint8_t *data, size_t size)
 {
-    if (size == 0 || size > size_t(INT32_MAX) || hasOwnDecoder(data, size))
+    if (size == 0 || size > size_t(INT32_MAX))
         return false;
+    // The size is judged by translate, which can say what is wrong with it.
     int width, height, components;
-    return stbi_info_from_memory(data, int(size), &width, &height, &components) != 0 &&
-           bitmapSizeAcceptable(uint64(width > 0 ? width : 0), uint64(height > 0 ? height : 0));
+    return stbi_info_from_memory(data, int(size), &width, &height, &components) != 0;
 }
 
 status_t translate(const uint8_t *data, size_t size, BPositionIO *destination)
 {
     int width = 0, height = 0, components = 0;
-    if (!stbi_info_from_memory(data, int(size), &width, &height, &components) || width <= 0 ||
-        height <= 0 || !bitmapSizeAcceptable(uint64(width), uint64(height)))
-        return B_NO_TRANSLATOR;
+    if (!stbi_info_from_memory(data, int(size), &width, &height, &components))
+        return translationFailed("%s", stbi_failure_reason());
+    if (width <= 0 || height <= 0 || !bitmapSizeAcceptable(uint64(width), uint64(height)))
+        return translationFailed("image of %d x %d pixels is empty or larger than 1 GiB", width, height);
+    // stb_image reads BMP without compression, so every pixel takes at
+    // least a bit of the file. A file far too short for its size is refused
+    // here: stb_image would read zeros past its end for every missing row.
+    if (uint64(size) * 8 < uint64(width) * uint64(height))
+        return translationFailed("image data ends early");
 
     stbSource_t source = {data, size, 0, nullptr, false};
     const stbi_io_callbacks callbacks = {readCallback, skipCallback, eofCallback};
     stbi_uc *rgba = stbi_load_from_callbacks(&callbacks, &source, &width, &height, &components, 4);
     if (rgba == nullptr)
-        return B_NO_TRANSLATOR;
+        return source.overrun ? translationFailed("image data ends early")
+                              : translationFailed("%s", stbi_failure_reason());
     if (source.overrun || width <= 0 || height <= 0 ||
         !bitmapSizeAcceptable(uint64(width), uint64(height))) {
         stbi_image_free(rgba);
-        return B_NO_TRANSLATOR;
+        return source.overrun ? translationFailed("image data ends early")
+                              : translationFailed("image of %d x %d pixels is larger than 1 GiB", width, height);
     }
 
     decodedBitmap_t bitmap;
     bitmap.width = uint32(width);
     bitmap.height = uint32(height);
-    bitmap.alpha = hasAlpha(data, size, components);
+    bitmap.alpha = hasAlpha(components);
     try {
         bitmap.pixels.assign(rgba, rgba + size_t(bitmap.width) * bitmap.height * 4);
     } catch (const std::bad_alloc &) {

@@ -25,8 +25,18 @@ struct decodedBitmap_t {
 /// it has alpha, B_RGB32 otherwise) at the destination's position.
 status_t writeBitmapStream(const decodedBitmap_t &bitmap, BPositionIO *destination);
 
+/// Records why the translation under way is refused, in a few words of
+/// its own ("PNG data ends early", "unsupported BMP compression 4"), for
+/// the roster to pass on. The first reason given in a translation counts:
+/// it comes from the place that found the fault. Safe to call from a C
+/// library's error callback: it neither allocates nor throws. Returns
+/// B_NO_TRANSLATOR, so that a translator can end with
+/// `return translationFailed("...")`.
+status_t translationFailed(const char *format, ...) __attribute__((format(printf, 1, 2)));
+
 /// One translator: recognises its format by content and decodes a whole
-/// file held in memory. translate writes the complete stream or nothing.
+/// file held in memory. translate writes the complete stream or nothing;
+/// when it refuses the data it says why with translationFailed.
 struct translatorAddOn_t {
     const char *name;
     bool (*identify)(const uint8_t *data, size_t size);
@@ -36,4 +46,8 @@ struct translatorAddOn_t {
 extern const translatorAddOn_t bitmapStreamTranslator;
 extern const translatorAddOn_t pngTranslator;
 extern const translatorAddOn_t jpegTranslator;
+extern const translatorAddOn_t pnmTranslator;
+extern const translatorAddOn_t gifTranslator;
+extern const translatorAddOn_t psdTranslator;
+extern const translatorAddOn_t tgaTranslator;
 extern const translatorAddOn_t stbTranslator;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
 #include <unistd.h>
 
 #include "bootfile/littleEndian.h"
@@ -188,6 +189,31 @@ TEST_F(WholeRun, SecondMissingImageStopsAfterTheFirstImageLoaded)
                            "loading a.png\n... DataSize: 20000\n... Geometry: 100x50\n\n"
                            "loading b.png\n");
     EXPECT_FALSE(exists("newZbeos"));
+}
+
+// The README's troubleshooting example: the indented block after the
+// paragraph about the photo cut short, its last line on standard error.
+TEST_F(WholeRun, ReadmeRefusalExampleIsWhatARunPrints)
+{
+    std::ifstream readme(DAWNMARK_SOURCE_DIR "/README.md");
+    std::vector<std::string> block;
+    bool found = false;
+    for (std::string line; std::getline(readme, line);) {
+        found = found || line.find("whose copy was cut") != std::string::npos;
+        if (found && line.rfind("    ", 0) == 0)
+            block.push_back(line.substr(4));
+        else if (!block.empty())
+            break;
+    }
+    ASSERT_EQ(block.size(), 3u);
+    writeFile(dir + "/d", "image \"photo.pgm\"\n");
+    writeFile(dir + "/photo.pgm", "P5\n4 4\n65535\n" + std::string(20, '\x7f'));
+    ToolRun run = runDawnmark({"-v", "-z", zbeos, "d"}, dir);
+    const std::string out = block[0] + "\n" + block[1] + "\n";
+    ASSERT_GE(run.out.size(), out.size());
+    EXPECT_EQ(run.out.substr(run.out.size() - out.size()), out);
+    EXPECT_EQ(run.err, block[2] + "\n");
+    EXPECT_EQ(run.status, 1);
 }
 
 } // namespace

@@ -45,19 +45,6 @@ std::vector<uint8_t> imageBitmapStream(uint32_t magic, uint32_t rowBytes, uint32
     return out;
 }
 
-std::string imageScratchDirectory()
-{
-    static const std::string directory = makeScratchDirectory();
-    return directory;
-}
-
-std::string imageScratchFile(const std::string &name, const std::vector<uint8_t> &content)
-{
-    const std::string path = imageScratchDirectory() + "/" + name;
-    writeFileBytes(path, content.data(), content.size());
-    return path;
-}
-
 imagePtr imageOfCoordinates(unsigned w, unsigned h)
 {
     imagePtr image = blankImage(w, h);

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/scratch.h"
 #include "testImages_support.h"
 
 /// A bitmap stream: big-endian header (bounds from rowBytes and dataSize),
@@ -14,9 +15,6 @@
 std::vector<uint8_t> imageBitmapStream(uint32_t magic, uint32_t rowBytes, uint32_t colors,
                                        uint32_t dataSize, const std::vector<uint8_t> &payload);
 
-/// Writes a file into this test program's scratch directory; returns its path.
-std::string imageScratchFile(const std::string &name, const std::vector<uint8_t> &content);
-std::string imageScratchDirectory();
 
 /// A w x h image whose every pixel holds its column and row (16 bits each).
 imagePtr imageOfCoordinates(unsigned w, unsigned h);

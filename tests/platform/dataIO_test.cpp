@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "imageFiles_support.h"
+#include "support/scratch.h"
 #include "platform/ByteOrder.h"
 #include "platform/DataIO.h"
 #include "platform/File.h"

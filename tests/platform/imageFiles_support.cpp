@@ -1,4 +1,3 @@
-#include "support/scratch.h"
 #include "imageFiles_support.h"
 
 #include <cstdio>
@@ -15,8 +14,6 @@
 #include "platform/ByteOrder.h"
 #include "platform/DataIO.h"
 #include "platform/TranslatorRoster.h"
-
-namespace {
 
 void put16le(bytes_t &out, uint32_t v)
 {
@@ -46,6 +43,8 @@ const uint8_t *pixelAt(const rgbaImage_t &image, uint32_t column, uint32_t row)
 {
     return image.rgba.data() + (size_t(row) * image.width + column) * 4;
 }
+
+namespace {
 
 void appendToVector(png_structp png, png_bytep data, png_size_t length)
 {
@@ -156,40 +155,6 @@ bytes_t encodePng(const rgbaImage_t &image, bool alpha)
     return encodePng(spec);
 }
 
-bytes_t encodeTga(const rgbaImage_t &image, bool alpha, bool runLength)
-{
-    bytes_t out = {0, 0, uint8_t(runLength ? 10 : 2), 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    put16le(out, image.width);
-    put16le(out, image.height);
-    out.push_back(alpha ? 32 : 24);
-    // Run-length files are written top-down, plain ones bottom-up, so both
-    // row orders are read.
-    out.push_back(uint8_t((alpha ? 8 : 0) | (runLength ? 0x20 : 0)));
-    const size_t size = alpha ? 4 : 3;
-    auto putPixel = [&](const uint8_t *p) {
-        out.insert(out.end(), {p[2], p[1], p[0]});
-        if (alpha)
-            out.push_back(p[3]);
-    };
-    for (uint32_t i = 0; i < image.height; ++i) {
-        const uint32_t row = runLength ? i : image.height - 1 - i;
-        for (uint32_t c = 0; c < image.width;) {
-            if (!runLength) {
-                putPixel(pixelAt(image, c++, row));
-                continue;
-            }
-            uint32_t run = 1;
-            while (c + run < image.width && run < 128 &&
-                   std::memcmp(pixelAt(image, c, row), pixelAt(image, c + run, row), size) == 0)
-                ++run;
-            out.push_back(uint8_t(run > 1 ? 0x80 | (run - 1) : 0));
-            putPixel(pixelAt(image, c, row));
-            c += run;
-        }
-    }
-    return out;
-}
-
 bytes_t encodeBmp(const rgbaImage_t &image)
 {
     const uint32_t rowBytes = (image.width * 3 + 3) & ~3u;
@@ -217,101 +182,6 @@ bytes_t encodeBmp(const rgbaImage_t &image)
         }
         out.insert(out.end(), rowBytes - image.width * 3, 0);
     }
-    return out;
-}
-
-bytes_t encodePnm(const rgbaImage_t &image)
-{
-    const std::string header =
-        "P6\n" + std::to_string(image.width) + " " + std::to_string(image.height) + "\n255\n";
-    bytes_t out(header.begin(), header.end());
-    for (size_t i = 0; i < image.rgba.size(); i += 4)
-        out.insert(out.end(), {image.rgba[i], image.rgba[i + 1], image.rgba[i + 2]});
-    return out;
-}
-
-bytes_t encodeGif(const rgbaImage_t &image, bool secondFrame)
-{
-    std::map<uint32_t, uint8_t> indexOf;
-    bytes_t palette(768, 0);
-    bytes_t indices;
-    for (size_t i = 0; i < image.rgba.size(); i += 4) {
-        const uint32_t key = uint32_t(image.rgba[i]) << 16 | image.rgba[i + 1] << 8 | image.rgba[i + 2];
-        auto found = indexOf.find(key);
-        if (found == indexOf.end()) {
-            if (indexOf.size() == 256)
-                throw std::runtime_error("more than 256 colours");
-            const uint8_t index = uint8_t(indexOf.size());
-            std::memcpy(&palette[index * 3], &image.rgba[i], 3);
-            found = indexOf.emplace(key, index).first;
-        }
-        indices.push_back(found->second);
-    }
-
-    bytes_t out = {'G', 'I', 'F', '8', '9', 'a'};
-    put16le(out, image.width);
-    put16le(out, image.height);
-    out.insert(out.end(), {0xf7, 0, 0});
-    out.insert(out.end(), palette.begin(), palette.end());
-
-    // Literal codes only, 9 bits wide, with a clear code often enough that
-    // the decoder's table never makes the codes grow.
-    auto putFrame = [&](const bytes_t &frame) {
-        out.push_back(',');
-        put16le(out, 0);
-        put16le(out, 0);
-        put16le(out, image.width);
-        put16le(out, image.height);
-        out.push_back(0);
-        out.push_back(8);
-        bytes_t packed;
-        uint32_t buffer = 0, bits = 0;
-        auto putCode = [&](uint32_t code) {
-            buffer |= code << bits;
-            bits += 9;
-            while (bits >= 8) {
-                packed.push_back(uint8_t(buffer));
-                buffer >>= 8;
-                bits -= 8;
-            }
-        };
-        for (size_t i = 0; i < frame.size(); ++i) {
-            if (i % 200 == 0)
-                putCode(256);
-            putCode(frame[i]);
-        }
-        putCode(257);
-        if (bits > 0)
-            packed.push_back(uint8_t(buffer));
-        for (size_t i = 0; i < packed.size(); i += 255) {
-            const size_t n = std::min<size_t>(255, packed.size() - i);
-            out.push_back(uint8_t(n));
-            out.insert(out.end(), packed.begin() + i, packed.begin() + i + n);
-        }
-        out.push_back(0);
-    };
-    putFrame(indices);
-    if (secondFrame)
-        putFrame(bytes_t(indices.size(), 0));
-    out.push_back(';');
-    return out;
-}
-
-bytes_t encodePsd(const rgbaImage_t &image, bool alpha)
-{
-    bytes_t out = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0};
-    put16be(out, alpha ? 4 : 3);
-    put32be(out, image.height);
-    put32be(out, image.width);
-    put16be(out, 8);
-    put16be(out, 3);
-    put32be(out, 0);
-    put32be(out, 0);
-    put32be(out, 0);
-    put16be(out, 0);
-    for (int channel = 0; channel < (alpha ? 4 : 3); ++channel)
-        for (size_t i = 0; i < image.rgba.size(); i += 4)
-            out.push_back(image.rgba[i + channel]);
     return out;
 }
 
@@ -373,6 +243,7 @@ translated_t translateBytes(const bytes_t &file)
     BTranslatorRoster *roster = BTranslatorRoster::Default();
     const status_t status =
         roster->Translate(&source, nullptr, nullptr, &destination, B_TRANSLATOR_BITMAP, 0, nullptr);
+    result.reason = roster->LastFailure();
     delete roster;
     result.streamLength = destination.BufferLength();
     if (status != B_OK || result.streamLength < kBitmapStreamHeaderSize)
@@ -392,17 +263,4 @@ translated_t translateBytes(const bytes_t &file)
     std::memcpy(result.bounds, header.bounds, sizeof result.bounds);
     result.pixels.assign(stream + sizeof header, stream + result.streamLength);
     return result;
-}
-
-std::string scratchDirectory()
-{
-    static const std::string directory = makeScratchDirectory();
-    return directory;
-}
-
-std::string writeScratchFile(const std::string &name, const bytes_t &content)
-{
-    const std::string path = scratchDirectory() + "/" + name;
-    writeFileBytes(path, content.data(), content.size());
-    return path;
 }

@@ -18,6 +18,15 @@ struct rgbaImage_t {
 /// A small image of distinct opaque colours (fewer than 256 of them).
 rgbaImage_t colourfulImage(uint32_t width, uint32_t height);
 
+/// The pixel at a column and row: red, green, blue, alpha.
+const uint8_t *pixelAt(const rgbaImage_t &image, uint32_t column, uint32_t row);
+
+/// Integers appended in little- or big-endian byte order.
+void put16le(bytes_t &out, uint32_t v);
+void put32le(bytes_t &out, uint32_t v);
+void put16be(bytes_t &out, uint32_t v);
+void put32be(bytes_t &out, uint32_t v);
+
 /// The same pixels as the loaders deliver them: blue, green, red, fourth
 /// byte; without alpha the fourth byte is 255.
 bytes_t toBgra(const rgbaImage_t &image, bool keepAlpha);
@@ -40,16 +49,8 @@ bytes_t encodePng(const pngSpec_t &spec);
 /// 8-bit RGB or RGBA PNG of an image.
 bytes_t encodePng(const rgbaImage_t &image, bool alpha);
 
-bytes_t encodeTga(const rgbaImage_t &image, bool alpha, bool runLength);
 /// 24-bit bottom-up BMP (rows padded to four bytes).
 bytes_t encodeBmp(const rgbaImage_t &image);
-/// Binary PPM (P6).
-bytes_t encodePnm(const rgbaImage_t &image);
-/// GIF with a 256-entry palette built from the image; with `secondFrame` a
-/// second image of the same size, all palette entry 0, follows it.
-bytes_t encodeGif(const rgbaImage_t &image, bool secondFrame = false);
-/// Uncompressed PSD with three or four channels.
-bytes_t encodePsd(const rgbaImage_t &image, bool alpha);
 
 enum class jpegKind_t { colour, grey, progressive, cmykAdobe };
 /// A JPEG at quality 95. For cmykAdobe the red, green, blue, alpha bytes of
@@ -65,10 +66,7 @@ struct translated_t {
     float bounds[4] = {0, 0, 0, 0};
     bytes_t pixels;
     size_t streamLength = 0;
+    std::string reason; ///< the roster's reason for a failure
 };
 /// Runs the default roster on `file` as it would run on a file's content.
 translated_t translateBytes(const bytes_t &file);
-
-/// A fresh directory for the files of one test program.
-std::string scratchDirectory();
-std::string writeScratchFile(const std::string &name, const bytes_t &content);

@@ -62,3 +62,16 @@ std::string fileContent(const std::string &path)
     content << in.rdbuf();
     return content.str();
 }
+
+std::string scratchDirectory()
+{
+    static const std::string directory = makeScratchDirectory();
+    return directory;
+}
+
+std::string writeScratchFile(const std::string &name, const std::vector<uint8_t> &content)
+{
+    const std::string path = scratchDirectory() + "/" + name;
+    writeFileBytes(path, content.data(), content.size());
+    return path;
+}

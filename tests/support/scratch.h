@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 /// A new empty directory under $TMPDIR (or /tmp). It is removed, with all it
 /// holds, when the test program ends.
@@ -13,3 +15,9 @@ void writeFileBytes(const std::string &path, const void *data, size_t size);
 
 /// The whole content of `path` (empty when it cannot be read).
 std::string fileContent(const std::string &path);
+
+/// This test program's own scratch directory, made on first use.
+std::string scratchDirectory();
+
+/// Writes `content` to a file of that name in scratchDirectory(); returns its path.
+std::string writeScratchFile(const std::string &name, const std::vector<uint8_t> &content);

@@ -1,0 +1,242 @@
+// PNM: bitmaps, grey maps and pixel maps (P1 to P6), in plain text and in
+// binary, with any maximum sample value from 1 to 65535. Samples become
+// 8 bits as round(value x 255 / maximum); in a bitmap 1 is black.
+//
+// Our own decoder: stb_image reads neither bitmaps nor plain text, takes
+// samples of any maximum below 256 as if it were 255, and garbles samples
+// of 16 bits.
+#include <cstring>
+#include <new>
+
+#include "platform/translators/Translator.h"
+
+namespace {
+
+bool isSpace(uint8_t c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+bool isDigit(uint8_t c) { return c >= '0' && c <= '9'; }
+
+/// The header fields and the plain-text samples: numbers between white
+/// space and comments (a '#' to the end of its line).
+class pnmText_t {
+public:
+    pnmText_t(const uint8_t *data, size_t size) : data_(data), size_(size) {}
+
+    /// Reads the next number; refuses the data when there is none. Numbers beyond 32 bits are held at UINT32_MAX + 1, which every
+    /// check refuses.
+    status_t number(uint64_t *value)
+    {
+        if (!skipSpace())
+            return translationFailed("PNM data ends early");
+        if (!isDigit(data_[offset_]))
+            return translationFailed("damaged PNM data: no number where one belongs");
+        *value = 0;
+        while (offset_ < size_ && isDigit(data_[offset_])) {
+            *value = *value * 10 + (data_[offset_++] - '0');
+            if (*value > uint64_t(UINT32_MAX) + 1)
+                *value = uint64_t(UINT32_MAX) + 1;
+        }
+        return B_OK;
+    }
+
+    /// A plain bitmap's next pixel: a single '0' or '1', with or without
+    /// white space around it.
+    status_t bit(uint64_t *value)
+    {
+        if (!skipSpace())
+            return translationFailed("PNM data ends early");
+        const uint8_t c = data_[offset_++];
+        if (c != '0' && c != '1')
+            return translationFailed("damaged PNM data: a bitmap pixel is neither 0 nor 1");
+        *value = c - '0';
+        return B_OK;
+    }
+
+    /// Steps over the one white-space byte that ends the header of a
+    /// binary file.
+    status_t endOfHeader()
+    {
+        if (offset_ >= size_)
+            return translationFailed("PNM data ends early");
+        if (!isSpace(data_[offset_++]))
+            return translationFailed("damaged PNM header");
+        return B_OK;
+    }
+
+    size_t offset() const { return offset_; }
+
+private:
+    bool skipSpace()
+    {
+        while (offset_ < size_) {
+            if (data_[offset_] == '#') {
+                while (offset_ < size_ && data_[offset_] != '\n' && data_[offset_] != '\r')
+                    ++offset_;
+            } else if (isSpace(data_[offset_])) {
+                ++offset_;
+            } else {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    const uint8_t *data_;
+    size_t size_;
+    size_t offset_ = 0;
+};
+
+struct pnmHeader_t {
+    char kind;         ///< '1' to '6'
+    unsigned channels; ///< 1 or 3
+    uint32_t width, height, maxval;
+    bool plain;  ///< samples in text
+    bool bitmap; ///< P1 and P4: 1 is black
+};
+
+bool identify(const uint8_t *data, size_t size)
+{
+    return size >= 3 && data[0] == 'P' && data[1] >= '1' && data[1] <= '6' &&
+           (isSpace(data[2]) || data[2] == '#');
+}
+
+status_t readHeader(pnmText_t *text, const uint8_t *data, pnmHeader_t *header)
+{
+    header->kind = char(data[1]);
+    header->plain = header->kind <= '3';
+    header->bitmap = header->kind == '1' || header->kind == '4';
+    header->channels = header->kind == '3' || header->kind == '6' ? 3 : 1;
+    uint64_t width = 0, height = 0, maxval = 1;
+    status_t status = text->number(&width);
+    if (status == B_OK)
+        status = text->number(&height);
+    if (status == B_OK && !header->bitmap)
+        status = text->number(&maxval);
+    if (status != B_OK)
+        return status;
+    if (!bitmapSizeAcceptable(width, height))
+        return translationFailed("PNM image of %llu x %llu pixels is empty or larger than 1 GiB",
+                                 (unsigned long long)width, (unsigned long long)height);
+    if (maxval < 1 || maxval > 65535)
+        return translationFailed("PNM maximum value %llu is outside 1 to 65535", (unsigned long long)maxval);
+    header->width = uint32_t(width);
+    header->height = uint32_t(height);
+    header->maxval = uint32_t(maxval);
+    return header->plain ? B_OK : text->endOfHeader();
+}
+
+/// The samples of a binary file, one row after another; 16-bit samples are
+/// big-endian. A bitmap's rows are padded to whole bytes.
+class binarySamples_t {
+public:
+    binarySamples_t(const pnmHeader_t &header, const uint8_t *raster)
+        : header_(header), raster_(raster), wide_(header.maxval > 255)
+    {
+    }
+
+    static uint64_t rasterBytes(const pnmHeader_t &header)
+    {
+        if (header.bitmap)
+            return (uint64_t(header.width) + 7) / 8 * header.height;
+        return uint64_t(header.width) * header.height * header.channels * (header.maxval > 255 ? 2 : 1);
+    }
+
+    uint32_t next()
+    {
+        if (header_.bitmap) {
+            const uint32_t value = raster_[offset_] >> (7 - bit_) & 1;
+            ++bit_;
+            // Every row starts on a new byte.
+            if (++column_ == header_.width) {
+                column_ = 0;
+                bit_ = 8;
+            }
+            if (bit_ == 8) {
+                bit_ = 0;
+                ++offset_;
+            }
+            return value;
+        }
+        const uint32_t value = wide_ ? uint32_t(raster_[offset_] << 8 | raster_[offset_ + 1]) : raster_[offset_];
+        offset_ += wide_ ? 2 : 1;
+        return value;
+    }
+
+private:
+    const pnmHeader_t &header_;
+    const uint8_t *raster_;
+    bool wide_;
+    size_t offset_ = 0;
+    unsigned bit_ = 0;
+    uint32_t column_ = 0;
+};
+
+status_t decode(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
+{
+    pnmText_t text(data + 2, size - 2);
+    pnmHeader_t header = {};
+    const status_t status = readHeader(&text, data, &header);
+    if (status != B_OK)
+        return status;
+
+    const uint64_t samples = uint64_t(header.width) * header.height * header.channels;
+    const size_t left = size - 2 - text.offset();
+    // Checked before the allocation, so that a few bytes cannot ask for a
+    // gigabyte: each plain sample takes at least one character, and all
+    // but a bitmap's one more to separate it from the next.
+    const uint64_t least = header.plain ? (header.bitmap ? samples : 2 * samples - 1)
+                                        : binarySamples_t::rasterBytes(header);
+    if (left < least)
+        return translationFailed("PNM data ends early");
+
+    bitmap->width = header.width;
+    bitmap->height = header.height;
+    bitmap->alpha = false;
+    std::vector<uint8_t> scale;
+    try {
+        bitmap->pixels.resize(size_t(header.width) * header.height * 4);
+        scale.resize(size_t(header.maxval) + 1);
+    } catch (const std::bad_alloc &) {
+        return translationFailed("out of memory");
+    }
+    for (uint32_t v = 0; v <= header.maxval; ++v)
+        scale[v] = header.bitmap ? uint8_t(v ? 0 : 255) : uint8_t((v * 255 + header.maxval / 2) / header.maxval);
+
+    binarySamples_t binary(header, data + size - left);
+    uint8_t *out = bitmap->pixels.data();
+    for (size_t pixel = 0; pixel < size_t(header.width) * header.height; ++pixel, out += 4) {
+        uint8_t rgb[3];
+        for (unsigned k = 0; k < header.channels; ++k) {
+            uint64_t value = 0;
+            if (!header.plain)
+                value = binary.next();
+            else if (const status_t read = header.bitmap ? text.bit(&value) : text.number(&value); read != B_OK)
+                return read;
+            if (value > header.maxval)
+                return translationFailed("PNM sample %llu above the maximum value %u",
+                                         (unsigned long long)value, unsigned(header.maxval));
+            rgb[k] = scale[value];
+        }
+        if (header.channels == 1)
+            rgb[1] = rgb[2] = rgb[0];
+        out[0] = rgb[2];
+        out[1] = rgb[1];
+        out[2] = rgb[0];
+        out[3] = 255;
+    }
+    return B_OK;
+}
+
+status_t translate(const uint8_t *data, size_t size, BPositionIO *destination)
+{
+    decodedBitmap_t bitmap;
+    const status_t status = decode(data, size, &bitmap);
+    return status == B_OK ? writeBitmapStream(bitmap, destination) : status;
+}
+
+} // namespace
+
+const translatorAddOn_t pnmTranslator = {"PNM", identify, translate};
