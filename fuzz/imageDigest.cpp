@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/errors.h"
-#include "driver/traceMsg.h"
-#include "imaging/imgtools.h"
+#include "diagnostics/errors.h"
+#include "diagnostics/traceMsg.h"
+#include "imaging/loadImage.h"
 
 int main(int argc, char **argv)
 {

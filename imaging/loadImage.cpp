@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "diagnostics/errors.h"
-#include "diagnostics/traceMsg.h"
+#include "diagnostics/traceStep.h"
 #include "imaging/loadImage.h"
 #include "platform/ByteOrder.h"
 #include "platform/DataIO.h"
@@ -83,16 +83,8 @@ loadedImage_t *unpackBitmapStream(BMallocIO *stream)
 /// Unpacks the bitmap stream held in `stream`, from its start.
 loadedImage_t *handleImage(BMallocIO *stream)
 {
-    TRACE_ident();
-    loadedImage_t *image;
-    try {
-        image = unpackBitmapStream(stream);
-    } catch (...) {
-        TRACE_dedent();
-        throw;
-    }
-    TRACE_dedent();
-    return image;
+    traceStep_t step;
+    return unpackBitmapStream(stream);
 }
 
 /// Says at level 1, at the depth of the load's own lines, why the file gave
@@ -100,14 +92,13 @@ loadedImage_t *handleImage(BMallocIO *stream)
 /// the roster's reason.
 void traceRefusal(const char *path, status_t fileStatus, const char *reason)
 {
-    TRACE_ident();
+    traceStep_t step;
     if (fileStatus == B_OK)
         TRACE(1, "cannot decode %s: %s\n", path, reason);
     else if (fileStatus == B_BAD_VALUE)
         TRACE(1, "cannot open %s: not a regular file\n", path);
     else
         TRACE(1, "cannot open %s: %s\n", path, std::strerror(-fileStatus));
-    TRACE_dedent();
 }
 
 } // namespace
