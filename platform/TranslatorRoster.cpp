@@ -14,6 +14,7 @@ const translatorAddOn_t *const translators[] = {
     &bitmapStreamTranslator,
     &pngTranslator,
     &jpegTranslator,
+    &bmpTranslator,
     &stbTranslator,
 };
 constexpr translator_id translatorCount = translator_id(sizeof translators / sizeof translators[0]);

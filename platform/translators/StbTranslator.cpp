@@ -1,5 +1,5 @@
-// TGA, BMP, GIF (first frame), PSD and PNM, and whatever else stb_image
-// reads, except PNG and JPEG, which have decoders of their own.
+// TGA, GIF (first frame), PSD and PNM, and whatever else stb_image reads,
+// except PNG, JPEG and BMP, which have decoders of their own.
 //
 // stb_image silently reads zeros past the end of its input, so a truncated
 // file would decode into an image with a black tail. Feeding it through
@@ -14,6 +14,7 @@
 #include <stb/stb_image.h>
 
 #include "platform/translators/Translator.h"
+#include "platform/translators/bmpDecoder.h"
 
 namespace {
 
@@ -74,7 +75,7 @@ bool hasOwnDecoder(const uint8_t *data, size_t size)
     static const uint8_t png[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     const bool isPng = size >= sizeof png && std::memcmp(data, png, sizeof png) == 0;
     const bool isJpeg = size >= 2 && data[0] == 0xff && data[1] == 0xd8;
-    return isPng || isJpeg;
+    return isPng || isJpeg || looksLikeBmp(data, size);
 }
 
 // stb_image reports four components for every PSD; the header knows

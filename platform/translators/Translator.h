@@ -39,4 +39,5 @@ struct translatorAddOn_t {
 extern const translatorAddOn_t bitmapStreamTranslator;
 extern const translatorAddOn_t pngTranslator;
 extern const translatorAddOn_t jpegTranslator;
+extern const translatorAddOn_t bmpTranslator;
 extern const translatorAddOn_t stbTranslator;
