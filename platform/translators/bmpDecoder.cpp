@@ -285,10 +285,16 @@ bool decodeRunLength(const uint8_t *data, size_t size, const bmpLayout_t &layout
             std::memcpy(pixelAt(out, x, y), layout.palette[0], 4);
 
     const bool rle4 = layout.compression == kRle4;
+    // Some writers encode whole stored rows, padding included: runs may
+    // reach to the end of the padding, whose pixels are dropped.
+    const uint64 rowEnd =
+        rle4 ? (uint64(layout.width) + 7) / 8 * 8 : (uint64(layout.width) + 3) / 4 * 4;
     size_t pos = layout.dataOffset;
     uint64 x = 0, row = 0; // row counts up from the bottom
     auto put = [&](uint8_t index) {
-        std::memcpy(pixelAt(out, uint32(x), layout.height - 1 - uint32(row)), layout.palette[index], 4);
+        if (x < layout.width)
+            std::memcpy(pixelAt(out, uint32(x), layout.height - 1 - uint32(row)),
+                        layout.palette[index], 4);
         ++x;
     };
     const char *runsPast = "RLE data runs past the image";
@@ -302,7 +308,7 @@ bool decodeRunLength(const uint8_t *data, size_t size, const bmpLayout_t &layout
         const unsigned count = data[pos], value = data[pos + 1];
         pos += 2;
         if (count > 0) {
-            if (row >= layout.height || x + count > layout.width)
+            if (row >= layout.height || x + count > rowEnd)
                 return refuse(reason, runsPast);
             for (unsigned i = 0; i < count; ++i)
                 put(rle4 ? uint8_t(i % 2 ? value & 15 : value >> 4) : uint8_t(value));
@@ -318,12 +324,12 @@ bool decodeRunLength(const uint8_t *data, size_t size, const bmpLayout_t &layout
             x += data[pos];
             row += data[pos + 1];
             pos += 2;
-            if (x > layout.width || row > layout.height)
+            if (x > rowEnd || row > layout.height)
                 return refuse(reason, runsPast);
         } else {
             const size_t bytes = rle4 ? (value + 1) / 2 : value;
             const size_t padded = (bytes + 1) & ~size_t(1);
-            if (row >= layout.height || x + value > layout.width)
+            if (row >= layout.height || x + value > rowEnd)
                 return refuse(reason, runsPast);
             if (size - pos < padded)
                 return refuse(reason, "BMP data ends early");

@@ -56,6 +56,12 @@ bmpSpec_t topDown(bmpSpec_t spec)
     return spec;
 }
 
+bmpSpec_t withRowPadding(bmpSpec_t spec)
+{
+    spec.runLengthPadding = true;
+    return spec;
+}
+
 // Hand-made RLE: `pixels` are the indices it must give, 0 where it skips.
 bmpSpec_t handMadeRle(uint16_t bits, bytes_t data, std::vector<uint32_t> pixels)
 {
@@ -127,6 +133,8 @@ TEST(BmpDecoder, EveryVariantGivesItsPixelsExactly)
         {"RLE8, gap before the data", withGap(indexed(40, 8, 1, 256, 7), 6), false},
         {"RLE4", indexed(40, 4, 2, 16, 3), false},
         {"RLE4 with literal runs", indexed(124, 4, 2, 16, 16), false},
+        {"RLE8 rows with their padding", withRowPadding(indexed(40, 8, 1, 256, 256)), false},
+        {"RLE4 rows with their padding", withRowPadding(indexed(40, 4, 2, 16, 16)), false},
         {"RLE8 delta, early end of line and of bitmap",
          handMadeRle(8, {3, 1, 0, 2, 2, 1, 1, 2, 0, 0, 0, 3, 4, 5, 6, 0, 0, 1},
                      {4, 5, 6, 0, 0, 0, 0, 0, 0, 0, 0, 2, 1, 1, 1, 0, 0, 0}),
@@ -232,8 +240,9 @@ TEST(BmpDecoder, DamagedFilesAreRefusedWithAReason)
         {"RLE cut short", cut(rle, rle.size() - 3), early},
         {"RLE literal run cut short", rle8({0, 5, 1, 2}), early},
         {"RLE delta cut short", rle8({0, 2, 1}), early},
-        {"RLE run past the end of the row", rle8({14, 1, 0, 1}), past},
-        {"RLE literal run past the end of the row", rle8({10, 1, 0, 4, 1, 2, 3, 4, 0, 1}), past},
+        // Runs may cover the padding of a stored row (13 pixels pad to 16).
+        {"RLE run past the row's padding", rle8({17, 1, 0, 1}), past},
+        {"RLE literal run past the row's padding", rle8({14, 1, 0, 3, 1, 2, 3, 0, 0, 1}), past},
         {"RLE delta out of the image", rle8({0, 2, 0, kHeight + 1, 0, 1}), past},
         {"RLE run above the top row", rle8({0, 2, 0, kHeight, 1, 1, 0, 1}), past},
         {"RLE line ends above the top row", rle8(bytes_t(2 * (kHeight + 1), 0)), past},

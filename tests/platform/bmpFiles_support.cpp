@@ -116,8 +116,12 @@ bytes_t encodeBmpFile(const bmpSpec_t &spec)
         for (uint32_t i = 0; i < spec.height; ++i) {
             const uint32_t row = spec.topDown ? i : spec.height - 1 - i;
             const uint32_t *pixels = spec.pixels.data() + size_t(row) * spec.width;
-            if (spec.compression == 1 || spec.compression == 2)
-                putRunLengthRow(data, pixels, spec.width, spec.compression == 2);
+            if (spec.compression == 1 || spec.compression == 2) {
+                std::vector<uint32_t> padded(pixels, pixels + spec.width);
+                if (spec.runLengthPadding)
+                    padded.resize((spec.width * spec.bits + 31) / 32 * 32 / spec.bits, 0);
+                putRunLengthRow(data, padded.data(), uint32_t(padded.size()), spec.compression == 2);
+            }
             else
                 putRow(data, spec, pixels);
         }

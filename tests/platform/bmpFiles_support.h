@@ -25,6 +25,9 @@ struct bmpSpec_t {
     std::vector<uint32_t> pixels;
     /// With RLE: written as the pixel data instead of encoding `pixels`.
     bytes_t runLengthData;
+    /// With RLE: each row is encoded with the pixels that pad a stored row
+    /// to four bytes, as some writers do.
+    bool runLengthPadding = false;
 };
 
 /// The file `spec` describes; RLE data is encoded from `pixels` (encoded
