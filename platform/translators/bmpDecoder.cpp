@@ -233,19 +233,30 @@ uint8_t *pixelAt(decodedBitmap_t *out, uint32 column, uint32 row)
     return out->pixels.data() + (size_t(row) * out->width + column) * 4;
 }
 
-// Uncompressed rows, padded to four bytes, bottom-up unless the height was
-// negative. The last row need not carry its padding.
-bool decodeRows(const uint8_t *data, size_t size, const bmpLayout_t &layout, decodedBitmap_t *out,
-                std::string *reason)
+uint64 rowStride(const bmpLayout_t &layout)
 {
-    const uint64 stride = (uint64(layout.width) * layout.bits + 31) / 32 * 4;
-    const uint64 lastRow = (uint64(layout.width) * layout.bits + 7) / 8;
-    if (layout.dataOffset > size ||
-        stride * (layout.height - 1) + lastRow > size - layout.dataOffset)
-        return refuse(reason, "BMP data ends early");
+    return (uint64(layout.width) * layout.bits + 31) / 32 * 4;
+}
 
+// Whether the file holds all the pixel data, judged before the image is
+// allocated. Uncompressed rows are padded to four bytes; the last one need
+// not carry its padding. RLE data needs at least one code.
+bool pixelDataFits(size_t size, const bmpLayout_t &layout, std::string *reason)
+{
+    const bool runLength = layout.compression == kRle8 || layout.compression == kRle4;
+    const uint64 lastRow = (uint64(layout.width) * layout.bits + 7) / 8;
+    const uint64 needed = runLength ? 2 : rowStride(layout) * (layout.height - 1) + lastRow;
+    if (layout.dataOffset > size || needed > size - layout.dataOffset)
+        return refuse(reason, "BMP data ends early");
+    return true;
+}
+
+// Uncompressed rows, bottom-up unless the height was negative.
+void decodeRows(const uint8_t *data, const bmpLayout_t &layout, decodedBitmap_t *out)
+{
+    const uint64 stride = rowStride(layout);
     const unsigned bytesPerPixel = layout.bits / 8;
-    const uint32 indexMask = (uint32(1) << layout.bits) - 1;
+    const uint32 indexMask = layout.bits <= 8 ? (uint32(1) << layout.bits) - 1 : 0;
     for (uint32 y = 0; y < layout.height; ++y) {
         const uint32 fileRow = layout.topDown ? y : layout.height - 1 - y;
         const uint8_t *row = data + layout.dataOffset + fileRow * stride;
@@ -271,7 +282,6 @@ bool decodeRows(const uint8_t *data, size_t size, const bmpLayout_t &layout, dec
             }
         }
     }
-    return true;
 }
 
 // RLE8 and RLE4: runs of one index (two alternating ones for RLE4),
@@ -352,7 +362,7 @@ bool looksLikeBmp(const uint8_t *data, size_t size)
 bool decodeBmp(const uint8_t *data, size_t size, decodedBitmap_t *out, std::string *reason)
 {
     bmpLayout_t layout;
-    if (!readHeaders(data, size, &layout, reason))
+    if (!readHeaders(data, size, &layout, reason) || !pixelDataFits(size, layout, reason))
         return false;
 
     decodedBitmap_t bitmap;
@@ -360,9 +370,12 @@ bool decodeBmp(const uint8_t *data, size_t size, decodedBitmap_t *out, std::stri
     bitmap.height = layout.height;
     bitmap.alpha = layout.alpha;
     bitmap.pixels.resize(size_t(layout.width) * layout.height * 4);
-    const bool runLength = layout.compression == kRle8 || layout.compression == kRle4;
-    if (!(runLength ? decodeRunLength : decodeRows)(data, size, layout, &bitmap, reason))
-        return false;
+    if (layout.compression == kRle8 || layout.compression == kRle4) {
+        if (!decodeRunLength(data, size, layout, &bitmap, reason))
+            return false;
+    } else {
+        decodeRows(data, layout, &bitmap);
+    }
     *out = std::move(bitmap);
     return true;
 }
