@@ -32,9 +32,11 @@ bytes_t infoHeader(const bmpSpec_t &spec)
     const bool windows = spec.headerSize == 40 || spec.headerSize == 52 ||
                          spec.headerSize == 56 || spec.headerSize >= 108;
     const bool masksAfter = spec.headerSize == 40 && (spec.compression == 3 || spec.compression == 6);
-    if ((windows && spec.headerSize > 40) || masksAfter)
-        for (int i = 0; i < (masksAfter ? (spec.compression == 3 ? 3 : 4) : (spec.headerSize == 52 ? 3 : 4)); ++i)
-            putLe(info, spec.masks[i], 4);
+    const int maskCount = masksAfter ? (spec.compression == 3 ? 3 : 4)
+                          : windows && spec.headerSize > 40 ? (spec.headerSize == 52 ? 3 : 4)
+                                                            : 0;
+    for (int i = 0; i < maskCount; ++i)
+        putLe(info, spec.masks[i], 4);
     if (spec.headerSize >= 108)
         putLe(info, 0x73524742, 4); // 'sRGB'
     if (!masksAfter)
@@ -98,6 +100,29 @@ void putRunLengthRow(bytes_t &out, const uint32_t *p, uint32_t width, bool rle4)
     out.insert(out.end(), {0, 0});
 }
 
+// `spec` after `change`.
+template <typename Change> bmpSpec_t with(bmpSpec_t spec, Change change)
+{
+    change(spec);
+    return spec;
+}
+
+// Hand-made RLE: `pixels` are the indices it must give, 0 where it skips.
+bmpSpec_t handMadeRle(uint16_t bits, bytes_t data, std::vector<uint32_t> pixels)
+{
+    bmpSpec_t spec = indexedBmpSpec(40, bits, bits == 8 ? 1 : 2, 16, 1);
+    spec.width = 6;
+    spec.height = 3;
+    spec.runLengthData = data;
+    spec.pixels = pixels;
+    return spec;
+}
+
+const std::vector<uint32_t> k555 = {0x7c00, 0x03e0, 0x001f, 0};
+const std::vector<uint32_t> k565 = {0xf800, 0x07e0, 0x001f, 0};
+const std::vector<uint32_t> k888 = {0xff0000, 0xff00, 0xff, 0};
+const std::vector<uint32_t> k8888 = {0xff0000, 0xff00, 0xff, 0xff000000};
+
 } // namespace
 
 bytes_t encodeBmpFile(const bmpSpec_t &spec)
@@ -121,9 +146,9 @@ bytes_t encodeBmpFile(const bmpSpec_t &spec)
                 if (spec.runLengthPadding)
                     padded.resize((spec.width * spec.bits + 31) / 32 * 32 / spec.bits, 0);
                 putRunLengthRow(data, padded.data(), uint32_t(padded.size()), spec.compression == 2);
-            }
-            else
+            } else {
                 putRow(data, spec, pixels);
+            }
         }
         if (spec.compression == 1 || spec.compression == 2)
             data.insert(data.end(), {0, 1});
@@ -141,7 +166,96 @@ bytes_t encodeBmpFile(const bmpSpec_t &spec)
     return out;
 }
 
-uint32_t bmpDataOffset(const bytes_t &file)
+bmpSpec_t indexedBmpSpec(uint32_t headerSize, uint16_t bits, uint32_t compression,
+                         uint32_t paletteSize, uint32_t indexRange)
 {
-    return uint32_t(file[10] | file[11] << 8 | file[12] << 16 | uint32_t(file[13]) << 24);
+    const uint32_t kWidth = 13, kHeight = 5;
+    bmpSpec_t spec;
+    spec.width = kWidth;
+    spec.height = kHeight;
+    spec.headerSize = headerSize;
+    spec.bits = bits;
+    spec.compression = compression;
+    for (uint32_t i = 0; i < paletteSize; ++i)
+        spec.paletteBgr.insert(spec.paletteBgr.end(),
+                               {uint8_t(10 + 7 * i), uint8_t(200 - 3 * i), uint8_t(13 * i)});
+    for (uint32_t y = 0; y < kHeight; ++y)
+        for (uint32_t x = 0; x < kWidth; ++x)
+            spec.pixels.push_back(x < 6 ? (y + x / 3) % indexRange : (x * 5 + y * 3) % indexRange);
+    return spec;
+}
+
+bmpSpec_t packedBmpSpec(uint32_t headerSize, uint16_t bits, uint32_t compression,
+                        std::vector<uint32_t> masks, uint32_t paletteSize)
+{
+    bmpSpec_t spec = indexedBmpSpec(headerSize, bits, compression, paletteSize, 1);
+    for (size_t i = 0; i < spec.pixels.size(); ++i)
+        spec.pixels[i] = i == 0 ? 0xffffffff : i == 1 ? 0 : uint32_t(i * 2654435761u);
+    for (size_t i = 0; i < masks.size(); ++i)
+        spec.masks[i] = masks[i];
+    return spec;
+}
+
+std::vector<bmpVariant_t> bmpVariants()
+{
+    const auto topDown = [](bmpSpec_t &s) { s.topDown = true; };
+    const auto rowPadding = [](bmpSpec_t &s) { s.runLengthPadding = true; };
+    return {
+        {"OS/2 1.x 4-bit", indexedBmpSpec(12, 4, 0, 16, 16), false},
+        {"OS/2 1.x 8-bit", indexedBmpSpec(12, 8, 0, 256, 256), false},
+        {"OS/2 1.x 8-bit, palette ends where the data starts", indexedBmpSpec(12, 8, 0, 20, 40),
+         false},
+        {"OS/2 1.x 24-bit", packedBmpSpec(12, 24, 0, {}), false},
+        {"OS/2 2.x 64-byte 8-bit", indexedBmpSpec(64, 8, 0, 256, 256), false},
+        {"OS/2 2.x 16-byte 4-bit", indexedBmpSpec(16, 4, 0, 16, 16), false},
+        {"OS/2 2.x 36-byte RLE8, 30 colours", indexedBmpSpec(36, 8, 1, 30, 30), false},
+        {"1-bit, one colour used",
+         with(indexedBmpSpec(40, 1, 0, 1, 2), [](bmpSpec_t &s) { s.colorsUsed = 1; }), false},
+        {"2-bit", indexedBmpSpec(40, 2, 0, 4, 4), false},
+        {"4-bit, 5 colours used",
+         with(indexedBmpSpec(40, 4, 0, 5, 16), [](bmpSpec_t &s) { s.colorsUsed = 5; }), false},
+        {"8-bit top-down", with(indexedBmpSpec(40, 8, 0, 256, 256), topDown), false},
+        {"8-bit, 108-byte header, gap before the data",
+         with(indexedBmpSpec(108, 8, 0, 9, 9),
+              [](bmpSpec_t &s) {
+                  s.gap = 7;
+                  s.colorsUsed = 9;
+              }),
+         false},
+        {"RLE8", indexedBmpSpec(40, 8, 1, 256, 7), false},
+        {"RLE4", indexedBmpSpec(40, 4, 2, 16, 3), false},
+        {"RLE4 with literal runs", indexedBmpSpec(124, 4, 2, 16, 16), false},
+        {"RLE8 rows with their padding", with(indexedBmpSpec(40, 8, 1, 256, 256), rowPadding), false},
+        {"RLE4 rows with their padding", with(indexedBmpSpec(40, 4, 2, 16, 16), rowPadding), false},
+        {"RLE8 delta, early end of line and of bitmap",
+         handMadeRle(8, {3, 1, 0, 2, 2, 1, 1, 2, 0, 0, 0, 3, 4, 5, 6, 0, 0, 1},
+                     {4, 5, 6, 0, 0, 0, 0, 0, 0, 0, 0, 2, 1, 1, 1, 0, 0, 0}),
+         false},
+        {"RLE4 alternating run, literal run, delta, early end of bitmap",
+         handMadeRle(4, {4, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 2, 1, 0, 1, 0x60, 0, 1},
+                     {0, 0, 0, 0, 0, 0, 3, 4, 5, 0, 6, 0, 1, 2, 1, 2, 0, 0}),
+         false},
+        {"16-bit plain is 5-5-5", packedBmpSpec(40, 16, 0, k555), false},
+        {"24-bit", packedBmpSpec(40, 24, 0, {}), false},
+        {"24-bit top-down, unused palette and a gap",
+         with(packedBmpSpec(40, 24, 0, {}, 3), [](bmpSpec_t &s) {
+             s.topDown = true;
+             s.colorsUsed = 3;
+             s.gap = 10;
+         }),
+         false},
+        {"32-bit plain: fourth byte unused", packedBmpSpec(40, 32, 0, k888), false},
+        {"32-bit plain, 124-byte header: alpha mask ignored", packedBmpSpec(124, 32, 0, k8888),
+         false},
+        {"5-6-5 bit fields", packedBmpSpec(40, 16, 3, k565), false},
+        {"4-4-4-4 alpha bit fields", packedBmpSpec(40, 16, 6, {0x0f00, 0x00f0, 0x000f, 0xf000}),
+         true},
+        {"5-5-5 bit fields, 52-byte header", packedBmpSpec(52, 16, 3, k555), false},
+        {"1-5-5-5, 56-byte header", packedBmpSpec(56, 16, 3, {0x7c00, 0x03e0, 0x001f, 0x8000}),
+         true},
+        {"5-6-5, 108-byte header", packedBmpSpec(108, 16, 3, k565), false},
+        {"8-8-8-8, 124-byte header and a gap",
+         with(packedBmpSpec(124, 32, 3, k8888), [](bmpSpec_t &s) { s.gap = 12; }), true},
+        {"10-10-10 bit fields", packedBmpSpec(40, 32, 3, {0x3ff00000, 0xffc00, 0x3ff, 0}), false},
+    };
 }

@@ -34,5 +34,26 @@ struct bmpSpec_t {
 /// runs, literal runs, an end of line per row and an end of bitmap).
 bytes_t encodeBmpFile(const bmpSpec_t &spec);
 
-/// The offset of the pixel data in a file encodeBmpFile wrote.
-uint32_t bmpDataOffset(const bytes_t &file);
+/// A 13 x 5 image (its width pads the rows of every depth) through a
+/// palette of `paletteSize` colours, with indices below `indexRange`: in
+/// runs on the left, without runs on the right.
+bmpSpec_t indexedBmpSpec(uint32_t headerSize, uint16_t bits, uint32_t compression,
+                         uint32_t paletteSize, uint32_t indexRange);
+
+/// A 13 x 5 image of 16-, 24- or 32-bit values scattered over every bit, the
+/// first pixel all ones and the second all zeros; `masks` are red, green,
+/// blue, alpha. The palette is there for files that carry one they do not use.
+bmpSpec_t packedBmpSpec(uint32_t headerSize, uint16_t bits, uint32_t compression,
+                        std::vector<uint32_t> masks, uint32_t paletteSize = 0);
+
+/// One BMP layout the decoder reads, and whether the image has alpha.
+struct bmpVariant_t {
+    const char *name;
+    bmpSpec_t spec;
+    bool alpha;
+};
+
+/// Every layout: OS/2 1.x and 2.x and Windows headers, each depth, RLE with
+/// all its codes, bit fields, top-down rows, short palettes, gaps before the
+/// pixel data.
+std::vector<bmpVariant_t> bmpVariants();
