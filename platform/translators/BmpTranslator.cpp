@@ -15,6 +15,7 @@ bool identify(const uint8_t *data, size_t size)
 status_t translate(const uint8_t *data, size_t size, BPositionIO *destination)
 {
     decodedBitmap_t bitmap;
+    // The roster has no way yet to pass a translator's reason on.
     std::string reason;
     try {
         if (!decodeBmp(data, size, &bitmap, &reason))
