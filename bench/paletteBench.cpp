@@ -1,7 +1,9 @@
 // Times palette selection and quantization of a 640 x 480 composite, the
 // product against the plain reference, and prints how many times faster the
 // product is and how much heap it needs next to the image's own size.
-#include "imaging/imgtools.h"
+#include "imaging/mixImages.h"
+#include "imaging/palette.h"
+#include "imaging/quantize.h"
 #include "imaging/plainPalette_support.h"
 #include "imaging/testImages_support.h"
 

@@ -1,6 +1,6 @@
 #include "bootfile/packDirectory.h"
 
-#include "driver/errors.h"
+#include "diagnostics/errors.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "bootfile/safeSave.h"
 
+#include <cassert>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -8,8 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "bootfile/keptText.h"
-#include "driver/errors.h"
+#include "diagnostics/keptText.h"
+#include "diagnostics/errors.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ std::string directoryOf(const std::string &path)
 
 safeFile_t::safeFile_t(const char *path)
     : path(keptText(path)), target(resolveTarget(path)), directory(directoryOf(target)),
-      fd(-1), committed(false)
+      fd(-1), flushed(false), committed(false)
 {
     std::string pattern = directory + "/.dawnmark-XXXXXX";
     fd = mkstemp(&pattern[0]);
@@ -61,45 +62,65 @@ void safeFile_t::FailFromErrno() const { Fail(strerror(errno)); }
 void safeFile_t::Write(const void *data, size_t size)
 {
     const unsigned char *bytes = static_cast<const unsigned char *>(data);
+    written.insert(written.end(), bytes, bytes + size);
     while (size > 0) {
-        ssize_t written = write(fd, bytes, size);
-        if (written < 0 && errno == EINTR)
+        ssize_t count = write(fd, bytes, size);
+        if (count < 0 && errno == EINTR)
             continue;
-        if (written <= 0) {
-            if (written == 0)
+        if (count <= 0) {
+            if (count == 0)
                 errno = EIO;
             FailFromErrno();
         }
-        bytes += written;
-        size -= size_t(written);
+        bytes += count;
+        size -= size_t(count);
     }
 }
 
-void safeFile_t::ReadBack(uint64_t offset, void *data, size_t size)
+std::vector<unsigned char> safeFile_t::ReadAll()
 {
-    unsigned char *bytes = static_cast<unsigned char *>(data);
-    while (size > 0) {
-        ssize_t got = pread(fd, bytes, size, off_t(offset));
-        if (got < 0 && errno == EINTR)
+    struct stat status;
+    if (fstat(fd, &status) != 0)
+        FailFromErrno();
+    // A file that grew or shrank behind our back is as wrong as a changed byte.
+    if (uint64_t(status.st_size) != written.size())
+        Fail(strerror(EIO));
+    std::vector<unsigned char> contents(written.size());
+    size_t got = 0;
+    while (got < contents.size()) {
+        ssize_t count = pread(fd, contents.data() + got, contents.size() - got, off_t(got));
+        if (count < 0 && errno == EINTR)
             continue;
-        if (got <= 0) {
-            if (got == 0)
+        if (count <= 0) {
+            if (count == 0)
                 errno = EIO;
             FailFromErrno();
         }
-        bytes += got;
-        offset += uint64_t(got);
-        size -= size_t(got);
+        got += size_t(count);
     }
+    return contents;
 }
 
-void safeFile_t::Commit()
+std::vector<unsigned char> safeFile_t::Flush()
 {
     // umask can only be read by setting it; the process has one thread.
     mode_t mask = umask(0);
     umask(mask);
     if (fchmod(fd, 0666 & ~mask) != 0 || fsync(fd) != 0)
         FailFromErrno();
+    // The pages are clean now; dropping them makes the read below come from
+    // the disk where the system allows it, not from what was handed to it.
+    posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    std::vector<unsigned char> contents = ReadAll();
+    if (contents != written)
+        Fail(strerror(EIO));
+    flushed = true;
+    return contents;
+}
+
+void safeFile_t::Commit()
+{
+    assert(flushed);
     int closing = fd;
     fd = -1;
     if (close(closing) != 0)
@@ -113,10 +134,10 @@ void safeFile_t::Commit()
         FailFromErrno();
     // Some file systems cannot flush a directory and say so with EINVAL;
     // there is nothing more to do for them.
-    int flushed = fsync(directoryFd);
+    int directoryFlushed = fsync(directoryFd);
     int flushError = errno;
     close(directoryFd);
-    if (flushed != 0 && flushError != EINVAL) {
+    if (directoryFlushed != 0 && flushError != EINVAL) {
         errno = flushError;
         FailFromErrno();
     }

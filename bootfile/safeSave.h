@@ -1,11 +1,11 @@
 // Replacing a file without ever leaving it half written: the new content goes
 // to a temporary file beside it, which takes the file's name only once it is
-// complete and on disk.
+// complete, on disk and read back intact.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
+#include <vector>
 
 /// A replacement for the file at a path, being written. Every failure throws
 /// cagada_t with the path as subject and the system's text as reason, and
@@ -19,12 +19,14 @@ public:
     safeFile_t(const safeFile_t &) = delete;
     safeFile_t &operator=(const safeFile_t &) = delete;
 
-    /// Appends size bytes.
+    /// Appends size bytes, remembering them for Flush's comparison.
     void Write(const void *data, size_t size);
-    /// Reads back size bytes written earlier, from offset.
-    void ReadBack(uint64_t offset, void *data, size_t size);
-    /// Flushes the file, gives it mode 0666 less the umask, renames it over
-    /// the path and flushes the directory so that the new name lasts.
+    /// Gives the file mode 0666 less the umask, flushes it to disk and reads
+    /// the whole of it back. Fails with EIO's text unless what was read is
+    /// exactly what was written; returns it for checks of its own.
+    std::vector<unsigned char> Flush();
+    /// Renames the flushed file over the path and flushes the directory so
+    /// that the new name lasts.
     void Commit();
     /// Throws the failure of this replacement with the given reason.
     [[noreturn]] void Fail(const char *reason) const;
@@ -32,11 +34,16 @@ public:
 private:
     /// Throws with the text of the current errno.
     [[noreturn]] void FailFromErrno() const;
+    /// Reads the whole temporary file from its start.
+    std::vector<unsigned char> ReadAll();
 
     const char *path;
     std::string target;
     std::string directory;
     std::string temporary;
     int fd;
+    bool flushed;
     bool committed;
+    /// Everything Write was given, in order.
+    std::vector<unsigned char> written;
 };

@@ -6,30 +6,28 @@
 #include <zlib.h>
 
 #include "bootfile/gziptools.h"
-#include "bootfile/keptText.h"
+#include "diagnostics/keptText.h"
 #include "bootfile/littleEndian.h"
 #include "bootfile/safeSave.h"
-#include "bootfile/traceStep.h"
+#include "diagnostics/traceStep.h"
 #include "bootfile/zbeosLayout.h"
-#include "driver/errors.h"
+#include "diagnostics/errors.h"
 
 namespace {
 
 const unsigned splashHeaderSize = zbeosSplashHeaderSize;
 const unsigned trailerSize = zbeosTrailerSize;
 
-// Inflates the freshly written splash member and compares it with the pack
-// it was made from, so that a damaged write never replaces a good file.
-void verifySplash(safeFile_t &file, uint64_t offset, unsigned long memberLength,
+// Inflates the splash member as read back from the disk and compares it with
+// the pack it was made from: the bytes already match what was written, so
+// this catches a member that was wrong before it was written.
+void verifySplash(const safeFile_t &file, const unsigned char *member, unsigned long memberLength,
                   const unsigned char *pack, unsigned packLength)
 {
-    std::vector<unsigned char> written(memberLength);
-    file.ReadBack(offset, written.data(), memberLength);
     std::vector<unsigned char> inflated(packLength);
     unsigned long inflatedLength = packLength;
-    int code = guncompress(inflated.data(), &inflatedLength, written.data(),
-                           memberLength - trailerSize);
-    const unsigned char *trailer = written.data() + memberLength - trailerSize;
+    int code = guncompress(inflated.data(), &inflatedLength, member, memberLength - trailerSize);
+    const unsigned char *trailer = member + memberLength - trailerSize;
     if (code != Z_OK || inflatedLength != packLength ||
         memcmp(inflated.data(), pack, packLength) != 0 ||
         getLE32(trailer) != uint32_t(crc32(0L, inflated.data(), packLength)) ||
@@ -71,12 +69,14 @@ void zbeos_t::AddImage(loadedImage_t *image) { iconPack->AddImage(image); }
 
 void zbeos_t::Save(const char *path) const
 {
-    unsigned packLength = 0;
-    std::unique_ptr<unsigned char[]> pack(iconPack->Serialize(&packLength));
     // A splash that does not inflate into the boot loader's buffer would
     // make a file that cannot boot (and that this tool cannot read again).
-    if (packLength > zbeosMaxSplashSize)
+    // Its size follows from the images' sizes, so it is refused before the
+    // palette is chosen.
+    if (iconPack->SerializedSize() > zbeosMaxSplashSize)
         throw cagada_t(keptText(path), "new splash is larger than 1048576 bytes");
+    unsigned packLength = 0;
+    std::unique_ptr<unsigned char[]> pack(iconPack->Serialize(&packLength));
 
     // Room for the trailer is kept outside the capacity given to deflate, so
     // the trailer can never land past the buffer.
@@ -95,7 +95,8 @@ void zbeos_t::Save(const char *path) const
     file.Write(headSections.get(), headSectionsSize);
     file.Write(splashHeader, splashHeaderSize);
     file.Write(member.get(), memberLength);
-    verifySplash(file, uint64_t(headSectionsSize) + splashHeaderSize, memberLength, pack.get(),
+    const std::vector<unsigned char> onDisk = file.Flush();
+    verifySplash(file, onDisk.data() + headSectionsSize + splashHeaderSize, memberLength, pack.get(),
                  packLength);
     file.Commit();
 }

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "bootfile/zbeosIcon.h"
-#include "imaging/imgtools.h"
+#include "imaging/loadedImage.h"
 
 /// One boot loader file: everything in front of the splash member is kept
 /// byte for byte, the splash is parsed into an icon pack and rebuilt on Save.

@@ -7,8 +7,11 @@
 
 #include "bootfile/littleEndian.h"
 #include "bootfile/packDirectory.h"
-#include "bootfile/traceStep.h"
-#include "driver/errors.h"
+#include "diagnostics/traceStep.h"
+#include "diagnostics/errors.h"
+#include "imaging/mixImages.h"
+#include "imaging/palette.h"
+#include "imaging/quantize.h"
 
 namespace {
 
@@ -30,22 +33,6 @@ void requireWholeRecord(const packEntry_t &entry, const unsigned char *area)
     if (!packRecordIsWhole(entry.length, area))
         throw cagada_t(packSubject, iconsCorrupted);
 }
-
-struct canvasRelease_t {
-    void operator()(loadedImage_t *image) const
-    {
-        delete[] image->pixels;
-        delete image;
-    }
-};
-
-struct quantizedRelease_t {
-    void operator()(quantizedImage_t *image) const
-    {
-        delete[] image->pixels;
-        delete image;
-    }
-};
 
 } // namespace
 
@@ -129,21 +116,27 @@ void zbeosIconPack_t::AddImage(loadedImage_t *image)
     images[imageCount++] = image;
 }
 
-unsigned char *zbeosIconPack_t::Serialize(unsigned *length) const
+uint64_t zbeosIconPack_t::SerializedSize() const
 {
-    const uint64_t imageTotal = imageCount;
-    const uint64_t directorySize = 8 * (imageTotal + 6);
-    const uint64_t iconBytes = packRecordSize(icons.data());
-    uint64_t packSize = directorySize + 12 + paletteSize + 2 * iconBytes;
+    const uint64_t directorySize = 8 * (uint64_t(imageCount) + 6);
+    uint64_t packSize = directorySize + 12 + paletteSize + 2 * packRecordSize(icons.data());
     for (uint32_t i = 0; i < imageCount; ++i)
         packSize += recordHeaderSize + uint64_t(images[i]->width) * images[i]->height;
     // Every offset and length of the pack is 32 bits: refuse rather than wrap.
     if (packSize > UINT32_MAX)
         throw cagada_t("save_images", "icon pack too large");
+    return packSize;
+}
+
+unsigned char *zbeosIconPack_t::Serialize(unsigned *length) const
+{
+    const uint64_t packSize = SerializedSize();
+    const uint64_t directorySize = 8 * (uint64_t(imageCount) + 6);
+    const uint64_t iconBytes = packRecordSize(icons.data());
 
     loadedImage_t *slots[maxImages];
     std::copy(images, images + imageCount, slots);
-    std::unique_ptr<loadedImage_t, canvasRelease_t> canvas(
+    ownedImage_t canvas(
         mixImages(slots, imageCount, canvasWidth, canvasHeight));
     std::unique_ptr<palette_t> chosen(getOptimalPalette(canvas.get(), chosenColors));
 
@@ -178,7 +171,7 @@ unsigned char *zbeosIconPack_t::Serialize(unsigned *length) const
     ++k; // entry 3 stays empty
 
     for (uint32_t i = 0; i < imageCount; ++i) {
-        std::unique_ptr<quantizedImage_t, quantizedRelease_t> image(
+        std::unique_ptr<quantizedImage_t, quantizedImageRelease_t> image(
             quantizeImage(images[i], chosen.get()));
         assert(image->width == images[i]->width && image->height == images[i]->height);
         const uint64_t pixelCount = uint64_t(image->width) * image->height;

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "imaging/imgtools.h"
+#include "imaging/loadedImage.h"
 
 /// Screen geometry written into a new pack.
 struct screenGeometry_t {
@@ -34,6 +34,9 @@ public:
     /// Appends an image (held, not copied: it must outlive Serialize).
     /// Throws cagada_t beyond maxImages.
     void AddImage(loadedImage_t *image);
+    /// The length of the pack Serialize would build, known from the images'
+    /// sizes alone. Throws cagada_t when it would not fit 32-bit lengths.
+    uint64_t SerializedSize() const;
     /// Builds the new pack (array new, the caller releases it) and stores its
     /// length. Throws cagada_t when the pack would not fit 32-bit lengths.
     unsigned char *Serialize(unsigned *length) const;

@@ -7,8 +7,8 @@
 #include <zlib.h>
 
 #include "bootfile/gziptools.h"
-#include "bootfile/traceStep.h"
-#include "driver/errors.h"
+#include "diagnostics/traceStep.h"
+#include "diagnostics/errors.h"
 
 namespace {
 
@@ -40,16 +40,18 @@ uint64_t findHeader(const unsigned char *bytes, uint64_t size, uint64_t from,
 
 } // namespace
 
-// Only a regular file qualifies: a directory opens read-only, and a pipe or
-// device has no size to take. O_NONBLOCK keeps a FIFO without a writer from
-// hanging the run.
+// A regular file or a character device is read for as many bytes as its end
+// lies from its start (none for /dev/null or /dev/zero). A directory opens
+// read-only but holds no data, a pipe or socket has no size to take, and a
+// block device would be a whole disk. O_NONBLOCK keeps a FIFO without a
+// writer from hanging the run.
 std::vector<unsigned char> readZbeosFile(const char *path)
 {
     descriptor_t file{open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
     if (file.fd < 0)
         throw cagada_t(path, notFound);
     struct stat status;
-    if (fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode))
+    if (fstat(file.fd, &status) != 0 || !(S_ISREG(status.st_mode) || S_ISCHR(status.st_mode)))
         throw cagada_t(path, troublesReading);
     off_t end = lseek(file.fd, 0, SEEK_END);
     if (end < 0)

@@ -1,5 +1,5 @@
 #include "driver/run.h"
-#include "driver/traceMsg.h"
+#include "diagnostics/traceMsg.h"
 
 void printBanner()
 {

@@ -1,34 +1,34 @@
 #include <cstdio>
 
 #include "bootfile/zbeos.h"
-#include "driver/errors.h"
+#include "diagnostics/errors.h"
 #include "driver/run.h"
-#include "driver/traceMsg.h"
+#include "diagnostics/traceStep.h"
 
-int runBootloaderPhase(const runSettings_t *settings, const splashDescription_t *description,
-                       loadedImage_t **images)
+int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t &description,
+                       const std::vector<ownedImage_t> &images, std::unique_ptr<zbeos_t> *owner)
 {
     try {
-        TRACE(0, "loading %s\n", settings->pathToZbeos);
-        // Kept until the process ends, like the images it holds.
-        static zbeos_t *zbeos = nullptr;
-        zbeos = new zbeos_t(settings->pathToZbeos);
+        TRACE(0, "loading %s\n", settings.pathToZbeos);
+        owner->reset(new zbeos_t(settings.pathToZbeos));
+        zbeos_t *zbeos = owner->get();
         TRACE(0, "\n");
 
-        zbeos->DefineScreen(description->screenWidth, description->screenHeight, description->screenDepth);
-        zbeos->IconsAt(description->iconsX, description->iconsY);
+        zbeos->DefineScreen(description.screenWidth, description.screenHeight, description.screenDepth);
+        zbeos->IconsAt(description.iconsX, description.iconsY);
 
         TRACE(0, "Replacing images in zbeos\n");
-        TRACE_ident();
-        for (uint32_t i = 0; i < description->imageCount; ++i) {
-            TRACE(0, "%3d) %s\n", (int)i, description->images[i].fileName);
-            zbeos->AddImage(images[i]);
+        {
+            traceStep_t step;
+            for (uint32_t i = 0; i < description.imageCount; ++i) {
+                TRACE(0, "%3d) %s\n", (int)i, description.images[i].fileName);
+                zbeos->AddImage(images[i].get());
+            }
         }
-        TRACE_dedent();
         TRACE(0, "\n");
 
-        TRACE(0, "Building new zbeos (%s)\n", settings->output);
-        zbeos->Save(settings->output);
+        TRACE(0, "Building new zbeos (%s)\n", settings.output);
+        zbeos->Save(settings.output);
         TRACE(0, "\n");
     } catch (cagada_t &error) {
         // A boot loader that was not written is a failure, whatever step

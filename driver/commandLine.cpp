@@ -1,21 +1,20 @@
 #include <cstdio>
-#include <cstdlib>
 #include <unistd.h>
 
 #include "driver/run.h"
-#include "driver/traceMsg.h"
+#include "diagnostics/traceMsg.h"
 
-void usage()
+int usage()
 {
     fprintf(stderr,
             "\nusage: Dawnmark [-v] [-z pathToZbeos] [-o output] splashFile\n\n"
             "\t-v     \t\tverbose mode\n"
             "\t-z path\t\tpath to original zbeos, defaults to '/system/zbeos'\n"
             "\t-o path\t\toutput path, defaults to './newZbeos'\n\n");
-    exit(1);
+    return 1;
 }
 
-void parseCommandLine(int argc, char **argv, runSettings_t *settings)
+int parseCommandLine(int argc, char **argv, runSettings_t *settings)
 {
     int option;
     while ((option = getopt(argc, argv, "z:o:v")) != -1) {
@@ -32,11 +31,12 @@ void parseCommandLine(int argc, char **argv, runSettings_t *settings)
             TRACE_inclevel();
             break;
         default:
-            usage();
+            return usage();
         }
     }
     if (optind >= argc)
-        usage();
+        return usage();
     // Further operands are ignored.
     settings->splashFile = argv[optind];
+    return 0;
 }

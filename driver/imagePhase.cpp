@@ -1,35 +1,31 @@
-#include <cstdlib>
+#include <cstdio>
 
-#include "driver/errors.h"
+#include "diagnostics/errors.h"
+#include "diagnostics/traceMsg.h"
 #include "driver/run.h"
-#include "driver/traceMsg.h"
+#include "imaging/loadImage.h"
 
-loadedImage_t **runImagePhase(const splashDescription_t *description)
+int runImagePhase(const splashDescription_t &description, std::vector<ownedImage_t> *images)
 {
-    // One slot per entry, kept until the process ends: held in static
-    // storage from the start, so that the images stay reachable even when
-    // a failure (out of memory) leaves this function early.
-    static loadedImage_t **images;
-    images = new loadedImage_t *[description->imageCount > 0 ? description->imageCount : 1]();
-
-    for (uint32_t i = 0; i < description->imageCount; ++i) {
-        const splashImage_t &entry = description->images[i];
+    images->reserve(description.imageCount);
+    for (uint32_t i = 0; i < description.imageCount; ++i) {
+        const splashImage_t &entry = description.images[i];
         TRACE(0, "loading %s\n", entry.fileName);
         try {
-            images[i] = loadImage(entry.fileName);
+            images->emplace_back(loadImage(entry.fileName));
         } catch (imgtoolsError_t &error) {
             fflush(stdout);
             error.report();
-            exit(1);
+            return 1;
         }
-        loadedImage_t *image = images[i];
+        loadedImage_t *image = images->back().get();
         image->moveTo(entry.x, entry.y);
         if (entry.modifier == MOD_RESIZED)
             image->resizeTo(entry.width, entry.height);
         else if (entry.modifier == MOD_CLIPPED)
             image->clipTo(entry.width, entry.height);
-        image->clipToWorld(description->screenWidth, description->screenHeight);
+        image->clipToWorld(description.screenWidth, description.screenHeight);
         TRACE(0, "\n");
     }
-    return images;
+    return 0;
 }

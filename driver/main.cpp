@@ -1,4 +1,4 @@
-#include "driver/lastResort.h"
+#include "diagnostics/lastResort.h"
 #include "driver/run.h"
 
 int main(int argc, char **argv)

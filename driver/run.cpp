@@ -1,29 +1,41 @@
-#include <cstdio>
-#include <cstdlib>
-
 #include "driver/run.h"
-#include "platform/Application.h"
 
-int runDawnmark(int argc, char **argv)
+#include <cstdio>
+
+#include "language/parseDescription.h"
+
+dawnmarkRun_t::dawnmarkRun_t() : application("application/x-vnd.Tolvane.Dawnmark"), description{} {}
+
+dawnmarkRun_t::~dawnmarkRun_t()
 {
-    // Lives for the whole process; its message loop never runs.
-    static BApplication application("application/x-vnd.Tolvane.Dawnmark");
-    (void)application;
+    // The boot loader file holds the images by pointer: it goes first.
+    zbeos.reset();
+    images.clear();
+    releaseFileNames(&description);
+}
 
-    runSettings_t settings = {"/system/zbeos", "./newZbeos", nullptr};
+int dawnmarkRun_t::Run(int argc, char **argv)
+{
     printBanner();
-    parseCommandLine(argc, argv, &settings);
+    if (int status = parseCommandLine(argc, argv, &settings))
+        return status;
 
     FILE *input = fopen(settings.splashFile, "r");
     if (input == nullptr) {
         perror(settings.splashFile);
-        exit(1);
+        return 1;
     }
+    const int status = runDescriptionPhase(input, &description);
+    fclose(input);
+    if (status != 0)
+        return status;
+    if (int imageStatus = runImagePhase(description, &images))
+        return imageStatus;
+    return runBootloaderPhase(settings, description, images, &zbeos);
+}
 
-    // Held in static storage: the record lives until the process ends, and
-    // so do the images (see runImagePhase).
-    static splashDescription_t description;
-    runDescriptionPhase(input, &description);
-    loadedImage_t **images = runImagePhase(&description);
-    return runBootloaderPhase(&settings, &description, images);
+int runDawnmark(int argc, char **argv)
+{
+    dawnmarkRun_t run;
+    return run.Run(argc, argv);
 }

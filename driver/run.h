@@ -1,42 +1,70 @@
 // The run sequence of the tool: start-up, then the description, image and
-// boot loader phases.
+// boot loader phases. Each phase reports its own failures and returns the
+// exit status; the run ends in one place, with everything it made freed.
 #pragma once
 
 #include <cstdio>
+#include <memory>
+#include <vector>
 
-#include "imaging/imgtools.h"
+#include "bootfile/zbeos.h"
+#include "imaging/loadedImage.h"
 #include "language/splashDescription.h"
+#include "platform/Application.h"
 
 /// What the command line sets; the later phases only read it.
 struct runSettings_t {
-    const char *pathToZbeos; ///< boot loader file to read
-    const char *output;      ///< boot loader file to write
-    const char *splashFile;  ///< the splash description
+    const char *pathToZbeos = "/system/zbeos"; ///< boot loader file to read
+    const char *output = "./newZbeos";         ///< boot loader file to write
+    const char *splashFile = nullptr;          ///< the splash description
+};
+
+/// One run of the tool. It owns everything the phases make for as long as
+/// the run lasts: the description with its file names, the loaded images
+/// and the boot loader file that holds them.
+class dawnmarkRun_t {
+public:
+    dawnmarkRun_t();
+    ~dawnmarkRun_t();
+    dawnmarkRun_t(const dawnmarkRun_t &) = delete;
+    dawnmarkRun_t &operator=(const dawnmarkRun_t &) = delete;
+
+    /// The whole run; returns the exit status.
+    int Run(int argc, char **argv);
+
+private:
+    BApplication application; ///< its message loop never runs
+    runSettings_t settings;
+    splashDescription_t description;
+    std::vector<ownedImage_t> images; ///< one per description entry
+    std::unique_ptr<zbeos_t> zbeos;   ///< holds the images by pointer
 };
 
 /// The banner, always shown: an empty line, name and version, build stamp.
 void printBanner();
 
-/// Reads the options into settings; a bad command line ends the process
-/// with the usage text and status 1.
-void parseCommandLine(int argc, char **argv, runSettings_t *settings);
+/// Reads the options into settings. Returns 0, or 1 after the usage text
+/// for a bad command line.
+int parseCommandLine(int argc, char **argv, runSettings_t *settings);
 
-/// Writes the usage text on standard error and ends with status 1.
-[[noreturn]] void usage();
+/// Writes the usage text on standard error; returns the status that goes
+/// with it, 1.
+int usage();
 
 /// Parses the description on `input` into `description`, whose screen
-/// fields are preset first. Errors end the process inside the parser.
-void runDescriptionPhase(FILE *input, splashDescription_t *description);
+/// fields are preset first. Returns 0 when it was accepted; otherwise the
+/// failure is reported on standard error and its exit status returned (2 when
+/// the description could not be read, 1 for anything it says wrong).
+int runDescriptionPhase(FILE *input, splashDescription_t *description);
 
-/// Loads and fits every image the description names; one slot per entry.
-/// An image that cannot be loaded ends the process with status 1.
-loadedImage_t **runImagePhase(const splashDescription_t *description);
+/// Loads and fits every image the description names into images, one per
+/// entry. Returns 0, or 1 after reporting an image that cannot be loaded.
+int runImagePhase(const splashDescription_t &description, std::vector<ownedImage_t> *images);
 
-/// Reads the boot loader file, replaces its splash and saves the result.
-/// Returns the exit status of the run.
-int runBootloaderPhase(const runSettings_t *settings, const splashDescription_t *description,
-                       loadedImage_t **images);
+/// Reads the boot loader file into zbeos, replaces its splash with the
+/// images and saves the result. Returns 0, or 1 after reporting a failure.
+int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t &description,
+                       const std::vector<ownedImage_t> &images, std::unique_ptr<zbeos_t> *zbeos);
 
-/// The whole run; returns the exit status (most failures end the process
-/// where they are found).
+/// One whole run on the stack; returns the exit status.
 int runDawnmark(int argc, char **argv);

@@ -5,7 +5,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "driver/traceMsg.h"
+#include "diagnostics/traceMsg.h"
 
 void quietTrace()
 {

@@ -7,7 +7,7 @@
 
 #include "bootfile/littleEndian.h"
 #include "bootfile/zbeosIcon.h"
-#include "driver/errors.h"
+#include "diagnostics/errors.h"
 #include "fuzzSupport.h"
 
 namespace {

@@ -3,9 +3,9 @@
 // unpacks the bitmap stream the translator made.
 #include <cstdlib>
 
-#include "driver/errors.h"
+#include "diagnostics/errors.h"
 #include "fuzzSupport.h"
-#include "imaging/imgtools.h"
+#include "imaging/loadImage.h"
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {

@@ -5,7 +5,7 @@
 
 #include "bootfile/zbeosIcon.h"
 #include "bootfile/zbeosLayout.h"
-#include "driver/errors.h"
+#include "diagnostics/errors.h"
 #include "fuzzSupport.h"
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)

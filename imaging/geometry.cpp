@@ -6,8 +6,9 @@
 #include <new>
 #include <vector>
 
-#include "driver/traceMsg.h"
-#include "imaging/imgtools.h"
+#include "diagnostics/traceStep.h"
+#include "imaging/loadedImage.h"
+#include "platform/TranslatorFormats.h"
 
 // The zoom's products must be rounded to double: with extended precision
 // 1920 zoomed to 640 would come out as 639.
@@ -15,34 +16,12 @@ static_assert(FLT_EVAL_METHOD == 0, "floating-point expressions must be evaluate
 
 namespace {
 
-/// Raises the trace indentation for the lifetime of the object, so that
-/// every way out of an operation, an allocation failure included, brings
-/// it back.
-class indentScope_t {
-public:
-    explicit indentScope_t(unsigned steps) : steps_(steps)
-    {
-        for (unsigned i = 0; i < steps_; ++i)
-            TRACE_ident();
-    }
-    ~indentScope_t()
-    {
-        for (unsigned i = 0; i < steps_; ++i)
-            TRACE_dedent();
-    }
-    indentScope_t(const indentScope_t &) = delete;
-    indentScope_t &operator=(const indentScope_t &) = delete;
-
-private:
-    unsigned steps_;
-};
-
-/// Bytes of a packed width x height image; sizes beyond maxImageBytes fail
+/// Bytes of a packed width x height image; sizes beyond kMaxBitmapBytes fail
 /// as an allocation failure rather than wrapping or exhausting the machine.
 size_t bufferBytes(uint32_t width, uint32_t height)
 {
     const uint64_t pixels = uint64_t(width) * height;
-    if (pixels > maxImageBytes / 4)
+    if (pixels > kMaxBitmapBytes / 4)
         throw std::bad_alloc();
     return size_t(pixels) * 4;
 }
@@ -69,9 +48,9 @@ void loadedImage_t::moveTo(int newX, int newY)
 
 void loadedImage_t::clipTo(unsigned w, unsigned h)
 {
-    indentScope_t outer(1);
+    traceStep_t outer;
     TRACE(1, "clipping to %d %d\n", w, h);
-    indentScope_t inner(1);
+    traceStep_t inner;
 
     const uint32_t newWidth = std::min<uint32_t>(width, w);
     const uint32_t newHeight = std::min<uint32_t>(height, h);
@@ -93,9 +72,9 @@ void loadedImage_t::clipTo(unsigned w, unsigned h)
 
 void loadedImage_t::resizeTo(unsigned w, unsigned h)
 {
-    indentScope_t outer(1);
+    traceStep_t outer;
     TRACE(1, "zooming to bounding box %d %d\n", w, h);
-    indentScope_t inner(1);
+    traceStep_t inner;
 
     // An empty side sets no limit; an image empty both ways stays as it is.
     if (width == 0 && height == 0)

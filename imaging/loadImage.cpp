@@ -2,16 +2,15 @@
 #include <cstring>
 #include <memory>
 
-#include "driver/errors.h"
-#include "driver/traceMsg.h"
-#include "imaging/imgtools.h"
+#include "diagnostics/errors.h"
+#include "diagnostics/traceMsg.h"
+#include "imaging/loadImage.h"
 #include "platform/ByteOrder.h"
 #include "platform/DataIO.h"
 #include "platform/File.h"
 #include "platform/GraphicsDefs.h"
 #include "platform/TranslatorFormats.h"
 #include "platform/TranslatorRoster.h"
-#include "platform/translators/Translator.h"
 
 namespace {
 

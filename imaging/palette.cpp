@@ -3,10 +3,12 @@
 // The boxes are counted through paletteCounts_t rather than by walking the
 // box list for every pixel: every iteration reads two running totals per box,
 // and the pixels are visited once to count and once for the canon.
-#include "imaging/imgtools.h"
+#include "imaging/palette.h"
+
+#include "imaging/colorCube.h"
 #include "imaging/paletteCounts.h"
 
-#include "driver/traceMsg.h"
+#include "diagnostics/traceStep.h"
 
 #include <algorithm>
 #include <cassert>
@@ -81,11 +83,10 @@ colorCube_t *recursiveGetCubes(paletteCounts_t &counts, unsigned numPixels, colo
         };
         count();
         if (splits == 0 && n - removes < 2 * maxColors / 3) {
-            TRACE_ident();
+            traceStep_t step;
             TRACE(8, "split second try\n");
             t *= double(maxColors) / double(n - removes);
             count();
-            TRACE_dedent();
         }
         TRACE(8, "...%d splits, %d removes\n", splits, removes);
 
@@ -159,9 +160,9 @@ void splitCube(colorCube_t *destination, colorCube_t *source)
 
 palette_t *getOptimalPalette(loadedImage_t *image, unsigned maxColors)
 {
-    TRACE_ident();
+    traceStep_t outer;
     TRACE(1, "Selecting palette\n");
-    TRACE_ident();
+    traceStep_t inner;
 
     palette_t *palette = new palette_t();
     const unsigned numPixels = image->width * image->height;
@@ -191,9 +192,6 @@ palette_t *getOptimalPalette(loadedImage_t *image, unsigned maxColors)
     const std::vector<paletteCounts_t::sums_t> sums = counts.sumsOf(chosen);
     for (unsigned s = 0; s < k; ++s) {
         colorCube_t &cube = list[order[s]];
-        cube.rSum = uint32_t(sums[s].red);
-        cube.gSum = uint32_t(sums[s].green);
-        cube.bSum = uint32_t(sums[s].blue);
         cube.rCanon = uint8_t(sums[s].red / cube.hits);
         cube.gCanon = uint8_t(sums[s].green / cube.hits);
         cube.bCanon = uint8_t(sums[s].blue / cube.hits);
@@ -204,7 +202,5 @@ palette_t *getOptimalPalette(loadedImage_t *image, unsigned maxColors)
     palette->numColors = k;
 
     delete[] list;
-    TRACE_dedent();
-    TRACE_dedent();
     return palette;
 }

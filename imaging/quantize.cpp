@@ -1,51 +1,17 @@
-// Composition of the images on one canvas, and their mapping to a palette.
-#include "imaging/imgtools.h"
+// The mapping of an image to its palette.
+#include "imaging/quantize.h"
 #include "imaging/quantizeLookup.h"
 
-#include "driver/traceMsg.h"
+#include "diagnostics/traceStep.h"
 
 #include <cstring>
 #include <memory>
 
-loadedImage_t *mixImages(loadedImage_t **images, unsigned count, unsigned W, unsigned H)
-{
-    const uint64_t canvasBytes = uint64_t(W) * H * 4;
-    uint8_t *canvas = new uint8_t[canvasBytes]();
-    for (unsigned i = 0; i < count; ++i) {
-        const loadedImage_t *image = images[i];
-        // Positions are never negative once placed; a stray negative one is
-        // read as a huge column and lands past the edge.
-        const uint64_t x = uint32_t(image->x), y = uint32_t(image->y);
-        if (x >= W || y >= H)
-            continue;
-        const uint64_t copyWidth = x + image->width > W ? W - x : image->width;
-        const uint64_t copyHeight = y + image->height > H ? H - y : image->height;
-        for (uint64_t r = 0; r < copyHeight; ++r)
-            memcpy(canvas + ((y + r) * W + x) * 4, image->pixels + r * image->width * 4,
-                   copyWidth * 4);
-    }
-    loadedImage_t *mix = new loadedImage_t();
-    mix->width = W;
-    mix->height = H;
-    mix->x = 0;
-    mix->y = 0;
-    mix->pixels = canvas;
-    return mix;
-}
-
-double distance(unsigned r1, unsigned g1, unsigned b1, unsigned r2, unsigned g2, unsigned b2)
-{
-    const double dr = double(r1) - double(r2);
-    const double dg = double(g1) - double(g2);
-    const double db = double(b1) - double(b2);
-    return dr * dr + dg * dg + db * db;
-}
-
 quantizedImage_t *quantizeImage(loadedImage_t *image, palette_t *palette)
 {
-    TRACE_ident();
+    traceStep_t outer;
     TRACE(1, "Quantizing image\n");
-    TRACE_ident();
+    traceStep_t inner;
 
     const uint64_t n = uint64_t(image->width) * image->height;
     uint8_t *indices = new uint8_t[n];
@@ -71,7 +37,5 @@ quantizedImage_t *quantizeImage(loadedImage_t *image, palette_t *palette)
     result->y = image->y;
     result->pixels = indices;
 
-    TRACE_dedent();
-    TRACE_dedent();
     return result;
 }

@@ -1,7 +1,7 @@
 // Exact nearest-palette-entry search for the quantizer.
 #pragma once
 
-#include "imaging/imgtools.h"
+#include "imaging/palette.h"
 
 #include <cstddef>
 #include <cstdint>

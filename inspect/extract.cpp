@@ -3,9 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "bootfile/keptText.h"
-#include "driver/errors.h"
 #include "inspect/formatText.h"
+#include "inspect/inspectError.h"
 #include "inspect/pngWriter.h"
 
 namespace {
@@ -26,24 +25,31 @@ std::string extractedName(const directoryEntry_t &entry)
     return formatText("slot%02u-%s.png", unsigned(entry.slot), kind);
 }
 
+std::vector<std::string> extractedPaths(const inspection_t &inspection, const std::string &directory)
+{
+    std::vector<std::string> paths;
+    for (const directoryEntry_t &entry : inspection.directory)
+        if (writable(entry))
+            paths.push_back((std::filesystem::path(directory) / extractedName(entry)).string());
+    return paths;
+}
+
 std::vector<std::string> extractImages(const inspection_t &inspection, const std::string &directory,
                                        bool overwrite)
 {
     std::error_code error;
     std::filesystem::create_directories(directory, error);
     if (error)
-        throw cagada_t(keptText(directory), keptText(error.message()));
+        throw inspectError_t{directory, error.message()};
 
     // Every name is checked before the first file is written, so a refusal
     // leaves the directory as it was.
-    const std::filesystem::path base(directory);
     if (!overwrite)
-        for (const directoryEntry_t &entry : inspection.directory) {
-            const std::string path = (base / extractedName(entry)).string();
-            if (writable(entry) && std::filesystem::symlink_status(path, error).type() !=
-                                       std::filesystem::file_type::not_found)
-                throw cagada_t(keptText(path), pngExistsReason);
-        }
+        for (const std::string &path : extractedPaths(inspection, directory))
+            if (std::filesystem::symlink_status(path, error).type() != std::filesystem::file_type::not_found)
+                throw inspectError_t{path, pngExistsReason};
+
+    const std::filesystem::path base(directory);
 
     std::vector<std::string> lines;
     for (const directoryEntry_t &entry : inspection.directory) {

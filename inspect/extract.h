@@ -10,11 +10,14 @@
 /// "slot02-icons.png", "slot04-image.png", "slot07-officons.png".
 std::string extractedName(const directoryEntry_t &entry);
 
+/// The paths extractImages writes into directory, in the order it writes them.
+std::vector<std::string> extractedPaths(const inspection_t &inspection, const std::string &directory);
+
 /// Writes the icon strip, every image and the OffIcons image as indexed PNG
 /// files with the pack's palette into directory (created with its parents
 /// when missing). Records too short for their pixels and empty ones are
 /// skipped. Refuses to replace existing files unless overwrite; in that case
 /// nothing is written at all. Returns a line for each file written or
-/// record skipped. Throws cagada_t on failure.
+/// record skipped. Throws inspectError_t on failure.
 std::vector<std::string> extractImages(const inspection_t &inspection, const std::string &directory,
                                        bool overwrite);

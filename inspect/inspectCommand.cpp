@@ -5,10 +5,12 @@
 #include <cstring>
 #include <getopt.h>
 #include <string>
+#include <sys/stat.h>
+#include <vector>
 
-#include "bootfile/keptText.h"
-#include "driver/errors.h"
+#include "diagnostics/errors.h"
 #include "inspect/extract.h"
+#include "inspect/inspectError.h"
 #include "inspect/inspection.h"
 #include "inspect/pngWriter.h"
 #include "inspect/preview.h"
@@ -40,7 +42,11 @@ const char *const helpText =
     "    or an output file cannot be written\n"
     " 2  bad command line\n";
 
-const char *const versionText = "Dawnmark-inspect (Dawnmark) " DAWNMARK_VERSION "\n";
+const char *const versionText = "Dawnmark-inspect (Dawnmark) " DAWNMARK_VERSION "\n"
+                                "Copyright (C) 2026 the Dawnmark authors.\n"
+                                "License: MIT (the LICENSE file that comes with Dawnmark).\n"
+                                "This is free software: you are free to change and redistribute it.\n"
+                                "There is NO WARRANTY, to the extent permitted by law.\n";
 
 struct inspectOptions_t {
     const char *file = nullptr;
@@ -108,22 +114,52 @@ inspectOptions_t parseOptions(int argc, char **argv)
     return options;
 }
 
-void reportError(const cagada_t &error)
+// Reports come after everything printed so far.
+template <typename error_t> void reportError(const error_t &error)
 {
     fflush(stdout);
     error.report();
+}
+
+// The output path, if any, that is the inspected file itself under another
+// name, through a link, or the same name: writing it would destroy the very
+// file the user asked to have checked.
+std::string outputOverInspected(const inspection_t &inspection, const inspectOptions_t &options)
+{
+    struct stat inspected;
+    if (stat(options.file, &inspected) != 0)
+        return "";
+    std::vector<std::string> outputs;
+    if (options.extractDirectory != nullptr)
+        outputs = extractedPaths(inspection, options.extractDirectory);
+    if (options.previewFile != nullptr)
+        outputs.push_back(options.previewFile);
+    for (const std::string &output : outputs) {
+        struct stat status;
+        if (stat(output.c_str(), &status) == 0 && status.st_dev == inspected.st_dev &&
+            status.st_ino == inspected.st_ino)
+            return output;
+    }
+    return "";
 }
 
 // Each output is attempted even when another failed: a damaged file's
 // artwork is still worth saving.
 int writeOutputs(const inspection_t &inspection, const inspectOptions_t &options)
 {
+    // Checked for every output before the first is written, so a refusal
+    // writes nothing at all.
+    const std::string clash = outputOverInspected(inspection, options);
+    if (!clash.empty()) {
+        reportError(inspectError_t{clash, "is the boot loader file being inspected; it is never overwritten"});
+        return inspectDamaged;
+    }
     int status = inspectSound;
     if (options.extractDirectory != nullptr) {
         try {
             for (const std::string &line : extractImages(inspection, options.extractDirectory, options.force))
                 printf("%s\n", line.c_str());
-        } catch (const cagada_t &error) {
+        } catch (const inspectError_t &error) {
             reportError(error);
             status = inspectDamaged;
         }
@@ -133,15 +169,15 @@ int writeOutputs(const inspection_t &inspection, const inspectOptions_t &options
             std::vector<uint8_t> canvas;
             try {
                 canvas = renderPreview(inspection, options.lit);
-            } catch (const cagada_t &error) {
-                throw cagada_t(options.previewFile, error.reason);
+            } catch (const inspectError_t &error) {
+                throw inspectError_t{options.previewFile, error.reason};
             }
             writeRgbPng(options.previewFile, inspection.screen.width, inspection.screen.height,
                         canvas.data(), options.force);
             printf("wrote %s (preview, %u x %u, icons %s)\n", options.previewFile,
                    unsigned(inspection.screen.width), unsigned(inspection.screen.height),
                    options.lit ? "lit" : "unlit");
-        } catch (const cagada_t &error) {
+        } catch (const inspectError_t &error) {
             reportError(error);
             status = inspectDamaged;
         }
@@ -165,7 +201,7 @@ int runInspect(int argc, char **argv)
 
     int status = inspectSound;
     for (const std::string &reason : inspection.damage) {
-        reportError(cagada_t(inspection.path.c_str(), keptText(reason)));
+        reportError(inspectError_t{inspection.path, reason});
         status = inspectDamaged;
     }
     if (options.extractDirectory != nullptr || options.previewFile != nullptr) {

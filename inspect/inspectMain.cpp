@@ -1,6 +1,6 @@
 // Dawnmark-inspect: checks a boot loader file and shows, extracts and
 // previews the boot splash inside it.
-#include "driver/lastResort.h"
+#include "diagnostics/lastResort.h"
 #include "inspect/inspectCommand.h"
 
 int main(int argc, char **argv)

@@ -3,7 +3,8 @@
 #include <cstring>
 #include <zlib.h>
 
-#include "bootfile/keptText.h"
+#include "bootfile/gziptools.h"
+#include "diagnostics/keptText.h"
 #include "bootfile/littleEndian.h"
 #include "bootfile/packDirectory.h"
 #include "inspect/formatText.h"
@@ -23,18 +24,6 @@ packRecord_t recordAt(const packEntry_t &entry, const unsigned char *area)
     if (packRecordIsWhole(entry.length, area))
         record.pixels = area + packRecordHeaderSize;
     return record;
-}
-
-void checkTrailer(inspection_t &inspection)
-{
-    if (inspection.storedCrc != inspection.inflatedCrc)
-        inspection.damage.push_back(
-            formatText("splash trailer CRC-32 0x%08x does not match the inflated data (0x%08x)",
-                       unsigned(inspection.storedCrc), unsigned(inspection.inflatedCrc)));
-    if (inspection.storedLength != inspection.pack.size())
-        inspection.damage.push_back(
-            formatText("splash trailer length %u does not match the inflated data (%zu bytes)",
-                       unsigned(inspection.storedLength), inspection.pack.size()));
 }
 
 void readScreen(inspection_t &inspection, const packDirectory_t &directory)
@@ -97,11 +86,20 @@ inspection_t inspectZbeos(const char *path)
     inspection.pack = inflateSplash(file.data(), inspection.layout, path);
     inspection.parsed.reset(new zbeosIconPack_t(inspection.pack.data(), unsigned(inspection.pack.size())));
 
+    // Dawnmark copies the loader member without looking into it; a damaged
+    // one would still make a boot loader that does not start.
+    const uint64_t loaderData = inspection.layout.loaderOffset + sizeof firstSignature;
+    inspection.loader = checkMember(file.data() + loaderData, inspection.layout.splashOffset - loaderData);
+    addMemberDamage("loader member", inspection.loader, &inspection.damage);
+
     const unsigned char *trailer = file.data() + file.size() - zbeosTrailerSize;
-    inspection.storedCrc = getLE32(trailer);
-    inspection.storedLength = getLE32(trailer + 4);
-    inspection.inflatedCrc = uint32_t(crc32(0L, inspection.pack.data(), uInt(inspection.pack.size())));
-    checkTrailer(inspection);
+    memberCheck_t &splash = inspection.splash;
+    splash.complete = true;
+    splash.storedCrc = getLE32(trailer);
+    splash.storedLength = getLE32(trailer + 4);
+    splash.inflatedCrc = uint32_t(crc32(0L, inspection.pack.data(), uInt(inspection.pack.size())));
+    splash.inflatedLength = inspection.pack.size();
+    addMemberDamage("splash trailer", splash, &inspection.damage);
     readDirectory(inspection);
     return inspection;
 }

@@ -1,5 +1,6 @@
 // What Dawnmark-inspect finds in a boot loader file: its sections, the
-// splash member's header and trailer, and every entry of the icon pack.
+// loader member's check, the splash member's header and trailer, and every
+// entry of the icon pack.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 
 #include "bootfile/zbeosIcon.h"
 #include "bootfile/zbeosLayout.h"
+#include "inspect/memberCheck.h"
 
 /// What a directory entry of the icon pack holds.
 enum class entryKind_t { screen, palette, iconStrip, unused, image, offIcons, end };
@@ -39,17 +41,19 @@ struct inspection_t {
     std::string path;
     zbeosLayout_t layout;
     unsigned char splashHeader[zbeosSplashHeaderSize];
-    uint32_t storedCrc;        ///< CRC-32 in the splash trailer
-    uint32_t storedLength;     ///< length in the splash trailer
-    uint32_t inflatedCrc;      ///< CRC-32 of the inflated splash
+    /// The loader member inflated whole and checked against its trailer.
+    memberCheck_t loader;
+    /// The splash member's trailer against the inflated splash.
+    memberCheck_t splash;
     std::vector<uint8_t> pack; ///< the inflated splash: the icon pack
     /// The parser's view: palette, icon strip, OffIcons and its slot.
     std::unique_ptr<zbeosIconPack_t> parsed;
     bool hasScreen; ///< the screen record lies whole inside the pack
     screenGeometry_t screen;
     std::vector<directoryEntry_t> directory;
-    /// Damage that Dawnmark itself lets pass (trailer, screen record, short
-    /// image records), one reason each; empty for a sound file.
+    /// Damage that Dawnmark itself lets pass (the loader member, the splash
+    /// trailer, the screen record, short image records), one reason each;
+    /// empty for a sound file.
     std::vector<std::string> damage;
 };
 

@@ -7,8 +7,7 @@
 #include <png.h>
 #include <string>
 
-#include "bootfile/keptText.h"
-#include "driver/errors.h"
+#include "inspect/inspectError.h"
 
 const char *const pngExistsReason = "file exists (use --force to overwrite it)";
 
@@ -16,7 +15,7 @@ namespace {
 
 [[noreturn]] void fail(const char *path, const char *reason)
 {
-    throw cagada_t(keptText(path), keptText(reason));
+    throw inspectError_t{path, reason};
 }
 
 void writePng(const char *path, png_image &image, const void *buffer, const void *colormap,

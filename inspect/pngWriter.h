@@ -5,7 +5,7 @@
 
 /// Writes a palette image: width x height indices (rows top to bottom, no
 /// gap) into the 256 red, green, blue entries of palette. An existing file
-/// is refused unless overwrite. Throws cagada_t (subject path) on failure,
+/// is refused unless overwrite. Throws inspectError_t (subject path) on failure,
 /// leaving no partial file behind.
 void writeIndexedPng(const char *path, uint32_t width, uint32_t height, const uint8_t *indices,
                      const uint8_t palette[768], bool overwrite);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "driver/errors.h"
+#include "inspect/inspectError.h"
 
 namespace {
 
@@ -28,10 +28,10 @@ void draw(std::vector<uint8_t> &canvas, uint32_t canvasWidth, uint32_t canvasHei
 std::vector<uint8_t> renderPreview(const inspection_t &inspection, bool lit)
 {
     if (!inspection.hasScreen)
-        throw cagada_t("preview", "the screen record is damaged, there is no screen to render");
+        throw inspectError_t{"preview", "the screen record is damaged, there is no screen to render"};
     const uint32_t width = inspection.screen.width, height = inspection.screen.height;
     if (width == 0 || height == 0 || width > previewMaxSide || height > previewMaxSide)
-        throw cagada_t("preview", "the screen record's size is empty or larger than 4096 pixels a side");
+        throw inspectError_t{"preview", "the screen record's size is empty or larger than 4096 pixels a side"};
 
     std::vector<uint8_t> canvas(3 * uint64_t(width) * height, 0);
     const uint8_t *palette = inspection.parsed->palette;

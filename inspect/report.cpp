@@ -66,22 +66,6 @@ std::string headerText(const unsigned char *header)
            formatText("  OS      %u (%s)\n", unsigned(header[9]), osName(header[9]));
 }
 
-std::string trailerText(const inspection_t &inspection)
-{
-    std::string text = "Splash trailer\n";
-    if (inspection.storedCrc == inspection.inflatedCrc)
-        text += formatText("  CRC-32  0x%08x  matches the inflated data\n", unsigned(inspection.storedCrc));
-    else
-        text += formatText("  CRC-32  0x%08x  DOES NOT MATCH the inflated data (0x%08x)\n",
-                           unsigned(inspection.storedCrc), unsigned(inspection.inflatedCrc));
-    if (inspection.storedLength == inspection.pack.size())
-        text += formatText("  length  %-10u  matches the inflated data\n", unsigned(inspection.storedLength));
-    else
-        text += formatText("  length  %-10u  DOES NOT MATCH the inflated data (%zu bytes)\n",
-                           unsigned(inspection.storedLength), inspection.pack.size());
-    return text;
-}
-
 std::string paletteText(const inspection_t &inspection)
 {
     unsigned inUse = 0;
@@ -118,8 +102,9 @@ std::string formatReport(const inspection_t &inspection)
     std::string text = formatText("Boot loader file %s, %llu bytes\n\n", inspection.path.c_str(),
                                   static_cast<unsigned long long>(inspection.layout.size));
     text += sectionsText(inspection.layout) + "\n";
+    text += memberCheckText("Loader trailer", inspection.loader) + "\n";
     text += headerText(inspection.splashHeader) + "\n";
-    text += trailerText(inspection) + "\n";
+    text += memberCheckText("Splash trailer", inspection.splash) + "\n";
     if (inspection.hasScreen)
         text += formatText("Screen record: %u x %u, depth %u\n", unsigned(inspection.screen.width),
                            unsigned(inspection.screen.height), unsigned(inspection.screen.depth));

@@ -1,8 +1,5 @@
 #include "language/descriptionActions.h"
-#include "language/descriptionFailure.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 void startOfInput(splashDescription_t *description)
@@ -26,11 +23,11 @@ void defineIcons(splashDescription_t *description, const int32_t *slot)
     description->iconsY = (uint32_t)slot[1];
 }
 
-void appendImage(splashDescription_t *description, char *fileName, const int32_t *slot)
+bool appendImage(splashDescription_t *description, char *fileName, const int32_t *slot)
 {
     if (description->imageCount >= MAX_SPLASH_IMAGES) {
-        fprintf(stderr, "Image table full, bailing out\n");
-        failDescription(1);
+        delete[] fileName;
+        return false;
     }
     splashImage_t &entry = description->images[description->imageCount++];
     entry.fileName = fileName;
@@ -39,4 +36,5 @@ void appendImage(splashDescription_t *description, char *fileName, const int32_t
     entry.modifier = (uint32_t)slot[3];
     entry.width = (uint32_t)slot[4];
     entry.height = (uint32_t)slot[5];
+    return true;
 }

@@ -16,6 +16,7 @@ void defineScreen(splashDescription_t *description, const int32_t *slot);
 /// slot: x, y.
 void defineIcons(splashDescription_t *description, const int32_t *slot);
 
-/// slot 1 to 5: x, y, modifier, width, height. Ends the process with status 1
-/// when the table already holds MAX_SPLASH_IMAGES entries.
-void appendImage(splashDescription_t *description, char *fileName, const int32_t *slot);
+/// slot 1 to 5: x, y, modifier, width, height. Takes the file name over: the
+/// entry keeps it, or, when the table already holds MAX_SPLASH_IMAGES entries,
+/// it is freed and false is returned.
+bool appendImage(splashDescription_t *description, char *fileName, const int32_t *slot);

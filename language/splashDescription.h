@@ -1,9 +1,7 @@
-// The splash description record that one parse fills, and the interface
-// between the description scanner and its parser.
+// The splash description record that one parse fills.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 
 #define MAX_SPLASH_IMAGES 64
 
@@ -16,7 +14,7 @@ enum splashModifier_t : uint32_t {
 
 /// One image definition of the description.
 struct splashImage_t {
-    char *fileName; ///< as written between the quotes; never freed
+    char *fileName; ///< as written between the quotes; belongs to the record's owner
     int32_t x;
     int32_t y;
     uint32_t modifier;
@@ -34,32 +32,3 @@ struct splashDescription_t {
     uint32_t imageCount;
     splashImage_t images[MAX_SPLASH_IMAGES];
 };
-
-/// The scanner's current-token record, overwritten by every getToken().
-struct token_t {
-    int32_t tok;  ///< token code; single characters as signed 8-bit values
-    int32_t line; ///< line counter right after the match
-    union {
-        int32_t number; ///< INTEGER_CONSTANT
-        char *text;     ///< STRING_CONSTANT: a new copy, owned by the taker
-    } value;
-};
-
-/// Scans the next token into the current-token record and returns its address.
-token_t *getToken();
-
-/// True once the scanner has met the real end of its input, as opposed to a
-/// NUL byte, which also has the code 0.
-bool scannerInputEnded();
-
-/// Makes `input` the scanner's input from its start, with the line counter
-/// back at 1. A run scans one file and never needs this; it serves callers
-/// that scan several inputs in one process.
-void restartScanner(FILE *input);
-
-/// Parses the description read from yyin into the record. Returns 0 when the
-/// whole input was accepted; every failure ends the process.
-int yyparse(splashDescription_t *description);
-
-extern FILE *yyin;
-extern int yylineno;

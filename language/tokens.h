@@ -1,5 +1,5 @@
-// Token codes shared by the scanner and the parser; the parser generator
-// writes them into z_syn.hpp.
+// Token codes shared by the scanner and the parser, and the parser itself;
+// the parser generator writes them into z_syn.hpp.
 #pragma once
 
 #include "z_syn.hpp"

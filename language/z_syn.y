@@ -1,7 +1,13 @@
 /* Grammar of the splash description. Actions stay thin: they build values
- * and hand them to the functions in descriptionActions.cpp. */
+ * and hand them to the functions in descriptionActions.cpp. The parser is
+ * pure: the scanner, the record and the outcome come in as parameters, and a
+ * failure makes yyparse return after freeing what it holds. */
+
+%require "3.6"
 
 %code requires {
+#include "language/descriptionScanner.h"
+#include "language/parseDescription.h"
 #include "language/splashDescription.h"
 
 /* Every symbol's value has the shape of an image entry: slot 0 holds a text
@@ -12,37 +18,30 @@ struct semanticValue_t {
 };
 }
 
-%code provides {
-/* The parser's own view of the current token, kept so that constants can be
- * fetched from the scanner's record when they are reduced. */
-extern token_t *lastToken;
-int32_t yylex_number();
-char *yylex_string();
-}
-
 %{
-#include <cassert>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-
 #include "language/descriptionActions.h"
-#include "language/descriptionFailure.h"
 
 /* The generated parser may grow its stack by copying it, which in C++ needs
  * this promise about the value type. */
 #define YYSTYPE_IS_TRIVIAL 1
 #define YYINITDEPTH 200
 #define YYMAXDEPTH 10000
-
-token_t *lastToken = nullptr;
-
-static int yylex();
-static void yyerror(splashDescription_t *description, const char *message);
 %}
 
+%code {
+static int yylex(YYSTYPE *value, descriptionScanner_t *scanner, descriptionResult_t *result);
+static void yyerror(descriptionScanner_t *scanner, splashDescription_t *description,
+                    descriptionResult_t *result, const char *message);
+}
+
+%define api.pure full
 %define api.value.type {struct semanticValue_t}
-%parse-param {splashDescription_t *description}
+%parse-param {descriptionScanner_t *scanner} {splashDescription_t *description} {descriptionResult_t *result}
+%lex-param {descriptionScanner_t *scanner} {descriptionResult_t *result}
+
+/* A file name belongs to the parser until an image entry takes it; a failed
+ * parse frees the ones still on its stack or in its lookahead. */
+%destructor { delete[] $$.text; } STRING_CONSTANT StringConstant ImageDefinition
 
 %token EOL 257
 %token _SCREEN 258
@@ -72,7 +71,13 @@ DefinitionList
 Definition
     : ScreenDefinition  { defineScreen(description, $1.slot); }
     | IconDefinition    { defineIcons(description, $1.slot); }
-    | ImageDefinition   { appendImage(description, $1.text, $1.slot); }
+    | ImageDefinition
+        {
+          if (!appendImage(description, $1.text, $1.slot)) {
+              result->status = descriptionStatus_t::imageTableFull;
+              YYABORT;
+          }
+        }
     | EmptyLine
     ;
 
@@ -121,11 +126,11 @@ SizeModifiers
     ;
 
 IntegerConstant
-    : INTEGER_CONSTANT  { $$ = semanticValue_t{}; $$.slot[0] = yylex_number(); }
+    : INTEGER_CONSTANT  { $$ = semanticValue_t{}; $$.slot[0] = $1.slot[0]; }
     ;
 
 StringConstant
-    : STRING_CONSTANT   { $$ = semanticValue_t{}; $$.text = yylex_string(); }
+    : STRING_CONSTANT   { $$ = semanticValue_t{}; $$.text = $1.text; }
     ;
 
 EmptyLine
@@ -144,30 +149,35 @@ Empty
  * that no production accepts. */
 static const int unknownCharacter = 1000;
 
-static int yylex()
+/* The value of a constant is taken when its token arrives, and a string's
+ * text passes to the parser with it. A fatal scanner error ends the parse
+ * through the parser's error path, which frees the stack, without a syntax
+ * error report. */
+static int yylex(YYSTYPE *value, descriptionScanner_t *scanner, descriptionResult_t *result)
 {
-    lastToken = getToken();
-    if (lastToken->tok > 0)
-        return lastToken->tok;
-    return scannerInputEnded() ? 0 : unknownCharacter;
-}
-
-int32_t yylex_number()
-{
-    assert(lastToken->tok== INTEGER_CONSTANT);
-    return lastToken->value.number;
-}
-
-char *yylex_string()
-{
-    assert(lastToken->tok== STRING_CONSTANT);
-    return lastToken->value.text;
+    const token_t *token;
+    try {
+        token = scanner->getToken();
+    } catch (const scannerFailure_t &failure) {
+        result->status = descriptionStatus_t::scannerFailed;
+        result->message = failure.message;
+        return YYerror;
+    }
+    *value = semanticValue_t{};
+    if (token->tok == STRING_CONSTANT)
+        value->text = token->value.text;
+    else if (token->tok == INTEGER_CONSTANT)
+        value->slot[0] = token->value.number;
+    if (token->tok > 0)
+        return token->tok;
+    return scanner->inputEnded() ? YYEOF : unknownCharacter;
 }
 
 /* Also reached when the parser stack is exhausted; the message bison passes
  * is not shown. */
-static void yyerror(splashDescription_t *, const char *)
+static void yyerror(descriptionScanner_t *scanner, splashDescription_t *, descriptionResult_t *result,
+                    const char *)
 {
-    fprintf(stderr, "\n\nSyntax error at line %d\n", lastToken != nullptr ? lastToken->line : yylineno);
-    failDescription(1);
+    result->status = descriptionStatus_t::syntaxError;
+    result->line = scanner->currentToken().line;
 }

@@ -6,10 +6,7 @@
 
 #include "platform/DataIO.h"
 #include "platform/TranslationErrors.h"
-
-/// Largest pixel buffer a translator produces (1 GiB); image headers that
-/// ask for more are refused as corrupt rather than allocated.
-constexpr uint64 kMaxBitmapBytes = uint64(1) << 30;
+#include "platform/TranslatorFormats.h"
 
 /// Whether a width x height image of 4-byte pixels is non-empty and within
 /// kMaxBitmapBytes.

@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "bootfile/littleEndian.h"
-#include "driver/traceMsg.h"
+#include "diagnostics/traceMsg.h"
 #include "tools/sampleZbeos.h"
 
 bytes_t imageRecord(uint32_t width, uint32_t height, uint32_t x, uint32_t y, uint8_t fill)

@@ -8,7 +8,7 @@
 
 #include "bootfile/zbeos.h"
 #include "bootfile/zbeosLayout.h"
-#include "driver/errors.h"
+#include "diagnostics/errors.h"
 #include "packBuilder_support.h"
 #include "tools/sampleZbeos.h"
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "bootfile/littleEndian.h"
-#include "driver/errors.h"
+#include "diagnostics/errors.h"
 #include "packBuilder_support.h"
 
 namespace {

@@ -5,8 +5,6 @@
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -14,9 +12,12 @@
 
 #include "bootfile/gziptools.h"
 #include "bootfile/littleEndian.h"
-#include "driver/errors.h"
-#include "driver/traceMsg.h"
+#include "diagnostics/errors.h"
+#include "diagnostics/traceMsg.h"
+#include "bootfile/zbeosLayout.h"
+#include "ioFaults_support.h"
 #include "packBuilder_support.h"
+#include "support/readOnlyMount.h"
 #include "tools/sampleZbeos.h"
 
 namespace {
@@ -154,14 +155,19 @@ TEST(Zbeos, PackErrorsPassThrough)
     EXPECT_EQ(loadFailure(scratch.Path("zbeos"), "load_images"), "palette seems to be corrupted");
 }
 
-TEST(Zbeos, OnlyRegularFilesAreRead)
+TEST(Zbeos, OnlyRegularFilesAndCharacterDevicesAreRead)
 {
     scratchDir_t scratch;
     ASSERT_EQ(mkfifo(scratch.Path("fifo").c_str(), 0600), 0);
     EXPECT_EQ(loadFailure(scratch.Path("missing")), "File not found");
     EXPECT_EQ(loadFailure(scratch.path), troublesReading);
     EXPECT_EQ(loadFailure(scratch.Path("fifo")), troublesReading);
-    EXPECT_EQ(loadFailure("/dev/null"), troublesReading);
+
+    traceCapture_t trace;
+    EXPECT_EQ(loadFailure("/dev/null"), notABooter);
+    EXPECT_EQ(trace.Text(), "... loading zbeos image\n"
+                            "... ... loading 0 bytes from /dev/null\n"
+                            "... ... dissecting zbeos...\n");
 }
 
 TEST(Zbeos, SplashOfExactly1MiBLoads)
@@ -386,32 +392,86 @@ TEST_F(ZbeosSaveFailure, FileSizeLimitDuringTheWrite)
     ExpectOutputUntouched();
 }
 
-// Permission bits do not stop root, so the directory is made read-only by a
-// read-only bind mount in a private mount namespace of a child; without the
-// privilege for that, a non-root user gets a directory without write
-// permission instead.
+// Permission bits do not stop root, so root gets a read-only bind mount in a
+// private mount namespace of a child, and anyone else a directory without
+// write permission.
 TEST_F(ZbeosSaveFailure, ReadOnlyDirectory)
 {
     const std::string directory = output.path;
+    const bool root = geteuid() == 0;
     int status = inChild([&] {
-        if (unshare(CLONE_NEWNS) == 0) {
-            if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-                mount(directory.c_str(), directory.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
-                mount(nullptr, directory.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
-                return 10;
+        if (root) {
+            if (!mountReadOnlyInPrivateNamespace(directory))
+                return 77;
             return saveRefused(*zbeos, directory + "/newZbeos", strerror(EROFS));
         }
-        if (geteuid() == 0)
-            return 77;
         if (chmod(directory.c_str(), 0555) != 0)
             return 11;
         return saveRefused(*zbeos, directory + "/newZbeos", strerror(EACCES));
     });
     chmod(directory.c_str(), 0700);
     if (status == 77)
-        GTEST_SKIP() << "no way to make a directory read-only for root here";
+        GTEST_SKIP() << "cannot mount a directory read-only for root here (no mount namespace, "
+                        "or / is not a mount point)";
     EXPECT_EQ(status, 0);
     ExpectOutputUntouched();
+}
+
+// Where a byte goes wrong on its way to or from the disk: every section of the
+// file is covered by the read-back, not only the splash it inflates.
+struct diskFault_t {
+    const char *name;
+    bool onRead; ///< flipped when read back, not when written
+    int64_t (*offset)(const zbeosLayout_t &layout);
+};
+
+void PrintTo(const diskFault_t &fault, std::ostream *out) { *out << fault.name; }
+
+class ZbeosSaveDiskFault : public ZbeosSaveFailure, public testing::WithParamInterface<diskFault_t> {};
+
+TEST_P(ZbeosSaveDiskFault, IsAFailedSaveThatRenamesNothing)
+{
+    const bytes_t original = readFile(input.Path("zbeos"));
+    const zbeosLayout_t layout = dissectZbeos(original.data(), original.size(), "zbeos");
+    ioFaultsScope_t faults;
+    (GetParam().onRead ? ioFaults.flipReadByteAt : ioFaults.flipWrittenByteAt) = GetParam().offset(layout);
+    EXPECT_EQ(saveRefused(*zbeos, output.Path("newZbeos"), strerror(EIO)), 0);
+    EXPECT_EQ(std::count(ioFaults.events.begin(), ioFaults.events.end(), "rename"), 0);
+    ExpectOutputUntouched();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EverySection, ZbeosSaveDiskFault,
+    testing::Values(
+        diskFault_t{"BootCodeWritten", false, [](const zbeosLayout_t &) { return int64_t(3); }},
+        diskFault_t{"LoaderWritten", false,
+                    [](const zbeosLayout_t &l) { return int64_t(l.loaderOffset + 20); }},
+        diskFault_t{"SplashHeaderWritten", false,
+                    [](const zbeosLayout_t &l) { return int64_t(l.splashOffset + 4); }},
+        diskFault_t{"SplashDataWritten", false,
+                    [](const zbeosLayout_t &l) { return int64_t(l.splashOffset + 30); }},
+        diskFault_t{"LoaderReadBack", true,
+                    [](const zbeosLayout_t &l) { return int64_t(l.splashOffset - 1); }},
+        diskFault_t{"SplashReadBack", true,
+                    [](const zbeosLayout_t &l) { return int64_t(l.splashOffset + 40); }}),
+    [](const testing::TestParamInfo<diskFault_t> &info) { return std::string(info.param.name); });
+
+TEST_F(ZbeosSaveFailure, CompressionFailure)
+{
+    ioFaultsScope_t faults;
+    ioFaults.failDeflate = true;
+    EXPECT_EQ(saveRefused(*zbeos, output.Path("newZbeos"), "stream error"), 0);
+    ExpectOutputUntouched();
+}
+
+// The file reaches the disk before it takes the name, and the name reaches
+// the disk before Save returns.
+TEST_F(ZbeosSaveFailure, FileThenNameAreFlushed)
+{
+    ioFaultsScope_t faults;
+    zbeos->Save(output.Path("newZbeos").c_str());
+    EXPECT_EQ(ioFaults.events, (std::vector<std::string>{"fsync file", "rename", "fsync directory"}));
+    EXPECT_NE(readFile(output.Path("newZbeos")), precious);
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <unistd.h>
 
+#include "bootfile/littleEndian.h"
+#include "bootfile/zbeosLayout.h"
 #include "support/runTool.h"
 #include "tools/sampleZbeos.h"
 
@@ -65,14 +67,25 @@ TEST_F(WholeRun, PrintsExactlyTheProgressOfTheRun)
     EXPECT_TRUE(exists("newZbeos"));
 }
 
-TEST_F(WholeRun, NoImagesStillWritesANewFile)
+// The screen record of the splash in a written boot loader file: width,
+// height and depth.
+std::vector<uint32_t> screenRecordOf(const std::string &path)
+{
+    const std::vector<unsigned char> file = readZbeosFile(path.c_str());
+    const std::vector<unsigned char> pack =
+        inflateSplash(file.data(), dissectZbeos(file.data(), file.size(), path.c_str()), path.c_str());
+    const unsigned char *record = pack.data() + getLE32(pack.data() + 4);
+    return {getLE32(record), getLE32(record + 4), getLE32(record + 8)};
+}
+
+TEST_F(WholeRun, NoImagesStillWritesANewFileWithTheDefaultScreen)
 {
     writeFile(dir + "/d", "# nothing but a comment\n");
     ToolRun run = runDawnmark({"-z", zbeos, "-o", "out", "d"}, dir);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("Replacing images in zbeos\n\nBuilding new zbeos (out)\n\n"), std::string::npos)
         << run.out;
-    EXPECT_TRUE(exists("out"));
+    EXPECT_EQ(screenRecordOf(dir + "/out"), (std::vector<uint32_t>{640, 480, 16}));
 }
 
 TEST_F(WholeRun, ImageListingIsRightAlignedAndIndented)

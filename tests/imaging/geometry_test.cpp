@@ -3,9 +3,9 @@
 #include <climits>
 #include <new>
 
-#include "driver/traceMsg.h"
+#include "diagnostics/traceMsg.h"
 #include "imageFixtures_support.h"
-#include "imaging/imgtools.h"
+#include "imaging/loadedImage.h"
 
 namespace {
 
@@ -100,6 +100,8 @@ TEST_F(Geometry, ResizeSamplesTheTopLeftSourcePixel)
         // come out whole.
         {"one third", 1920, 1440, 640, 480, 640, 480, 3, 1},
         {"height decides", 10, 40, 100, 20, 5, 20, 2, 1},
+        // 1.5 rows: the zoomed size is truncated, not rounded.
+        {"short side truncated", 4, 3, 2, 2, 2, 1, 2, 1},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

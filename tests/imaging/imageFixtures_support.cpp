@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "driver/traceMsg.h"
+#include "diagnostics/traceMsg.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "driver/errors.h"
-#include "driver/traceMsg.h"
+#include "diagnostics/errors.h"
+#include "diagnostics/traceMsg.h"
 #include "imageFixtures_support.h"
-#include "imaging/imgtools.h"
+#include "imaging/loadImage.h"
 
 namespace {
 

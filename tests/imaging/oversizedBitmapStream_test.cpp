@@ -2,9 +2,9 @@
 // allocate what a few bytes of header ask for beyond what any image may be.
 #include <gtest/gtest.h>
 
-#include "driver/errors.h"
+#include "diagnostics/errors.h"
 #include "imageFixtures_support.h"
-#include "imaging/imgtools.h"
+#include "imaging/loadImage.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "imaging/plainPalette_support.h"
 
-#include "driver/traceMsg.h"
+#include "diagnostics/traceMsg.h"
 
 #include <cassert>
 #include <cstring>
@@ -151,22 +151,21 @@ palette_t *plainGetOptimalPalette(const loadedImage_t *image, unsigned maxColors
     }
     TRACE(1, "Selected %d colors\n", k);
     TRACE(1, "Selecting canon...\n");
-    for (unsigned s = 0; s < k; ++s)
-        selection[s].rSum = selection[s].gSum = selection[s].bSum = 0;
+    uint64_t rSum[256] = {}, gSum[256] = {}, bSum[256] = {};
     for (unsigned p = 0; p < numPixels; ++p) {
         const uint8_t *pixel = image->pixels + uint64_t(p) * 4;
         for (unsigned s = 0; s < k; ++s) {
             if (holds(selection[s], pixel)) {
-                selection[s].rSum += pixel[2];
-                selection[s].gSum += pixel[1];
-                selection[s].bSum += pixel[0];
+                rSum[s] += pixel[2];
+                gSum[s] += pixel[1];
+                bSum[s] += pixel[0];
             }
         }
     }
     for (unsigned s = 0; s < k; ++s) {
-        palette->red[s] = uint8_t(selection[s].rSum / selection[s].hits);
-        palette->green[s] = uint8_t(selection[s].gSum / selection[s].hits);
-        palette->blue[s] = uint8_t(selection[s].bSum / selection[s].hits);
+        palette->red[s] = uint8_t(rSum[s] / selection[s].hits);
+        palette->green[s] = uint8_t(gSum[s] / selection[s].hits);
+        palette->blue[s] = uint8_t(bSum[s] / selection[s].hits);
     }
     palette->numColors = k;
     delete[] list;
@@ -207,4 +206,12 @@ quantizedImage_t *plainQuantizeImage(const loadedImage_t *image, const palette_t
     TRACE_dedent();
     TRACE_dedent();
     return result;
+}
+
+double distance(unsigned r1, unsigned g1, unsigned b1, unsigned r2, unsigned g2, unsigned b2)
+{
+    const double dr = double(r1) - double(r2);
+    const double dg = double(g1) - double(g2);
+    const double db = double(b1) - double(b2);
+    return dr * dr + dg * dg + db * db;
 }

@@ -1,8 +1,9 @@
-#include "imaging/imgtools.h"
+#include "imaging/mixImages.h"
+#include "imaging/quantize.h"
 #include "imaging/plainPalette_support.h"
 #include "imaging/testImages_support.h"
 
-#include "driver/traceMsg.h"
+#include "diagnostics/traceMsg.h"
 
 #include <gtest/gtest.h>
 

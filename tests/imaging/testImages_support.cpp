@@ -3,11 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-void imageDeleter_t::operator()(loadedImage_t *image) const
-{
-    delete[] image->pixels;
-    delete image;
-}
+#include "imaging/mixImages.h"
 
 uint32_t testRandom_t::next()
 {

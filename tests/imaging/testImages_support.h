@@ -1,16 +1,13 @@
 // Synthetic images for the palette and quantization tests and benchmark.
 #pragma once
 
-#include "imaging/imgtools.h"
+#include "imaging/loadedImage.h"
 
 #include <memory>
 #include <vector>
 
-struct imageDeleter_t {
-    void operator()(loadedImage_t *image) const;
-};
 /// An image record that frees its pixel buffer with it.
-using imagePtr = std::unique_ptr<loadedImage_t, imageDeleter_t>;
+using imagePtr = ownedImage_t;
 
 /// A deterministic generator, so every run tests the same images.
 struct testRandom_t {

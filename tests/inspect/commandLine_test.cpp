@@ -22,7 +22,8 @@ TEST(CommandLine, VersionNamesTheProgramAndPackage)
 {
     ToolRun run = runInspector({"--version", "ignored"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "Dawnmark-inspect (Dawnmark) 1.0\n");
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n') + 1), "Dawnmark-inspect (Dawnmark) 1.0\n");
+    EXPECT_NE(run.out.find("License: MIT"), std::string::npos) << run.out;
 }
 
 struct badCase_t {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <zlib.h>
 
 #include "bootfile/littleEndian.h"
 #include "inspectFixtures_support.h"
@@ -131,6 +132,59 @@ std::string lengthMismatch()
     return "splash trailer length 7 does not match the inflated data (" + std::to_string(sampleTrailer(4)) +
            " bytes)";
 }
+
+// The sample with its loader member changed by edit; the boot code and the
+// splash member stay as they are.
+bytes_t withLoaderMember(const std::function<void(bytes_t &)> &edit)
+{
+    const bytes_t loader = makeSampleLoader();
+    bytes_t member = makeGzipMember("beos", sampleMtime, loader.data(), loader.size());
+    edit(member);
+    bytes_t file = makeSampleBootCode();
+    file.insert(file.end(), member.begin(), member.end());
+    const bytes_t whole = sample();
+    file.insert(file.end(), whole.begin() + splashAt(), whole.end());
+    return file;
+}
+
+bytes_t withLoaderTrailerValue(unsigned fromEnd, uint32_t value)
+{
+    return withLoaderMember([&](bytes_t &member) { putLE32(member.data() + member.size() - fromEnd, value); });
+}
+
+bytes_t withLoaderCut(unsigned bytes)
+{
+    return withLoaderMember([&](bytes_t &member) { member.resize(member.size() - bytes); });
+}
+
+std::string loaderCrcMismatch()
+{
+    const bytes_t loader = makeSampleLoader();
+    char text[128];
+    snprintf(text, sizeof text, "loader member CRC-32 0x12345678 does not match the inflated data (0x%08x)",
+             unsigned(crc32(0L, loader.data(), uInt(loader.size()))));
+    return text;
+}
+
+std::string loaderLengthMismatch()
+{
+    return "loader member length 7 does not match the inflated data (" +
+           std::to_string(makeSampleLoader().size()) + " bytes)";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Loader, DamageDawnmarkAccepts,
+    testing::Values(
+        damageCase_t{"WrongCrc", [] { return withLoaderTrailerValue(8, 0x12345678); }, loaderCrcMismatch},
+        damageCase_t{"WrongLength", [] { return withLoaderTrailerValue(4, 7); }, loaderLengthMismatch},
+        damageCase_t{"CutInItsTrailer", [] { return withLoaderCut(5); },
+                     [] { return std::string("loader member ends before its trailer"); }},
+        damageCase_t{"CutInItsData", [] { return withLoaderCut(40); },
+                     [] { return std::string("loader member ends before its deflate data does"); }},
+        damageCase_t{"CorruptData",
+                     [] { return withLoaderMember([](bytes_t &member) { member[15] = 0xff; }); },
+                     [] { return std::string("loader member deflate data is corrupt (invalid block type)"); }}),
+    [](const testing::TestParamInfo<damageCase_t> &info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     Files, DamageDawnmarkAccepts,

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "language/parseDescription.h"
 #include "language/splashDescription.h"
 #include "scanText_support.h"
 
@@ -36,9 +37,10 @@ TEST(ReadmeExample, ParsesAsDescribed)
     ASSERT_FALSE(text.empty());
     // Screen fields start at zero here, so the example's screen line must set them.
     splashDescription_t record{};
-    scanText(text);
-    ASSERT_EQ(yyparse(&record), 0);
+    TextFile file(text);
+    descriptionResult_t result = parseDescription(file.get(), &record);
     keepFileNames(record);
+    ASSERT_EQ(result.status, descriptionStatus_t::accepted);
     EXPECT_EQ(record.screenWidth, 640u);
     EXPECT_EQ(record.screenHeight, 480u);
     EXPECT_EQ(record.screenDepth, 16u);

@@ -2,40 +2,85 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
+#include <stdexcept>
+#include <sys/types.h>
 #include <vector>
 
-#include "language/splashDescription.h"
-
-FILE *scanText(const std::string &text)
+TextFile::TextFile(const std::string &text) : file_(tmpfile())
 {
-    static FILE *current = nullptr;
-    if (current != nullptr)
-        fclose(current);
-    current = tmpfile();
-    fwrite(text.data(), 1, text.size(), current);
-    rewind(current);
-    restartScanner(current);
-    return current;
+    if (file_ == nullptr)
+        throw std::runtime_error("no temporary file");
+    fwrite(text.data(), 1, text.size(), file_);
+    rewind(file_);
+}
+
+TextFile::~TextFile() { fclose(file_); }
+
+namespace {
+
+struct failingStream_t {
+    std::string text;
+    size_t offset = 0;
+};
+
+ssize_t readThenFail(void *cookie, char *buffer, size_t size)
+{
+    failingStream_t *stream = static_cast<failingStream_t *>(cookie);
+    size_t left = stream->text.size() - stream->offset;
+    if (left == 0) {
+        errno = EIO;
+        return -1;
+    }
+    size_t count = std::min(left, size);
+    memcpy(buffer, stream->text.data() + stream->offset, count);
+    stream->offset += count;
+    return (ssize_t)count;
+}
+
+int closeStream(void *cookie)
+{
+    delete static_cast<failingStream_t *>(cookie);
+    return 0;
+}
+
+} // namespace
+
+FILE *openFailingAfter(const std::string &text)
+{
+    cookie_io_functions_t functions{};
+    functions.read = readThenFail;
+    functions.close = closeStream;
+    return fopencookie(new failingStream_t{text}, "r", functions);
 }
 
 void keepFileNames(const splashDescription_t &record)
 {
     static std::vector<std::unique_ptr<char[]>> kept;
-    for (uint32_t i = 0; i < record.imageCount && i < MAX_SPLASH_IMAGES; ++i)
+    if (record.imageCount > MAX_SPLASH_IMAGES)
+        return;
+    for (uint32_t i = 0; i < record.imageCount; ++i)
         kept.emplace_back(record.images[i].fileName);
+}
+
+descriptionResult_t parseTextInto(const std::string &text, splashDescription_t *record)
+{
+    memset(record, 0x5a, sizeof *record);
+    record->screenWidth = 640;
+    record->screenHeight = 480;
+    record->screenDepth = 16;
+    TextFile file(text);
+    descriptionResult_t result = parseDescription(file.get(), record);
+    keepFileNames(*record);
+    return result;
 }
 
 splashDescription_t parseText(const std::string &text)
 {
     splashDescription_t record;
-    memset(&record, 0x5a, sizeof record);
-    record.screenWidth = 640;
-    record.screenHeight = 480;
-    record.screenDepth = 16;
-    scanText(text);
-    EXPECT_EQ(yyparse(&record), 0);
-    keepFileNames(record);
+    descriptionResult_t result = parseTextInto(text, &record);
+    EXPECT_EQ(result.status, descriptionStatus_t::accepted) << descriptionFailureText(result);
     return record;
 }

@@ -1,20 +1,39 @@
-// Feeds a text to the description scanner, which reads from a FILE.
+// Feeds texts to the description scanner and parser, which read from a FILE.
 #pragma once
 
 #include <cstdio>
 #include <string>
 
+#include "language/parseDescription.h"
 #include "language/splashDescription.h"
 
-/// Makes `text` the scanner's whole input, line counter at 1. The returned
-/// file stays open until the next call.
-FILE *scanText(const std::string &text);
+/// `text` in an unnamed temporary file, open for reading from its start and
+/// closed with the object.
+class TextFile {
+public:
+    explicit TextFile(const std::string &text);
+    ~TextFile();
+    TextFile(const TextFile &) = delete;
+    TextFile &operator=(const TextFile &) = delete;
+    FILE *get() const { return file_; }
+
+private:
+    FILE *file_;
+};
+
+/// A stream that yields `text` and then fails to read, as a disk might.
+/// The caller closes it.
+FILE *openFailingAfter(const std::string &text);
 
 /// Takes over the file names of a parsed record, which the tool keeps until
 /// the process ends, so that they stay reachable after the record is gone.
+/// A record the parse never reached (imageCount still a marker) holds none.
 void keepFileNames(const splashDescription_t &record);
 
-/// Parses `text` into a record whose fields are first filled with a marker
+/// Parses `text` into `record`, whose fields are first filled with a marker
 /// (screen presets 640 x 480 x 16), so that what the parser clears and what it
-/// keeps both show. Expects the whole text to be accepted.
+/// keeps both show; the file names it stores are kept.
+descriptionResult_t parseTextInto(const std::string &text, splashDescription_t *record);
+
+/// parseTextInto() on a fresh record; expects the whole text to be accepted.
 splashDescription_t parseText(const std::string &text);

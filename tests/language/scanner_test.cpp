@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "language/splashDescription.h"
+#include "language/descriptionScanner.h"
 #include "language/tokens.h"
 #include "scanText_support.h"
 
@@ -31,11 +31,12 @@ Tok ch(char c) { return {(signed char)c}; }
 
 std::vector<Tok> scanAll(const std::string &text)
 {
-    scanText(text);
+    TextFile file(text);
+    descriptionScanner_t scanner(file.get());
     std::vector<Tok> tokens;
     for (int guard = 0; guard < 10000; ++guard) {
-        token_t *t = getToken();
-        if (t->tok == 0 && scannerInputEnded())
+        token_t *t = scanner.getToken();
+        if (t->tok == 0 && scanner.inputEnded())
             break;
         Tok tok{t->tok};
         if (t->tok == STRING_CONSTANT) {
@@ -104,10 +105,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Scanner, LineNumbersAreThoseAfterTheMatch)
 {
-    scanText("screen 1 2\nimage\r\n\rat");
+    TextFile file("screen 1 2\nimage\r\n\rat");
+    descriptionScanner_t scanner(file.get());
     std::vector<std::pair<int, int>> seen;
     for (;;) {
-        token_t *t = getToken();
+        token_t *t = scanner.getToken();
         if (t->tok == 0)
             break;
         seen.push_back({t->tok, t->line});
@@ -120,11 +122,12 @@ TEST(Scanner, LineNumbersAreThoseAfterTheMatch)
 
 TEST(Scanner, EndOfInputRepeats)
 {
-    scanText("at");
-    EXPECT_EQ(getToken()->tok, _AT);
-    EXPECT_EQ(getToken()->tok, 0);
-    EXPECT_TRUE(scannerInputEnded());
-    EXPECT_EQ(getToken()->tok, 0);
+    TextFile file("at");
+    descriptionScanner_t scanner(file.get());
+    EXPECT_EQ(scanner.getToken()->tok, _AT);
+    EXPECT_EQ(scanner.getToken()->tok, 0);
+    EXPECT_TRUE(scanner.inputEnded());
+    EXPECT_EQ(scanner.getToken()->tok, 0);
 }
 
 TEST(Scanner, LongTokensHaveNoLimit)
@@ -137,11 +140,43 @@ TEST(Scanner, LongTokensHaveNoLimit)
 
 TEST(Scanner, OtherTokensLeaveTheValueAlone)
 {
-    scanText("42 at");
-    EXPECT_EQ(getToken()->value.number, 42);
-    token_t *t = getToken();
+    TextFile file("42 at");
+    descriptionScanner_t scanner(file.get());
+    EXPECT_EQ(scanner.getToken()->value.number, 42);
+    token_t *t = scanner.getToken();
     EXPECT_EQ(t->tok, _AT);
     EXPECT_EQ(t->value.number, 42);
+}
+
+TEST(Scanner, ScannersSideBySideKeepTheirOwnState)
+{
+    TextFile first("\n\nat"), second("at\n");
+    descriptionScanner_t a(first.get()), b(second.get());
+    EXPECT_EQ(a.getToken()->line, 2);
+    EXPECT_EQ(b.getToken()->line, 1);
+    EXPECT_EQ(a.getToken()->line, 3);
+    EXPECT_EQ(b.getToken()->line, 2);
+    EXPECT_EQ(a.getToken()->tok, _AT);
+    EXPECT_EQ(a.getToken()->tok, 0);
+    EXPECT_TRUE(a.inputEnded());
+    EXPECT_FALSE(b.inputEnded());
+}
+
+TEST(Scanner, ReadFailureThrowsTheScannersMessage)
+{
+    FILE *input = openFailingAfter("screen ");
+    const char *message = nullptr;
+    {
+        descriptionScanner_t scanner(input);
+        EXPECT_EQ(scanner.getToken()->tok, _SCREEN);
+        try {
+            scanner.getToken();
+        } catch (const scannerFailure_t &failure) {
+            message = failure.message;
+        }
+    }
+    fclose(input);
+    EXPECT_STREQ(message, "input in flex scanner failed");
 }
 
 } // namespace

@@ -10,7 +10,7 @@
 
 #include "bootfile/littleEndian.h"
 #include "bootfile/zbeos.h"
-#include "driver/traceMsg.h"
+#include "diagnostics/traceMsg.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // One indentation step of the trace output for the lifetime of a scope.
 #pragma once
 
-#include "driver/traceMsg.h"
+#include "diagnostics/traceMsg.h"
 
 /// Indents traces while alive; the step is taken back even when an
 /// exception leaves the scope, so later traces keep their depth.

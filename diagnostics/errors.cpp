@@ -1,4 +1,4 @@
-#include "driver/errors.h"
+#include "diagnostics/errors.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "bootfile/keptText.h"
+#include "diagnostics/keptText.h"
 
 #include <unordered_set>
 

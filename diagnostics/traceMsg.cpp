@@ -1,4 +1,4 @@
-#include "driver/traceMsg.h"
+#include "diagnostics/traceMsg.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "driver/lastResort.h"
+#include "diagnostics/lastResort.h"
 
 #include <csignal>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "driver/traceMsg.h"
+#include "diagnostics/traceMsg.h"
 
 namespace {
 

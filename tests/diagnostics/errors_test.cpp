@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "driver/errors.h"
+#include "diagnostics/errors.h"
 
 namespace {
 

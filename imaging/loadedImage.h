@@ -1,0 +1,40 @@
+// The image record: the one currency of the image tools, with the geometry
+// operations that place and size it (geometry.cpp).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+/// An image in memory: 32-bit pixels in blue, green, red, fourth-byte order,
+/// rows packed from top to bottom, placed at (x, y) on the screen.
+/// The record owns its pixel buffer (array new).
+struct loadedImage_t {
+    uint32_t width;
+    uint32_t height;
+    int32_t x;
+    int32_t y;
+    uint8_t *pixels;
+
+    /// Negative coordinates become 0.
+    void moveTo(int x, int y);
+    /// Crops to at most w x h, keeping the top-left corner.
+    void clipTo(unsigned w, unsigned h);
+    /// Zooms by point sampling so that the image just fits a w x h box. A
+    /// buffer beyond kMaxBitmapBytes fails as an allocation failure.
+    void resizeTo(unsigned w, unsigned h);
+    /// Crops whatever extends past the right or bottom edge of a W x H screen.
+    void clipToWorld(unsigned W, unsigned H);
+};
+
+/// Frees an image record made with new and its pixel buffer.
+struct loadedImageRelease_t {
+    void operator()(loadedImage_t *image) const
+    {
+        if (image != nullptr)
+            delete[] image->pixels;
+        delete image;
+    }
+};
+
+/// An image record with a single owner.
+using ownedImage_t = std::unique_ptr<loadedImage_t, loadedImageRelease_t>;

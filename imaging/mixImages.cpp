@@ -1,0 +1,29 @@
+#include "imaging/mixImages.h"
+
+#include <cstring>
+
+loadedImage_t *mixImages(loadedImage_t **images, unsigned count, unsigned W, unsigned H)
+{
+    const uint64_t canvasBytes = uint64_t(W) * H * 4;
+    uint8_t *canvas = new uint8_t[canvasBytes]();
+    for (unsigned i = 0; i < count; ++i) {
+        const loadedImage_t *image = images[i];
+        // Positions are never negative once placed; a stray negative one is
+        // read as a huge column and lands past the edge.
+        const uint64_t x = uint32_t(image->x), y = uint32_t(image->y);
+        if (x >= W || y >= H)
+            continue;
+        const uint64_t copyWidth = x + image->width > W ? W - x : image->width;
+        const uint64_t copyHeight = y + image->height > H ? H - y : image->height;
+        for (uint64_t r = 0; r < copyHeight; ++r)
+            memcpy(canvas + ((y + r) * W + x) * 4, image->pixels + r * image->width * 4,
+                   copyWidth * 4);
+    }
+    loadedImage_t *mix = new loadedImage_t();
+    mix->width = W;
+    mix->height = H;
+    mix->x = 0;
+    mix->y = 0;
+    mix->pixels = canvas;
+    return mix;
+}
