@@ -1,5 +1,5 @@
 // Image loading on arbitrary bytes: the roster picks the translator by
-// content (PNG, JPEG, the stb formats, bitmap streams) and the loader
+// content (PNG, JPEG, PNM, GIF, PSD, BMP, TGA, bitmap streams) and the loader
 // unpacks the bitmap stream the translator made.
 #include <cstdlib>
 #include <cstring>

@@ -20,7 +20,7 @@ const translatorAddOn_t *const translators[] = {
     &pnmTranslator,
     &gifTranslator,
     &psdTranslator,
-    &stbTranslator,
+    &bmpTranslator,
     &tgaTranslator,
 };
 constexpr translator_id translatorCount = translator_id(sizeof translators / sizeof translators[0]);

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake make ninja-build pkg-config
   flex bison
-  zlib1g-dev libpng-dev libjpeg-dev libstb-dev libgif-dev
+  zlib1g-dev libpng-dev libjpeg-dev libgif-dev
   libgtest-dev libbenchmark-dev
   clang libclang-rt-dev
   gzip valgrind

@@ -50,4 +50,4 @@ extern const translatorAddOn_t pnmTranslator;
 extern const translatorAddOn_t gifTranslator;
 extern const translatorAddOn_t psdTranslator;
 extern const translatorAddOn_t tgaTranslator;
-extern const translatorAddOn_t stbTranslator;
+extern const translatorAddOn_t bmpTranslator;

@@ -1,5 +1,7 @@
 #include "imageVariants_support.h"
 
+#include "bmpFiles_support.h"
+
 #include <cstring>
 #include <functional>
 
@@ -250,6 +252,9 @@ void addPsd(std::vector<imageVariant_t> &out)
 std::vector<imageVariant_t> imageVariants()
 {
     std::vector<imageVariant_t> out;
+    for (const bmpVariant_t &bmp : bmpVariants())
+        out.push_back({std::string("BMP ") + bmp.name, encodeBmpFile(bmp.spec), bmp.spec.width,
+                       bmp.spec.height, bmpExpectedBgra(bmp.spec, bmp.alpha), bmp.alpha});
     addPnm(out);
     addTga(out);
     addGif(out);

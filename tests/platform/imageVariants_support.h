@@ -1,4 +1,4 @@
-// Every stored form of PNM, TGA, GIF and PSD that the translators must
+// Every stored form of BMP, PNM, TGA, GIF and PSD that the translators must
 // decode exactly, each with the pixels it holds, and damaged files each with
 // the reason its refusal must give. The tests, the fuzzer's seeds and the
 // memory check all take their files from here.

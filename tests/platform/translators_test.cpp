@@ -277,10 +277,10 @@ TEST(Translators, BrokenFilesWriteNothing)
         {"JPEG start marker only", cut(jpeg, 3), "JPEG"},
         {"JPEG scrambled data", jpegGarbage, "damaged JPEG"},
         {"progressive JPEG half", cut(progressive, progressive.size() / 2), "JPEG data ends early"},
-        {"BMP half", cut(bmp, bmp.size() / 2), "image data ends early"},
-        {"BMP without its last row", cut(bmp, bmp.size() - 24), "image data ends early"},
+        {"BMP half", cut(bmp, bmp.size() / 2), "BMP data ends early"},
+        {"BMP without its last row", cut(bmp, bmp.size() - 24), "BMP data ends early"},
         {"BMP 30000 x 30000", bmpHuge, "larger than 1 GiB"},
-        {"BMP far too short for its size", bmpTooShort, "image data ends early"},
+        {"BMP far too short for its size", bmpTooShort, "BMP data ends early"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
