@@ -67,7 +67,7 @@ void zbeos_t::IconsAt(unsigned x, unsigned y) { iconPack->IconsAt(x, y); }
 
 void zbeos_t::AddImage(loadedImage_t *image) { iconPack->AddImage(image); }
 
-void zbeos_t::Save(const char *path) const
+void zbeos_t::Save(const char *path, const renderOptions_t &options) const
 {
     // A splash that does not inflate into the boot loader's buffer would
     // make a file that cannot boot (and that this tool cannot read again).
@@ -76,7 +76,7 @@ void zbeos_t::Save(const char *path) const
     if (iconPack->SerializedSize() > zbeosMaxSplashSize)
         throw cagada_t(keptText(path), "new splash is larger than 1048576 bytes");
     unsigned packLength = 0;
-    std::unique_ptr<unsigned char[]> pack(iconPack->Serialize(&packLength));
+    std::unique_ptr<unsigned char[]> pack(iconPack->Serialize(&packLength, options));
 
     // Room for the trailer is kept outside the capacity given to deflate, so
     // the trailer can never land past the buffer.

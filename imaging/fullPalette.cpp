@@ -1,0 +1,227 @@
+// The full palette works on the image's distinct colours, sorted by a number
+// that interleaves the bits of red, green and blue (red lowest in each
+// triple): an aligned cube of colours is then one run of that list and its
+// octants are eight consecutive runs, so running totals give any box's
+// statistics in two reads.
+#include "imaging/fullPalette.h"
+#include "imaging/colorCube.h"
+#include "imaging/quantizeLookup.h"
+
+#include "diagnostics/traceStep.h"
+
+#include <algorithm>
+#include <cassert>
+#include <memory>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+uint32_t spread(unsigned v)
+{
+    uint32_t bits = 0;
+    for (unsigned bit = 0; bit < 8; ++bit)
+        bits |= ((v >> bit) & 1u) << (3 * bit);
+    return bits;
+}
+
+struct interleave_t {
+    uint32_t table[256];
+    interleave_t()
+    {
+        for (unsigned v = 0; v < 256; ++v)
+            table[v] = spread(v);
+    }
+    uint32_t code(unsigned r, unsigned g, unsigned b) const
+    {
+        return table[r] | table[g] << 1 | table[b] << 2;
+    }
+};
+
+const interleave_t interleave;
+
+/// Totals over a run of colours: pixels, component sums, squared lengths.
+struct totals_t {
+    uint64_t n, r, g, b, squares;
+};
+
+/// The distinct colours of an image in interleaved order, with their
+/// counts and running totals.
+struct histogram_t {
+    std::vector<uint32_t> codes;
+    std::vector<uint8_t> red, green, blue;
+    std::vector<uint32_t> counts;
+    /// below[i]: totals of the colours before i; one more than the colours.
+    std::vector<totals_t> below;
+
+    histogram_t(const uint8_t *pixels, unsigned numPixels)
+    {
+        std::vector<uint32_t> all(numPixels);
+        for (unsigned p = 0; p < numPixels; ++p) {
+            const uint8_t *pixel = pixels + uint64_t(p) * 4;
+            all[p] = interleave.code(pixel[2], pixel[1], pixel[0]);
+        }
+        std::sort(all.begin(), all.end());
+        below.push_back({0, 0, 0, 0, 0});
+        for (size_t i = 0; i < all.size();) {
+            size_t j = i;
+            while (j < all.size() && all[j] == all[i])
+                ++j;
+            const uint32_t c = all[i];
+            unsigned rgb[3] = {0, 0, 0};
+            for (unsigned bit = 0; bit < 24; ++bit)
+                rgb[bit % 3] |= ((c >> bit) & 1u) << (bit / 3);
+            const uint64_t n = j - i;
+            codes.push_back(c);
+            red.push_back(uint8_t(rgb[0]));
+            green.push_back(uint8_t(rgb[1]));
+            blue.push_back(uint8_t(rgb[2]));
+            counts.push_back(uint32_t(n));
+            const totals_t &t = below.back();
+            below.push_back({t.n + n, t.r + n * rgb[0], t.g + n * rgb[1], t.b + n * rgb[2],
+                             t.squares + n * (rgb[0] * rgb[0] + rgb[1] * rgb[1] + rgb[2] * rgb[2])});
+            i = j;
+        }
+    }
+
+    size_t firstAtOrAfter(uint32_t code) const
+    {
+        return size_t(std::lower_bound(codes.begin(), codes.end(), code) - codes.begin());
+    }
+};
+
+/// An aligned cube of colours and the run of the histogram it holds.
+struct box_t {
+    uint8_t r, g, b;
+    unsigned edge;
+    size_t begin, end;
+    totals_t totals;
+    uint64_t error;
+};
+
+box_t makeBox(const histogram_t &histogram, unsigned r, unsigned g, unsigned b, unsigned edge)
+{
+    box_t box{uint8_t(r), uint8_t(g), uint8_t(b), edge, 0, 0, {}, 0};
+    const uint32_t first = interleave.code(r, g, b);
+    box.begin = histogram.firstAtOrAfter(first);
+    box.end = histogram.firstAtOrAfter(first + edge * edge * edge);
+    const totals_t &lo = histogram.below[box.begin], &hi = histogram.below[box.end];
+    box.totals = {hi.n - lo.n, hi.r - lo.r, hi.g - lo.g, hi.b - lo.b, hi.squares - lo.squares};
+    const totals_t &t = box.totals;
+    if (t.n > 0)
+        box.error = (t.n * t.squares - (t.r * t.r + t.g * t.g + t.b * t.b)) / t.n;
+    return box;
+}
+
+/// Splits the box with the largest error until there are maxColors boxes
+/// or no box holds two colours.
+void splitByError(const histogram_t &histogram, std::vector<box_t> *boxes, unsigned maxColors)
+{
+    while (boxes->size() < maxColors) {
+        size_t worst = 0;
+        for (size_t i = 1; i < boxes->size(); ++i)
+            if ((*boxes)[i].error > (*boxes)[worst].error)
+                worst = i;
+        const box_t box = (*boxes)[worst];
+        if (box.error == 0)
+            return;
+        // A box with two colours or more has an edge of 2 or more.
+        const unsigned half = box.edge / 2;
+        std::vector<box_t> octants;
+        for (unsigned k = 0; k < 8; ++k) {
+            box_t octant = makeBox(histogram, box.r + (k & 1) * half, box.g + ((k >> 1) & 1) * half,
+                                   box.b + ((k >> 2) & 1) * half, half);
+            if (octant.totals.n > 0)
+                octants.push_back(octant);
+        }
+        boxes->erase(boxes->begin() + worst);
+        boxes->insert(boxes->begin() + worst, octants.begin(), octants.end());
+    }
+}
+
+/// Moves each entry to the mean of the colours nearest to it; returns
+/// whether any entry moved.
+bool refine(const histogram_t &histogram, palette_t *palette)
+{
+    const unsigned k = palette->numColors;
+    paletteLookup_t lookup(*palette, k);
+    std::vector<totals_t> sums(k, totals_t{0, 0, 0, 0, 0});
+    for (size_t i = 0; i < histogram.codes.size(); ++i) {
+        const unsigned r = histogram.red[i], g = histogram.green[i], b = histogram.blue[i];
+        totals_t &to = sums[lookup.find(r, g, b)];
+        const uint64_t n = histogram.counts[i];
+        to.n += n;
+        to.r += n * r;
+        to.g += n * g;
+        to.b += n * b;
+    }
+    bool moved = false;
+    for (unsigned j = 0; j < k; ++j) {
+        const totals_t &t = sums[j];
+        if (t.n == 0)
+            continue;
+        const uint8_t r = uint8_t((t.r + t.n / 2) / t.n), g = uint8_t((t.g + t.n / 2) / t.n),
+                      b = uint8_t((t.b + t.n / 2) / t.n);
+        moved |= r != palette->red[j] || g != palette->green[j] || b != palette->blue[j];
+        palette->red[j] = r;
+        palette->green[j] = g;
+        palette->blue[j] = b;
+    }
+    return moved;
+}
+
+} // namespace
+
+palette_t *getFullPalette(loadedImage_t *image, unsigned maxColors)
+{
+    traceStep_t outer;
+    TRACE(1, "Selecting full palette\n");
+    traceStep_t inner;
+
+    assert(maxColors >= 1 && maxColors <= 256);
+    const unsigned numPixels = image->width * image->height;
+    // n * sum |p|^2 must fit 64 bits.
+    assert(numPixels >= 1 && numPixels <= 1u << 23);
+    const histogram_t histogram(image->pixels, numPixels);
+
+    unsigned numCubes = 0;
+    std::unique_ptr<colorCube_t[]> cubes(subdivideColors(image->pixels, numPixels, &numCubes, maxColors));
+    std::vector<box_t> boxes;
+    for (unsigned i = 0; i < numCubes; ++i) {
+        const colorCube_t &cube = cubes[i];
+        boxes.push_back(makeBox(histogram, cube.rMin, cube.gMin, cube.bMin, unsigned(cube.rMax) - cube.rMin + 1));
+    }
+    splitByError(histogram, &boxes, maxColors);
+    TRACE(8, "%d boxes after splitting by error\n", int(boxes.size()));
+
+    // The same selection as getOptimalPalette: the densest boxes first.
+    std::vector<double> density(boxes.size());
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        const double share = double(boxes[i].totals.n) * maxColors / numPixels;
+        const double edge = boxes[i].edge;
+        density[i] = share / (edge * edge * edge);
+    }
+    std::vector<size_t> order(boxes.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return density[a] > density[b]; });
+    const unsigned k = unsigned(std::min<size_t>(boxes.size(), maxColors));
+    TRACE(1, "Selected %d colors\n", k);
+
+    palette_t *palette = new palette_t();
+    for (unsigned s = 0; s < k; ++s) {
+        const totals_t &t = boxes[order[s]].totals;
+        palette->red[s] = uint8_t(t.r / t.n);
+        palette->green[s] = uint8_t(t.g / t.n);
+        palette->blue[s] = uint8_t(t.b / t.n);
+    }
+    palette->numColors = k;
+
+    unsigned passes = 0;
+    while (passes < kFullPaletteRefinements) {
+        ++passes;
+        if (!refine(histogram, palette))
+            break;
+    }
+    TRACE(1, "Refined colors in %d passes\n", int(passes));
+    return palette;
+}
