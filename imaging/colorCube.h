@@ -17,9 +17,3 @@ struct colorCube_t {
 
 /// Writes the source box's eight octants into destination[0..7].
 void splitCube(colorCube_t *destination, colorCube_t *source);
-
-/// The box list the subdivision ends with for these pixels (numPixels at
-/// least 1): every box non-empty, with its hits and share. The caller frees
-/// it with delete[].
-colorCube_t *subdivideColors(const uint8_t *pixels, unsigned numPixels, unsigned *numCubes,
-                             unsigned maxColors);

@@ -4,7 +4,6 @@
 // octants are eight consecutive runs, so running totals give any box's
 // statistics in two reads.
 #include "imaging/fullPalette.h"
-#include "imaging/colorCube.h"
 #include "imaging/quantizeLookup.h"
 
 #include "diagnostics/traceStep.h"
@@ -139,9 +138,11 @@ void splitByError(const histogram_t &histogram, std::vector<box_t> *boxes, unsig
     }
 }
 
-/// Moves each entry to the mean of the colours nearest to it; returns
-/// whether any entry moved.
-bool refine(const histogram_t &histogram, palette_t *palette)
+unsigned clampTo(unsigned v, unsigned lo, unsigned edge) { return std::min(std::max(v, lo), lo + edge - 1); }
+
+/// Moves each entry to the mean of the colours nearest to it, kept inside
+/// boxes[j]; returns whether any entry moved.
+bool refine(const histogram_t &histogram, const std::vector<box_t> &boxes, palette_t *palette)
 {
     const unsigned k = palette->numColors;
     paletteLookup_t lookup(*palette, k);
@@ -160,8 +161,10 @@ bool refine(const histogram_t &histogram, palette_t *palette)
         const totals_t &t = sums[j];
         if (t.n == 0)
             continue;
-        const uint8_t r = uint8_t((t.r + t.n / 2) / t.n), g = uint8_t((t.g + t.n / 2) / t.n),
-                      b = uint8_t((t.b + t.n / 2) / t.n);
+        const box_t &box = boxes[j];
+        const uint8_t r = uint8_t(clampTo(unsigned((t.r + t.n / 2) / t.n), box.r, box.edge));
+        const uint8_t g = uint8_t(clampTo(unsigned((t.g + t.n / 2) / t.n), box.g, box.edge));
+        const uint8_t b = uint8_t(clampTo(unsigned((t.b + t.n / 2) / t.n), box.b, box.edge));
         moved |= r != palette->red[j] || g != palette->green[j] || b != palette->blue[j];
         palette->red[j] = r;
         palette->green[j] = g;
@@ -184,13 +187,7 @@ palette_t *getFullPalette(loadedImage_t *image, unsigned maxColors)
     assert(numPixels >= 1 && numPixels <= 1u << 23);
     const histogram_t histogram(image->pixels, numPixels);
 
-    unsigned numCubes = 0;
-    std::unique_ptr<colorCube_t[]> cubes(subdivideColors(image->pixels, numPixels, &numCubes, maxColors));
-    std::vector<box_t> boxes;
-    for (unsigned i = 0; i < numCubes; ++i) {
-        const colorCube_t &cube = cubes[i];
-        boxes.push_back(makeBox(histogram, cube.rMin, cube.gMin, cube.bMin, unsigned(cube.rMax) - cube.rMin + 1));
-    }
+    std::vector<box_t> boxes = {makeBox(histogram, 0, 0, 0, 256)};
     splitByError(histogram, &boxes, maxColors);
     TRACE(8, "%d boxes after splitting by error\n", int(boxes.size()));
 
@@ -208,8 +205,10 @@ palette_t *getFullPalette(loadedImage_t *image, unsigned maxColors)
     TRACE(1, "Selected %d colors\n", k);
 
     palette_t *palette = new palette_t();
+    std::vector<box_t> chosen;
     for (unsigned s = 0; s < k; ++s) {
-        const totals_t &t = boxes[order[s]].totals;
+        chosen.push_back(boxes[order[s]]);
+        const totals_t &t = chosen.back().totals;
         palette->red[s] = uint8_t(t.r / t.n);
         palette->green[s] = uint8_t(t.g / t.n);
         palette->blue[s] = uint8_t(t.b / t.n);
@@ -219,7 +218,7 @@ palette_t *getFullPalette(loadedImage_t *image, unsigned maxColors)
     unsigned passes = 0;
     while (passes < kFullPaletteRefinements) {
         ++passes;
-        if (!refine(histogram, palette))
+        if (!refine(histogram, chosen, palette))
             break;
     }
     TRACE(1, "Refined colors in %d passes\n", int(passes));

@@ -158,13 +158,6 @@ void splitCube(colorCube_t *destination, colorCube_t *source)
     }
 }
 
-colorCube_t *subdivideColors(const uint8_t *pixels, unsigned numPixels, unsigned *numCubes,
-                             unsigned maxColors)
-{
-    paletteCounts_t counts(pixels, numPixels);
-    return getCubes(counts, numPixels, numCubes, maxColors);
-}
-
 palette_t *getOptimalPalette(loadedImage_t *image, unsigned maxColors)
 {
     traceStep_t outer;

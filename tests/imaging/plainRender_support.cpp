@@ -145,14 +145,7 @@ plainBox_t measure(const loadedImage_t *image, unsigned r, unsigned g, unsigned 
 palette_t *plainGetFullPalette(const loadedImage_t *image, unsigned maxColors)
 {
     const unsigned numPixels = image->width * image->height;
-    unsigned numCubes = 0;
-    colorCube_t *cubes = plainGetCubes(image->pixels, numPixels, &numCubes, maxColors);
-    std::vector<plainBox_t> boxes;
-    for (unsigned i = 0; i < numCubes; ++i)
-        boxes.push_back(measure(image, cubes[i].rMin, cubes[i].gMin, cubes[i].bMin,
-                                unsigned(cubes[i].rMax) - cubes[i].rMin + 1));
-    delete[] cubes;
-
+    std::vector<plainBox_t> boxes = {measure(image, 0, 0, 0, 256)};
     while (boxes.size() < maxColors) {
         size_t worst = 0;
         for (size_t i = 0; i < boxes.size(); ++i)
@@ -178,6 +171,7 @@ palette_t *plainGetFullPalette(const loadedImage_t *image, unsigned maxColors)
                           (double(box.edge) * double(box.edge) * double(box.edge)));
     const unsigned k = unsigned(std::min<size_t>(boxes.size(), maxColors));
     palette_t *palette = new palette_t();
+    std::vector<plainBox_t> chosen;
     for (unsigned s = 0; s < k; ++s) {
         double best = 0.0;
         size_t bestIndex = 0;
@@ -189,6 +183,7 @@ palette_t *plainGetFullPalette(const loadedImage_t *image, unsigned maxColors)
         }
         density[bestIndex] = 0.0;
         const plainBox_t &box = boxes[bestIndex];
+        chosen.push_back(box);
         palette->red[s] = uint8_t(box.rSum / box.n);
         palette->green[s] = uint8_t(box.gSum / box.n);
         palette->blue[s] = uint8_t(box.bSum / box.n);
@@ -209,9 +204,13 @@ palette_t *plainGetFullPalette(const loadedImage_t *image, unsigned maxColors)
         for (unsigned j = 0; j < k; ++j) {
             if (n[j] == 0)
                 continue;
-            const uint8_t r = uint8_t((rSum[j] + n[j] / 2) / n[j]);
-            const uint8_t g = uint8_t((gSum[j] + n[j] / 2) / n[j]);
-            const uint8_t b = uint8_t((bSum[j] + n[j] / 2) / n[j]);
+            const plainBox_t &box = chosen[j];
+            auto keep = [](uint64_t v, unsigned lo, unsigned edge) {
+                return uint8_t(v < lo ? lo : v > lo + edge - 1 ? lo + edge - 1 : v);
+            };
+            const uint8_t r = keep((rSum[j] + n[j] / 2) / n[j], box.r, box.edge);
+            const uint8_t g = keep((gSum[j] + n[j] / 2) / n[j], box.g, box.edge);
+            const uint8_t b = keep((bSum[j] + n[j] / 2) / n[j], box.b, box.edge);
             moved = moved || r != palette->red[j] || g != palette->green[j] || b != palette->blue[j];
             palette->red[j] = r;
             palette->green[j] = g;
