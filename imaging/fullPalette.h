@@ -5,7 +5,7 @@
 #include "imaging/palette.h"
 
 /// Passes of k-means at most; fewer when the colours settle.
-constexpr unsigned kFullPaletteRefinements = 6;
+constexpr unsigned kFullPaletteRefinements = 4;
 
 /// A palette of up to maxColors colours (1 to 256) for an image of 1 to 2^23
 /// pixels, meant to be nearer to its pixels than getOptimalPalette's, with
