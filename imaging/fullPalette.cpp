@@ -181,69 +181,81 @@ unsigned clampTo(unsigned v, unsigned lo, unsigned edge) { return std::min(std::
 
 unsigned squared(int v) { return unsigned(v * v); }
 
-/// The entries that can be nearest to some colour of the cube of the given
-/// edge at (r, g, b): an entry whose closest approach to the cube is farther
-/// than another's farthest corner is worse everywhere in it.
-void candidatesFor(const palette_t &palette, unsigned r, unsigned g, unsigned b, unsigned edge,
-                   std::vector<uint8_t> *out)
+/// The entries of `from` that can be nearest to some colour of the cube of
+/// the given edge at (r, g, b): an entry whose closest approach to the cube
+/// is farther than another's farthest corner is worse everywhere in it.
+void candidatesFor(const palette_t &palette, const std::vector<uint8_t> &from, unsigned r, unsigned g,
+                   unsigned b, unsigned edge, std::vector<uint8_t> *out)
 {
     const int lo[3] = {int(r), int(g), int(b)};
     const int hi[3] = {lo[0] + int(edge) - 1, lo[1] + int(edge) - 1, lo[2] + int(edge) - 1};
     unsigned nearest[256];
     unsigned bound = ~0u;
-    for (unsigned j = 0; j < palette.numColors; ++j) {
+    for (size_t i = 0; i < from.size(); ++i) {
+        const unsigned j = from[i];
         const int value[3] = {palette.red[j], palette.green[j], palette.blue[j]};
         unsigned near = 0, far = 0;
         for (unsigned axis = 0; axis < 3; ++axis) {
             near += squared(std::max({lo[axis] - value[axis], value[axis] - hi[axis], 0}));
             far += squared(std::max(value[axis] - lo[axis], hi[axis] - value[axis]));
         }
-        nearest[j] = near;
+        nearest[i] = near;
         bound = std::min(bound, far);
     }
     out->clear();
-    for (unsigned j = 0; j < palette.numColors; ++j)
-        if (nearest[j] <= bound)
-            out->push_back(uint8_t(j));
+    for (size_t i = 0; i < from.size(); ++i)
+        if (nearest[i] <= bound)
+            out->push_back(from[i]);
 }
 
 /// Moves each entry to the mean of the colours nearest to it, kept inside
 /// boxes[j]; returns whether any entry moved. Each colour is visited once,
-/// so the colours of a cube of edge 8 share one list of candidates instead
-/// of a search structure that pays off only for colours asked again.
+/// so rather than a search structure that pays off for colours asked again,
+/// the colours of a cube of edge 8 share one list of candidates, taken from
+/// the list of their cube of edge 32.
 bool refine(const histogram_t &histogram, const std::vector<box_t> &boxes, palette_t *palette)
 {
     const unsigned k = palette->numColors;
     std::vector<totals_t> sums(k, totals_t{0, 0, 0, 0, 0});
-    std::vector<uint8_t> candidates;
+    std::vector<uint8_t> all(k), coarse, fine;
+    std::iota(all.begin(), all.end(), uint8_t(0));
     const size_t count = histogram.codes.size();
-    for (size_t begin = 0; begin < count;) {
-        // Colours in one cube of edge 8 share all but the lowest 9 bits.
-        const uint32_t cube = histogram.codes[begin] >> 9;
+    // Colours in one cube of edge 2^e share all but the lowest 3e bits.
+    auto runEnd = [&](size_t begin, unsigned shift) {
         size_t end = begin;
-        while (end < count && histogram.codes[end] >> 9 == cube)
+        while (end < count && histogram.codes[end] >> shift == histogram.codes[begin] >> shift)
             ++end;
-        candidatesFor(*palette, histogram.red[begin] & ~7u, histogram.green[begin] & ~7u,
-                      histogram.blue[begin] & ~7u, 8, &candidates);
-        for (size_t i = begin; i < end; ++i) {
-            const int r = histogram.red[i], g = histogram.green[i], b = histogram.blue[i];
-            unsigned best = ~0u, index = 0;
-            for (uint8_t j : candidates) {
-                const unsigned d = squared(r - palette->red[j]) + squared(g - palette->green[j]) +
-                                   squared(b - palette->blue[j]);
-                if (d < best) {
-                    best = d;
-                    index = j;
+        return end;
+    };
+    for (size_t coarseBegin = 0; coarseBegin < count;) {
+        const size_t coarseEnd = runEnd(coarseBegin, 15);
+        candidatesFor(*palette, all, histogram.red[coarseBegin] & ~31u, histogram.green[coarseBegin] & ~31u,
+                      histogram.blue[coarseBegin] & ~31u, 32, &coarse);
+        for (size_t begin = coarseBegin; begin < coarseEnd;) {
+            const size_t end = runEnd(begin, 9);
+            candidatesFor(*palette, coarse, histogram.red[begin] & ~7u, histogram.green[begin] & ~7u,
+                          histogram.blue[begin] & ~7u, 8, &fine);
+            for (size_t i = begin; i < end; ++i) {
+                const int r = histogram.red[i], g = histogram.green[i], b = histogram.blue[i];
+                unsigned best = ~0u, index = 0;
+                for (uint8_t j : fine) {
+                    const unsigned d = squared(r - palette->red[j]) + squared(g - palette->green[j]) +
+                                       squared(b - palette->blue[j]);
+                    if (d < best) {
+                        best = d;
+                        index = j;
+                    }
                 }
+                totals_t &to = sums[index];
+                const uint64_t n = histogram.counts[i];
+                to.n += n;
+                to.r += n * unsigned(r);
+                to.g += n * unsigned(g);
+                to.b += n * unsigned(b);
             }
-            totals_t &to = sums[index];
-            const uint64_t n = histogram.counts[i];
-            to.n += n;
-            to.r += n * unsigned(r);
-            to.g += n * unsigned(g);
-            to.b += n * unsigned(b);
+            begin = end;
         }
-        begin = end;
+        coarseBegin = coarseEnd;
     }
     bool moved = false;
     for (unsigned j = 0; j < k; ++j) {
