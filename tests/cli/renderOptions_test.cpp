@@ -83,6 +83,19 @@ TEST_F(RenderOptions, EachChangesTheOutputAndAgainGivesTheSameBytes)
     }
 }
 
+TEST_F(RenderOptions, DitheredSplashIsDeflatedAtTheDefaultLevelAndSaysSo)
+{
+    // XFL, byte 8 of the splash member's header: 2 (maximum compression) in
+    // the sample, 0 once the splash was deflated at level 6.
+    for (const std::vector<std::string> &options :
+         {std::vector<std::string>{}, {"--full-palette", "--alpha"}, {"--dither"}}) {
+        run(options);
+        zbeos_t written((dir + "/out").c_str());
+        EXPECT_EQ(written.splashHeader[8], options == std::vector<std::string>{"--dither"} ? 0 : 2);
+        EXPECT_EQ(written.splashHeader[9], 3) << "the rest of the header stays";
+    }
+}
+
 TEST_F(RenderOptions, OptionsMayFollowTheDescription)
 {
     ToolRun result = runDawnmark({"-z", "zbeos", "d", "--full-palette", "-o", "late"}, dir);
