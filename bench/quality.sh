@@ -41,13 +41,14 @@ im() {
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
 cmake --build "$build" -j 2 --target Dawnmark Dawnmark-inspect make-sample-zbeos > /dev/null
-dawnmark=$PWD/$build/driver/Dawnmark
-inspect=$PWD/$build/inspect/Dawnmark-inspect
+built=$(cd "$build" && pwd)
+dawnmark=$built/driver/Dawnmark
+inspect=$built/inspect/Dawnmark-inspect
 
 rm -rf "$out"
 mkdir -p "$out"
 cd "$out"
-"$OLDPWD/$build/tools/make-sample-zbeos" zbeos 2> /dev/null || "$(dirname "$dawnmark")/../tools/make-sample-zbeos" zbeos
+"$built/tools/make-sample-zbeos" zbeos
 
 # --- scenes -----------------------------------------------------------------
 # The icon strip sits on the last 40 rows; comparisons use the 440 above.
