@@ -65,13 +65,13 @@ int guncompress(unsigned char *destination, unsigned long *destinationLength,
 }
 
 int gcompress(unsigned char *destination, unsigned long *destinationLength,
-              const unsigned char *source, unsigned long sourceLength, unsigned long *crc)
+              const unsigned char *source, unsigned long sourceLength, unsigned long *crc, int level)
 {
     *crc = crc32(0L, Z_NULL, 0);
     z_stream stream;
     if (!prepareStream(&stream, destination, *destinationLength, source, sourceLength))
         return Z_BUF_ERROR;
-    int code = deflateInit2(&stream, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    int code = deflateInit2(&stream, level, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
     if (code != Z_OK)
         return code;
     code = deflate(&stream, Z_FINISH);

@@ -18,10 +18,11 @@ bool checkZSig(const unsigned char *data, const unsigned char *signature, unsign
 int guncompress(unsigned char *destination, unsigned long *destinationLength,
                 const unsigned char *source, unsigned long sourceLength);
 
-/// Deflates (level 9, raw, memory level 9) in one pass and computes the
-/// gzip CRC-32 of the source. *destinationLength is the capacity on entry
+/// Deflates (raw, memory level 9, at the given level, 9 unless said) in one
+/// pass and computes the gzip CRC-32 of the source. *destinationLength is the capacity on entry
 /// and the compressed length on success. Returns Z_OK, or a zlib code
 /// (Z_BUF_ERROR when the capacity is too small) leaving the length unchanged
 /// and *crc at the CRC start value.
 int gcompress(unsigned char *destination, unsigned long *destinationLength,
-              const unsigned char *source, unsigned long sourceLength, unsigned long *crc);
+              const unsigned char *source, unsigned long sourceLength, unsigned long *crc,
+              int level = 9);

@@ -7,6 +7,7 @@
 
 #include "bootfile/zbeosIcon.h"
 #include "imaging/loadedImage.h"
+#include "imaging/renderOptions.h"
 
 /// One boot loader file: everything in front of the splash member is kept
 /// byte for byte, the splash is parsed into an icon pack and rebuilt on Save.
@@ -27,8 +28,8 @@ public:
     /// Writes the new boot loader file to path, replacing any file there
     /// only once the new one is complete and verified. Throws cagada_t with
     /// subject path and the system's reason on failure, leaving what was at
-    /// path untouched.
-    void Save(const char *path) const;
+    /// path untouched. The options say how the images become the splash.
+    void Save(const char *path, const renderOptions_t &options = renderOptions_t()) const;
 
     /// The first and second sections: file bytes 0 to headSectionsSize - 1.
     std::unique_ptr<unsigned char[]> headSections;

@@ -9,6 +9,9 @@
 #include "bootfile/packDirectory.h"
 #include "diagnostics/traceStep.h"
 #include "diagnostics/errors.h"
+#include "imaging/alphaCompose.h"
+#include "imaging/dither.h"
+#include "imaging/fullPalette.h"
 #include "imaging/mixImages.h"
 #include "imaging/palette.h"
 #include "imaging/quantize.h"
@@ -128,17 +131,23 @@ uint64_t zbeosIconPack_t::SerializedSize() const
     return packSize;
 }
 
-unsigned char *zbeosIconPack_t::Serialize(unsigned *length) const
+unsigned char *zbeosIconPack_t::Serialize(unsigned *length, const renderOptions_t &options) const
 {
     const uint64_t packSize = SerializedSize();
     const uint64_t directorySize = 8 * (uint64_t(imageCount) + 6);
     const uint64_t iconBytes = packRecordSize(icons.data());
 
+    // With alpha, the composed images take the place of the loaded ones:
+    // they are what the palette is chosen for and what is stored.
     loadedImage_t *slots[maxImages];
     std::copy(images, images + imageCount, slots);
+    std::vector<ownedImage_t> composed;
+    if (options.alpha)
+        composeImages(slots, imageCount, &composed);
     ownedImage_t canvas(
         mixImages(slots, imageCount, canvasWidth, canvasHeight));
-    std::unique_ptr<palette_t> chosen(getOptimalPalette(canvas.get(), chosenColors));
+    std::unique_ptr<palette_t> chosen(options.fullPalette ? getFullPalette(canvas.get(), chosenColors)
+                                                          : getOptimalPalette(canvas.get(), chosenColors));
 
     std::unique_ptr<unsigned char[]> pack(new unsigned char[packSize]());
     unsigned char *out = pack.get();
@@ -172,7 +181,7 @@ unsigned char *zbeosIconPack_t::Serialize(unsigned *length) const
 
     for (uint32_t i = 0; i < imageCount; ++i) {
         std::unique_ptr<quantizedImage_t, quantizedImageRelease_t> image(
-            quantizeImage(images[i], chosen.get()));
+            options.dither ? ditherImage(slots[i], chosen.get()) : quantizeImage(slots[i], chosen.get()));
         assert(image->width == images[i]->width && image->height == images[i]->height);
         const uint64_t pixelCount = uint64_t(image->width) * image->height;
         unsigned char *record = beginArea(recordHeaderSize + pixelCount);

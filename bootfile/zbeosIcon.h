@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imaging/loadedImage.h"
+#include "imaging/renderOptions.h"
 
 /// Screen geometry written into a new pack.
 struct screenGeometry_t {
@@ -38,8 +39,9 @@ public:
     /// sizes alone. Throws cagada_t when it would not fit 32-bit lengths.
     uint64_t SerializedSize() const;
     /// Builds the new pack (array new, the caller releases it) and stores its
-    /// length. Throws cagada_t when the pack would not fit 32-bit lengths.
-    unsigned char *Serialize(unsigned *length) const;
+    /// length, composing, choosing the palette and mapping as the options
+    /// say. Throws cagada_t when the pack would not fit 32-bit lengths.
+    unsigned char *Serialize(unsigned *length, const renderOptions_t &options = renderOptions_t()) const;
 
     screenGeometry_t screen;
     /// 256 entries of red, green, blue as read from the pack.

@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <getopt.h>
 #include <unistd.h>
 
 #include "driver/run.h"
@@ -14,10 +15,24 @@ int usage()
     return 1;
 }
 
+namespace {
+
+// Codes past any character, so that no short option can stand for them.
+enum : int { optDither = 256, optAlpha, optFullPalette };
+
+const option longOptions[] = {
+    {"dither", no_argument, nullptr, optDither},
+    {"alpha", no_argument, nullptr, optAlpha},
+    {"full-palette", no_argument, nullptr, optFullPalette},
+    {nullptr, 0, nullptr, 0},
+};
+
+} // namespace
+
 int parseCommandLine(int argc, char **argv, runSettings_t *settings)
 {
     int option;
-    while ((option = getopt(argc, argv, "z:o:v")) != -1) {
+    while ((option = getopt_long(argc, argv, "z:o:v", longOptions, nullptr)) != -1) {
         switch (option) {
         // The arguments live as long as the process: no copy to lose when a
         // later option of the same kind replaces an earlier one.
@@ -29,6 +44,15 @@ int parseCommandLine(int argc, char **argv, runSettings_t *settings)
             break;
         case 'v':
             TRACE_inclevel();
+            break;
+        case optDither:
+            settings->render.dither = true;
+            break;
+        case optAlpha:
+            settings->render.alpha = true;
+            break;
+        case optFullPalette:
+            settings->render.fullPalette = true;
             break;
         default:
             return usage();

@@ -9,6 +9,7 @@
 
 #include "bootfile/zbeos.h"
 #include "imaging/loadedImage.h"
+#include "imaging/renderOptions.h"
 #include "language/splashDescription.h"
 #include "platform/Application.h"
 
@@ -17,6 +18,7 @@ struct runSettings_t {
     const char *pathToZbeos = "/system/zbeos"; ///< boot loader file to read
     const char *output = "./newZbeos";         ///< boot loader file to write
     const char *splashFile = nullptr;          ///< the splash description
+    renderOptions_t render;                    ///< the long options
 };
 
 /// One run of the tool. It owns everything the phases make for as long as

@@ -69,6 +69,7 @@ loadedImage_t *unpackBitmapStream(BMallocIO *stream)
     image->height = header.dataSize / (4 * uint64(image->width));
     image->x = 0;
     image->y = 0;
+    image->hasAlpha = header.colors == B_RGBA32;
     image->pixels = new uint8_t[header.dataSize];
     TRACE(0, "Geometry: %dx%d\n", image->width, image->height);
 

@@ -14,6 +14,9 @@ struct loadedImage_t {
     int32_t x;
     int32_t y;
     uint8_t *pixels;
+    /// The fourth byte is opacity (the source was B_RGBA32); otherwise it
+    /// means nothing and the image is opaque.
+    bool hasAlpha = false;
 
     /// Negative coordinates become 0.
     void moveTo(int x, int y);

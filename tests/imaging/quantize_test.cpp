@@ -21,18 +21,6 @@ struct quantizedDeleter_t {
 };
 using quantizedPtr = std::unique_ptr<quantizedImage_t, quantizedDeleter_t>;
 
-palette_t paletteOf(std::initializer_list<uint32_t> colors)
-{
-    palette_t palette{};
-    for (uint32_t color : colors) {
-        palette.red[palette.numColors] = uint8_t(color >> 16);
-        palette.green[palette.numColors] = uint8_t(color >> 8);
-        palette.blue[palette.numColors] = uint8_t(color);
-        ++palette.numColors;
-    }
-    return palette;
-}
-
 TEST(MixImages, NoImagesGiveABlackCanvas)
 {
     imagePtr canvas(mixImages(nullptr, 0, 64, 48));

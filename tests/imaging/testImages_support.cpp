@@ -211,3 +211,15 @@ imagePtr photoLikeComposite(uint64_t seed)
     }
     return mixedImage(images, 640, 480);
 }
+
+palette_t paletteOf(std::initializer_list<uint32_t> colors)
+{
+    palette_t palette{};
+    for (uint32_t color : colors) {
+        palette.red[palette.numColors] = uint8_t(color >> 16);
+        palette.green[palette.numColors] = uint8_t(color >> 8);
+        palette.blue[palette.numColors] = uint8_t(color);
+        ++palette.numColors;
+    }
+    return palette;
+}

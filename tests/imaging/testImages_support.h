@@ -2,7 +2,9 @@
 #pragma once
 
 #include "imaging/loadedImage.h"
+#include "imaging/palette.h"
 
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -48,3 +50,6 @@ imagePtr mixedImage(const std::vector<imagePtr> &images, unsigned W, unsigned H)
 /// The 640 x 480 composite of a photograph-like background and logos, some
 /// of them hanging over the edges.
 imagePtr photoLikeComposite(uint64_t seed);
+
+/// A palette of the given colours (red << 16 | green << 8 | blue), in order.
+palette_t paletteOf(std::initializer_list<uint32_t> colors);

@@ -1,0 +1,112 @@
+// Runs without any of the long options write the same bytes and print the
+// same trace as the tool did before those options existed. The checksums
+// were taken from that earlier build; images with transparency, overlaps
+// and a screen larger than the palette's canvas are among the inputs, since
+// those are what the options change.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <zlib.h>
+
+#include "support/runTool.h"
+#include "tools/sampleZbeos.h"
+
+namespace {
+
+/// A 'bits' stream of the given colour space whose pixels come from `shade`
+/// (blue, green, red, fourth byte).
+std::string bitsStream(uint32_t width, uint32_t height, uint32_t colors,
+                       uint32_t (*shade)(uint32_t column, uint32_t row))
+{
+    std::string s;
+    auto be32 = [&s](uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            s.push_back(char((v >> shift) & 0xff));
+    };
+    be32(0x62697473);
+    for (int i = 0; i < 4; ++i)
+        be32(0);
+    be32(width * 4);
+    be32(colors);
+    be32(width * height * 4);
+    for (uint32_t row = 0; row < height; ++row)
+        for (uint32_t column = 0; column < width; ++column) {
+            const uint32_t v = shade(column, row);
+            s += std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+        }
+    return s;
+}
+
+const uint32_t rgb32 = 0x0008, rgba32 = 0x2008;
+
+uint32_t skyShade(uint32_t column, uint32_t row)
+{
+    return 0xff000000u | (20 + row * 200 / 480) << 16 | (40 + row * 120 / 480) << 8 | (150 - column / 8);
+}
+// Alpha falls from the middle outwards, with a fully transparent border.
+uint32_t discShade(uint32_t column, uint32_t row)
+{
+    const int dx = int(column) - 60, dy = int(row) - 60;
+    const int d = dx * dx + dy * dy;
+    const uint32_t alpha = d >= 3600 ? 0 : uint32_t(255 - d * 255 / 3600);
+    return alpha << 24 | 250u << 16 | (200 - column) << 8 | row;
+}
+// No alpha in the colour space, yet 0 in every fourth byte.
+uint32_t stripeShade(uint32_t column, uint32_t row) { return (column * 3 & 255) << 16 | row << 8 | 90; }
+
+struct defaultCase_t {
+    const char *name;
+    const char *description;
+    std::vector<std::string> options; ///< before "-z zbeos -o out d"
+    uint32_t outputCrc;
+    uint32_t traceCrc; ///< standard output after the banner
+};
+
+class DefaultOutput : public testing::TestWithParam<defaultCase_t> {};
+
+TEST_P(DefaultOutput, IsByteForByteWhatItWas)
+{
+    const defaultCase_t &c = GetParam();
+    const std::string dir = makeTempDir();
+    std::vector<unsigned char> sample = makeSampleZbeos();
+    writeFile(dir + "/zbeos", std::string(sample.begin(), sample.end()));
+    for (const char *name : {"background.png", "sun.png", "stripe.tga"})
+        std::filesystem::copy_file(std::string(DAWNMARK_SOURCE_DIR "/examples/") + name, dir + "/" + name);
+    writeFile(dir + "/sky.bits", bitsStream(640, 480, rgb32, skyShade));
+    writeFile(dir + "/disc.bits", bitsStream(120, 120, rgba32, discShade));
+    writeFile(dir + "/stripe.bits", bitsStream(300, 30, rgb32, stripeShade));
+    writeFile(dir + "/d", c.description);
+
+    std::vector<std::string> args = c.options;
+    args.insert(args.end(), {"-z", "zbeos", "-o", "out", "d"});
+    ToolRun run = runDawnmark(args, dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const std::string out = readFile(dir + "/out");
+    const std::string trace = run.out.substr(bannerOf(run.out).size());
+    EXPECT_EQ(crc32(0, reinterpret_cast<const Bytef *>(out.data()), uInt(out.size())), c.outputCrc);
+    EXPECT_EQ(crc32(0, reinterpret_cast<const Bytef *>(trace.data()), uInt(trace.size())), c.traceCrc)
+        << trace;
+}
+
+const char *const exampleSplash = "screen 640 480 16\nicons at 220 420\nimage \"background.png\"\n"
+                                  "image \"sun.png\" at 260 200\n"
+                                  "image \"stripe.tga\" at 0 330 resized to 640 24\n";
+// The disc overlaps the sky and the stripe, and the stripe and the second
+// disc reach past column 639 and row 479 of an 800 x 600 screen.
+const char *const layeredSplash = "screen 800 600 8\nicons at 700 580\nimage \"sky.bits\"\n"
+                                  "image \"stripe.bits\" at 500 100\nimage \"disc.bits\" at 450 60\n"
+                                  "image \"disc.bits\" at 600 420\n";
+
+const std::vector<std::string> eightV(8, "-v");
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, DefaultOutput,
+    testing::Values(defaultCase_t{"Example", exampleSplash, {}, 727198715u, 3910148977u},
+                    defaultCase_t{"ExampleTraced", exampleSplash, eightV, 727198715u, 1111608897u},
+                    defaultCase_t{"Layered", layeredSplash, {}, 3574397565u, 4292829019u},
+                    defaultCase_t{"LayeredTraced", layeredSplash, eightV, 3574397565u, 1792510900u}),
+    [](const testing::TestParamInfo<defaultCase_t> &info) { return std::string(info.param.name); });
+
+} // namespace

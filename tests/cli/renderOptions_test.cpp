@@ -1,0 +1,126 @@
+// The long options seen from outside: accepted alone and together, in any
+// place on the command line, each changing the output where it has
+// something to change, always the same bytes for the same run.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <zlib.h>
+
+#include "bootfile/zbeos.h"
+#include "support/runTool.h"
+#include "tools/sampleZbeos.h"
+
+namespace {
+
+/// A 'bits' stream of a w x h image whose colour changes across it, in
+/// the given colour space, with alpha growing to the right.
+std::string shadedStream(uint32_t w, uint32_t h, uint32_t colors)
+{
+    std::string s;
+    auto be32 = [&s](uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            s.push_back(char((v >> shift) & 0xff));
+    };
+    be32(0x62697473);
+    for (int i = 0; i < 4; ++i)
+        be32(0);
+    be32(w * 4);
+    be32(colors);
+    be32(w * h * 4);
+    for (uint32_t row = 0; row < h; ++row)
+        for (uint32_t column = 0; column < w; ++column)
+            s += std::string{char(row * 255 / h), char(column * 255 / w), char(90 + row % 7), char(column * 255 / w)};
+    return s;
+}
+
+uint32_t crcOf(const std::string &bytes)
+{
+    return uint32_t(crc32(0, reinterpret_cast<const Bytef *>(bytes.data()), uInt(bytes.size())));
+}
+
+class RenderOptions : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = makeTempDir();
+        std::vector<unsigned char> sample = makeSampleZbeos();
+        writeFile(dir + "/zbeos", std::string(sample.begin(), sample.end()));
+        writeFile(dir + "/back.bits", shadedStream(640, 480, 0x0008));
+        writeFile(dir + "/logo.bits", shadedStream(200, 100, 0x2008));
+        writeFile(dir + "/d", "image \"back.bits\"\nimage \"logo.bits\" at 100 80\n");
+        defaultCrc = run({});
+    }
+
+    /// Runs with these options and returns the checksum of the output.
+    uint32_t run(const std::vector<std::string> &options)
+    {
+        std::vector<std::string> args = options;
+        args.insert(args.end(), {"-z", "zbeos", "-o", "out", "d"});
+        ToolRun result = runDawnmark(args, dir);
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.err, "");
+        return crcOf(readFile(dir + "/out"));
+    }
+
+    std::string dir;
+    uint32_t defaultCrc = 0;
+};
+
+TEST_F(RenderOptions, EachChangesTheOutputAndAgainGivesTheSameBytes)
+{
+    const std::vector<std::vector<std::string>> sets = {
+        {"--dither"}, {"--alpha"}, {"--full-palette"}, {"--full-palette", "--dither"},
+        {"--alpha", "-v", "--full-palette", "--dither"}};
+    std::vector<uint32_t> seen = {defaultCrc};
+    for (const std::vector<std::string> &options : sets) {
+        const uint32_t first = run(options);
+        EXPECT_EQ(run(options), first) << options[0];
+        for (uint32_t other : seen)
+            EXPECT_NE(first, other) << options[0] << " gives the same output as another set";
+        seen.push_back(first);
+        // What was written is a boot loader file this tool reads again.
+        EXPECT_NO_THROW(zbeos_t((dir + "/out").c_str()));
+    }
+}
+
+TEST_F(RenderOptions, DitheredSplashIsDeflatedAtTheDefaultLevelAndSaysSo)
+{
+    // XFL, byte 8 of the splash member's header: 2 (maximum compression) in
+    // the sample, 0 once the splash was deflated at level 6.
+    for (const std::vector<std::string> &options :
+         {std::vector<std::string>{}, {"--full-palette", "--alpha"}, {"--dither"}}) {
+        run(options);
+        zbeos_t written((dir + "/out").c_str());
+        EXPECT_EQ(written.splashHeader[8], options == std::vector<std::string>{"--dither"} ? 0 : 2);
+        EXPECT_EQ(written.splashHeader[9], 3) << "the rest of the header stays";
+    }
+}
+
+TEST_F(RenderOptions, OptionsMayFollowTheDescription)
+{
+    ToolRun result = runDawnmark({"-z", "zbeos", "d", "--full-palette", "-o", "late"}, dir);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(crcOf(readFile(dir + "/late")), run({"--full-palette"}));
+}
+
+TEST_F(RenderOptions, AlphaChangesNothingWithoutTransparentImages)
+{
+    writeFile(dir + "/d", "image \"back.bits\"\n");
+    EXPECT_EQ(run({"--alpha"}), run({}));
+}
+
+class BadLongOption : public testing::TestWithParam<const char *> {};
+
+TEST_P(BadLongOption, GivesTheUsageText)
+{
+    ToolRun result = runDawnmark({GetParam(), "description"});
+    EXPECT_EQ(result.status, 1);
+    const std::string usageHead = "\nusage: Dawnmark [-v] [-z pathToZbeos] [-o output] splashFile\n";
+    EXPECT_NE(result.err.find(usageHead), std::string::npos) << result.err;
+    EXPECT_EQ(result.out, bannerOf(result.out));
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLines, BadLongOption,
+                         testing::Values("--bogus", "--dither=1", "--full-palette=yes", "--alphas"));
+
+} // namespace

@@ -1,0 +1,131 @@
+#include "imaging/fullPalette.h"
+#include "imaging/palette.h"
+#include "imaging/plainRender_support.h"
+#include "imaging/quantize.h"
+#include "imaging/testImages_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <set>
+
+namespace {
+
+using palettePtr = std::unique_ptr<palette_t>;
+
+std::set<uint32_t> colorSet(const palette_t &palette)
+{
+    std::set<uint32_t> colors;
+    for (unsigned i = 0; i < palette.numColors; ++i)
+        colors.insert(uint32_t(palette.red[i]) << 16 | palette.green[i] << 8 | palette.blue[i]);
+    return colors;
+}
+
+std::set<uint32_t> colorSet(const loadedImage_t *image)
+{
+    std::set<uint32_t> colors;
+    for (unsigned r = 0; r < image->height; ++r)
+        for (unsigned c = 0; c < image->width; ++c)
+            colors.insert(pixelAt(image, c, r));
+    return colors;
+}
+
+/// Sum of squared distances between the image and its mapping to the palette.
+uint64_t squaredError(loadedImage_t *image, palette_t *palette)
+{
+    std::unique_ptr<quantizedImage_t, quantizedImageRelease_t> mapped(quantizeImage(image, palette));
+    uint64_t sum = 0;
+    for (uint64_t p = 0; p < uint64_t(image->width) * image->height; ++p) {
+        const uint8_t *pixel = image->pixels + p * 4;
+        const unsigned j = mapped->pixels[p];
+        const int d[3] = {pixel[2] - palette->red[j], pixel[1] - palette->green[j], pixel[0] - palette->blue[j]};
+        sum += uint64_t(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+    }
+    return sum;
+}
+
+TEST(FullPalette, FewerColoursThanEntriesAreKeptExactly)
+{
+    // 60 colours, some close enough to share a box of the subdivision: each
+    // must still get an entry of its own.
+    for (uint64_t seed : {1, 2, 3}) {
+        imagePtr image = fewColorsImage(80, 60, 60, seed);
+        palettePtr palette(getFullPalette(image.get(), 224));
+        EXPECT_EQ(colorSet(*palette), colorSet(image.get())) << seed;
+        EXPECT_EQ(palette->numColors, colorSet(image.get()).size());
+    }
+    imagePtr solid = solidImage(9, 9, 1, 2, 3);
+    palettePtr one(getFullPalette(solid.get(), 224));
+    EXPECT_EQ(colorSet(*one), std::set<uint32_t>{0x010203});
+}
+
+struct errorCase_t {
+    const char *name;
+    std::function<imagePtr()> image;
+};
+
+class FullPaletteError : public testing::TestWithParam<errorCase_t> {};
+
+TEST_P(FullPaletteError, FillsEveryEntryAndMapsCloserThanTheDefault)
+{
+    imagePtr image = GetParam().image();
+    palettePtr full(getFullPalette(image.get(), 224));
+    palettePtr plain(getOptimalPalette(image.get(), 224));
+    EXPECT_EQ(full->numColors, 224u);
+    EXPECT_EQ(colorSet(*full).size(), 224u) << "no entry wasted on a repeat";
+    EXPECT_LT(squaredError(image.get(), full.get()), squaredError(image.get(), plain.get()));
+    for (unsigned i = 224; i < 256; ++i)
+        ASSERT_EQ(full->red[i] | full->green[i] | full->blue[i], 0) << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, FullPaletteError,
+                         testing::Values(errorCase_t{"Gradient", [] { return gradientImage(320, 240, 0, 1); }},
+                                         errorCase_t{"NoisyGradient", [] { return gradientImage(320, 240, 20, 2); }},
+                                         errorCase_t{"Photo", [] { return photoLikeImage(320, 240, 3); }},
+                                         errorCase_t{"Composite", [] { return photoLikeComposite(4); }}),
+                         [](const testing::TestParamInfo<errorCase_t> &info) { return std::string(info.param.name); });
+
+// The product against the reference: images with few and many colours,
+// colours finer than the cells of the selection, and palette sizes from 1.
+struct fullCase_t {
+    const char *name;
+    std::function<imagePtr()> image;
+    unsigned maxColors;
+};
+
+const fullCase_t fullCases[] = {
+    {"solid", [] { return solidImage(20, 20, 3, 4, 5); }, 224},
+    {"halves", [] { return halvesImage(20, 20); }, 224},
+    {"few colours", [] { return fewColorsImage(100, 80, 50, 1); }, 224},
+    {"rare colours", [] { return rareColorsImage(120, 100, 7); }, 224},
+    {"gradient", [] { return gradientImage(200, 150, 0, 5); }, 224},
+    {"noisy gradient", [] { return gradientImage(200, 150, 30, 6); }, 256},
+    {"photo", [] { return photoLikeImage(200, 150, 7); }, 224},
+    {"photo, 16", [] { return photoLikeImage(120, 90, 8); }, 16},
+    {"noise, 1", [] { return noiseImage(50, 50, 4); }, 1},
+    {"noise, 2", [] { return noiseImage(50, 50, 5); }, 2},
+    {"64 small images", [] { return mixedImage(scatteredImages(64, 240, 180, 8), 240, 180); }, 224},
+};
+
+class FullPaletteEquality : public testing::TestWithParam<fullCase_t> {};
+
+TEST_P(FullPaletteEquality, MatchesTheReference)
+{
+    imagePtr image = GetParam().image();
+    palettePtr fast(getFullPalette(image.get(), GetParam().maxColors));
+    palettePtr plain(plainGetFullPalette(image.get(), GetParam().maxColors));
+    ASSERT_EQ(fast->numColors, plain->numColors);
+    EXPECT_EQ(memcmp(fast.get(), plain.get(), sizeof(palette_t)), 0);
+    EXPECT_LE(fast->numColors, GetParam().maxColors);
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, FullPaletteEquality, testing::ValuesIn(fullCases),
+                         [](const testing::TestParamInfo<fullCase_t> &info) {
+                             std::string name;
+                             for (const char *c = info.param.name; *c; ++c)
+                                 name += isalnum(uint8_t(*c)) ? *c : '_';
+                             return name;
+                         });
+
+} // namespace

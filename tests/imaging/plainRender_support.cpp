@@ -1,0 +1,223 @@
+#include "imaging/plainRender_support.h"
+#include "imaging/plainPalette_support.h"
+
+#include "diagnostics/traceMsg.h"
+#include "imaging/fullPalette.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+unsigned nearestEntry(const palette_t &palette, unsigned r, unsigned g, unsigned b)
+{
+    double best = 16777216.0;
+    unsigned index = 255;
+    for (unsigned j = 0; j < palette.numColors; ++j) {
+        const double d = distance(r, g, b, palette.red[j], palette.green[j], palette.blue[j]);
+        if (d < best) {
+            best = d;
+            index = j;
+        }
+    }
+    return index;
+}
+
+} // namespace
+
+quantizedImage_t *plainDitherImage(const loadedImage_t *image, const palette_t *palette)
+{
+    TRACE_ident();
+    TRACE(1, "Quantizing image\n");
+    TRACE_ident();
+    const int64_t w = image->width, h = image->height;
+    uint8_t *indices = new uint8_t[w * h];
+    TRACE(1, "Dithering colors... %d pixels\n", unsigned(w * h));
+    std::vector<int32_t> owed(size_t(w * h) * 3, 0);
+    auto give = [&](int64_t x, int64_t y, unsigned c, int32_t amount) {
+        if (x >= 0 && x < w && y < h)
+            owed[size_t(y * w + x) * 3 + c] += amount;
+    };
+    for (int64_t y = 0; y < h; ++y) {
+        const int64_t d = y % 2 == 0 ? 1 : -1;
+        for (int64_t i = 0; i < w; ++i) {
+            const int64_t x = d == 1 ? i : w - 1 - i;
+            const uint8_t *pixel = image->pixels + (y * w + x) * 4;
+            int32_t wanted[3];
+            for (unsigned c = 0; c < 3; ++c) {
+                wanted[c] = 16 * pixel[2 - c] + owed[size_t(y * w + x) * 3 + c];
+                wanted[c] = std::min(4080, std::max(0, wanted[c]));
+            }
+            const unsigned j = nearestEntry(*palette, (wanted[0] + 8) / 16, (wanted[1] + 8) / 16,
+                                            (wanted[2] + 8) / 16);
+            indices[y * w + x] = uint8_t(j);
+            if (j == 255 && palette->numColors == 0)
+                continue;
+            const int32_t entry[3] = {palette->red[j], palette->green[j], palette->blue[j]};
+            for (unsigned c = 0; c < 3; ++c) {
+                const int32_t e = wanted[c] - 16 * entry[c];
+                give(x + d, y, c, e * 7 / 16);
+                give(x - d, y + 1, c, e * 3 / 16);
+                give(x, y + 1, c, e * 5 / 16);
+                give(x + d, y + 1, c, e - e * 7 / 16 - e * 3 / 16 - e * 5 / 16);
+            }
+        }
+    }
+    quantizedImage_t *result = new quantizedImage_t();
+    result->palette = *palette;
+    result->width = image->width;
+    result->height = image->height;
+    result->x = image->x;
+    result->y = image->y;
+    result->pixels = indices;
+    TRACE_dedent();
+    TRACE_dedent();
+    return result;
+}
+
+std::vector<ownedImage_t> plainComposeImages(const std::vector<const loadedImage_t *> &images)
+{
+    std::vector<ownedImage_t> result;
+    for (const loadedImage_t *image : images) {
+        ownedImage_t out(new loadedImage_t(*image));
+        const uint64_t n = uint64_t(image->width) * image->height;
+        out->pixels = new uint8_t[n * 4];
+        memcpy(out->pixels, image->pixels, n * 4);
+        if (image->hasAlpha) {
+            for (uint64_t row = 0; row < image->height; ++row) {
+                for (uint64_t column = 0; column < image->width; ++column) {
+                    const uint64_t X = uint32_t(image->x) + column, Y = uint32_t(image->y) + row;
+                    uint8_t beneath[3] = {0, 0, 0};
+                    // The topmost earlier image at this point, as composed.
+                    for (size_t j = result.size(); j-- > 0;) {
+                        const loadedImage_t *below = result[j].get();
+                        const uint64_t bx = uint32_t(below->x), by = uint32_t(below->y);
+                        if (X >= bx && X < bx + below->width && Y >= by && Y < by + below->height) {
+                            memcpy(beneath, below->pixels + ((Y - by) * below->width + (X - bx)) * 4, 3);
+                            break;
+                        }
+                    }
+                    uint8_t *pixel = out->pixels + (row * image->width + column) * 4;
+                    const unsigned a = pixel[3];
+                    for (unsigned c = 0; c < 3; ++c)
+                        pixel[c] = uint8_t((a * pixel[c] + (255 - a) * beneath[c] + 127) / 255);
+                    pixel[3] = 255;
+                }
+            }
+            out->hasAlpha = false;
+        }
+        result.push_back(std::move(out));
+    }
+    return result;
+}
+
+namespace {
+
+struct plainBox_t {
+    unsigned r, g, b, edge;
+    uint64_t n, rSum, gSum, bSum, squares;
+    uint64_t error;
+};
+
+plainBox_t measure(const loadedImage_t *image, unsigned r, unsigned g, unsigned b, unsigned edge)
+{
+    plainBox_t box{r, g, b, edge, 0, 0, 0, 0, 0, 0};
+    const uint64_t n = uint64_t(image->width) * image->height;
+    for (uint64_t p = 0; p < n; ++p) {
+        const uint8_t *pixel = image->pixels + p * 4;
+        const unsigned pr = pixel[2], pg = pixel[1], pb = pixel[0];
+        if (pr >= r && pr < r + edge && pg >= g && pg < g + edge && pb >= b && pb < b + edge) {
+            ++box.n;
+            box.rSum += pr;
+            box.gSum += pg;
+            box.bSum += pb;
+            box.squares += pr * pr + pg * pg + pb * pb;
+        }
+    }
+    if (box.n > 0)
+        box.error = (box.n * box.squares -
+                     (box.rSum * box.rSum + box.gSum * box.gSum + box.bSum * box.bSum)) / box.n;
+    return box;
+}
+
+} // namespace
+
+palette_t *plainGetFullPalette(const loadedImage_t *image, unsigned maxColors)
+{
+    const unsigned numPixels = image->width * image->height;
+    std::vector<plainBox_t> boxes = {measure(image, 0, 0, 0, 256)};
+    while (boxes.size() < maxColors) {
+        size_t worst = 0;
+        for (size_t i = 0; i < boxes.size(); ++i)
+            if (boxes[i].error > boxes[worst].error)
+                worst = i;
+        if (boxes[worst].error == 0)
+            break;
+        const plainBox_t box = boxes[worst];
+        boxes.erase(boxes.begin() + worst);
+        const unsigned half = box.edge / 2;
+        size_t at = worst;
+        for (unsigned k = 0; k < 8; ++k) {
+            plainBox_t octant = measure(image, box.r + (k & 1 ? half : 0), box.g + (k & 2 ? half : 0),
+                                        box.b + (k & 4 ? half : 0), half);
+            if (octant.n > 0)
+                boxes.insert(boxes.begin() + at++, octant);
+        }
+    }
+
+    std::vector<double> density;
+    for (const plainBox_t &box : boxes)
+        density.push_back(double(box.n) * maxColors / numPixels /
+                          (double(box.edge) * double(box.edge) * double(box.edge)));
+    const unsigned k = unsigned(std::min<size_t>(boxes.size(), maxColors));
+    palette_t *palette = new palette_t();
+    std::vector<plainBox_t> chosen;
+    for (unsigned s = 0; s < k; ++s) {
+        double best = 0.0;
+        size_t bestIndex = 0;
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            if (density[i] > best) {
+                best = density[i];
+                bestIndex = i;
+            }
+        }
+        density[bestIndex] = 0.0;
+        const plainBox_t &box = boxes[bestIndex];
+        chosen.push_back(box);
+        palette->red[s] = uint8_t(box.rSum / box.n);
+        palette->green[s] = uint8_t(box.gSum / box.n);
+        palette->blue[s] = uint8_t(box.bSum / box.n);
+    }
+    palette->numColors = k;
+
+    for (unsigned pass = 0; pass < kFullPaletteRefinements; ++pass) {
+        std::vector<uint64_t> n(k, 0), rSum(k, 0), gSum(k, 0), bSum(k, 0);
+        for (unsigned p = 0; p < numPixels; ++p) {
+            const uint8_t *pixel = image->pixels + uint64_t(p) * 4;
+            const unsigned j = nearestEntry(*palette, pixel[2], pixel[1], pixel[0]);
+            ++n[j];
+            rSum[j] += pixel[2];
+            gSum[j] += pixel[1];
+            bSum[j] += pixel[0];
+        }
+        bool moved = false;
+        for (unsigned j = 0; j < k; ++j) {
+            if (n[j] == 0)
+                continue;
+            const plainBox_t &box = chosen[j];
+            auto keep = [](uint64_t v, unsigned lo, unsigned edge) {
+                return uint8_t(v < lo ? lo : v > lo + edge - 1 ? lo + edge - 1 : v);
+            };
+            const uint8_t r = keep((rSum[j] + n[j] / 2) / n[j], box.r, box.edge);
+            const uint8_t g = keep((gSum[j] + n[j] / 2) / n[j], box.g, box.edge);
+            const uint8_t b = keep((bSum[j] + n[j] / 2) / n[j], box.b, box.edge);
+            moved = moved || r != palette->red[j] || g != palette->green[j] || b != palette->blue[j];
+            palette->red[j] = r;
+            palette->green[j] = g;
+            palette->blue[j] = b;
+        }
+        if (!moved)
+            break;
+    }
+    return palette;
+}
