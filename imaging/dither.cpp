@@ -59,12 +59,5 @@ quantizedImage_t *ditherImage(loadedImage_t *image, palette_t *palette)
         }
     }
 
-    quantizedImage_t *result = new quantizedImage_t();
-    memcpy(&result->palette, palette, sizeof(palette_t));
-    result->width = image->width;
-    result->height = image->height;
-    result->x = image->x;
-    result->y = image->y;
-    result->pixels = indices;
-    return result;
+    return quantizedLike(image, palette, indices);
 }

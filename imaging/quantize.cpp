@@ -7,6 +7,18 @@
 #include <cstring>
 #include <memory>
 
+quantizedImage_t *quantizedLike(const loadedImage_t *image, const palette_t *palette, uint8_t *indices)
+{
+    quantizedImage_t *result = new quantizedImage_t();
+    memcpy(&result->palette, palette, sizeof(palette_t));
+    result->width = image->width;
+    result->height = image->height;
+    result->x = image->x;
+    result->y = image->y;
+    result->pixels = indices;
+    return result;
+}
+
 quantizedImage_t *quantizeImage(loadedImage_t *image, palette_t *palette)
 {
     traceStep_t outer;
@@ -29,13 +41,5 @@ quantizedImage_t *quantizeImage(loadedImage_t *image, palette_t *palette)
         }
     }
 
-    quantizedImage_t *result = new quantizedImage_t();
-    memcpy(&result->palette, palette, sizeof(palette_t));
-    result->width = image->width;
-    result->height = image->height;
-    result->x = image->x;
-    result->y = image->y;
-    result->pixels = indices;
-
-    return result;
+    return quantizedLike(image, palette, indices);
 }

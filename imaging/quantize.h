@@ -29,3 +29,7 @@ struct quantizedImageRelease_t {
 
 /// Maps every pixel to its nearest palette entry, ties to the lowest index.
 quantizedImage_t *quantizeImage(loadedImage_t *image, palette_t *palette);
+
+/// A new quantized record with the image's size and place, a copy of the
+/// palette and `indices` (array new, taken over).
+quantizedImage_t *quantizedLike(const loadedImage_t *image, const palette_t *palette, uint8_t *indices);
