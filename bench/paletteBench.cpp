@@ -4,8 +4,8 @@
 #include "imaging/mixImages.h"
 #include "imaging/palette.h"
 #include "imaging/quantize.h"
-#include "imaging/plainPalette_support.h"
-#include "imaging/testImages_support.h"
+#include "fixtures/plainPalette.h"
+#include "fixtures/testImages.h"
 
 #include <benchmark/benchmark.h>
 

@@ -12,7 +12,8 @@
 
 #include <png.h>
 
-#include "imageVariants_support.h"
+#include "fixtures/bitmapStream.h"
+#include "fixtures/imageVariants.h"
 #include "platform/ByteOrder.h"
 #include "platform/TranslatorFormats.h"
 #include "tools/sampleZbeos.h"
@@ -53,28 +54,10 @@ std::string fileName(const std::string &name)
     return out;
 }
 
-void putBE32(std::vector<uint8_t> &out, uint32_t value)
+bytes_t bitmapStreamOf(const rgbaImage_t &image)
 {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(uint8_t(value >> shift));
-}
-
-std::vector<uint8_t> bitmapStream(const rgbaImage_t &image)
-{
-    std::vector<uint8_t> out;
-    putBE32(out, B_TRANSLATOR_BITMAP);
-    const float bounds[4] = {0, 0, float(image.width - 1), float(image.height - 1)};
-    for (float bound : bounds) {
-        uint32_t bits;
-        memcpy(&bits, &bound, 4);
-        putBE32(out, bits);
-    }
-    putBE32(out, image.width * 4);
-    putBE32(out, 0x2008); // B_RGBA32
-    const std::vector<uint8_t> pixels = toBgra(image, true);
-    putBE32(out, uint32_t(pixels.size()));
-    out.insert(out.end(), pixels.begin(), pixels.end());
-    return out;
+    const bytes_t pixels = toBgra(image, true);
+    return bitmapStream(image.width * 4, 0x2008 /* B_RGBA32 */, uint32_t(pixels.size()), pixels);
 }
 
 void writeImages()
@@ -100,7 +83,7 @@ void writeImages()
     put("image", "progressive.jpg", encodeJpeg(image, jpegKind_t::progressive));
     put("image", "cmyk.jpg", encodeJpeg(image, jpegKind_t::cmykAdobe));
     put("image", "image.bmp", encodeBmp(image));
-    put("image", "image.bits", bitmapStream(image));
+    put("image", "image.bits", bitmapStreamOf(image));
     // Every stored form the tests check, and the damaged files, so that the
     // fuzzer starts from each branch of the decoders.
     for (const imageVariant_t &variant : imageVariants())

@@ -1,18 +1,6 @@
-#include "support/scratch.h"
 #include "packBuilder_support.h"
 
-#include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <dirent.h>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
-
-#include <gtest/gtest.h>
-
 #include "bootfile/littleEndian.h"
-#include "diagnostics/traceMsg.h"
 #include "tools/sampleZbeos.h"
 
 bytes_t imageRecord(uint32_t width, uint32_t height, uint32_t x, uint32_t y, uint8_t fill)
@@ -76,65 +64,4 @@ bytes_t zbeosParts_t::Join() const
     file.insert(file.end(), extraTail.begin(), extraTail.end());
     file.insert(file.end(), splashMember.end() - 8, splashMember.end());
     return file;
-}
-
-scratchDir_t::scratchDir_t() : path(makeScratchDirectory()) {}
-
-scratchDir_t::~scratchDir_t()
-{
-    for (const std::string &name : Entries())
-        remove(Path(name).c_str());
-    remove(path.c_str());
-}
-
-std::vector<std::string> scratchDir_t::Entries() const
-{
-    std::vector<std::string> names;
-    if (DIR *directory = opendir(path.c_str())) {
-        while (dirent *entry = readdir(directory)) {
-            std::string name = entry->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        closedir(directory);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-void writeFile(const std::string &path, const bytes_t &bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
-    if (!out)
-        throw std::runtime_error("cannot write " + path);
-}
-
-bytes_t readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return bytes_t(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-traceCapture_t::traceCapture_t(unsigned level)
-    : savedLevel(trace_level), savedDepth(ident_level), capturing(true)
-{
-    trace_level = level;
-    ident_level = 0;
-    testing::internal::CaptureStdout();
-}
-
-traceCapture_t::~traceCapture_t()
-{
-    if (capturing)
-        Text();
-    trace_level = savedLevel;
-    ident_level = savedDepth;
-}
-
-std::string traceCapture_t::Text()
-{
-    capturing = false;
-    fflush(stdout);
-    return testing::internal::GetCapturedStdout();
 }

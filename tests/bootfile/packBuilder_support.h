@@ -1,12 +1,14 @@
-// Hand-built icon packs, boot loader files and scratch directories for the
-// boot loader file tests.
+// Hand-built icon packs and boot loader files for the boot loader file tests.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-using bytes_t = std::vector<unsigned char>;
+#include "support/bytes.h"
+#include "support/files.h"
+#include "support/scratch.h"
+#include "support/traceCapture.h"
 
 /// An image record: width, height, x, y, then width x height bytes of fill.
 bytes_t imageRecord(uint32_t width, uint32_t height, uint32_t x, uint32_t y, uint8_t fill);
@@ -41,34 +43,4 @@ struct zbeosParts_t {
     bytes_t between;
     bytes_t splashMember;
     bytes_t extraTail;
-};
-
-/// A directory that exists for the life of the object.
-class scratchDir_t {
-public:
-    scratchDir_t();
-    ~scratchDir_t();
-    std::string Path(const std::string &name) const { return path + "/" + name; }
-    /// Names of the entries in the directory, sorted.
-    std::vector<std::string> Entries() const;
-
-    std::string path;
-};
-
-void writeFile(const std::string &path, const bytes_t &bytes);
-bytes_t readFile(const std::string &path);
-
-/// Collects the trace output of a block at the given verbosity, starting
-/// from depth 0; the trace settings are restored afterwards.
-class traceCapture_t {
-public:
-    explicit traceCapture_t(unsigned level = 9);
-    ~traceCapture_t();
-    /// What was traced since construction (call once).
-    std::string Text();
-
-private:
-    unsigned savedLevel;
-    unsigned savedDepth;
-    bool capturing;
 };

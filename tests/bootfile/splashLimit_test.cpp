@@ -37,7 +37,7 @@ TEST(SplashLimit, PackBeyondTheBootLoadersBufferIsRefusedBeforeWriting)
         EXPECT_STREQ(error.subject, out.c_str());
         EXPECT_STREQ(error.reason, "new splash is larger than 1048576 bytes");
     }
-    EXPECT_EQ(readFile(out), (bytes_t{'o', 'l', 'd'}));
+    EXPECT_EQ(readBytes(out), (bytes_t{'o', 'l', 'd'}));
     EXPECT_EQ(scratch.Entries(), (std::vector<std::string>{"out", "zbeos"}));
 }
 

@@ -230,13 +230,13 @@ TEST(Zbeos, FileBeyond32BitsIsRefusedAfterItsSizeIsTraced)
 // it must test clean and unpack to exactly the pack.
 void expectGzipReadsSplash(const std::string &file, uint32_t splashAt, const bytes_t &pack)
 {
-    bytes_t written = readFile(file);
+    bytes_t written = readBytes(file);
     ASSERT_GT(written.size(), splashAt);
     std::string member = file + ".images.gz";
     writeFile(member, bytes_t(written.begin() + splashAt, written.end()));
     EXPECT_EQ(system(("gzip -t " + member).c_str()), 0);
     ASSERT_EQ(system(("gzip -dc " + member + " > " + member + ".out").c_str()), 0);
-    EXPECT_EQ(readFile(member + ".out"), pack);
+    EXPECT_EQ(readBytes(member + ".out"), pack);
     remove((member + ".out").c_str());
     remove(member.c_str());
 }
@@ -269,7 +269,7 @@ TEST(ZbeosSave, KeepsTheHeadAndSplashHeaderAndWritesAFreshMember)
     head.insert(head.end(), parts.loaderMember.begin(), parts.loaderMember.end());
     head.insert(head.end(), parts.between.begin(), parts.between.end());
     head.insert(head.end(), parts.splashMember.begin(), parts.splashMember.begin() + 17);
-    bytes_t written = readFile(scratch.Path("newZbeos"));
+    bytes_t written = readBytes(scratch.Path("newZbeos"));
     ASSERT_GT(written.size(), head.size());
     EXPECT_EQ(bytes_t(written.begin(), written.begin() + head.size()), head);
     expectGzipReadsSplash(scratch.Path("newZbeos"), zbeos.headSectionsSize, serialized(zbeos));
@@ -308,7 +308,7 @@ TEST(ZbeosSave, OverTheInputGivesTheSameFile)
     zbeos.IconsAt(5, 5);
     zbeos.Save(scratch.Path("elsewhere").c_str());
     zbeos.Save(scratch.Path("zbeos").c_str());
-    EXPECT_EQ(readFile(scratch.Path("zbeos")), readFile(scratch.Path("elsewhere")));
+    EXPECT_EQ(readBytes(scratch.Path("zbeos")), readBytes(scratch.Path("elsewhere")));
     EXPECT_EQ(scratch.Entries(), (std::vector<std::string>{"elsewhere", "zbeos"}));
 }
 
@@ -364,7 +364,7 @@ protected:
     void ExpectOutputUntouched()
     {
         EXPECT_EQ(output.Entries(), std::vector<std::string>{"newZbeos"});
-        EXPECT_EQ(readFile(output.Path("newZbeos")), precious);
+        EXPECT_EQ(readBytes(output.Path("newZbeos")), precious);
     }
 
     scratchDir_t input;
@@ -431,7 +431,7 @@ class ZbeosSaveDiskFault : public ZbeosSaveFailure, public testing::WithParamInt
 
 TEST_P(ZbeosSaveDiskFault, IsAFailedSaveThatRenamesNothing)
 {
-    const bytes_t original = readFile(input.Path("zbeos"));
+    const bytes_t original = readBytes(input.Path("zbeos"));
     const zbeosLayout_t layout = dissectZbeos(original.data(), original.size(), "zbeos");
     ioFaultsScope_t faults;
     (GetParam().onRead ? ioFaults.flipReadByteAt : ioFaults.flipWrittenByteAt) = GetParam().offset(layout);
@@ -471,7 +471,7 @@ TEST_F(ZbeosSaveFailure, FileThenNameAreFlushed)
     ioFaultsScope_t faults;
     zbeos->Save(output.Path("newZbeos").c_str());
     EXPECT_EQ(ioFaults.events, (std::vector<std::string>{"fsync file", "rename", "fsync directory"}));
-    EXPECT_NE(readFile(output.Path("newZbeos")), precious);
+    EXPECT_NE(readBytes(output.Path("newZbeos")), precious);
 }
 
 } // namespace

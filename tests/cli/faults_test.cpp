@@ -14,8 +14,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "fixtures/bitmapStream.h"
+#include "support/files.h"
 #include "support/readOnlyMount.h"
 #include "support/runTool.h"
+#include "support/scratch.h"
 #include "tools/sampleZbeos.h"
 
 namespace {
@@ -23,33 +26,23 @@ namespace {
 /// Exit status of a child whose setup was refused by the system.
 const int setupRefused = 125;
 
-// A 'bits' stream whose pixels change across the image, so that the palette
+// A bitmap stream whose pixels change across the image, so that the palette
 // has real work to do.
-std::string shadedBitmapStream(uint32_t width, uint32_t height)
+bytes_t shadedBitmapStream(uint32_t width, uint32_t height)
 {
-    std::string s;
-    auto be32 = [&s](uint32_t v) {
-        for (int shift = 24; shift >= 0; shift -= 8)
-            s.push_back(char((v >> shift) & 0xff));
-    };
-    be32(0x62697473);
-    for (int i = 0; i < 4; ++i)
-        be32(0);
-    be32(width * 4);
-    be32(0x0008);
-    be32(width * height * 4);
-    s.reserve(s.size() + size_t(width) * height * 4);
-    for (uint32_t row = 0; row < height; ++row)
-        for (uint32_t column = 0; column < width; ++column)
-            s += std::string{char(column * 255 / width), char(row * 255 / height), char((row + column) & 0xff), 0};
-    return s;
+    return bitmapStreamOf(width, height, 0x0008, [&](uint32_t column, uint32_t row, uint8_t *p) {
+        p[0] = uint8_t(column * 255 / width);
+        p[1] = uint8_t(row * 255 / height);
+        p[2] = uint8_t((row + column) & 0xff);
+        p[3] = 0;
+    });
 }
 
 class Faults : public testing::Test {
 protected:
     void SetUp() override
     {
-        dir = makeTempDir();
+        dir = makeScratchDirectory();
         std::vector<unsigned char> sample = makeSampleZbeos();
         zbeosBytes.assign(sample.begin(), sample.end());
         writeFile(path("zbeos"), zbeosBytes);

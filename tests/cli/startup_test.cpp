@@ -4,7 +4,9 @@
 #include <cctype>
 #include <unistd.h>
 
+#include "support/files.h"
 #include "support/runTool.h"
+#include "support/scratch.h"
 
 namespace {
 
@@ -73,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, Usage,
 
 TEST(Startup, UnopenableDescriptionIsReportedBySystemText)
 {
-    std::string dir = makeTempDir();
+    std::string dir = makeScratchDirectory();
     ToolRun run = runDawnmark({dir + "/missing.splash", "ignored", "operands"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, dir + "/missing.splash: No such file or directory\n");
@@ -90,7 +92,7 @@ class DescriptionPhase : public testing::TestWithParam<DescriptionFailure> {};
 
 TEST_P(DescriptionPhase, StopsBeforeAnyImageIsLoaded)
 {
-    std::string dir = makeTempDir();
+    std::string dir = makeScratchDirectory();
     writeFile(dir + "/d", GetParam().text);
     ToolRun run = runDawnmark({"-v", "-z", dir + "/none", "-o", dir + "/out", dir + "/d"});
     EXPECT_EQ(run.status, GetParam().status);
@@ -122,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DescriptionPhase, ReadFailureIsAFatalScannerError)
 {
     // A directory opens for reading but cannot be read.
-    std::string dir = makeTempDir();
+    std::string dir = makeScratchDirectory();
     ToolRun run = runDawnmark({dir});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "input in flex scanner failed\n");

@@ -7,35 +7,30 @@
 
 #include "bootfile/littleEndian.h"
 #include "bootfile/zbeosLayout.h"
+#include "fixtures/bitmapStream.h"
+#include "support/files.h"
 #include "support/runTool.h"
+#include "support/scratch.h"
 #include "tools/sampleZbeos.h"
 
 namespace {
 
-// A 'bits' bitmap stream: the simplest file every build can load.
-std::string bitmapStream(uint32_t width, uint32_t height, uint8_t shade)
+// A bitmap stream: the simplest file every build can load.
+bytes_t bitmapStream(uint32_t width, uint32_t height, uint8_t shade)
 {
-    auto be32 = [](std::string &s, uint32_t v) {
-        for (int shift = 24; shift >= 0; shift -= 8)
-            s.push_back(char((v >> shift) & 0xff));
-    };
-    std::string s;
-    be32(s, 0x62697473);
-    for (int i = 0; i < 4; ++i)
-        be32(s, 0); // bounds: not used
-    be32(s, width * 4);
-    be32(s, 0x0008);
-    be32(s, width * height * 4);
-    for (uint32_t i = 0; i < width * height; ++i)
-        s += std::string{char(shade), char(shade / 2), char(255 - shade), 0};
-    return s;
+    return bitmapStreamOf(width, height, 0x0008, [&](uint32_t, uint32_t, uint8_t *p) {
+        p[0] = shade;
+        p[1] = uint8_t(shade / 2);
+        p[2] = uint8_t(255 - shade);
+        p[3] = 0;
+    });
 }
 
 class WholeRun : public testing::Test {
 protected:
     void SetUp() override
     {
-        dir = makeTempDir();
+        dir = makeScratchDirectory();
         std::vector<unsigned char> sample = makeSampleZbeos();
         zbeos = dir + "/zbeos";
         writeFile(zbeos, std::string(sample.begin(), sample.end()));

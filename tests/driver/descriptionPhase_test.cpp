@@ -7,6 +7,7 @@
 
 #include "driver/run.h"
 #include "language/parseDescription.h"
+#include "support/files.h"
 #include "support/scratch.h"
 
 namespace {
@@ -24,7 +25,7 @@ TEST_P(DescriptionPhase, ReportsAndReturnsTheStatus)
 {
     const PhaseCase &c = GetParam();
     std::string path = makeScratchDirectory() + "/d";
-    writeFileBytes(path, c.text.data(), c.text.size());
+    writeFile(path, c.text.data(), c.text.size());
     FILE *input = fopen(path.c_str(), "r");
     ASSERT_NE(input, nullptr);
     splashDescription_t description{};

@@ -45,7 +45,7 @@ TEST_F(Geometry, MoveToKeepsPositionsOnScreen)
     } cases[] = {{-20, 35, 0, 35}, {5, -1, 5, 0}, {INT_MIN, 7, 0, 7}, {600, 470, 600, 470}};
     for (const auto &c : cases) {
         imagePtr image = imageOfCoordinates(2, 2);
-        const std::string trace = imageTraceOf(9, [&] { image->moveTo(c.x, c.y); });
+        const std::string trace = traceOf(9, [&] { image->moveTo(c.x, c.y); });
         EXPECT_EQ(image->x, c.expectedX);
         EXPECT_EQ(image->y, c.expectedY);
         EXPECT_EQ(trace, "");
@@ -65,7 +65,7 @@ TEST_F(Geometry, ClipKeepsTheTopLeftCorner)
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.clipW << "x" << c.clipH);
         imagePtr image = imageOfCoordinates(c.w, c.h);
-        const std::string trace = imageTraceOf(2, [&] { image->clipTo(c.clipW, c.clipH); });
+        const std::string trace = traceOf(2, [&] { image->clipTo(c.clipW, c.clipH); });
         EXPECT_EQ(trace, clipLines(c.clipW, c.clipH, c.expectedW, c.expectedH));
         EXPECT_EQ(ident_level, 1u);
         ASSERT_EQ(image->width, c.expectedW);
@@ -79,7 +79,7 @@ TEST_F(Geometry, ClipNeverEnlarges)
 {
     imagePtr image = imageOfCoordinates(100, 50);
     const uint8_t *before = image->pixels;
-    const std::string trace = imageTraceOf(2, [&] { image->clipTo(200, 80); });
+    const std::string trace = traceOf(2, [&] { image->clipTo(200, 80); });
     EXPECT_EQ(trace, "... ... clipping to 200 80\n");
     EXPECT_EQ(ident_level, 1u);
     EXPECT_EQ(image->width, 100u);
@@ -106,7 +106,7 @@ TEST_F(Geometry, ResizeSamplesTheTopLeftSourcePixel)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         imagePtr image = imageOfCoordinates(c.w, c.h);
-        const std::string trace = imageTraceOf(2, [&] { image->resizeTo(c.boxW, c.boxH); });
+        const std::string trace = traceOf(2, [&] { image->resizeTo(c.boxW, c.boxH); });
         EXPECT_EQ(trace, "... ... zooming to bounding box " + std::to_string(c.boxW) + " " +
                              std::to_string(c.boxH) + "\n... ... ... new size " +
                              std::to_string(c.expectedW) + "x" + std::to_string(c.expectedH) + "\n");
@@ -122,7 +122,7 @@ TEST_F(Geometry, ResizeToTheSameSizeChangesNothing)
 {
     imagePtr image = imageOfCoordinates(640, 480);
     const uint8_t *before = image->pixels;
-    const std::string trace = imageTraceOf(2, [&] { image->resizeTo(640, 480); });
+    const std::string trace = traceOf(2, [&] { image->resizeTo(640, 480); });
     EXPECT_EQ(trace, "... ... zooming to bounding box 640 480\n");
     EXPECT_EQ(ident_level, 1u);
     EXPECT_EQ(image->pixels, before);
@@ -131,7 +131,7 @@ TEST_F(Geometry, ResizeToTheSameSizeChangesNothing)
 TEST_F(Geometry, ResizeOfAnEmptyImageStaysEmpty)
 {
     imagePtr image = imageOfCoordinates(10, 0);
-    imageTraceOf(0, [&] { image->resizeTo(5, 5); });
+    traceOf(0, [&] { image->resizeTo(5, 5); });
     EXPECT_EQ(image->width, 5u);
     EXPECT_EQ(image->height, 0u);
 }
@@ -140,7 +140,7 @@ TEST_F(Geometry, ResizeToAnAbsurdBoxRunsOutOfMemory)
 {
     imagePtr image = imageOfCoordinates(3, 2);
     const uint8_t *before = image->pixels;
-    imageTraceOf(2, [&] { EXPECT_THROW(image->resizeTo(UINT_MAX, UINT_MAX), std::bad_alloc); });
+    traceOf(2, [&] { EXPECT_THROW(image->resizeTo(UINT_MAX, UINT_MAX), std::bad_alloc); });
     EXPECT_EQ(ident_level, 1u);
     EXPECT_EQ(image->width, 3u);
     EXPECT_EQ(image->height, 2u);
@@ -166,7 +166,7 @@ TEST_F(Geometry, ClipToWorldCropsWhatLeavesTheScreen)
         SCOPED_TRACE(c.name);
         imagePtr image = imageOfCoordinates(100, 50);
         image->moveTo(c.x, c.y);
-        const std::string trace = imageTraceOf(2, [&] { image->clipToWorld(640, 480); });
+        const std::string trace = traceOf(2, [&] { image->clipToWorld(640, 480); });
         EXPECT_EQ(trace, clipLines(c.expectedW, c.expectedH, c.expectedW, c.expectedH));
         EXPECT_EQ(ident_level, 1u);
         ASSERT_EQ(image->width, c.expectedW);
@@ -180,7 +180,7 @@ TEST_F(Geometry, ClipToWorldLeavesImagesOnScreenAlone)
     imagePtr image = imageOfCoordinates(100, 50);
     image->moveTo(540, 430);
     const uint8_t *before = image->pixels;
-    const std::string trace = imageTraceOf(9, [&] { image->clipToWorld(640, 480); });
+    const std::string trace = traceOf(9, [&] { image->clipToWorld(640, 480); });
     EXPECT_EQ(trace, "");
     EXPECT_EQ(image->width, 100u);
     EXPECT_EQ(image->pixels, before);

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr uint32_t kBits = 0x62697473;
 constexpr uint32_t kRgb32 = 0x0008;
 constexpr uint32_t kRgba32 = 0x2008;
 
@@ -38,10 +37,10 @@ TEST_F(LoadImage, UnpacksTheStreamWithItsTrace)
 {
     const std::vector<uint8_t> payload = countingBytes(120000);
     const std::string path =
-        writeScratchFile("hundred.bits", imageBitmapStream(kBits, 400, kRgb32, 120000, payload));
+        writeScratchFile("hundred.bits", bitmapStream(400, kRgb32, 120000, payload));
 
     imagePtr image;
-    const std::string verbose = imageTraceOf(2, [&] { image = load(path); });
+    const std::string verbose = traceOf(2, [&] { image = load(path); });
     EXPECT_EQ(verbose, "... ... RowBytes: 400\n"
                        "... ... Colors  : 8\n"
                        "... ... DataSize: 120000\n"
@@ -55,7 +54,7 @@ TEST_F(LoadImage, UnpacksTheStreamWithItsTrace)
     // The header is big-endian, the pixels are taken byte for byte.
     EXPECT_EQ(std::memcmp(image->pixels, payload.data(), payload.size()), 0);
 
-    const std::string quiet = imageTraceOf(1, [&] { load(path); });
+    const std::string quiet = traceOf(1, [&] { load(path); });
     EXPECT_EQ(quiet, "... ... DataSize: 120000\n... ... Geometry: 100x300\n");
 }
 
@@ -80,9 +79,9 @@ TEST_F(LoadImage, BufferHoldsEveryByteOfThePayload)
         SCOPED_TRACE(c.name);
         const std::vector<uint8_t> payload = countingBytes(c.payload);
         imagePtr image;
-        imageTraceOf(0, [&] {
+        traceOf(0, [&] {
             image = load(writeScratchFile("case.bits",
-                                          imageBitmapStream(kBits, c.rowBytes, kRgb32, c.dataSize, payload)));
+                                          bitmapStream(c.rowBytes, kRgb32, c.dataSize, payload)));
         });
         EXPECT_EQ(image->width, c.width);
         EXPECT_EQ(image->height, c.height);
@@ -96,8 +95,8 @@ TEST_F(LoadImage, TransparentPixelsKeepTheirColour)
 {
     const std::vector<uint8_t> payload = {10, 20, 30, 0, 40, 50, 60, 128};
     imagePtr image;
-    const std::string trace = imageTraceOf(2, [&] {
-        image = load(writeScratchFile("alpha.bits", imageBitmapStream(kBits, 8, kRgba32, 8, payload)));
+    const std::string trace = traceOf(2, [&] {
+        image = load(writeScratchFile("alpha.bits", bitmapStream(8, kRgba32, 8, payload)));
     });
     EXPECT_NE(trace.find("Colors  : 2008\n"), std::string::npos);
     EXPECT_EQ(std::vector<uint8_t>(image->pixels, image->pixels + 8), payload);
@@ -117,7 +116,7 @@ TEST_F(LoadImage, DecodesImageFiles)
 {
     const std::string pnm = "P6\n2 1\n255\n\x01\x02\x03\xfa\xfb\xfc";
     imagePtr image;
-    imageTraceOf(0, [&] { image = load(writeScratchFile("pair.ppm", {pnm.begin(), pnm.end()})); });
+    traceOf(0, [&] { image = load(writeScratchFile("pair.ppm", {pnm.begin(), pnm.end()})); });
     EXPECT_EQ(image->width, 2u);
     EXPECT_EQ(image->height, 1u);
     const uint8_t expected[8] = {3, 2, 1, 255, 0xfc, 0xfb, 0xfa, 255};
@@ -127,7 +126,7 @@ TEST_F(LoadImage, DecodesImageFiles)
 TEST_F(LoadImage, RefusalsSayWhyAndRestoreTheTrace)
 {
     const std::string header = "bits" + std::string(10, '\0');
-    std::vector<uint8_t> swapped = imageBitmapStream(kBits, 8, kRgb32, 8, countingBytes(8));
+    std::vector<uint8_t> swapped = bitmapStream(8, kRgb32, 8, countingBytes(8));
     std::swap(swapped[0], swapped[3]);
     std::swap(swapped[1], swapped[2]);
     const std::string missing = scratchDirectory() + "/nothing here.png";
@@ -153,15 +152,15 @@ TEST_F(LoadImage, RefusalsSayWhyAndRestoreTheTrace)
         {"little-endian magic", writeScratchFile("swapped.bits", swapped),
          "not a bitmap stream (wrong magic)", ""},
         {"palette colour space",
-         writeScratchFile("cmap.bits", imageBitmapStream(kBits, 8, 0x0004, 8, countingBytes(8))),
+         writeScratchFile("cmap.bits", bitmapStream(8, 0x0004, 8, countingBytes(8))),
          "colour space is neither B_RGB32 nor B_RGBA32", ""},
         {"big-endian RGB32",
-         writeScratchFile("big.bits", imageBitmapStream(kBits, 8, 0x1008, 8, countingBytes(8))),
+         writeScratchFile("big.bits", bitmapStream(8, 0x1008, 8, countingBytes(8))),
          "colour space is neither B_RGB32 nor B_RGBA32", ""},
-        {"zero row size", writeScratchFile("zero.bits", imageBitmapStream(kBits, 0, kRgb32, 8, countingBytes(8))),
+        {"zero row size", writeScratchFile("zero.bits", bitmapStream(0, kRgb32, 8, countingBytes(8))),
          "row size is smaller than one pixel", ""},
         {"row below a pixel",
-         writeScratchFile("three.bits", imageBitmapStream(kBits, 3, kRgb32, 8, countingBytes(8))),
+         writeScratchFile("three.bits", bitmapStream(3, kRgb32, 8, countingBytes(8))),
          "row size is smaller than one pixel", ""},
     };
     for (const auto &c : cases) {
@@ -177,7 +176,7 @@ TEST_F(LoadImage, RefusalsSayWhyAndRestoreTheTrace)
                 EXPECT_STREQ(error.reason, c.reason);
             }
         };
-        const std::string trace = imageTraceOf(2, load);
+        const std::string trace = traceOf(2, load);
         EXPECT_TRUE(thrown);
         EXPECT_EQ(ident_level, 1u);
         std::string expected = c.trace;
@@ -189,7 +188,7 @@ TEST_F(LoadImage, RefusalsSayWhyAndRestoreTheTrace)
         else
             EXPECT_EQ(trace, "... ... " + expected + "\n");
         // Without -v the reason stays out of the output.
-        EXPECT_EQ(imageTraceOf(1, load).find("cannot"), std::string::npos);
+        EXPECT_EQ(traceOf(1, load).find("cannot"), std::string::npos);
     }
 }
 

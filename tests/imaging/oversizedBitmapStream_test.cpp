@@ -13,9 +13,9 @@ TEST(OversizedBitmapStream, ClaimBeyondOneGibibyteIsRefusedWithoutAllocating)
     for (uint32_t dataSize : {0xFFFFFFF0u, (1u << 30) + 4}) {
         SCOPED_TRACE(dataSize);
         const std::string path =
-            writeScratchFile("claims.bits", imageBitmapStream(0x62697473, 4, 0x0008, dataSize, {1, 2, 3, 4}));
+            writeScratchFile("claims.bits", bitmapStream(4, 0x0008, dataSize, {1, 2, 3, 4}));
         try {
-            imageTraceOf(0, [&] { loadImage(path.c_str()); });
+            traceOf(0, [&] { loadImage(path.c_str()); });
             FAIL() << "loaded";
         } catch (const imgtoolsError_t &error) {
             EXPECT_STREQ(error.subject, "LoadImage error");
@@ -26,9 +26,9 @@ TEST(OversizedBitmapStream, ClaimBeyondOneGibibyteIsRefusedWithoutAllocating)
 
 TEST(OversizedBitmapStream, ShortPayloadWithinTheLimitStillLoads)
 {
-    const std::string path = writeScratchFile("short.bits", imageBitmapStream(0x62697473, 8, 0x0008, 64, {9, 9}));
+    const std::string path = writeScratchFile("short.bits", bitmapStream(8, 0x0008, 64, {9, 9}));
     loadedImage_t *image = nullptr;
-    imageTraceOf(0, [&] { image = loadImage(path.c_str()); });
+    traceOf(0, [&] { image = loadImage(path.c_str()); });
     EXPECT_EQ(image->width, 2u);
     EXPECT_EQ(image->height, 8u);
     EXPECT_EQ(image->pixels[0], 9);

@@ -1,7 +1,8 @@
 #include "imaging/colorCube.h"
 #include "imaging/palette.h"
-#include "imaging/plainPalette_support.h"
-#include "imaging/testImages_support.h"
+#include "fixtures/plainPalette.h"
+#include "fixtures/testImages.h"
+#include "support/traceCapture.h"
 
 #include "diagnostics/traceMsg.h"
 
@@ -14,19 +15,6 @@
 namespace {
 
 using paletteFunction = std::function<palette_t *()>;
-
-/// Runs f with the given trace threshold from indentation 0 and returns its
-/// standard output.
-std::string traceOf(unsigned level, const std::function<void()> &f)
-{
-    TRACE_setlevel(level);
-    ident_level = 0;
-    testing::internal::CaptureStdout();
-    f();
-    std::string out = testing::internal::GetCapturedStdout();
-    TRACE_setlevel(1);
-    return out;
-}
 
 std::unique_ptr<palette_t> select(loadedImage_t *image, unsigned maxColors)
 {

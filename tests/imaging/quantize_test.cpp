@@ -1,7 +1,8 @@
 #include "imaging/mixImages.h"
 #include "imaging/quantize.h"
-#include "imaging/plainPalette_support.h"
-#include "imaging/testImages_support.h"
+#include "fixtures/plainPalette.h"
+#include "fixtures/testImages.h"
+#include "support/traceCapture.h"
 
 #include "diagnostics/traceMsg.h"
 
@@ -111,13 +112,10 @@ TEST(Quantize, TracesItsWork)
 {
     palette_t palette = paletteOf({0});
     imagePtr image = noiseImage(7, 5, 1);
-    TRACE_setlevel(2);
     ident_level = 0;
-    testing::internal::CaptureStdout();
-    quantizedPtr result(quantizeImage(image.get(), &palette));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    quantizedPtr result;
+    EXPECT_EQ(traceOf(2, [&] { result.reset(quantizeImage(image.get(), &palette)); }),
               "... Quantizing image\n... ... Remapping colors... 35 pixels\n");
-    TRACE_setlevel(1);
     EXPECT_EQ(ident_level, 0u);
 }
 

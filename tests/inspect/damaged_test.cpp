@@ -31,10 +31,10 @@ class Refused : public testing::TestWithParam<refusedCase_t> {};
 
 TEST_P(Refused, LikeDawnmarkWithStatusOne)
 {
-    const std::string dir = makeTempDir();
+    const std::string dir = makeScratchDirectory();
     const std::string path = dir + "/zbeos";
     if (GetParam().file)
-        writeBytes(path, GetParam().file());
+        writeFile(path, GetParam().file());
     writeFile(dir + "/plain.splash", "screen 640 480 16\n");
 
     ToolRun inspected = runInspector({path});
@@ -95,8 +95,8 @@ class DamageDawnmarkAccepts : public testing::TestWithParam<damageCase_t> {};
 
 TEST_P(DamageDawnmarkAccepts, IsReportedAfterTheReportWithStatusOne)
 {
-    const std::string path = makeTempDir() + "/zbeos";
-    writeBytes(path, GetParam().file());
+    const std::string path = makeScratchDirectory() + "/zbeos";
+    writeFile(path, GetParam().file());
     ToolRun run = runInspector({path});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.out.find("Directory: "), std::string::npos) << run.out;
@@ -209,8 +209,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(DamagedArtwork, IsStillExtracted)
 {
-    const std::string dir = makeTempDir();
-    writeBytes(dir + "/zbeos", withTrailerValue(8, 0));
+    const std::string dir = makeScratchDirectory();
+    writeFile(dir + "/zbeos", withTrailerValue(8, 0));
     ToolRun run = runInspector({"--extract", dir + "/art", dir + "/zbeos"});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(readStoredPng(dir + "/art/slot06-officons.png").ok);

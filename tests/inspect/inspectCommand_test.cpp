@@ -36,7 +36,7 @@ class OutputOverInspected : public testing::TestWithParam<clashCase_t> {};
 
 TEST_P(OutputOverInspected, IsRefusedAndNothingIsWritten)
 {
-    const std::string dir = makeTempDir();
+    const std::string dir = makeScratchDirectory();
     const bytes_t file = makeSampleZbeos();
     const auto [inspected, options] = GetParam().setUp(dir, file);
     const std::vector<std::string> before = entriesOf(dir);
@@ -56,14 +56,14 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         clashCase_t{"PreviewIsTheFile",
                     [](const std::string &dir, const bytes_t &file) {
-                        writeBytes(dir + "/zbeos", file);
+                        writeFile(dir + "/zbeos", file);
                         return std::make_pair(dir + "/zbeos",
                                               std::vector<std::string>{"--force", "--preview", dir + "/zbeos"});
                     },
                     "zbeos"},
         clashCase_t{"PreviewIsALinkToTheFile",
                     [](const std::string &dir, const bytes_t &file) {
-                        writeBytes(dir + "/zbeos", file);
+                        writeFile(dir + "/zbeos", file);
                         EXPECT_EQ(symlink("zbeos", (dir + "/screen.png").c_str()), 0);
                         return std::make_pair(dir + "/zbeos", std::vector<std::string>{
                                                                   "--force", "--preview", dir + "/screen.png"});
@@ -71,14 +71,14 @@ INSTANTIATE_TEST_SUITE_P(
                     "screen.png"},
         clashCase_t{"ExtractedNameIsTheFile",
                     [](const std::string &dir, const bytes_t &file) {
-                        writeBytes(dir + "/slot04-image.png", file);
+                        writeFile(dir + "/slot04-image.png", file);
                         return std::make_pair(dir + "/slot04-image.png",
                                               std::vector<std::string>{"--force", "--extract", dir});
                     },
                     "slot04-image.png"},
         clashCase_t{"ExtractedNameIsALinkToTheFile",
                     [](const std::string &dir, const bytes_t &file) {
-                        writeBytes(dir + "/zbeos", file);
+                        writeFile(dir + "/zbeos", file);
                         EXPECT_EQ(symlink("zbeos", (dir + "/slot06-officons.png").c_str()), 0);
                         // Both outputs at once: the preview alone would be fine,
                         // and is not written either.

@@ -119,14 +119,3 @@ ToolRun runInspector(const std::vector<std::string> &args, const std::string &cw
 {
     return runTool(DAWNMARK_INSPECT_BIN, args, cwd);
 }
-
-void writeBytes(const std::string &path, const bytes_t &bytes)
-{
-    writeFile(path, std::string(bytes.begin(), bytes.end()));
-}
-
-bytes_t readBytes(const std::string &path)
-{
-    const std::string content = readFile(path);
-    return bytes_t(content.begin(), content.end());
-}

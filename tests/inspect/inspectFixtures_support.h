@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "support/bytes.h"
+#include "support/files.h"
 #include "support/runTool.h"
-
-using bytes_t = std::vector<unsigned char>;
+#include "support/scratch.h"
 
 /// An image record: width, height, x, y, then the given pixels.
 bytes_t packRecord(uint32_t width, uint32_t height, uint32_t x, uint32_t y, const bytes_t &pixels);
@@ -49,8 +50,3 @@ storedPng_t readStoredPng(const std::string &path);
 
 /// Runs the Dawnmark-inspect binary under test.
 ToolRun runInspector(const std::vector<std::string> &args, const std::string &cwd = "");
-
-/// Writes bytes to a new file.
-void writeBytes(const std::string &path, const bytes_t &bytes);
-/// The bytes of a file.
-bytes_t readBytes(const std::string &path);

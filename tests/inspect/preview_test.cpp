@@ -17,8 +17,8 @@ class Preview : public testing::TestWithParam<previewCase_t> {};
 
 TEST_P(Preview, DrawsTheImagesInDirectoryOrderClippedToTheScreen)
 {
-    const std::string dir = makeTempDir();
-    writeBytes(dir + "/zbeos", zbeosWithPack(handPack()));
+    const std::string dir = makeScratchDirectory();
+    writeFile(dir + "/zbeos", zbeosWithPack(handPack()));
     std::vector<std::string> args = GetParam().options;
     args.insert(args.end(), {"--preview", dir + "/screen.png", dir + "/zbeos"});
     ToolRun run = runInspector(args);
@@ -47,8 +47,8 @@ INSTANTIATE_TEST_SUITE_P(Strip, Preview,
 
 TEST(PreviewFile, ExistingFileIsKeptUnlessForced)
 {
-    const std::string dir = makeTempDir();
-    writeBytes(dir + "/zbeos", zbeosWithPack(handPack()));
+    const std::string dir = makeScratchDirectory();
+    writeFile(dir + "/zbeos", zbeosWithPack(handPack()));
     writeFile(dir + "/screen.png", "precious");
     ToolRun refused = runInspector({"--preview", dir + "/screen.png", dir + "/zbeos"});
     EXPECT_EQ(refused.status, 1);
@@ -75,8 +75,8 @@ class Unrenderable : public testing::TestWithParam<unrenderableCase_t> {};
 
 TEST_P(Unrenderable, ScreenIsRefusedAndNoFileIsLeft)
 {
-    const std::string dir = makeTempDir();
-    writeBytes(dir + "/zbeos", zbeosWithPack(packOf({GetParam().screen, handPalette(),
+    const std::string dir = makeScratchDirectory();
+    writeFile(dir + "/zbeos", zbeosWithPack(packOf({GetParam().screen, handPalette(),
                                                       packRecord(2, 1, 3, 3, {5, 6}), {},
                                                       packRecord(2, 1, 3, 3, {7, 7})})));
     ToolRun run = runInspector({"--preview", dir + "/screen.png", dir + "/zbeos"});

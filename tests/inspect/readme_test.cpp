@@ -44,8 +44,8 @@ TEST(Readme, ExampleCommandsRunAsWritten)
 {
     // The folder the examples assume: the old boot loader file and a
     // description with its images.
-    const std::string dir = makeTempDir();
-    writeBytes(dir + "/zbeos.old", makeSampleZbeos());
+    const std::string dir = makeScratchDirectory();
+    writeFile(dir + "/zbeos.old", makeSampleZbeos());
     for (const char *name : {"background.png", "sun.png", "stripe.tga"})
         std::filesystem::copy_file(std::string(DAWNMARK_SOURCE_DIR "/examples/") + name, dir + "/" + name);
     std::filesystem::copy_file(DAWNMARK_SOURCE_DIR "/examples/splash.txt", dir + "/my.splash");
@@ -90,8 +90,8 @@ std::string reportExcerpt()
 
 TEST(Readme, ReportExcerptIsWhatTheSamplePrints)
 {
-    const std::string path = makeTempDir() + "/zbeos";
-    writeBytes(path, makeSampleZbeos());
+    const std::string path = makeScratchDirectory() + "/zbeos";
+    writeFile(path, makeSampleZbeos());
     const std::string excerpt = reportExcerpt();
     ASSERT_NE(excerpt.find("Directory: "), std::string::npos) << excerpt;
     ToolRun run = runInspector({path});

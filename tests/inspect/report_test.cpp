@@ -13,11 +13,11 @@ class Inspected : public testing::Test {
 protected:
     inspection_t Inspect(const bytes_t &file)
     {
-        writeBytes(path, file);
+        writeFile(path, file);
         return inspectZbeos(path.c_str());
     }
 
-    std::string path = makeTempDir() + "/zbeos";
+    std::string path = makeScratchDirectory() + "/zbeos";
 };
 
 TEST_F(Inspected, SectionsAreWhereTheMembersBegin)

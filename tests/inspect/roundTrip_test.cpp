@@ -41,9 +41,9 @@ struct record_t {
 
 TEST(RoundTrip, ExtractedImagesAreThePacksImages)
 {
-    const std::string dir = makeTempDir();
+    const std::string dir = makeScratchDirectory();
     const bytes_t sample = makeSampleZbeos();
-    writeBytes(dir + "/zbeos", sample);
+    writeFile(dir + "/zbeos", sample);
     ToolRun made = runDawnmark({"-z", dir + "/zbeos", "-o", dir + "/newZbeos", "splash.txt"},
                                DAWNMARK_SOURCE_DIR "/examples");
     ASSERT_EQ(made.status, 0) << made.err;
@@ -78,8 +78,8 @@ TEST(RoundTrip, ExtractedImagesAreThePacksImages)
 
 TEST(RoundTrip, ExtractionNeverReplacesFilesUnlessForced)
 {
-    const std::string dir = makeTempDir();
-    writeBytes(dir + "/zbeos", makeSampleZbeos());
+    const std::string dir = makeScratchDirectory();
+    writeFile(dir + "/zbeos", makeSampleZbeos());
     ASSERT_EQ(runInspector({"--extract", dir + "/art/old", dir + "/zbeos"}).status, 0);
     writeFile(dir + "/art/old/slot05-image.png", "edited");
     // A refusal leaves every file as it was, not only the one in the way.

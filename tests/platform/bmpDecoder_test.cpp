@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "bmpFiles_support.h"
+#include "fixtures/bmpFiles.h"
 #include "platform/translators/bmpDecoder.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "imageFiles_support.h"
+#include "fixtures/imageFiles.h"
 #include "support/scratch.h"
 #include "platform/ByteOrder.h"
 #include "platform/DataIO.h"

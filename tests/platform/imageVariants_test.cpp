@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "imageVariants_support.h"
+#include "fixtures/imageVariants.h"
 #include "platform/GraphicsDefs.h"
 
 namespace {

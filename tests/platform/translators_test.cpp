@@ -8,7 +8,7 @@
 #include <cstring>
 #include <functional>
 
-#include "imageFiles_support.h"
+#include "fixtures/imageFiles.h"
 #include "support/scratch.h"
 #include "platform/File.h"
 #include "platform/GraphicsDefs.h"

@@ -1,4 +1,4 @@
-#include "readOnlyMount.h"
+#include "support/readOnlyMount.h"
 
 #include <sched.h>
 #include <sys/mount.h>

@@ -1,12 +1,9 @@
 #include "support/runTool.h"
-#include "support/scratch.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
 #include <poll.h>
-#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -84,15 +81,6 @@ ToolRun runDawnmark(const std::vector<std::string> &args, const std::string &cwd
 {
     return runTool(DAWNMARK_BIN, args, cwd);
 }
-
-std::string makeTempDir() { return makeScratchDirectory(); }
-
-void writeFile(const std::string &path, const std::string &content)
-{
-    writeFileBytes(path, content.data(), content.size());
-}
-
-std::string readFile(const std::string &path) { return fileContent(path); }
 
 std::string bannerOf(const std::string &out)
 {

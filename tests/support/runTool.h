@@ -31,11 +31,5 @@ ToolRun runTool(const std::string &program, const std::vector<std::string> &args
 /// Runs the Dawnmark binary under test.
 ToolRun runDawnmark(const std::vector<std::string> &args, const std::string &cwd = "");
 
-/// A fresh empty directory, removed when the test program ends.
-std::string makeTempDir();
-
-void writeFile(const std::string &path, const std::string &content);
-std::string readFile(const std::string &path);
-
 /// The banner that every run prints first, with the stamp of this build.
 std::string bannerOf(const std::string &out);

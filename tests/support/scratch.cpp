@@ -1,13 +1,14 @@
 #include "support/scratch.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <unistd.h>
-#include <vector>
+
+#include "support/files.h"
 
 namespace {
 
@@ -45,33 +46,39 @@ std::string makeScratchDirectory()
     return pattern;
 }
 
-void writeFileBytes(const std::string &path, const void *data, size_t size)
-{
-    FILE *file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        throw std::runtime_error("cannot write " + path);
-    const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
-    if (std::fclose(file) != 0 || !written)
-        throw std::runtime_error("cannot write " + path);
-}
-
-std::string fileContent(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 std::string scratchDirectory()
 {
     static const std::string directory = makeScratchDirectory();
     return directory;
 }
 
-std::string writeScratchFile(const std::string &name, const std::vector<uint8_t> &content)
+std::string writeScratchFile(const std::string &name, const bytes_t &content)
 {
     const std::string path = scratchDirectory() + "/" + name;
-    writeFileBytes(path, content.data(), content.size());
+    writeFile(path, content);
     return path;
+}
+
+scratchDir_t::scratchDir_t() : path(makeScratchDirectory()) {}
+
+scratchDir_t::~scratchDir_t()
+{
+    for (const std::string &name : Entries())
+        remove(Path(name).c_str());
+    remove(path.c_str());
+}
+
+std::vector<std::string> scratchDir_t::Entries() const
+{
+    std::vector<std::string> names;
+    if (DIR *directory = opendir(path.c_str())) {
+        while (dirent *entry = readdir(directory)) {
+            std::string name = entry->d_name;
+            if (name != "." && name != "..")
+                names.push_back(name);
+        }
+        closedir(directory);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }

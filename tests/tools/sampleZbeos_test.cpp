@@ -1,11 +1,12 @@
+#include "support/files.h"
 #include "support/scratch.h"
+#include "support/traceCapture.h"
 #include "tools/sampleZbeos.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
+#include <memory>
 #include <string>
 
 #include "bootfile/littleEndian.h"
@@ -13,20 +14,6 @@
 #include "diagnostics/traceMsg.h"
 
 namespace {
-
-using bytes_t = std::vector<unsigned char>;
-
-void writeFile(const std::string &path, const bytes_t &bytes)
-{
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-bytes_t readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return bytes_t(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // What gzip itself unpacks from a member, or an empty result when it finds
 // fault with it.
@@ -37,7 +24,7 @@ bytes_t gunzipped(const std::string &directory, const bytes_t &member)
     bytes_t out;
     if (system(("gzip -t " + path).c_str()) == 0 &&
         system(("gzip -dc " + path + " > " + path + ".out").c_str()) == 0)
-        out = readFile(path + ".out");
+        out = readBytes(path + ".out");
     remove((path + ".out").c_str());
     remove(path.c_str());
     return out;
@@ -84,13 +71,9 @@ TEST_F(SampleZbeos, MembersAreRealGzip)
 
 TEST_F(SampleZbeos, PackHoldsArtworkAndOffIcons)
 {
-    const uint32_t savedLevel = trace_level;
-    trace_level = 9;
-    testing::internal::CaptureStdout();
-    zbeos_t zbeos(file.c_str());
-    fflush(stdout);
-    std::string trace = testing::internal::GetCapturedStdout();
-    trace_level = savedLevel;
+    std::unique_ptr<zbeos_t> loaded;
+    const std::string trace = traceOf(9, [&] { loaded.reset(new zbeos_t(file.c_str())); });
+    const zbeos_t &zbeos = *loaded;
 
     EXPECT_NE(trace.find("first  section 1024 bytes\n"), std::string::npos) << trace;
     EXPECT_NE(trace.find("found 3 images\n"), std::string::npos) << trace;
