@@ -9,33 +9,24 @@
 #include <filesystem>
 #include <zlib.h>
 
+#include "fixtures/bitmapStream.h"
+#include "support/files.h"
 #include "support/runTool.h"
+#include "support/scratch.h"
 #include "tools/sampleZbeos.h"
 
 namespace {
 
 /// A 'bits' stream of the given colour space whose pixels come from `shade`
 /// (blue, green, red, fourth byte).
-std::string bitsStream(uint32_t width, uint32_t height, uint32_t colors,
-                       uint32_t (*shade)(uint32_t column, uint32_t row))
+bytes_t bitsStream(uint32_t width, uint32_t height, uint32_t colors,
+                   uint32_t (*shade)(uint32_t column, uint32_t row))
 {
-    std::string s;
-    auto be32 = [&s](uint32_t v) {
-        for (int shift = 24; shift >= 0; shift -= 8)
-            s.push_back(char((v >> shift) & 0xff));
-    };
-    be32(0x62697473);
-    for (int i = 0; i < 4; ++i)
-        be32(0);
-    be32(width * 4);
-    be32(colors);
-    be32(width * height * 4);
-    for (uint32_t row = 0; row < height; ++row)
-        for (uint32_t column = 0; column < width; ++column) {
-            const uint32_t v = shade(column, row);
-            s += std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
-        }
-    return s;
+    return bitmapStreamOf(width, height, colors, [shade](uint32_t column, uint32_t row, uint8_t *bgra) {
+        const uint32_t v = shade(column, row);
+        for (int i = 0; i < 4; ++i)
+            bgra[i] = uint8_t(v >> (8 * i));
+    });
 }
 
 const uint32_t rgb32 = 0x0008, rgba32 = 0x2008;
@@ -68,7 +59,7 @@ class DefaultOutput : public testing::TestWithParam<defaultCase_t> {};
 TEST_P(DefaultOutput, IsByteForByteWhatItWas)
 {
     const defaultCase_t &c = GetParam();
-    const std::string dir = makeTempDir();
+    const std::string dir = makeScratchDirectory();
     std::vector<unsigned char> sample = makeSampleZbeos();
     writeFile(dir + "/zbeos", std::string(sample.begin(), sample.end()));
     for (const char *name : {"background.png", "sun.png", "stripe.tga"})

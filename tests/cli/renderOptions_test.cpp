@@ -7,30 +7,24 @@
 #include <zlib.h>
 
 #include "bootfile/zbeos.h"
+#include "fixtures/bitmapStream.h"
+#include "support/files.h"
 #include "support/runTool.h"
+#include "support/scratch.h"
 #include "tools/sampleZbeos.h"
 
 namespace {
 
 /// A 'bits' stream of a w x h image whose colour changes across it, in
 /// the given colour space, with alpha growing to the right.
-std::string shadedStream(uint32_t w, uint32_t h, uint32_t colors)
+bytes_t shadedStream(uint32_t w, uint32_t h, uint32_t colors)
 {
-    std::string s;
-    auto be32 = [&s](uint32_t v) {
-        for (int shift = 24; shift >= 0; shift -= 8)
-            s.push_back(char((v >> shift) & 0xff));
-    };
-    be32(0x62697473);
-    for (int i = 0; i < 4; ++i)
-        be32(0);
-    be32(w * 4);
-    be32(colors);
-    be32(w * h * 4);
-    for (uint32_t row = 0; row < h; ++row)
-        for (uint32_t column = 0; column < w; ++column)
-            s += std::string{char(row * 255 / h), char(column * 255 / w), char(90 + row % 7), char(column * 255 / w)};
-    return s;
+    return bitmapStreamOf(w, h, colors, [w, h](uint32_t column, uint32_t row, uint8_t *bgra) {
+        bgra[0] = uint8_t(row * 255 / h);
+        bgra[1] = uint8_t(column * 255 / w);
+        bgra[2] = uint8_t(90 + row % 7);
+        bgra[3] = uint8_t(column * 255 / w);
+    });
 }
 
 uint32_t crcOf(const std::string &bytes)
@@ -42,7 +36,7 @@ class RenderOptions : public testing::Test {
 protected:
     void SetUp() override
     {
-        dir = makeTempDir();
+        dir = makeScratchDirectory();
         std::vector<unsigned char> sample = makeSampleZbeos();
         writeFile(dir + "/zbeos", std::string(sample.begin(), sample.end()));
         writeFile(dir + "/back.bits", shadedStream(640, 480, 0x0008));

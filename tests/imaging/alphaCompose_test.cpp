@@ -1,6 +1,6 @@
 #include "imaging/alphaCompose.h"
 #include "imaging/plainRender_support.h"
-#include "imaging/testImages_support.h"
+#include "fixtures/testImages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "imaging/dither.h"
 #include "imaging/palette.h"
 #include "imaging/plainRender_support.h"
-#include "imaging/testImages_support.h"
+#include "fixtures/testImages.h"
 
 #include "diagnostics/traceMsg.h"
 

@@ -2,7 +2,7 @@
 #include "imaging/palette.h"
 #include "imaging/plainRender_support.h"
 #include "imaging/quantize.h"
-#include "imaging/testImages_support.h"
+#include "fixtures/testImages.h"
 
 #include <gtest/gtest.h>
 

@@ -107,7 +107,7 @@ TEST_F(LoadImage, WithoutAlphaTheFourthByteIsNoOpacity)
 {
     const std::vector<uint8_t> payload = {10, 20, 30, 0, 40, 50, 60, 128};
     imagePtr image;
-    imageTraceOf(0, [&] { image = load(writeScratchFile("opaque.bits", imageBitmapStream(kBits, 8, kRgb32, 8, payload))); });
+    traceOf(0, [&] { image = load(writeScratchFile("opaque.bits", bitmapStream(8, kRgb32, 8, payload))); });
     EXPECT_FALSE(image->hasAlpha);
     EXPECT_EQ(std::vector<uint8_t>(image->pixels, image->pixels + 8), payload);
 }

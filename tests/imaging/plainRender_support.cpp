@@ -1,5 +1,5 @@
 #include "imaging/plainRender_support.h"
-#include "imaging/plainPalette_support.h"
+#include "fixtures/plainPalette.h"
 
 #include "diagnostics/traceMsg.h"
 #include "imaging/fullPalette.h"
