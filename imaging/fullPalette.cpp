@@ -5,6 +5,8 @@
 // statistics in two reads.
 #include "imaging/fullPalette.h"
 
+#include "imaging/cubeSurvivors.h"
+
 #include "diagnostics/traceStep.h"
 
 #include <algorithm>
@@ -181,33 +183,6 @@ unsigned clampTo(unsigned v, unsigned lo, unsigned edge) { return std::min(std::
 
 unsigned squared(int v) { return unsigned(v * v); }
 
-/// The entries of `from` that can be nearest to some colour of the cube of
-/// the given edge at (r, g, b): an entry whose closest approach to the cube
-/// is farther than another's farthest corner is worse everywhere in it.
-void candidatesFor(const palette_t &palette, const std::vector<uint8_t> &from, unsigned r, unsigned g,
-                   unsigned b, unsigned edge, std::vector<uint8_t> *out)
-{
-    const int lo[3] = {int(r), int(g), int(b)};
-    const int hi[3] = {lo[0] + int(edge) - 1, lo[1] + int(edge) - 1, lo[2] + int(edge) - 1};
-    unsigned nearest[256];
-    unsigned bound = ~0u;
-    for (size_t i = 0; i < from.size(); ++i) {
-        const unsigned j = from[i];
-        const int value[3] = {palette.red[j], palette.green[j], palette.blue[j]};
-        unsigned near = 0, far = 0;
-        for (unsigned axis = 0; axis < 3; ++axis) {
-            near += squared(std::max({lo[axis] - value[axis], value[axis] - hi[axis], 0}));
-            far += squared(std::max(value[axis] - lo[axis], hi[axis] - value[axis]));
-        }
-        nearest[i] = near;
-        bound = std::min(bound, far);
-    }
-    out->clear();
-    for (size_t i = 0; i < from.size(); ++i)
-        if (nearest[i] <= bound)
-            out->push_back(from[i]);
-}
-
 /// Moves each entry to the mean of the colours nearest to it, kept inside
 /// boxes[j]; returns whether any entry moved. Each colour is visited once,
 /// so rather than a search structure that pays off for colours asked again,
@@ -229,11 +204,13 @@ bool refine(const histogram_t &histogram, const std::vector<box_t> &boxes, palet
     };
     for (size_t coarseBegin = 0; coarseBegin < count;) {
         const size_t coarseEnd = runEnd(coarseBegin, 15);
-        candidatesFor(*palette, all, histogram.red[coarseBegin] & ~31u, histogram.green[coarseBegin] & ~31u,
+        cubeSurvivors(palette->red, palette->green, palette->blue, all.data(), all.size(),
+                      histogram.red[coarseBegin] & ~31u, histogram.green[coarseBegin] & ~31u,
                       histogram.blue[coarseBegin] & ~31u, 32, &coarse);
         for (size_t begin = coarseBegin; begin < coarseEnd;) {
             const size_t end = runEnd(begin, 9);
-            candidatesFor(*palette, coarse, histogram.red[begin] & ~7u, histogram.green[begin] & ~7u,
+            cubeSurvivors(palette->red, palette->green, palette->blue, coarse.data(), coarse.size(),
+                          histogram.red[begin] & ~7u, histogram.green[begin] & ~7u,
                           histogram.blue[begin] & ~7u, 8, &fine);
             for (size_t i = begin; i < end; ++i) {
                 const int r = histogram.red[i], g = histogram.green[i], b = histogram.blue[i];

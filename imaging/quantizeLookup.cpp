@@ -1,5 +1,7 @@
 #include "imaging/quantizeLookup.h"
 
+#include "imaging/cubeSurvivors.h"
+
 #include <algorithm>
 #include <numeric>
 
@@ -20,37 +22,13 @@ paletteLookup_t::paletteLookup_t(const palette_t &palette, unsigned count)
     }
 }
 
-void paletteLookup_t::survivors(const uint8_t *from, size_t n, unsigned r0, unsigned g0,
-                                unsigned b0, unsigned edge, std::vector<uint8_t> &out) const
-{
-    const int lo[3] = {int(r0), int(g0), int(b0)};
-    const int hi[3] = {lo[0] + int(edge) - 1, lo[1] + int(edge) - 1, lo[2] + int(edge) - 1};
-    unsigned nearest[256];
-    unsigned bound = ~0u;
-    for (size_t i = 0; i < n; ++i) {
-        const unsigned j = from[i];
-        const int value[3] = {red[j], green[j], blue[j]};
-        unsigned near = 0, far = 0;
-        for (unsigned axis = 0; axis < 3; ++axis) {
-            near += squared(std::max({lo[axis] - value[axis], value[axis] - hi[axis], 0}));
-            far += squared(std::max(value[axis] - lo[axis], hi[axis] - value[axis]));
-        }
-        nearest[i] = near;
-        bound = std::min(bound, far);
-    }
-    out.clear();
-    for (size_t i = 0; i < n; ++i)
-        if (nearest[i] <= bound)
-            out.push_back(from[i]);
-}
-
 const std::vector<uint8_t> &paletteLookup_t::coarseSurvivors(unsigned r, unsigned g, unsigned b)
 {
     std::vector<uint8_t> &cell = coarse[(r >> 4) << 8 | (g >> 4) << 4 | (b >> 4)];
     if (cell.empty()) {
         uint8_t all[256];
         std::iota(all, all + count, uint8_t(0));
-        survivors(all, count, r & ~15u, g & ~15u, b & ~15u, 16, cell);
+        cubeSurvivors(red, green, blue, all, count, r & ~15u, g & ~15u, b & ~15u, 16, &cell);
     }
     return cell;
 }
@@ -99,7 +77,7 @@ unsigned paletteLookup_t::findSlowly(unsigned r, unsigned g, unsigned b)
     uint32_t &state = fine[fineCell(r, g, b)];
     if (state == 0) {
         const std::vector<uint8_t> &parent = coarseSurvivors(r, g, b);
-        survivors(parent.data(), parent.size(), r & ~3u, g & ~3u, b & ~3u, 4, scratch);
+        cubeSurvivors(red, green, blue, parent.data(), parent.size(), r & ~3u, g & ~3u, b & ~3u, 4, &scratch);
         if (scratch.size() == 1) {
             uint32_t &constant = constantTable[scratch[0]];
             if (constant == 0) {

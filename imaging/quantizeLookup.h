@@ -48,8 +48,6 @@ private:
 
     unsigned findSlowly(unsigned r, unsigned g, unsigned b);
     const std::vector<uint8_t> &coarseSurvivors(unsigned r, unsigned g, unsigned b);
-    void survivors(const uint8_t *from, size_t n, unsigned r0, unsigned g0, unsigned b0,
-                   unsigned edge, std::vector<uint8_t> &out) const;
     /// Fills a new table for the fine cell of (r, g, b) from its survivors
     /// and returns its number.
     uint32_t makeTable(unsigned r, unsigned g, unsigned b, const uint8_t *candidates, size_t n);

@@ -202,13 +202,6 @@ status_t decode(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
     return status;
 }
 
-status_t translate(const uint8_t *data, size_t size, BPositionIO *destination)
-{
-    decodedBitmap_t bitmap;
-    const status_t status = decode(data, size, &bitmap);
-    return status == B_OK ? writeBitmapStream(bitmap, destination) : status;
-}
-
 } // namespace
 
-const translatorAddOn_t psdTranslator = {"PSD", identify, translate};
+const translatorAddOn_t psdTranslator = {"PSD", identify, translateDecoded<decode>};

@@ -34,6 +34,16 @@ status_t writeBitmapStream(const decodedBitmap_t &bitmap, BPositionIO *destinati
 /// `return translationFailed("...")`.
 status_t translationFailed(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
+/// The translate function of a decoder that fills a bitmap and returns B_OK
+/// or the status of its refusal (given with translationFailed).
+template <status_t (*decode)(const uint8_t *, size_t, decodedBitmap_t *)>
+status_t translateDecoded(const uint8_t *data, size_t size, BPositionIO *destination)
+{
+    decodedBitmap_t bitmap;
+    const status_t status = decode(data, size, &bitmap);
+    return status == B_OK ? writeBitmapStream(bitmap, destination) : status;
+}
+
 /// One translator: recognises its format by content and decodes a whole
 /// file held in memory. translate writes the complete stream or nothing;
 /// when it refuses the data it says why with translationFailed.
