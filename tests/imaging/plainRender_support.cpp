@@ -63,16 +63,9 @@ quantizedImage_t *plainDitherImage(const loadedImage_t *image, const palette_t *
             }
         }
     }
-    quantizedImage_t *result = new quantizedImage_t();
-    result->palette = *palette;
-    result->width = image->width;
-    result->height = image->height;
-    result->x = image->x;
-    result->y = image->y;
-    result->pixels = indices;
     TRACE_dedent();
     TRACE_dedent();
-    return result;
+    return quantizedLike(image, palette, indices);
 }
 
 std::vector<ownedImage_t> plainComposeImages(const std::vector<const loadedImage_t *> &images)
