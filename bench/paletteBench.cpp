@@ -54,31 +54,22 @@ void operator delete(void *pointer, size_t) noexcept { countedFree(pointer); }
 
 namespace {
 
-loadedImage_t *composite()
+const loadedImage_t *composite()
 {
     static imagePtr image = photoLikeComposite(2024);
     return image.get();
 }
 
-void release(palette_t *palette, quantizedImage_t *quantized)
-{
-    delete palette;
-    delete[] quantized->pixels;
-    delete quantized;
-}
-
 template <bool fast> void selectAndQuantize(benchmark::State &state)
 {
-    loadedImage_t *image = composite();
+    const loadedImage_t *image = composite();
     const size_t before = liveBytes;
     peakBytes = before;
     for (auto _ : state) {
-        palette_t *palette =
-            fast ? getOptimalPalette(image, 224) : plainGetOptimalPalette(image, 224);
-        quantizedImage_t *quantized =
-            fast ? quantizeImage(image, palette) : plainQuantizeImage(image, palette);
-        benchmark::DoNotOptimize(quantized->pixels[0]);
-        release(palette, quantized);
+        const palette_t palette = fast ? getOptimalPalette(image, 224) : plainGetOptimalPalette(image, 224);
+        const quantizedImage_t quantized =
+            fast ? quantizeImage(image, &palette) : plainQuantizeImage(image, &palette);
+        benchmark::DoNotOptimize(quantized.pixels[0]);
     }
     state.counters["heapPeak/image"] =
         double(peakBytes - before) / (uint64_t(image->width) * image->height * 4);
@@ -86,27 +77,22 @@ template <bool fast> void selectAndQuantize(benchmark::State &state)
 
 template <bool fast> void select(benchmark::State &state)
 {
-    loadedImage_t *image = composite();
+    const loadedImage_t *image = composite();
     for (auto _ : state) {
-        palette_t *palette =
-            fast ? getOptimalPalette(image, 224) : plainGetOptimalPalette(image, 224);
-        benchmark::DoNotOptimize(palette->red[0]);
-        delete palette;
+        const palette_t palette = fast ? getOptimalPalette(image, 224) : plainGetOptimalPalette(image, 224);
+        benchmark::DoNotOptimize(palette.red[0]);
     }
 }
 
 template <bool fast> void quantize(benchmark::State &state)
 {
-    loadedImage_t *image = composite();
-    palette_t *palette = plainGetOptimalPalette(image, 224);
+    const loadedImage_t *image = composite();
+    const palette_t palette = plainGetOptimalPalette(image, 224);
     for (auto _ : state) {
-        quantizedImage_t *quantized =
-            fast ? quantizeImage(image, palette) : plainQuantizeImage(image, palette);
-        benchmark::DoNotOptimize(quantized->pixels[0]);
-        delete[] quantized->pixels;
-        delete quantized;
+        const quantizedImage_t quantized =
+            fast ? quantizeImage(image, &palette) : plainQuantizeImage(image, &palette);
+        benchmark::DoNotOptimize(quantized.pixels[0]);
     }
-    delete palette;
 }
 
 BENCHMARK(selectAndQuantize<false>)->Name("SelectAndQuantize/plain")->Unit(benchmark::kMillisecond);

@@ -12,6 +12,7 @@
 #include "diagnostics/traceStep.h"
 #include "bootfile/zbeosLayout.h"
 #include "diagnostics/errors.h"
+#include "imaging/render.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ void zbeos_t::DefineScreen(unsigned width, unsigned height, unsigned depth)
 
 void zbeos_t::IconsAt(unsigned x, unsigned y) { iconPack->IconsAt(x, y); }
 
-void zbeos_t::AddImage(loadedImage_t *image) { iconPack->AddImage(image); }
+void zbeos_t::AddImage(const loadedImage_t *image) { iconPack->AddImage(image); }
 
 void zbeos_t::Save(const char *path, const renderOptions_t &options) const
 {
@@ -75,8 +76,9 @@ void zbeos_t::Save(const char *path, const renderOptions_t &options) const
     // palette is chosen.
     if (iconPack->SerializedSize() > zbeosMaxSplashSize)
         throw cagada_t(keptText(path), "new splash is larger than 1048576 bytes");
-    unsigned packLength = 0;
-    std::unique_ptr<unsigned char[]> pack(iconPack->Serialize(&packLength, options));
+    const std::vector<uint8_t> pack =
+        iconPack->Serialize(renderSplash(iconPack->images, iconPack->imageCount, options));
+    const unsigned packLength = unsigned(pack.size());
 
     // Room for the trailer is kept outside the capacity given to deflate, so
     // the trailer can never land past the buffer.
@@ -93,7 +95,7 @@ void zbeos_t::Save(const char *path, const renderOptions_t &options) const
     memcpy(header, splashHeader, splashHeaderSize);
     if (level != 9)
         header[8] = 0;
-    int code = gcompress(member.get(), &compressedLength, pack.get(), packLength, &crc, level);
+    int code = gcompress(member.get(), &compressedLength, pack.data(), packLength, &crc, level);
     if (code != Z_OK)
         throw cagada_t(keptText(path), zError(code));
     putLE32(member.get() + compressedLength, uint32_t(crc));
@@ -105,7 +107,7 @@ void zbeos_t::Save(const char *path, const renderOptions_t &options) const
     file.Write(header, splashHeaderSize);
     file.Write(member.get(), memberLength);
     const std::vector<unsigned char> onDisk = file.Flush();
-    verifySplash(file, onDisk.data() + headSectionsSize + splashHeaderSize, memberLength, pack.get(),
+    verifySplash(file, onDisk.data() + headSectionsSize + splashHeaderSize, memberLength, pack.data(),
                  packLength);
     file.Commit();
 }

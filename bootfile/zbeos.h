@@ -24,7 +24,7 @@ public:
     void DefineScreen(unsigned width, unsigned height, unsigned depth);
     void IconsAt(unsigned x, unsigned y);
     /// The image must stay alive until Save has returned.
-    void AddImage(loadedImage_t *image);
+    void AddImage(const loadedImage_t *image);
     /// Writes the new boot loader file to path, replacing any file there
     /// only once the new one is complete and verified. Throws cagada_t with
     /// subject path and the system's reason on failure, leaving what was at

@@ -3,18 +3,11 @@
 #include <algorithm>
 #include <cassert>
 #include <cstring>
-#include <memory>
 
 #include "bootfile/littleEndian.h"
 #include "bootfile/packDirectory.h"
 #include "diagnostics/traceStep.h"
 #include "diagnostics/errors.h"
-#include "imaging/alphaCompose.h"
-#include "imaging/dither.h"
-#include "imaging/fullPalette.h"
-#include "imaging/mixImages.h"
-#include "imaging/palette.h"
-#include "imaging/quantize.h"
 
 namespace {
 
@@ -25,9 +18,6 @@ const char *const iconsCorrupted = "icons seems to be corrupted";
 const unsigned recordHeaderSize = packRecordHeaderSize;
 const unsigned paletteSize = 768;
 const unsigned keptPaletteBytes = 16 * 3;
-const unsigned canvasWidth = 640;
-const unsigned canvasHeight = 480;
-const unsigned chosenColors = 224;
 
 // The icon strip and OffIcons records are written back whole, so their
 // areas must hold all the pixels their headers announce.
@@ -40,7 +30,7 @@ void requireWholeRecord(const packEntry_t &entry, const unsigned char *area)
 } // namespace
 
 zbeosIconPack_t::zbeosIconPack_t(const unsigned char *pack, unsigned length)
-    : screen{canvasWidth, canvasHeight, 8}, palette{}, offIconsSlot(0), imageCount(0), images{}
+    : screen{640, 480, 8}, palette{}, offIconsSlot(0), imageCount(0), images{}
 {
     traceStep_t outer;
     TRACE(8, "Dissecting IconPack\n");
@@ -112,7 +102,7 @@ void zbeosIconPack_t::IconsAt(unsigned x, unsigned y)
     }
 }
 
-void zbeosIconPack_t::AddImage(loadedImage_t *image)
+void zbeosIconPack_t::AddImage(const loadedImage_t *image)
 {
     if (imageCount >= maxImages)
         throw cagada_t("add_image", "image table full");
@@ -131,26 +121,15 @@ uint64_t zbeosIconPack_t::SerializedSize() const
     return packSize;
 }
 
-unsigned char *zbeosIconPack_t::Serialize(unsigned *length, const renderOptions_t &options) const
+std::vector<uint8_t> zbeosIconPack_t::Serialize(const renderedSplash_t &splash) const
 {
     const uint64_t packSize = SerializedSize();
     const uint64_t directorySize = 8 * (uint64_t(imageCount) + 6);
     const uint64_t iconBytes = packRecordSize(icons.data());
+    assert(splash.images.size() == imageCount);
 
-    // With alpha, the composed images take the place of the loaded ones:
-    // they are what the palette is chosen for and what is stored.
-    loadedImage_t *slots[maxImages];
-    std::copy(images, images + imageCount, slots);
-    std::vector<ownedImage_t> composed;
-    if (options.alpha)
-        composeImages(slots, imageCount, &composed);
-    ownedImage_t canvas(
-        mixImages(slots, imageCount, canvasWidth, canvasHeight));
-    std::unique_ptr<palette_t> chosen(options.fullPalette ? getFullPalette(canvas.get(), chosenColors)
-                                                          : getOptimalPalette(canvas.get(), chosenColors));
-
-    std::unique_ptr<unsigned char[]> pack(new unsigned char[packSize]());
-    unsigned char *out = pack.get();
+    std::vector<uint8_t> pack(packSize);
+    unsigned char *out = pack.data();
     uint64_t k = 0;
     uint64_t offset = directorySize;
     auto beginArea = [&](uint64_t areaLength) {
@@ -171,32 +150,29 @@ unsigned char *zbeosIconPack_t::Serialize(unsigned *length, const renderOptions_
     unsigned char *packPalette = beginArea(paletteSize);
     memcpy(packPalette, palette, keptPaletteBytes);
     for (unsigned j = 0; j < 256 - 16; ++j) {
-        packPalette[keptPaletteBytes + 3 * j] = chosen->red[j];
-        packPalette[keptPaletteBytes + 3 * j + 1] = chosen->green[j];
-        packPalette[keptPaletteBytes + 3 * j + 2] = chosen->blue[j];
+        packPalette[keptPaletteBytes + 3 * j] = splash.palette.red[j];
+        packPalette[keptPaletteBytes + 3 * j + 1] = splash.palette.green[j];
+        packPalette[keptPaletteBytes + 3 * j + 2] = splash.palette.blue[j];
     }
 
     memcpy(beginArea(iconBytes), icons.data(), iconBytes);
     ++k; // entry 3 stays empty
 
     for (uint32_t i = 0; i < imageCount; ++i) {
-        std::unique_ptr<quantizedImage_t, quantizedImageRelease_t> image(
-            options.dither ? ditherImage(slots[i], chosen.get()) : quantizeImage(slots[i], chosen.get()));
-        assert(image->width == images[i]->width && image->height == images[i]->height);
-        const uint64_t pixelCount = uint64_t(image->width) * image->height;
+        const quantizedImage_t &image = splash.images[i];
+        assert(image.width == images[i]->width && image.height == images[i]->height);
+        const uint64_t pixelCount = uint64_t(image.width) * image.height;
         unsigned char *record = beginArea(recordHeaderSize + pixelCount);
-        putLE32(record, image->width);
-        putLE32(record + 4, image->height);
-        putLE32(record + 8, uint32_t(image->x));
-        putLE32(record + 12, uint32_t(image->y));
+        putLE32(record, image.width);
+        putLE32(record + 4, image.height);
+        putLE32(record + 8, uint32_t(image.x));
+        putLE32(record + 12, uint32_t(image.y));
         for (uint64_t p = 0; p < pixelCount; ++p)
-            record[recordHeaderSize + p] = uint8_t(image->pixels[p] + 16);
+            record[recordHeaderSize + p] = uint8_t(image.pixels[p] + 16);
     }
 
     // Written last so that it stays the last match when the pack is read again.
     memcpy(beginArea(iconBytes), offIcons.data(), iconBytes);
     assert(offset == packSize);
-
-    *length = unsigned(packSize);
-    return pack.release();
+    return pack;
 }

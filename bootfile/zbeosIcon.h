@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "imaging/loadedImage.h"
-#include "imaging/renderOptions.h"
+#include "imaging/render.h"
 
 /// Screen geometry written into a new pack.
 struct screenGeometry_t {
@@ -18,7 +18,8 @@ struct screenGeometry_t {
 };
 
 /// One icon pack being edited: keeps the palette, the icon strip and the
-/// OffIcons image of a parsed pack and builds a new pack around new images.
+/// OffIcons image of a parsed pack and lays out a new pack around new
+/// images once they are rendered.
 class zbeosIconPack_t {
 public:
     /// How many images AddImage accepts.
@@ -32,16 +33,17 @@ public:
     void DefineScreen(unsigned width, unsigned height, unsigned depth);
     /// Moves the icon strip and the OffIcons image together, kept on screen.
     void IconsAt(unsigned x, unsigned y);
-    /// Appends an image (held, not copied: it must outlive Serialize).
-    /// Throws cagada_t beyond maxImages.
-    void AddImage(loadedImage_t *image);
+    /// Appends an image (held, not copied: it must outlive the pack's use
+    /// of it). Throws cagada_t beyond maxImages.
+    void AddImage(const loadedImage_t *image);
     /// The length of the pack Serialize would build, known from the images'
     /// sizes alone. Throws cagada_t when it would not fit 32-bit lengths.
     uint64_t SerializedSize() const;
-    /// Builds the new pack (array new, the caller releases it) and stores its
-    /// length, composing, choosing the palette and mapping as the options
-    /// say. Throws cagada_t when the pack would not fit 32-bit lengths.
-    unsigned char *Serialize(unsigned *length, const renderOptions_t &options = renderOptions_t()) const;
+    /// Lays out the new pack: screen record, the kept and the chosen
+    /// colours, icon strip, the rendered images (which must be the added
+    /// ones, in order), OffIcons. Throws cagada_t when the pack would not
+    /// fit 32-bit lengths.
+    std::vector<uint8_t> Serialize(const renderedSplash_t &splash) const;
 
     screenGeometry_t screen;
     /// 256 entries of red, green, blue as read from the pack.
@@ -53,5 +55,6 @@ public:
     /// The directory slot the OffIcons record was found in (4 or more).
     uint32_t offIconsSlot;
     uint32_t imageCount;
-    loadedImage_t *images[maxImages];
+    /// The added images, not owned.
+    const loadedImage_t *images[maxImages];
 };

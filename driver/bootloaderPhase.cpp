@@ -6,7 +6,7 @@
 #include "diagnostics/traceStep.h"
 
 int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t &description,
-                       const std::vector<ownedImage_t> &images, std::unique_ptr<zbeos_t> *owner)
+                       const std::vector<loadedImage_t> &images, std::unique_ptr<zbeos_t> *owner)
 {
     try {
         TRACE(0, "loading %s\n", settings.pathToZbeos);
@@ -22,7 +22,7 @@ int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t 
             traceStep_t step;
             for (uint32_t i = 0; i < description.imageCount; ++i) {
                 TRACE(0, "%3d) %s\n", (int)i, description.images[i].fileName);
-                zbeos->AddImage(images[i].get());
+                zbeos->AddImage(&images[i]);
             }
         }
         TRACE(0, "\n");

@@ -5,7 +5,7 @@
 #include "driver/run.h"
 #include "imaging/loadImage.h"
 
-int runImagePhase(const splashDescription_t &description, std::vector<ownedImage_t> *images)
+int runImagePhase(const splashDescription_t &description, std::vector<loadedImage_t> *images)
 {
     images->reserve(description.imageCount);
     for (uint32_t i = 0; i < description.imageCount; ++i) {
@@ -18,7 +18,7 @@ int runImagePhase(const splashDescription_t &description, std::vector<ownedImage
             error.report();
             return 1;
         }
-        loadedImage_t *image = images->back().get();
+        loadedImage_t *image = &images->back();
         image->moveTo(entry.x, entry.y);
         if (entry.modifier == MOD_RESIZED)
             image->resizeTo(entry.width, entry.height);

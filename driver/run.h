@@ -38,7 +38,7 @@ private:
     BApplication application; ///< its message loop never runs
     runSettings_t settings;
     splashDescription_t description;
-    std::vector<ownedImage_t> images; ///< one per description entry
+    std::vector<loadedImage_t> images; ///< one per description entry
     std::unique_ptr<zbeos_t> zbeos;   ///< holds the images by pointer
 };
 
@@ -61,12 +61,12 @@ int runDescriptionPhase(FILE *input, splashDescription_t *description);
 
 /// Loads and fits every image the description names into images, one per
 /// entry. Returns 0, or 1 after reporting an image that cannot be loaded.
-int runImagePhase(const splashDescription_t &description, std::vector<ownedImage_t> *images);
+int runImagePhase(const splashDescription_t &description, std::vector<loadedImage_t> *images);
 
 /// Reads the boot loader file into zbeos, replaces its splash with the
 /// images and saves the result. Returns 0, or 1 after reporting a failure.
 int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t &description,
-                       const std::vector<ownedImage_t> &images, std::unique_ptr<zbeos_t> *zbeos);
+                       const std::vector<loadedImage_t> &images, std::unique_ptr<zbeos_t> *zbeos);
 
 /// One whole run on the stack; returns the exit status.
 int runDawnmark(int argc, char **argv);

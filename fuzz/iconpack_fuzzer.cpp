@@ -42,14 +42,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     pack->DefineScreen(640, 480, 8);
     pack->IconsAt(data[0] * 3u, size > 1 ? data[1] * 2u : 0u);
 
-    unsigned length = 0;
-    std::unique_ptr<unsigned char[]> serialized;
+    std::vector<uint8_t> serialized;
     try {
-        serialized.reset(pack->Serialize(&length));
+        serialized = pack->Serialize(renderSplash(nullptr, 0, renderOptions_t()));
     } catch (const cagada_t &) {
         return 0; // too large for the pack's 32-bit lengths
     }
-    zbeosIconPack_t again(serialized.get(), length);
+    zbeosIconPack_t again(serialized.data(), unsigned(serialized.size()));
     if (memcmp(again.palette, pack->palette, 16 * 3) != 0 || !sameRecord(again.icons, pack->icons) ||
         !sameRecord(again.offIcons, pack->offIcons))
         abort();

@@ -18,13 +18,11 @@ int main(int argc, char **argv)
         const char *slash = std::strrchr(argv[i], '/');
         std::printf("%s\n", slash != nullptr ? slash + 1 : argv[i]);
         try {
-            loadedImage_t *image = loadImage(argv[i]);
+            const loadedImage_t image = loadImage(argv[i]);
             uint64_t digest = 14695981039346656037ull; // FNV-1a
-            for (size_t k = 0; k < size_t(image->width) * image->height * 4; ++k)
-                digest = (digest ^ image->pixels[k]) * 1099511628211ull;
-            std::printf("  %ux%u pixels %016llx\n", image->width, image->height, (unsigned long long)digest);
-            delete[] image->pixels;
-            delete image;
+            for (size_t k = 0; k < size_t(image.width) * image.height * 4; ++k)
+                digest = (digest ^ image.pixels[k]) * 1099511628211ull;
+            std::printf("  %ux%u pixels %016llx\n", image.width, image.height, (unsigned long long)digest);
         } catch (const imgtoolsError_t &failure) {
             std::printf("  refused: %s\n", failure.reason);
         }

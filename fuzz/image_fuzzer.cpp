@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (claimsFarMoreThanItHolds(data, size) || bmpFarLargerThanItsFile(data, size))
         return 0;
     memoryFile_t file(data, size);
-    loadedImage_t *image;
+    loadedImage_t image;
     try {
         image = loadImage(file.Path());
     } catch (const imgtoolsError_t &failure) {
@@ -63,16 +63,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             abort();
         return 0;
     }
-    if (image->width == 0 || image->pixels == nullptr || image->x != 0 || image->y != 0)
-        abort();
     // Every pixel the record announces must be there to read.
-    const size_t bytes = size_t(image->width) * image->height * 4;
+    const size_t bytes = size_t(image.width) * image.height * 4;
+    if (image.width == 0 || image.pixels.size() != bytes || image.x != 0 || image.y != 0)
+        abort();
     unsigned sum = 0;
     for (size_t i = 0; i < bytes; i += 4093)
-        sum += image->pixels[i];
+        sum += image.pixels[i];
     if (bytes > 0)
-        sum += image->pixels[bytes - 1];
-    delete[] image->pixels;
-    delete image;
+        sum += image.pixels[bytes - 1];
     return int(sum & 0);
 }

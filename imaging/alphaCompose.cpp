@@ -20,41 +20,41 @@ void paintOverlap(const loadedImage_t *image, const loadedImage_t *below, uint8_
         return;
     for (uint64_t y = top; y < bottom; ++y)
         memcpy(canvas + ((y - y0) * image->width + (left - x0)) * 4,
-               below->pixels + ((y - y1) * below->width + (left - x1)) * 4, (right - left) * 4);
+               below->pixels.data() + ((y - y1) * below->width + (left - x1)) * 4, (right - left) * 4);
 }
 
 } // namespace
 
-loadedImage_t *composeOver(const loadedImage_t *image, loadedImage_t *const *beneath, unsigned count)
+loadedImage_t composeOver(const loadedImage_t *image, const loadedImage_t *const *beneath, unsigned count)
 {
     const uint64_t n = uint64_t(image->width) * image->height;
-    ownedImage_t result(new loadedImage_t());
-    result->pixels = new uint8_t[n * 4]();
-    result->width = image->width;
-    result->height = image->height;
-    result->x = image->x;
-    result->y = image->y;
+    loadedImage_t result;
+    result.pixels.assign(n * 4, 0);
+    result.width = image->width;
+    result.height = image->height;
+    result.x = image->x;
+    result.y = image->y;
     // Later images cover earlier ones, so painting them in order leaves the
     // topmost one at every point.
     for (unsigned j = 0; j < count; ++j)
-        paintOverlap(image, beneath[j], result->pixels);
+        paintOverlap(image, beneath[j], result.pixels.data());
     for (uint64_t p = 0; p < n; ++p) {
-        const uint8_t *src = image->pixels + p * 4;
-        uint8_t *dst = result->pixels + p * 4;
+        const uint8_t *src = image->pixels.data() + p * 4;
+        uint8_t *dst = result.pixels.data() + p * 4;
         const unsigned a = src[3];
         for (unsigned c = 0; c < 3; ++c)
             dst[c] = uint8_t((a * src[c] + (255 - a) * dst[c] + 127) / 255);
         dst[3] = 255;
     }
-    return result.release();
+    return result;
 }
 
-void composeImages(loadedImage_t **images, unsigned count, std::vector<ownedImage_t> *composed)
+void composeImages(const loadedImage_t **images, unsigned count, std::deque<loadedImage_t> *composed)
 {
     for (unsigned i = 0; i < count; ++i) {
         if (!images[i]->hasAlpha)
             continue;
-        composed->emplace_back(composeOver(images[i], images, i));
-        images[i] = composed->back().get();
+        composed->push_back(composeOver(images[i], images, i));
+        images[i] = &composed->back();
     }
 }

@@ -1,7 +1,7 @@
 // Composing images that have alpha over what lies beneath them on the screen.
 #pragma once
 
-#include <vector>
+#include <deque>
 
 #include "imaging/loadedImage.h"
 
@@ -10,9 +10,10 @@
 /// show at that point of the screen (the last one that covers it, black
 /// where none does), per channel (a * src + (255 - a) * dst + 127) / 255
 /// with a the pixel's fourth byte. The fourth byte of the result is 255.
-loadedImage_t *composeOver(const loadedImage_t *image, loadedImage_t *const *beneath, unsigned count);
+loadedImage_t composeOver(const loadedImage_t *image, const loadedImage_t *const *beneath, unsigned count);
 
 /// Replaces, in order, every image that has alpha by its composition over
 /// the images before it, as composed; the others stay as they are. The new
-/// images are kept in `composed`, which must outlive every use of `images`.
-void composeImages(loadedImage_t **images, unsigned count, std::vector<ownedImage_t> *composed);
+/// images are kept in `composed`, where they never move, and which must
+/// outlive every use of `images`.
+void composeImages(const loadedImage_t **images, unsigned count, std::deque<loadedImage_t> *composed);

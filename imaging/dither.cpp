@@ -4,11 +4,11 @@
 #include "diagnostics/traceStep.h"
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
-quantizedImage_t *ditherImage(loadedImage_t *image, palette_t *palette)
+quantizedImage_t ditherImage(const loadedImage_t *image, const palette_t *palette)
 {
     traceStep_t outer;
     TRACE(1, "Quantizing image\n");
@@ -16,12 +16,12 @@ quantizedImage_t *ditherImage(loadedImage_t *image, palette_t *palette)
 
     const uint64_t width = image->width, height = image->height;
     const uint64_t n = width * height;
-    uint8_t *indices = new uint8_t[n];
+    std::vector<uint8_t> indices(n);
     TRACE(1, "Dithering colors... %d pixels\n", unsigned(n));
 
     const unsigned numColors = std::min(palette->numColors, 256u);
     if (numColors == 0) {
-        memset(indices, 255, n);
+        std::fill(indices.begin(), indices.end(), 255);
     } else {
         std::unique_ptr<paletteLookup_t> lookup(new paletteLookup_t(*palette, numColors));
         // The error owed to this row and the next, three channels a pixel,
@@ -34,7 +34,7 @@ quantizedImage_t *ditherImage(loadedImage_t *image, palette_t *palette)
             const int64_t step = forward ? 1 : -1;
             for (uint64_t i = 0; i < width; ++i) {
                 const uint64_t x = forward ? i : width - 1 - i;
-                const uint8_t *pixel = image->pixels + (y * width + x) * 4;
+                const uint8_t *pixel = image->pixels.data() + (y * width + x) * 4;
                 int32_t *owed = thisRow.data() + (x + 1) * 3;
                 int32_t wanted[3];
                 for (unsigned c = 0; c < 3; ++c)
@@ -59,5 +59,5 @@ quantizedImage_t *ditherImage(loadedImage_t *image, palette_t *palette)
         }
     }
 
-    return quantizedLike(image, palette, indices);
+    return quantizedLike(image, palette, std::move(indices));
 }

@@ -16,4 +16,4 @@
 /// (e * 5 / 16) and ahead below (the rest, so that nothing is lost but
 /// what would fall outside the image), each quotient rounded toward zero.
 /// A palette without colours leaves every index at 255, as quantizeImage.
-quantizedImage_t *ditherImage(loadedImage_t *image, palette_t *palette);
+quantizedImage_t ditherImage(const loadedImage_t *image, const palette_t *palette);

@@ -253,7 +253,7 @@ bool refine(const histogram_t &histogram, const std::vector<box_t> &boxes, palet
 
 } // namespace
 
-palette_t *getFullPalette(loadedImage_t *image, unsigned maxColors)
+palette_t getFullPalette(const loadedImage_t *image, unsigned maxColors)
 {
     traceStep_t outer;
     TRACE(1, "Selecting full palette\n");
@@ -263,7 +263,7 @@ palette_t *getFullPalette(loadedImage_t *image, unsigned maxColors)
     const unsigned numPixels = image->width * image->height;
     // n * sum |p|^2 must fit 64 bits.
     assert(numPixels >= 1 && numPixels <= 1u << 23);
-    const histogram_t histogram(image->pixels, numPixels);
+    const histogram_t histogram(image->pixels.data(), numPixels);
 
     std::vector<box_t> boxes = {makeBox(histogram, 0, 0, 0, 256)};
     splitByError(histogram, &boxes, maxColors);
@@ -282,21 +282,21 @@ palette_t *getFullPalette(loadedImage_t *image, unsigned maxColors)
     const unsigned k = unsigned(std::min<size_t>(boxes.size(), maxColors));
     TRACE(1, "Selected %d colors\n", k);
 
-    palette_t *palette = new palette_t();
+    palette_t palette{};
     std::vector<box_t> chosen;
     for (unsigned s = 0; s < k; ++s) {
         chosen.push_back(boxes[order[s]]);
         const totals_t &t = chosen.back().totals;
-        palette->red[s] = uint8_t(t.r / t.n);
-        palette->green[s] = uint8_t(t.g / t.n);
-        palette->blue[s] = uint8_t(t.b / t.n);
+        palette.red[s] = uint8_t(t.r / t.n);
+        palette.green[s] = uint8_t(t.g / t.n);
+        palette.blue[s] = uint8_t(t.b / t.n);
     }
-    palette->numColors = k;
+    palette.numColors = k;
 
     unsigned passes = 0;
     while (passes < kFullPaletteRefinements) {
         ++passes;
-        if (!refine(histogram, chosen, palette))
+        if (!refine(histogram, chosen, &palette))
             break;
     }
     TRACE(1, "Refined colors in %d passes\n", int(passes));

@@ -27,4 +27,4 @@ constexpr unsigned kFullPaletteRefinements = 4;
 ///    it ends after a pass that moves nothing. Kept in its box, an entry at
 ///    the edge of the picture's colours stays there, which error diffusion
 ///    needs to reproduce the picture's extremes.
-palette_t *getFullPalette(loadedImage_t *image, unsigned maxColors);
+palette_t getFullPalette(const loadedImage_t *image, unsigned maxColors);

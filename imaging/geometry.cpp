@@ -2,7 +2,6 @@
 #include <cfloat>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <new>
 #include <vector>
 
@@ -57,14 +56,14 @@ void loadedImage_t::clipTo(unsigned w, unsigned h)
     if (newWidth == width && newHeight == height)
         return;
 
-    uint8_t *clipped = new uint8_t[bufferBytes(newWidth, newHeight)];
+    // Rows only ever move towards the start, so the crop is done in place.
+    const size_t newBytes = bufferBytes(newWidth, newHeight);
     const size_t oldRow = size_t(width) * 4;
     const size_t newRow = size_t(newWidth) * 4;
-    for (uint32_t r = 0; r < newHeight; ++r)
-        std::memcpy(clipped + r * newRow, pixels + r * oldRow, newRow);
-
-    delete[] pixels;
-    pixels = clipped;
+    for (uint32_t r = 1; r < newHeight; ++r)
+        std::memmove(pixels.data() + r * newRow, pixels.data() + r * oldRow, newRow);
+    pixels.resize(newBytes);
+    pixels.shrink_to_fit();
     width = newWidth;
     height = newHeight;
     TRACE(1, "new size %dx%d\n", width, height);
@@ -91,22 +90,21 @@ void loadedImage_t::resizeTo(unsigned w, unsigned h)
 
     // The buffer is the largest allocation, so it goes first: an absurd
     // size fails before any map is built.
-    std::unique_ptr<uint8_t[]> zoomed(new uint8_t[bufferBytes(newWidth, newHeight)]);
+    std::vector<uint8_t> zoomed(bufferBytes(newWidth, newHeight));
     if (newWidth > 0 && newHeight > 0) {
         const double inverse = 1.0 / s;
         const std::vector<uint32_t> columns = sourceMap(newWidth, inverse, width);
         const std::vector<uint32_t> rows = sourceMap(newHeight, inverse, height);
-        uint8_t *out = zoomed.get();
+        uint8_t *out = zoomed.data();
         const size_t oldRow = size_t(width) * 4;
         for (uint32_t j = 0; j < newHeight; ++j) {
-            const uint8_t *in = pixels + rows[j] * oldRow;
+            const uint8_t *in = pixels.data() + rows[j] * oldRow;
             for (uint32_t i = 0; i < newWidth; ++i, out += 4)
                 std::memcpy(out, in + size_t(columns[i]) * 4, 4);
         }
     }
 
-    delete[] pixels;
-    pixels = zoomed.release();
+    pixels.swap(zoomed);
     width = newWidth;
     height = newHeight;
     TRACE(1, "new size %dx%d\n", width, height);

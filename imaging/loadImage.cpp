@@ -36,9 +36,9 @@ bool readHeader(BMallocIO *stream, TranslatorBitmap *header)
     return true;
 }
 
-loadedImage_t *unpackBitmapStream(BMallocIO *stream)
+loadedImage_t unpackBitmapStream(BMallocIO *stream)
 {
-    std::unique_ptr<loadedImage_t> image(new loadedImage_t());
+    loadedImage_t image;
     stream->Seek(0, SEEK_SET);
 
     TranslatorBitmap header;
@@ -65,24 +65,21 @@ loadedImage_t *unpackBitmapStream(BMallocIO *stream)
     if (header.dataSize > kMaxBitmapBytes)
         throw imgtoolsError_t(kLoadError, "pixel data larger than 1 GiB");
 
-    image->width = header.rowBytes / 4;
-    image->height = header.dataSize / (4 * uint64(image->width));
-    image->x = 0;
-    image->y = 0;
-    image->hasAlpha = header.colors == B_RGBA32;
-    image->pixels = new uint8_t[header.dataSize];
-    TRACE(0, "Geometry: %dx%d\n", image->width, image->height);
+    image.width = header.rowBytes / 4;
+    image.height = header.dataSize / (4 * uint64(image.width));
+    image.hasAlpha = header.colors == B_RGBA32;
+    // Zeroed, so that a short payload leaves a black tail.
+    image.pixels.assign(header.dataSize, 0);
+    TRACE(0, "Geometry: %dx%d\n", image.width, image.height);
 
-    const ssize_t count = stream->Read(image->pixels, header.dataSize);
-    // A short payload leaves a defined (black) tail rather than whatever
-    // the allocation held.
-    const size_t filled = count > 0 ? size_t(count) : 0;
-    std::memset(image->pixels + filled, 0, header.dataSize - filled);
-    return image.release();
+    stream->Read(image.pixels.data(), header.dataSize);
+    // Bytes past the last whole row belong to no pixel.
+    image.pixels.resize(size_t(image.width) * image.height * 4);
+    return image;
 }
 
 /// Unpacks the bitmap stream held in `stream`, from its start.
-loadedImage_t *handleImage(BMallocIO *stream)
+loadedImage_t handleImage(BMallocIO *stream)
 {
     traceStep_t step;
     return unpackBitmapStream(stream);
@@ -104,7 +101,7 @@ void traceRefusal(const char *path, status_t fileStatus, const char *reason)
 
 } // namespace
 
-loadedImage_t *loadImage(const char *path)
+loadedImage_t loadImage(const char *path)
 {
     std::unique_ptr<BTranslatorRoster> roster(BTranslatorRoster::Default());
     std::unique_ptr<BFile> file(new BFile(path, B_READ_ONLY));

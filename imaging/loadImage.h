@@ -4,4 +4,4 @@
 #include "imaging/loadedImage.h"
 
 /// Loads an image file through the translators; throws imgtoolsError_t.
-loadedImage_t *loadImage(const char *path);
+loadedImage_t loadImage(const char *path);

@@ -3,17 +3,17 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
+#include <vector>
 
 /// An image in memory: 32-bit pixels in blue, green, red, fourth-byte order,
 /// rows packed from top to bottom, placed at (x, y) on the screen.
-/// The record owns its pixel buffer (array new).
+/// The record owns its pixels: width * height * 4 bytes.
 struct loadedImage_t {
-    uint32_t width;
-    uint32_t height;
-    int32_t x;
-    int32_t y;
-    uint8_t *pixels;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    int32_t x = 0;
+    int32_t y = 0;
+    std::vector<uint8_t> pixels;
     /// The fourth byte is opacity (the source was B_RGBA32); otherwise it
     /// means nothing and the image is opaque.
     bool hasAlpha = false;
@@ -28,16 +28,3 @@ struct loadedImage_t {
     /// Crops whatever extends past the right or bottom edge of a W x H screen.
     void clipToWorld(unsigned W, unsigned H);
 };
-
-/// Frees an image record made with new and its pixel buffer.
-struct loadedImageRelease_t {
-    void operator()(loadedImage_t *image) const
-    {
-        if (image != nullptr)
-            delete[] image->pixels;
-        delete image;
-    }
-};
-
-/// An image record with a single owner.
-using ownedImage_t = std::unique_ptr<loadedImage_t, loadedImageRelease_t>;

@@ -2,10 +2,13 @@
 
 #include <cstring>
 
-loadedImage_t *mixImages(loadedImage_t **images, unsigned count, unsigned W, unsigned H)
+loadedImage_t mixImages(const loadedImage_t *const *images, unsigned count, unsigned W, unsigned H)
 {
-    const uint64_t canvasBytes = uint64_t(W) * H * 4;
-    uint8_t *canvas = new uint8_t[canvasBytes]();
+    loadedImage_t mix;
+    mix.width = W;
+    mix.height = H;
+    mix.pixels.assign(uint64_t(W) * H * 4, 0);
+    uint8_t *canvas = mix.pixels.data();
     for (unsigned i = 0; i < count; ++i) {
         const loadedImage_t *image = images[i];
         // Positions are never negative once placed; a stray negative one is
@@ -16,14 +19,8 @@ loadedImage_t *mixImages(loadedImage_t **images, unsigned count, unsigned W, uns
         const uint64_t copyWidth = x + image->width > W ? W - x : image->width;
         const uint64_t copyHeight = y + image->height > H ? H - y : image->height;
         for (uint64_t r = 0; r < copyHeight; ++r)
-            memcpy(canvas + ((y + r) * W + x) * 4, image->pixels + r * image->width * 4,
+            memcpy(canvas + ((y + r) * W + x) * 4, image->pixels.data() + r * image->width * 4,
                    copyWidth * 4);
     }
-    loadedImage_t *mix = new loadedImage_t();
-    mix->width = W;
-    mix->height = H;
-    mix->x = 0;
-    mix->y = 0;
-    mix->pixels = canvas;
     return mix;
 }

@@ -4,4 +4,4 @@
 #include "imaging/loadedImage.h"
 
 /// Composes the images, later over earlier, on a black W x H canvas.
-loadedImage_t *mixImages(loadedImage_t **images, unsigned count, unsigned W, unsigned H);
+loadedImage_t mixImages(const loadedImage_t *const *images, unsigned count, unsigned W, unsigned H);

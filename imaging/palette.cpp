@@ -39,12 +39,18 @@ unsigned edgeOf(const colorCube_t &cube)
     return unsigned(cube.rMax) - cube.rMin + 1;
 }
 
-colorCube_t *recursiveGetCubes(paletteCounts_t &counts, unsigned numPixels, colorCube_t *list,
-                               unsigned *numCubes, unsigned maxColors)
+/// The final box list of the subdivision, from the whole cube.
+std::vector<colorCube_t> getCubes(paletteCounts_t &counts, unsigned numPixels, unsigned maxColors)
 {
+    std::vector<colorCube_t> list(1);
+    list[0].rMin = list[0].gMin = list[0].bMin = 0;
+    list[0].rMax = list[0].gMax = list[0].bMax = 255;
+    list[0].rCanon = list[0].gCanon = list[0].bCanon = 127;
+
     std::vector<uint32_t> fine;
+    std::vector<colorCube_t> nextList;
     for (;;) {
-        const unsigned n = *numCubes;
+        const unsigned n = unsigned(list.size());
         TRACE(8, "Cube Split... %d %s\n", n, n > 1 ? "Cubes" : "Cube");
 
         fine.clear();
@@ -91,36 +97,23 @@ colorCube_t *recursiveGetCubes(paletteCounts_t &counts, unsigned numPixels, colo
         TRACE(8, "...%d splits, %d removes\n", splits, removes);
 
         const unsigned next = splits * 7 + n - removes;
-        colorCube_t *nextList = new colorCube_t[next]();
+        nextList.assign(next, colorCube_t());
         unsigned k = 0;
         for (unsigned i = 0; i < n; ++i) {
             if (list[i].hits == 0)
                 continue;
             if (passesSplitTest(list[i], t, maxColors)) {
-                splitCube(nextList + k, list + i);
+                splitCube(&nextList[k], &list[i]);
                 k += 8;
             } else {
                 nextList[k++] = list[i];
             }
         }
         assert(k == next);
-        delete[] list;
-        list = nextList;
-        *numCubes = next;
+        list.swap(nextList);
         if (splits == 0)
             return list;
     }
-}
-
-colorCube_t *getCubes(paletteCounts_t &counts, unsigned numPixels, unsigned *numCubes,
-                      unsigned maxColors)
-{
-    colorCube_t *list = new colorCube_t[1]();
-    list[0].rMin = list[0].gMin = list[0].bMin = 0;
-    list[0].rMax = list[0].gMax = list[0].bMax = 255;
-    list[0].rCanon = list[0].gCanon = list[0].bCanon = 127;
-    *numCubes = 1;
-    return recursiveGetCubes(counts, numPixels, list, numCubes, maxColors);
 }
 
 // Halves the inclusive range [lo, hi]. A single-value range has an empty
@@ -158,17 +151,17 @@ void splitCube(colorCube_t *destination, colorCube_t *source)
     }
 }
 
-palette_t *getOptimalPalette(loadedImage_t *image, unsigned maxColors)
+palette_t getOptimalPalette(const loadedImage_t *image, unsigned maxColors)
 {
     traceStep_t outer;
     TRACE(1, "Selecting palette\n");
     traceStep_t inner;
 
-    palette_t *palette = new palette_t();
+    palette_t palette{};
     const unsigned numPixels = image->width * image->height;
-    paletteCounts_t counts(image->pixels, numPixels);
-    unsigned numCubes = 0;
-    colorCube_t *list = getCubes(counts, numPixels, &numCubes, maxColors);
+    paletteCounts_t counts(image->pixels.data(), numPixels);
+    std::vector<colorCube_t> list = getCubes(counts, numPixels, maxColors);
+    const unsigned numCubes = unsigned(list.size());
 
     for (unsigned i = 0; i < numCubes; ++i)
         list[i].density = list[i].share / volume(list[i]);
@@ -195,12 +188,11 @@ palette_t *getOptimalPalette(loadedImage_t *image, unsigned maxColors)
         cube.rCanon = uint8_t(sums[s].red / cube.hits);
         cube.gCanon = uint8_t(sums[s].green / cube.hits);
         cube.bCanon = uint8_t(sums[s].blue / cube.hits);
-        palette->red[s] = cube.rCanon;
-        palette->green[s] = cube.gCanon;
-        palette->blue[s] = cube.bCanon;
+        palette.red[s] = cube.rCanon;
+        palette.green[s] = cube.gCanon;
+        palette.blue[s] = cube.bCanon;
     }
-    palette->numColors = k;
+    palette.numColors = k;
 
-    delete[] list;
     return palette;
 }

@@ -14,4 +14,4 @@ struct palette_t {
 };
 
 /// Chooses at most maxColors colours for the image by colour-box subdivision.
-palette_t *getOptimalPalette(loadedImage_t *image, unsigned maxColors);
+palette_t getOptimalPalette(const loadedImage_t *image, unsigned maxColors);

@@ -2,34 +2,25 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "imaging/loadedImage.h"
 #include "imaging/palette.h"
 
-/// An image as one palette index per pixel. The caller owns the record and
-/// its index buffer.
+/// An image as one palette index per pixel, with the palette it indexes.
 struct quantizedImage_t {
-    palette_t palette;
-    uint32_t width;
-    uint32_t height;
-    int32_t x;
-    int32_t y;
-    uint8_t *pixels;
-};
-
-/// Frees a quantized image made with new and its index buffer.
-struct quantizedImageRelease_t {
-    void operator()(quantizedImage_t *image) const
-    {
-        if (image != nullptr)
-            delete[] image->pixels;
-        delete image;
-    }
+    palette_t palette{};
+    uint32_t width = 0;
+    uint32_t height = 0;
+    int32_t x = 0;
+    int32_t y = 0;
+    /// width * height indices, rows packed from top to bottom.
+    std::vector<uint8_t> pixels;
 };
 
 /// Maps every pixel to its nearest palette entry, ties to the lowest index.
-quantizedImage_t *quantizeImage(loadedImage_t *image, palette_t *palette);
+quantizedImage_t quantizeImage(const loadedImage_t *image, const palette_t *palette);
 
-/// A new quantized record with the image's size and place, a copy of the
-/// palette and `indices` (array new, taken over).
-quantizedImage_t *quantizedLike(const loadedImage_t *image, const palette_t *palette, uint8_t *indices);
+/// A quantized record with the image's size and place, a copy of the
+/// palette and `indices`.
+quantizedImage_t quantizedLike(const loadedImage_t *image, const palette_t *palette, std::vector<uint8_t> indices);

@@ -6,6 +6,7 @@
 
 #include "bootfile/littleEndian.h"
 #include "diagnostics/errors.h"
+#include "imaging/render.h"
 #include "packBuilder_support.h"
 
 namespace {
@@ -170,27 +171,23 @@ INSTANTIATE_TEST_SUITE_P(
                     placeCase_t{100, 480, 50, 10, 0, 10},
                     placeCase_t{0xffffffff, 0xffffffff, 0xffffffff, 0xfffffff0, 0xffffff37, 0xffffffd7}));
 
-// An image of one colour, released with the test.
-struct ownedImage_t {
-    ownedImage_t(uint32_t width, uint32_t height, int32_t x, int32_t y, uint8_t red)
-        : image{width, height, x, y, new uint8_t[size_t(width) * height * 4]}
+// An image of one colour.
+struct solidImage_t {
+    solidImage_t(uint32_t width, uint32_t height, int32_t x, int32_t y, uint8_t red)
     {
-        for (size_t p = 0; p < size_t(width) * height; ++p) {
-            const uint8_t pixel[4] = {0, 0, red, 255};
-            memcpy(image.pixels + 4 * p, pixel, 4);
-        }
+        image.width = width;
+        image.height = height;
+        image.x = x;
+        image.y = y;
+        for (size_t p = 0; p < size_t(width) * height; ++p)
+            image.pixels.insert(image.pixels.end(), {0, 0, red, 255});
     }
-    ~ownedImage_t() { delete[] image.pixels; }
     loadedImage_t image;
 };
 
 bytes_t serialized(const zbeosIconPack_t &pack)
 {
-    unsigned length = 0;
-    unsigned char *bytes = pack.Serialize(&length);
-    bytes_t out(bytes, bytes + length);
-    delete[] bytes;
-    return out;
+    return pack.Serialize(renderSplash(pack.images, pack.imageCount, renderOptions_t()));
 }
 
 TEST(IconPack, SerializesWithoutImages)
@@ -225,9 +222,9 @@ TEST(IconPack, NewImagesGoBeforeOffIconsAndReparse)
 {
     bytes_t input = wellFormedPack();
     zbeosIconPack_t pack(input.data(), unsigned(input.size()));
-    ownedImage_t red(30, 10, 5, 6, 200);
+    solidImage_t red(30, 10, 5, 6, 200);
     // Same size and place as the strip: must not be taken for OffIcons.
-    ownedImage_t lookalike(200, 40, 220, 420, 90);
+    solidImage_t lookalike(200, 40, 220, 420, 90);
     pack.AddImage(&red.image);
     pack.AddImage(&lookalike.image);
     bytes_t out = serialized(pack);
@@ -251,7 +248,7 @@ TEST(IconPack, NewColoursFollowTheSixteenKeptEntries)
 {
     bytes_t input = wellFormedPack();
     zbeosIconPack_t pack(input.data(), unsigned(input.size()));
-    ownedImage_t red(30, 10, 5, 6, 200);
+    solidImage_t red(30, 10, 5, 6, 200);
     pack.AddImage(&red.image);
     bytes_t out = serialized(pack);
 
@@ -275,22 +272,53 @@ TEST(IconPack, NewColoursFollowTheSixteenKeptEntries)
         ASSERT_EQ(out[entryOffset(out, 4) + p], index);
 }
 
+TEST(IconPack, LaysOutTheRenderedSplashAsGiven)
+{
+    bytes_t input = wellFormedPack();
+    zbeosIconPack_t pack(input.data(), unsigned(input.size()));
+    solidImage_t first(3, 2, 7, 8, 1), second(1, 1, 9, 10, 1);
+    pack.AddImage(&first.image);
+    pack.AddImage(&second.image);
+    renderedSplash_t splash;
+    for (unsigned j = 0; j < 240; ++j) {
+        splash.palette.red[j] = uint8_t(j);
+        splash.palette.green[j] = uint8_t(255 - j);
+        splash.palette.blue[j] = 7;
+    }
+    splash.palette.numColors = 224;
+    splash.images.resize(2);
+    splash.images[0] = {splash.palette, 3, 2, 7, 8, {0, 1, 2, 223, 100, 5}};
+    splash.images[1] = {splash.palette, 1, 1, 9, 10, {42}};
+    const bytes_t out = pack.Serialize(splash);
+
+    const uint32_t palette = entryOffset(out, 1);
+    for (unsigned j = 0; j < 240; ++j)
+        ASSERT_EQ(bytes_t(out.begin() + palette + 48 + 3 * j, out.begin() + palette + 51 + 3 * j),
+                  (bytes_t{uint8_t(j), uint8_t(255 - j), 7}))
+            << "entry " << j + 16;
+    EXPECT_EQ(bytes_t(out.begin() + entryOffset(out, 4), out.end() - 16 - 200 * 40 - 17),
+              (bytes_t{3, 0, 0, 0, 2, 0, 0, 0, 7, 0, 0, 0, 8, 0, 0, 0, 16, 17, 18, 239, 116, 21}));
+    EXPECT_EQ(bytes_t(out.begin() + entryOffset(out, 5), out.end() - 16 - 200 * 40),
+              (bytes_t{1, 0, 0, 0, 1, 0, 0, 0, 9, 0, 0, 0, 10, 0, 0, 0, 58}));
+}
+
 TEST(IconPack, RefusesAPackBeyond32BitLengths)
 {
     bytes_t input = wellFormedPack();
     zbeosIconPack_t pack(input.data(), unsigned(input.size()));
     // Refused from the sizes alone: the pixels are never touched.
-    loadedImage_t huge{70000, 70000, 0, 0, nullptr};
+    loadedImage_t huge;
+    huge.width = huge.height = 70000;
     pack.AddImage(&huge);
-    unsigned length = 0;
-    EXPECT_THROW(pack.Serialize(&length), cagada_t);
+    EXPECT_THROW(pack.SerializedSize(), cagada_t);
+    EXPECT_THROW(pack.Serialize(renderedSplash_t()), cagada_t);
 }
 
 TEST(IconPack, HoldsAtMost64Images)
 {
     bytes_t input = wellFormedPack();
     zbeosIconPack_t pack(input.data(), unsigned(input.size()));
-    loadedImage_t image{1, 1, 0, 0, nullptr};
+    loadedImage_t image;
     for (unsigned i = 0; i < 64; ++i)
         pack.AddImage(&image);
     EXPECT_THROW(pack.AddImage(&image), cagada_t);

@@ -1,4 +1,5 @@
 #include "bootfile/zbeos.h"
+#include "imaging/render.h"
 
 #include <cerrno>
 #include <csignal>
@@ -245,9 +246,8 @@ void expectGzipReadsSplash(const std::string &file, uint32_t splashAt, const byt
 
 bytes_t serialized(const zbeos_t &zbeos)
 {
-    unsigned length = 0;
-    std::unique_ptr<unsigned char[]> pack(zbeos.iconPack->Serialize(&length));
-    return bytes_t(pack.get(), pack.get() + length);
+    const zbeosIconPack_t &pack = *zbeos.iconPack;
+    return pack.Serialize(renderSplash(pack.images, pack.imageCount, renderOptions_t()));
 }
 
 TEST(ZbeosSave, KeepsTheHeadAndSplashHeaderAndWritesAFreshMember)
@@ -282,13 +282,14 @@ TEST(ZbeosSave, OutputReparsesWithTheNewImagesFirst)
     scratchDir_t scratch;
     writeFile(scratch.Path("zbeos"), zbeosParts_t().Join());
     zbeos_t zbeos(scratch.Path("zbeos").c_str());
-    std::vector<std::unique_ptr<uint8_t[]>> pixels;
-    std::vector<loadedImage_t> images;
+    std::vector<loadedImage_t> images(3);
     for (uint32_t i = 0; i < 3; ++i) {
-        pixels.emplace_back(new uint8_t[20 * 10 * 4]());
+        images[i].width = 20;
+        images[i].height = 10;
+        images[i].x = int32_t(30 * i);
+        images[i].y = 5;
         for (unsigned p = 0; p < 20 * 10 * 4; ++p)
-            pixels.back()[p] = uint8_t(p * (i + 1));
-        images.push_back({20, 10, int32_t(30 * i), 5, pixels.back().get()});
+            images[i].pixels.push_back(uint8_t(p * (i + 1)));
     }
     for (loadedImage_t &image : images)
         zbeos.AddImage(&image);
@@ -486,11 +487,11 @@ TEST(SplashLimit, PackBeyondTheBootLoadersBufferIsRefusedBeforeWriting)
     zbeos_t zbeos(scratch.Path("zbeos").c_str());
 
     // Four screens of pixels, one byte each in the pack: more than 1 MiB.
-    std::vector<std::unique_ptr<uint8_t[]>> buffers;
     std::vector<loadedImage_t> images(4);
     for (loadedImage_t &image : images) {
-        buffers.emplace_back(new uint8_t[640 * 480 * 4]());
-        image = {640, 480, 0, 0, buffers.back().get()};
+        image.width = 640;
+        image.height = 480;
+        image.pixels.assign(640 * 480 * 4, 0);
         zbeos.AddImage(&image);
     }
     const std::string out = scratch.Path("out");

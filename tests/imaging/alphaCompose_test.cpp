@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <deque>
 
 namespace {
 
@@ -29,12 +30,12 @@ TEST_P(Blend, RoundsTheWeightedSum)
     imagePtr above = solidImage(2, 2, c.source, 0, 255);
     above->x = above->y = 1;
     fillAlpha(above.get(), c.alpha);
-    loadedImage_t *images[] = {below.get(), above.get()};
-    std::vector<ownedImage_t> composed;
+    const loadedImage_t *images[] = {below.get(), above.get()};
+    std::deque<loadedImage_t> composed;
     composeImages(images, 2, &composed);
     ASSERT_EQ(images[0], below.get());
     ASSERT_EQ(composed.size(), 1u);
-    ASSERT_EQ(images[1], composed[0].get());
+    ASSERT_EQ(images[1], &composed[0]);
     EXPECT_EQ(pixelAt(images[1], 0, 0), c.expected << 16 | 0u << 8 | 255u);
     EXPECT_EQ(images[1]->pixels[3], 255);
     EXPECT_EQ(images[1]->x, 1);
@@ -53,8 +54,8 @@ TEST(ComposeImages, BlackWhereNothingLiesBeneathAndComposedImagesBeneathLaterOne
     imagePtr second = solidImage(4, 1, 0, 0, 0);
     second->x = 2;
     fillAlpha(second.get(), 0);
-    loadedImage_t *images[] = {first.get(), second.get()};
-    std::vector<ownedImage_t> composed;
+    const loadedImage_t *images[] = {first.get(), second.get()};
+    std::deque<loadedImage_t> composed;
     composeImages(images, 2, &composed);
     // (128 * 200 + 127 * 0 + 127) / 255 = 100 over black; the second image
     // is see-through and shows the first as composed, then black.
@@ -86,19 +87,17 @@ TEST_P(ComposeEquality, MatchesTheReference)
         for (uint64_t p = 0; p < uint64_t(image->width) * image->height; ++p)
             image->pixels[p * 4 + 3] = uint8_t(kind == 0 ? random.below(256) : kind == 1 ? 255 * random.below(2) : 0);
     }
-    std::vector<loadedImage_t *> slots;
-    std::vector<const loadedImage_t *> constSlots;
-    for (const imagePtr &image : images) {
+    std::vector<const loadedImage_t *> slots;
+    for (const imagePtr &image : images)
         slots.push_back(image.get());
-        constSlots.push_back(image.get());
-    }
-    std::vector<ownedImage_t> composed;
+    const std::vector<const loadedImage_t *> loaded = slots;
+    std::deque<loadedImage_t> composed;
     composeImages(slots.data(), unsigned(slots.size()), &composed);
-    std::vector<ownedImage_t> expected = plainComposeImages(constSlots);
+    std::vector<imagePtr> expected = plainComposeImages(loaded);
     for (size_t i = 0; i < slots.size(); ++i) {
         ASSERT_EQ(slots[i] == images[i].get(), !images[i]->hasAlpha) << i;
         ASSERT_EQ(slots[i]->width, expected[i]->width);
-        ASSERT_EQ(memcmp(slots[i]->pixels, expected[i]->pixels, uint64_t(slots[i]->width) * slots[i]->height * 4), 0)
+        ASSERT_EQ(memcmp(slots[i]->pixels.data(), expected[i]->pixels.data(), uint64_t(slots[i]->width) * slots[i]->height * 4), 0)
             << "image " << i;
     }
 }

@@ -12,8 +12,6 @@
 
 namespace {
 
-using quantizedPtr = std::unique_ptr<quantizedImage_t, quantizedImageRelease_t>;
-
 TEST(Dither, KeepsTheMeanOfAFlatGrey)
 {
     // With only black and white, plain mapping gives one or the other; the
@@ -22,10 +20,10 @@ TEST(Dither, KeepsTheMeanOfAFlatGrey)
     palette_t palette = paletteOf({0x000000, 0xffffff});
     for (unsigned grey = 0; grey <= 255; grey += 17) {
         imagePtr image = solidImage(64, 64, grey, grey, grey);
-        quantizedPtr result(ditherImage(image.get(), &palette));
+        quantizedImage_t result = ditherImage(image.get(), &palette);
         double sum = 0;
         for (unsigned i = 0; i < 64 * 64; ++i)
-            sum += result->pixels[i] * 255.0;
+            sum += result.pixels[i] * 255.0;
         EXPECT_NEAR(sum / (64 * 64), grey, 2.0) << grey;
     }
 }
@@ -38,22 +36,22 @@ TEST(Dither, ColoursOfThePaletteStayAsTheyAre)
     const uint32_t colors[] = {0x102030, 0xffffff, 0x00ff00};
     for (unsigned i = 0; i < 15; ++i)
         setPixel(image.get(), i % 5, i / 5, colors[i % 3] >> 16, colors[i % 3] >> 8 & 0xff, colors[i % 3] & 0xff);
-    quantizedPtr result(ditherImage(image.get(), &palette));
+    quantizedImage_t result = ditherImage(image.get(), &palette);
     const uint8_t expected[] = {0, 1, 3};
     for (unsigned i = 0; i < 15; ++i)
-        EXPECT_EQ(result->pixels[i], expected[i % 3]) << i;
-    EXPECT_EQ(result->x, 4);
-    EXPECT_EQ(result->y, 6);
-    EXPECT_EQ(memcmp(&result->palette, &palette, sizeof palette), 0);
+        EXPECT_EQ(result.pixels[i], expected[i % 3]) << i;
+    EXPECT_EQ(result.x, 4);
+    EXPECT_EQ(result.y, 6);
+    EXPECT_EQ(memcmp(&result.palette, &palette, sizeof palette), 0);
 }
 
 TEST(Dither, EmptyPaletteLeavesEveryIndexAt255)
 {
     palette_t palette{};
     imagePtr image = noiseImage(7, 5, 1);
-    quantizedPtr result(ditherImage(image.get(), &palette));
+    quantizedImage_t result = ditherImage(image.get(), &palette);
     for (unsigned i = 0; i < 35; ++i)
-        ASSERT_EQ(result->pixels[i], 255);
+        ASSERT_EQ(result.pixels[i], 255);
 }
 
 TEST(Dither, TracesItsWork)
@@ -63,7 +61,7 @@ TEST(Dither, TracesItsWork)
     TRACE_setlevel(2);
     ident_level = 0;
     testing::internal::CaptureStdout();
-    quantizedPtr result(ditherImage(image.get(), &palette));
+    quantizedImage_t result = ditherImage(image.get(), &palette);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "... Quantizing image\n... ... Dithering colors... 35 pixels\n");
     TRACE_setlevel(1);
@@ -82,8 +80,8 @@ struct ditherCase_t {
 std::function<palette_t(const loadedImage_t *)> selected(unsigned maxColors)
 {
     return [maxColors](const loadedImage_t *image) {
-        std::unique_ptr<palette_t> palette(getOptimalPalette(const_cast<loadedImage_t *>(image), maxColors));
-        return *palette;
+        palette_t palette = getOptimalPalette(image, maxColors);
+        return palette;
     };
 }
 
@@ -126,12 +124,12 @@ TEST_P(DitherEquality, MatchesTheReference)
 {
     imagePtr image = GetParam().image();
     palette_t palette = GetParam().palette(image.get());
-    quantizedPtr fast(ditherImage(image.get(), &palette));
-    quantizedPtr plain(plainDitherImage(image.get(), &palette));
+    quantizedImage_t fast = ditherImage(image.get(), &palette);
+    quantizedImage_t plain = plainDitherImage(image.get(), &palette);
     const uint64_t n = uint64_t(image->width) * image->height;
-    ASSERT_EQ(memcmp(fast->pixels, plain->pixels, n), 0);
+    ASSERT_EQ(memcmp(fast.pixels.data(), plain.pixels.data(), n), 0);
     for (uint64_t i = 0; i < n; ++i)
-        ASSERT_LT(fast->pixels[i], palette.numColors) << i;
+        ASSERT_LT(fast.pixels[i], palette.numColors) << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, DitherEquality, testing::ValuesIn(ditherCases),

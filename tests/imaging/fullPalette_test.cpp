@@ -12,8 +12,6 @@
 
 namespace {
 
-using palettePtr = std::unique_ptr<palette_t>;
-
 std::set<uint32_t> colorSet(const palette_t &palette)
 {
     std::set<uint32_t> colors;
@@ -32,13 +30,13 @@ std::set<uint32_t> colorSet(const loadedImage_t *image)
 }
 
 /// Sum of squared distances between the image and its mapping to the palette.
-uint64_t squaredError(loadedImage_t *image, palette_t *palette)
+uint64_t squaredError(const loadedImage_t *image, const palette_t *palette)
 {
-    std::unique_ptr<quantizedImage_t, quantizedImageRelease_t> mapped(quantizeImage(image, palette));
+    const quantizedImage_t mapped = quantizeImage(image, palette);
     uint64_t sum = 0;
     for (uint64_t p = 0; p < uint64_t(image->width) * image->height; ++p) {
-        const uint8_t *pixel = image->pixels + p * 4;
-        const unsigned j = mapped->pixels[p];
+        const uint8_t *pixel = image->pixels.data() + p * 4;
+        const unsigned j = mapped.pixels[p];
         const int d[3] = {pixel[2] - palette->red[j], pixel[1] - palette->green[j], pixel[0] - palette->blue[j]};
         sum += uint64_t(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
     }
@@ -51,13 +49,13 @@ TEST(FullPalette, FewerColoursThanEntriesAreKeptExactly)
     // must still get an entry of its own.
     for (uint64_t seed : {1, 2, 3}) {
         imagePtr image = fewColorsImage(80, 60, 60, seed);
-        palettePtr palette(getFullPalette(image.get(), 224));
-        EXPECT_EQ(colorSet(*palette), colorSet(image.get())) << seed;
-        EXPECT_EQ(palette->numColors, colorSet(image.get()).size());
+        const palette_t palette = getFullPalette(image.get(), 224);
+        EXPECT_EQ(colorSet(palette), colorSet(image.get())) << seed;
+        EXPECT_EQ(palette.numColors, colorSet(image.get()).size());
     }
     imagePtr solid = solidImage(9, 9, 1, 2, 3);
-    palettePtr one(getFullPalette(solid.get(), 224));
-    EXPECT_EQ(colorSet(*one), std::set<uint32_t>{0x010203});
+    const palette_t one = getFullPalette(solid.get(), 224);
+    EXPECT_EQ(colorSet(one), std::set<uint32_t>{0x010203});
 }
 
 struct errorCase_t {
@@ -70,13 +68,13 @@ class FullPaletteError : public testing::TestWithParam<errorCase_t> {};
 TEST_P(FullPaletteError, FillsEveryEntryAndMapsCloserThanTheDefault)
 {
     imagePtr image = GetParam().image();
-    palettePtr full(getFullPalette(image.get(), 224));
-    palettePtr plain(getOptimalPalette(image.get(), 224));
-    EXPECT_EQ(full->numColors, 224u);
-    EXPECT_EQ(colorSet(*full).size(), 224u) << "no entry wasted on a repeat";
-    EXPECT_LT(squaredError(image.get(), full.get()), squaredError(image.get(), plain.get()));
+    const palette_t full = getFullPalette(image.get(), 224);
+    const palette_t plain = getOptimalPalette(image.get(), 224);
+    EXPECT_EQ(full.numColors, 224u);
+    EXPECT_EQ(colorSet(full).size(), 224u) << "no entry wasted on a repeat";
+    EXPECT_LT(squaredError(image.get(), &full), squaredError(image.get(), &plain));
     for (unsigned i = 224; i < 256; ++i)
-        ASSERT_EQ(full->red[i] | full->green[i] | full->blue[i], 0) << i;
+        ASSERT_EQ(full.red[i] | full.green[i] | full.blue[i], 0) << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, FullPaletteError,
@@ -113,11 +111,11 @@ class FullPaletteEquality : public testing::TestWithParam<fullCase_t> {};
 TEST_P(FullPaletteEquality, MatchesTheReference)
 {
     imagePtr image = GetParam().image();
-    palettePtr fast(getFullPalette(image.get(), GetParam().maxColors));
-    palettePtr plain(plainGetFullPalette(image.get(), GetParam().maxColors));
-    ASSERT_EQ(fast->numColors, plain->numColors);
-    EXPECT_EQ(memcmp(fast.get(), plain.get(), sizeof(palette_t)), 0);
-    EXPECT_LE(fast->numColors, GetParam().maxColors);
+    const palette_t fast = getFullPalette(image.get(), GetParam().maxColors);
+    const palette_t plain = plainGetFullPalette(image.get(), GetParam().maxColors);
+    ASSERT_EQ(fast.numColors, plain.numColors);
+    EXPECT_EQ(memcmp(&fast, &plain, sizeof(palette_t)), 0);
+    EXPECT_LE(fast.numColors, GetParam().maxColors);
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, FullPaletteEquality, testing::ValuesIn(fullCases),

@@ -78,13 +78,13 @@ TEST_F(Geometry, ClipKeepsTheTopLeftCorner)
 TEST_F(Geometry, ClipNeverEnlarges)
 {
     imagePtr image = imageOfCoordinates(100, 50);
-    const uint8_t *before = image->pixels;
+    const uint8_t *before = image->pixels.data();
     const std::string trace = traceOf(2, [&] { image->clipTo(200, 80); });
     EXPECT_EQ(trace, "... ... clipping to 200 80\n");
     EXPECT_EQ(ident_level, 1u);
     EXPECT_EQ(image->width, 100u);
     EXPECT_EQ(image->height, 50u);
-    EXPECT_EQ(image->pixels, before);
+    EXPECT_EQ(image->pixels.data(), before);
 }
 
 TEST_F(Geometry, ResizeSamplesTheTopLeftSourcePixel)
@@ -121,11 +121,11 @@ TEST_F(Geometry, ResizeSamplesTheTopLeftSourcePixel)
 TEST_F(Geometry, ResizeToTheSameSizeChangesNothing)
 {
     imagePtr image = imageOfCoordinates(640, 480);
-    const uint8_t *before = image->pixels;
+    const uint8_t *before = image->pixels.data();
     const std::string trace = traceOf(2, [&] { image->resizeTo(640, 480); });
     EXPECT_EQ(trace, "... ... zooming to bounding box 640 480\n");
     EXPECT_EQ(ident_level, 1u);
-    EXPECT_EQ(image->pixels, before);
+    EXPECT_EQ(image->pixels.data(), before);
 }
 
 TEST_F(Geometry, ResizeOfAnEmptyImageStaysEmpty)
@@ -139,12 +139,12 @@ TEST_F(Geometry, ResizeOfAnEmptyImageStaysEmpty)
 TEST_F(Geometry, ResizeToAnAbsurdBoxRunsOutOfMemory)
 {
     imagePtr image = imageOfCoordinates(3, 2);
-    const uint8_t *before = image->pixels;
+    const uint8_t *before = image->pixels.data();
     traceOf(2, [&] { EXPECT_THROW(image->resizeTo(UINT_MAX, UINT_MAX), std::bad_alloc); });
     EXPECT_EQ(ident_level, 1u);
     EXPECT_EQ(image->width, 3u);
     EXPECT_EQ(image->height, 2u);
-    EXPECT_EQ(image->pixels, before);
+    EXPECT_EQ(image->pixels.data(), before);
 }
 
 TEST_F(Geometry, ClipToWorldCropsWhatLeavesTheScreen)
@@ -179,11 +179,11 @@ TEST_F(Geometry, ClipToWorldLeavesImagesOnScreenAlone)
 {
     imagePtr image = imageOfCoordinates(100, 50);
     image->moveTo(540, 430);
-    const uint8_t *before = image->pixels;
+    const uint8_t *before = image->pixels.data();
     const std::string trace = traceOf(9, [&] { image->clipToWorld(640, 480); });
     EXPECT_EQ(trace, "");
     EXPECT_EQ(image->width, 100u);
-    EXPECT_EQ(image->pixels, before);
+    EXPECT_EQ(image->pixels.data(), before);
 }
 
 } // namespace

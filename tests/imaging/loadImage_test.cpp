@@ -20,7 +20,7 @@ std::vector<uint8_t> countingBytes(size_t n)
     return bytes;
 }
 
-imagePtr load(const std::string &path) { return imagePtr(loadImage(path.c_str())); }
+imagePtr load(const std::string &path) { return imagePtr(new loadedImage_t(loadImage(path.c_str()))); }
 
 // Loads start one level deep, so that the trace shows the loader's own step.
 class LoadImage : public testing::Test {
@@ -52,7 +52,7 @@ TEST_F(LoadImage, UnpacksTheStreamWithItsTrace)
     EXPECT_EQ(image->x, 0);
     EXPECT_EQ(image->y, 0);
     // The header is big-endian, the pixels are taken byte for byte.
-    EXPECT_EQ(std::memcmp(image->pixels, payload.data(), payload.size()), 0);
+    EXPECT_EQ(std::memcmp(image->pixels.data(), payload.data(), payload.size()), 0);
 
     const std::string quiet = traceOf(1, [&] { load(path); });
     EXPECT_EQ(quiet, "... ... DataSize: 120000\n... ... Geometry: 100x300\n");
@@ -87,7 +87,7 @@ TEST_F(LoadImage, BufferHoldsEveryByteOfThePayload)
         EXPECT_EQ(image->height, c.height);
         std::vector<uint8_t> expected = payload;
         expected.resize(c.dataSize, 0);
-        EXPECT_EQ(std::vector<uint8_t>(image->pixels, image->pixels + c.dataSize), expected);
+        EXPECT_EQ(std::vector<uint8_t>(image->pixels.data(), image->pixels.data() + c.dataSize), expected);
     }
 }
 
@@ -99,7 +99,7 @@ TEST_F(LoadImage, TransparentPixelsKeepTheirColour)
         image = load(writeScratchFile("alpha.bits", bitmapStream(8, kRgba32, 8, payload)));
     });
     EXPECT_NE(trace.find("Colors  : 2008\n"), std::string::npos);
-    EXPECT_EQ(std::vector<uint8_t>(image->pixels, image->pixels + 8), payload);
+    EXPECT_EQ(std::vector<uint8_t>(image->pixels.data(), image->pixels.data() + 8), payload);
     EXPECT_TRUE(image->hasAlpha);
 }
 
@@ -109,7 +109,7 @@ TEST_F(LoadImage, WithoutAlphaTheFourthByteIsNoOpacity)
     imagePtr image;
     traceOf(0, [&] { image = load(writeScratchFile("opaque.bits", bitmapStream(8, kRgb32, 8, payload))); });
     EXPECT_FALSE(image->hasAlpha);
-    EXPECT_EQ(std::vector<uint8_t>(image->pixels, image->pixels + 8), payload);
+    EXPECT_EQ(std::vector<uint8_t>(image->pixels.data(), image->pixels.data() + 8), payload);
 }
 
 TEST_F(LoadImage, DecodesImageFiles)
@@ -120,7 +120,7 @@ TEST_F(LoadImage, DecodesImageFiles)
     EXPECT_EQ(image->width, 2u);
     EXPECT_EQ(image->height, 1u);
     const uint8_t expected[8] = {3, 2, 1, 255, 0xfc, 0xfb, 0xfa, 255};
-    EXPECT_EQ(std::memcmp(image->pixels, expected, 8), 0);
+    EXPECT_EQ(std::memcmp(image->pixels.data(), expected, 8), 0);
 }
 
 TEST_F(LoadImage, RefusalsSayWhyAndRestoreTheTrace)
@@ -213,14 +213,12 @@ TEST(OversizedBitmapStream, ClaimBeyondOneGibibyteIsRefusedWithoutAllocating)
 TEST(OversizedBitmapStream, ShortPayloadWithinTheLimitStillLoads)
 {
     const std::string path = writeScratchFile("short.bits", bitmapStream(8, 0x0008, 64, {9, 9}));
-    loadedImage_t *image = nullptr;
+    loadedImage_t image;
     traceOf(0, [&] { image = loadImage(path.c_str()); });
-    EXPECT_EQ(image->width, 2u);
-    EXPECT_EQ(image->height, 8u);
-    EXPECT_EQ(image->pixels[0], 9);
-    EXPECT_EQ(image->pixels[63], 0);
-    delete[] image->pixels;
-    delete image;
+    EXPECT_EQ(image.width, 2u);
+    EXPECT_EQ(image.height, 8u);
+    EXPECT_EQ(image.pixels[0], 9);
+    EXPECT_EQ(image.pixels[63], 0);
 }
 
 } // namespace

@@ -16,9 +16,9 @@ namespace {
 
 using paletteFunction = std::function<palette_t *()>;
 
-std::unique_ptr<palette_t> select(loadedImage_t *image, unsigned maxColors)
+palette_t select(const loadedImage_t *image, unsigned maxColors)
 {
-    return std::unique_ptr<palette_t>(getOptimalPalette(image, maxColors));
+    return getOptimalPalette(image, maxColors);
 }
 
 std::string colorsOf(const palette_t &palette)
@@ -71,9 +71,9 @@ TEST(SplitCube, SingleValueRangeHasEmptyUpperHalfEvenAtTheTop)
 TEST(Palette, OneColorGivesThatColorAndStopsAtEdgeFour)
 {
     imagePtr image = solidImage(40, 30, 77, 200, 30);
-    std::unique_ptr<palette_t> palette;
+    palette_t palette;
     const std::string trace = traceOf(9, [&] { palette = select(image.get(), 224); });
-    EXPECT_EQ(colorsOf(*palette), "77,200,30");
+    EXPECT_EQ(colorsOf(palette), "77,200,30");
     EXPECT_EQ(trace, "... Selecting palette\n"
                      "... ... Cube Split... 1 Cube\n"
                      "... ... ...1 splits, 0 removes\n"
@@ -97,10 +97,8 @@ TEST(Palette, OneColorGivesThatColorAndStopsAtEdgeFour)
                      "... ... Selecting canon...\n");
     EXPECT_EQ(ident_level, 0u);
 
-    unsigned numCubes = 0;
-    std::unique_ptr<colorCube_t[]> cubes(
-        plainGetCubes(image->pixels, 40 * 30, &numCubes, 224));
-    ASSERT_EQ(numCubes, 1u);
+    const std::vector<colorCube_t> cubes = plainGetCubes(image->pixels.data(), 40 * 30, 224);
+    ASSERT_EQ(cubes.size(), 1u);
     EXPECT_EQ(cubes[0].rMin, 76);
     EXPECT_EQ(cubes[0].rMax, 79);
     EXPECT_EQ(cubes[0].bMax - cubes[0].bMin, 3);
@@ -109,10 +107,10 @@ TEST(Palette, OneColorGivesThatColorAndStopsAtEdgeFour)
 TEST(Palette, BlackComesBeforeWhiteAndUnusedEntriesAreZero)
 {
     imagePtr image = halvesImage(64, 64);
-    std::unique_ptr<palette_t> palette = select(image.get(), 224);
-    EXPECT_EQ(colorsOf(*palette), "0,0,0 255,255,255");
+    const palette_t palette = select(image.get(), 224);
+    EXPECT_EQ(colorsOf(palette), "0,0,0 255,255,255");
     for (unsigned i = 2; i < 256; ++i)
-        ASSERT_EQ(palette->red[i] | palette->green[i] | palette->blue[i], 0) << i;
+        ASSERT_EQ(palette.red[i] | palette.green[i] | palette.blue[i], 0) << i;
 }
 
 TEST(Palette, SecondTryNeedsFewerNonEmptyBoxesThanTwoThirdsRoundedDown)
@@ -138,8 +136,8 @@ TEST(Palette, SecondTryRaisesTheTargetByTheUnroundedRatio)
     for (unsigned i = 0; i < 10; ++i)
         setPixel(image.get(), i, 0, pixels[i] >> 16, (pixels[i] >> 8) & 0xff, pixels[i] & 0xff);
     const char *expected = "200,10,10 10,200,10 10,10,200 200,200,200 10,10,10 40,40,40";
-    EXPECT_EQ(colorsOf(*select(image.get(), 9)), expected);
-    EXPECT_EQ(colorsOf(*std::unique_ptr<palette_t>(plainGetOptimalPalette(image.get(), 9))),
+    EXPECT_EQ(colorsOf(select(image.get(), 9)), expected);
+    EXPECT_EQ(colorsOf(plainGetOptimalPalette(image.get(), 9)),
               expected);
 }
 
@@ -161,7 +159,7 @@ TEST(Palette, MeansAreTakenOverTheChosenBoxesPixels)
         for (unsigned i = 0; i < c.pixels.size(); ++i)
             setPixel(image.get(), i, 0, c.pixels[i] >> 16, (c.pixels[i] >> 8) & 0xff,
                      c.pixels[i] & 0xff);
-        EXPECT_EQ(colorsOf(*select(image.get(), c.maxColors)), c.expected);
+        EXPECT_EQ(colorsOf(select(image.get(), c.maxColors)), c.expected);
     }
 }
 
@@ -170,7 +168,7 @@ TEST(Palette, ColorCountStaysWithinWhatWasAskedAndWhatThePaletteHolds)
     // Asking for more than 256 cuts boxes down to single colours and below.
     imagePtr image = noiseImage(64, 64, 3);
     for (auto [maxColors, expected] : {std::pair{0u, 0u}, {1000u, 256u}, {100000u, 256u}})
-        EXPECT_EQ(select(image.get(), maxColors)->numColors, expected) << maxColors;
+        EXPECT_EQ(select(image.get(), maxColors).numColors, expected) << maxColors;
 }
 
 TEST(Palette, SingleColourBoxesAreNeverSplitAgain)
@@ -179,11 +177,11 @@ TEST(Palette, SingleColourBoxesAreNeverSplitAgain)
     // splitting it would give itself and seven empty boxes, forever.
     for (unsigned maxColors : {300u, 4096u}) {
         imagePtr image = solidImage(8, 8, 10, 20, 30);
-        std::unique_ptr<palette_t> palette = select(image.get(), maxColors);
-        ASSERT_EQ(palette->numColors, 1u) << maxColors;
-        EXPECT_EQ(palette->red[0], 10);
-        EXPECT_EQ(palette->green[0], 20);
-        EXPECT_EQ(palette->blue[0], 30);
+        const palette_t palette = select(image.get(), maxColors);
+        ASSERT_EQ(palette.numColors, 1u) << maxColors;
+        EXPECT_EQ(palette.red[0], 10);
+        EXPECT_EQ(palette.green[0], 20);
+        EXPECT_EQ(palette.blue[0], 30);
     }
 }
 
@@ -228,15 +226,15 @@ TEST_P(PaletteEquality, MatchesTheReferenceByteForByte)
 {
     imagePtr image = GetParam().image();
     const unsigned maxColors = GetParam().maxColors;
-    std::unique_ptr<palette_t> fast, plain;
+    palette_t fast, plain;
     const std::string fastTrace = traceOf(9, [&] { fast = select(image.get(), maxColors); });
     const std::string plainTrace = traceOf(9, [&] {
-        plain.reset(plainGetOptimalPalette(image.get(), maxColors));
+        plain = plainGetOptimalPalette(image.get(), maxColors);
     });
     EXPECT_EQ(fastTrace, plainTrace);
-    EXPECT_EQ(colorsOf(*fast), colorsOf(*plain));
-    EXPECT_EQ(memcmp(fast.get(), plain.get(), sizeof(palette_t)), 0);
-    EXPECT_LE(fast->numColors, std::min(maxColors, 256u));
+    EXPECT_EQ(colorsOf(fast), colorsOf(plain));
+    EXPECT_EQ(memcmp(&fast, &plain, sizeof(palette_t)), 0);
+    EXPECT_LE(fast.numColors, std::min(maxColors, 256u));
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, PaletteEquality, testing::ValuesIn(equalityCases),

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -25,13 +26,13 @@ unsigned nearestEntry(const palette_t &palette, unsigned r, unsigned g, unsigned
 
 } // namespace
 
-quantizedImage_t *plainDitherImage(const loadedImage_t *image, const palette_t *palette)
+quantizedImage_t plainDitherImage(const loadedImage_t *image, const palette_t *palette)
 {
     TRACE_ident();
     TRACE(1, "Quantizing image\n");
     TRACE_ident();
     const int64_t w = image->width, h = image->height;
-    uint8_t *indices = new uint8_t[w * h];
+    std::vector<uint8_t> indices(w * h);
     TRACE(1, "Dithering colors... %d pixels\n", unsigned(w * h));
     std::vector<int32_t> owed(size_t(w * h) * 3, 0);
     auto give = [&](int64_t x, int64_t y, unsigned c, int32_t amount) {
@@ -42,7 +43,7 @@ quantizedImage_t *plainDitherImage(const loadedImage_t *image, const palette_t *
         const int64_t d = y % 2 == 0 ? 1 : -1;
         for (int64_t i = 0; i < w; ++i) {
             const int64_t x = d == 1 ? i : w - 1 - i;
-            const uint8_t *pixel = image->pixels + (y * w + x) * 4;
+            const uint8_t *pixel = image->pixels.data() + (y * w + x) * 4;
             int32_t wanted[3];
             for (unsigned c = 0; c < 3; ++c) {
                 wanted[c] = 16 * pixel[2 - c] + owed[size_t(y * w + x) * 3 + c];
@@ -65,17 +66,14 @@ quantizedImage_t *plainDitherImage(const loadedImage_t *image, const palette_t *
     }
     TRACE_dedent();
     TRACE_dedent();
-    return quantizedLike(image, palette, indices);
+    return quantizedLike(image, palette, std::move(indices));
 }
 
-std::vector<ownedImage_t> plainComposeImages(const std::vector<const loadedImage_t *> &images)
+std::vector<imagePtr> plainComposeImages(const std::vector<const loadedImage_t *> &images)
 {
-    std::vector<ownedImage_t> result;
+    std::vector<imagePtr> result;
     for (const loadedImage_t *image : images) {
-        ownedImage_t out(new loadedImage_t(*image));
-        const uint64_t n = uint64_t(image->width) * image->height;
-        out->pixels = new uint8_t[n * 4];
-        memcpy(out->pixels, image->pixels, n * 4);
+        imagePtr out(new loadedImage_t(*image));
         if (image->hasAlpha) {
             for (uint64_t row = 0; row < image->height; ++row) {
                 for (uint64_t column = 0; column < image->width; ++column) {
@@ -86,11 +84,11 @@ std::vector<ownedImage_t> plainComposeImages(const std::vector<const loadedImage
                         const loadedImage_t *below = result[j].get();
                         const uint64_t bx = uint32_t(below->x), by = uint32_t(below->y);
                         if (X >= bx && X < bx + below->width && Y >= by && Y < by + below->height) {
-                            memcpy(beneath, below->pixels + ((Y - by) * below->width + (X - bx)) * 4, 3);
+                            memcpy(beneath, below->pixels.data() + ((Y - by) * below->width + (X - bx)) * 4, 3);
                             break;
                         }
                     }
-                    uint8_t *pixel = out->pixels + (row * image->width + column) * 4;
+                    uint8_t *pixel = out->pixels.data() + (row * image->width + column) * 4;
                     const unsigned a = pixel[3];
                     for (unsigned c = 0; c < 3; ++c)
                         pixel[c] = uint8_t((a * pixel[c] + (255 - a) * beneath[c] + 127) / 255);
@@ -117,7 +115,7 @@ plainBox_t measure(const loadedImage_t *image, unsigned r, unsigned g, unsigned 
     plainBox_t box{r, g, b, edge, 0, 0, 0, 0, 0, 0};
     const uint64_t n = uint64_t(image->width) * image->height;
     for (uint64_t p = 0; p < n; ++p) {
-        const uint8_t *pixel = image->pixels + p * 4;
+        const uint8_t *pixel = image->pixels.data() + p * 4;
         const unsigned pr = pixel[2], pg = pixel[1], pb = pixel[0];
         if (pr >= r && pr < r + edge && pg >= g && pg < g + edge && pb >= b && pb < b + edge) {
             ++box.n;
@@ -135,7 +133,7 @@ plainBox_t measure(const loadedImage_t *image, unsigned r, unsigned g, unsigned 
 
 } // namespace
 
-palette_t *plainGetFullPalette(const loadedImage_t *image, unsigned maxColors)
+palette_t plainGetFullPalette(const loadedImage_t *image, unsigned maxColors)
 {
     const unsigned numPixels = image->width * image->height;
     std::vector<plainBox_t> boxes = {measure(image, 0, 0, 0, 256)};
@@ -163,7 +161,7 @@ palette_t *plainGetFullPalette(const loadedImage_t *image, unsigned maxColors)
         density.push_back(double(box.n) * maxColors / numPixels /
                           (double(box.edge) * double(box.edge) * double(box.edge)));
     const unsigned k = unsigned(std::min<size_t>(boxes.size(), maxColors));
-    palette_t *palette = new palette_t();
+    palette_t palette{};
     std::vector<plainBox_t> chosen;
     for (unsigned s = 0; s < k; ++s) {
         double best = 0.0;
@@ -177,17 +175,17 @@ palette_t *plainGetFullPalette(const loadedImage_t *image, unsigned maxColors)
         density[bestIndex] = 0.0;
         const plainBox_t &box = boxes[bestIndex];
         chosen.push_back(box);
-        palette->red[s] = uint8_t(box.rSum / box.n);
-        palette->green[s] = uint8_t(box.gSum / box.n);
-        palette->blue[s] = uint8_t(box.bSum / box.n);
+        palette.red[s] = uint8_t(box.rSum / box.n);
+        palette.green[s] = uint8_t(box.gSum / box.n);
+        palette.blue[s] = uint8_t(box.bSum / box.n);
     }
-    palette->numColors = k;
+    palette.numColors = k;
 
     for (unsigned pass = 0; pass < kFullPaletteRefinements; ++pass) {
         std::vector<uint64_t> n(k, 0), rSum(k, 0), gSum(k, 0), bSum(k, 0);
         for (unsigned p = 0; p < numPixels; ++p) {
-            const uint8_t *pixel = image->pixels + uint64_t(p) * 4;
-            const unsigned j = nearestEntry(*palette, pixel[2], pixel[1], pixel[0]);
+            const uint8_t *pixel = image->pixels.data() + uint64_t(p) * 4;
+            const unsigned j = nearestEntry(palette, pixel[2], pixel[1], pixel[0]);
             ++n[j];
             rSum[j] += pixel[2];
             gSum[j] += pixel[1];
@@ -204,10 +202,10 @@ palette_t *plainGetFullPalette(const loadedImage_t *image, unsigned maxColors)
             const uint8_t r = keep((rSum[j] + n[j] / 2) / n[j], box.r, box.edge);
             const uint8_t g = keep((gSum[j] + n[j] / 2) / n[j], box.g, box.edge);
             const uint8_t b = keep((bSum[j] + n[j] / 2) / n[j], box.b, box.edge);
-            moved = moved || r != palette->red[j] || g != palette->green[j] || b != palette->blue[j];
-            palette->red[j] = r;
-            palette->green[j] = g;
-            palette->blue[j] = b;
+            moved = moved || r != palette.red[j] || g != palette.green[j] || b != palette.blue[j];
+            palette.red[j] = r;
+            palette.green[j] = g;
+            palette.blue[j] = b;
         }
         if (!moved)
             break;

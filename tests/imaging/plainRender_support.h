@@ -7,16 +7,17 @@
 
 #include <vector>
 
+#include "fixtures/testImages.h"
 #include "imaging/loadedImage.h"
 #include "imaging/palette.h"
 #include "imaging/quantize.h"
 
 /// Same contract as ditherImage, traces included.
-quantizedImage_t *plainDitherImage(const loadedImage_t *image, const palette_t *palette);
+quantizedImage_t plainDitherImage(const loadedImage_t *image, const palette_t *palette);
 
 /// What composeImages leaves in each slot, as new images: a copy of every
 /// image without alpha, the composition of every image with alpha.
-std::vector<ownedImage_t> plainComposeImages(const std::vector<const loadedImage_t *> &images);
+std::vector<imagePtr> plainComposeImages(const std::vector<const loadedImage_t *> &images);
 
 /// Same contract as getFullPalette, without its traces.
-palette_t *plainGetFullPalette(const loadedImage_t *image, unsigned maxColors);
+palette_t plainGetFullPalette(const loadedImage_t *image, unsigned maxColors);

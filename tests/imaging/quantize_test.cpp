@@ -1,4 +1,3 @@
-#include "imaging/mixImages.h"
 #include "imaging/quantize.h"
 #include "fixtures/plainPalette.h"
 #include "fixtures/testImages.h"
@@ -12,62 +11,6 @@
 #include <functional>
 
 namespace {
-
-struct quantizedDeleter_t {
-    void operator()(quantizedImage_t *image) const
-    {
-        delete[] image->pixels;
-        delete image;
-    }
-};
-using quantizedPtr = std::unique_ptr<quantizedImage_t, quantizedDeleter_t>;
-
-TEST(MixImages, NoImagesGiveABlackCanvas)
-{
-    imagePtr canvas(mixImages(nullptr, 0, 64, 48));
-    ASSERT_EQ(canvas->width, 64u);
-    ASSERT_EQ(canvas->height, 48u);
-    for (unsigned i = 0; i < 64 * 48 * 4; ++i)
-        ASSERT_EQ(canvas->pixels[i], 0) << i;
-}
-
-TEST(MixImages, LaterImagesCoverEarlierOnesWithAllFourBytes)
-{
-    std::vector<imagePtr> images;
-    images.push_back(solidImage(10, 10, 255, 0, 0));
-    images.push_back(solidImage(10, 10, 0, 0, 255));
-    images[1]->x = 5;
-    images[1]->y = 5;
-    images[1]->pixels[3] = 0x80;
-    imagePtr canvas = mixedImage(images, 20, 20);
-    EXPECT_EQ(pixelAt(canvas.get(), 4, 4), 0xff0000u);
-    EXPECT_EQ(pixelAt(canvas.get(), 5, 5), 0x0000ffu);
-    EXPECT_EQ(canvas->pixels[(5 * 20 + 5) * 4 + 3], 0x80);
-    EXPECT_EQ(pixelAt(canvas.get(), 14, 14), 0x0000ffu);
-    EXPECT_EQ(pixelAt(canvas.get(), 15, 15), 0u);
-}
-
-TEST(MixImages, ImagesPastTheEdgesContributeOnlyWhatLiesInside)
-{
-    // 100 wide at x 600 of 640: 40 columns, rows still read 400 bytes apart.
-    std::vector<imagePtr> images;
-    images.push_back(blankImage(100, 30, 600, 470));
-    for (unsigned r = 0; r < 30; ++r)
-        for (unsigned c = 0; c < 100; ++c)
-            setPixel(images[0].get(), c, r, r, c, 1);
-    images.push_back(solidImage(5, 5, 9, 9, 9));
-    images[1]->x = 700;
-    images.push_back(solidImage(5, 5, 9, 9, 9));
-    images[2]->y = 480;
-    imagePtr canvas = mixedImage(images, 640, 480);
-    EXPECT_EQ(pixelAt(canvas.get(), 639, 479), 9u << 16 | 39u << 8 | 1u);
-    EXPECT_EQ(pixelAt(canvas.get(), 600, 471), 1u << 16 | 0u << 8 | 1u);
-    EXPECT_EQ(pixelAt(canvas.get(), 599, 479), 0u);
-    for (unsigned r = 0; r < 480; ++r)
-        for (unsigned c = 0; c < 640; ++c)
-            if (canvas->pixels[(r * 640 + c) * 4] == 9)
-                ADD_FAILURE() << "off-canvas image drawn at " << c << "," << r;
-}
 
 TEST(Distance, IsTheSquaredEuclideanDistance)
 {
@@ -85,17 +28,16 @@ TEST(Quantize, TiesGoToTheLowestIndex)
     setPixel(image.get(), 0, 0, 10, 10, 10);
     setPixel(image.get(), 1, 0, 50, 50, 50);
     setPixel(image.get(), 2, 0, 250, 250, 250);
-    using quantizer = quantizedImage_t *(*)(loadedImage_t *, palette_t *);
-    const quantizer plain = [](loadedImage_t *i, palette_t *p) { return plainQuantizeImage(i, p); };
-    for (quantizer quantize : {quantizer(quantizeImage), plain}) {
-        quantizedPtr result(quantize(image.get(), &palette));
-        EXPECT_EQ(result->pixels[0], 3);
-        EXPECT_EQ(result->pixels[1], 5);
-        EXPECT_EQ(result->pixels[2], 0);
-        EXPECT_EQ(result->x, 7);
-        EXPECT_EQ(result->y, 9);
-        EXPECT_EQ(result->width, 3u);
-        EXPECT_EQ(memcmp(&result->palette, &palette, sizeof palette), 0);
+    using quantizer = quantizedImage_t (*)(const loadedImage_t *, const palette_t *);
+    for (quantizer quantize : {quantizeImage, plainQuantizeImage}) {
+        quantizedImage_t result = quantize(image.get(), &palette);
+        EXPECT_EQ(result.pixels[0], 3);
+        EXPECT_EQ(result.pixels[1], 5);
+        EXPECT_EQ(result.pixels[2], 0);
+        EXPECT_EQ(result.x, 7);
+        EXPECT_EQ(result.y, 9);
+        EXPECT_EQ(result.width, 3u);
+        EXPECT_EQ(memcmp(&result.palette, &palette, sizeof palette), 0);
     }
 }
 
@@ -103,9 +45,9 @@ TEST(Quantize, EmptyPaletteLeavesEveryIndexAt255)
 {
     palette_t palette{};
     imagePtr image = noiseImage(7, 5, 1);
-    quantizedPtr result(quantizeImage(image.get(), &palette));
+    quantizedImage_t result = quantizeImage(image.get(), &palette);
     for (unsigned i = 0; i < 35; ++i)
-        ASSERT_EQ(result->pixels[i], 255);
+        ASSERT_EQ(result.pixels[i], 255);
 }
 
 TEST(Quantize, TracesItsWork)
@@ -113,8 +55,7 @@ TEST(Quantize, TracesItsWork)
     palette_t palette = paletteOf({0});
     imagePtr image = noiseImage(7, 5, 1);
     ident_level = 0;
-    quantizedPtr result;
-    EXPECT_EQ(traceOf(2, [&] { result.reset(quantizeImage(image.get(), &palette)); }),
+    EXPECT_EQ(traceOf(2, [&] { quantizeImage(image.get(), &palette); }),
               "... Quantizing image\n... ... Remapping colors... 35 pixels\n");
     EXPECT_EQ(ident_level, 0u);
 }
@@ -130,8 +71,7 @@ struct quantizeCase_t {
 std::function<palette_t(const loadedImage_t *)> selected(unsigned maxColors)
 {
     return [maxColors](const loadedImage_t *image) {
-        std::unique_ptr<palette_t> palette(plainGetOptimalPalette(image, maxColors));
-        return *palette;
+        return plainGetOptimalPalette(image, maxColors);
     };
 }
 
@@ -209,12 +149,12 @@ TEST_P(QuantizeEquality, MatchesTheReferenceAndStaysInThePalette)
 {
     imagePtr image = GetParam().image();
     palette_t palette = GetParam().palette(image.get());
-    quantizedPtr fast(quantizeImage(image.get(), &palette));
-    quantizedPtr plain(plainQuantizeImage(image.get(), &palette));
+    quantizedImage_t fast = quantizeImage(image.get(), &palette);
+    quantizedImage_t plain = plainQuantizeImage(image.get(), &palette);
     const uint64_t n = uint64_t(image->width) * image->height;
-    ASSERT_EQ(memcmp(fast->pixels, plain->pixels, n), 0);
+    ASSERT_EQ(memcmp(fast.pixels.data(), plain.pixels.data(), n), 0);
     for (uint64_t i = 0; i < n; ++i)
-        ASSERT_LT(fast->pixels[i], std::max(palette.numColors, 1u)) << i;
+        ASSERT_LT(fast.pixels[i], std::max(palette.numColors, 1u)) << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, QuantizeEquality, testing::ValuesIn(quantizeCases),

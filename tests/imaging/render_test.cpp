@@ -1,0 +1,85 @@
+// The render options reach the rendered splash: the palette chosen, the
+// pixels stored and the way they are mapped are those of the option's own
+// code.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "fixtures/testImages.h"
+#include "imaging/alphaCompose.h"
+#include "imaging/dither.h"
+#include "imaging/fullPalette.h"
+#include "imaging/mixImages.h"
+#include "imaging/render.h"
+
+namespace {
+
+/// A w x h image at (x, y) whose colour changes across it; alpha grows to
+/// the right when it has alpha.
+imagePtr shaded(uint32_t w, uint32_t h, int32_t x, int32_t y, bool alpha)
+{
+    imagePtr image = blankImage(w, h, x, y);
+    image->hasAlpha = alpha;
+    for (uint32_t row = 0; row < h; ++row)
+        for (uint32_t column = 0; column < w; ++column) {
+            uint8_t *pixel = image->pixels.data() + (size_t(row) * w + column) * 4;
+            pixel[0] = uint8_t(row * 255 / h);
+            pixel[1] = uint8_t(column * 255 / w);
+            pixel[2] = uint8_t(40 + (row + column) % 13);
+            pixel[3] = uint8_t(alpha ? column * 255 / w : 0);
+        }
+    return image;
+}
+
+class RenderOptions : public testing::TestWithParam<unsigned> {};
+
+TEST_P(RenderOptions, SplashHoldsWhatTheOptionsMake)
+{
+    const unsigned bits = GetParam();
+    renderOptions_t options;
+    options.dither = bits & 1;
+    options.alpha = bits & 2;
+    options.fullPalette = bits & 4;
+
+    imagePtr back = shaded(640, 480, 0, 0, false), logo = shaded(120, 60, 600, 20, true);
+    const loadedImage_t *images[] = {back.get(), logo.get()};
+    const renderedSplash_t splash = renderSplash(images, 2, options);
+
+    // What the options stand for, made by hand from the image tools.
+    const loadedImage_t *slots[] = {back.get(), logo.get()};
+    loadedImage_t composedLogo;
+    if (options.alpha) {
+        composedLogo = composeOver(logo.get(), slots, 1);
+        slots[1] = &composedLogo;
+    }
+    const loadedImage_t canvas = mixImages(slots, 2, 640, 480);
+    const palette_t palette = options.fullPalette ? getFullPalette(&canvas, 224) : getOptimalPalette(&canvas, 224);
+    ASSERT_EQ(memcmp(&splash.palette, &palette, sizeof palette), 0);
+    ASSERT_EQ(splash.images.size(), 2u);
+    for (unsigned i = 0; i < 2; ++i) {
+        const quantizedImage_t mapped =
+            options.dither ? ditherImage(slots[i], &palette) : quantizeImage(slots[i], &palette);
+        const quantizedImage_t &rendered = splash.images[i];
+        ASSERT_EQ(rendered.width, mapped.width);
+        ASSERT_EQ(rendered.x, mapped.x);
+        ASSERT_EQ(rendered.pixels, mapped.pixels) << "image " << i;
+    }
+    // The images given stay as they were.
+    EXPECT_EQ(logo->pixels[4 * 119 + 3], 252);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryCombination, RenderOptions, testing::Range(0u, 8u));
+
+TEST(Render, ChoosesFromTheTopLeft640x480WhateverTheScreen)
+{
+    // A colour that lies wholly past x 640 takes no part in the choice.
+    imagePtr inside = solidImage(10, 10, 200, 0, 0), outside = solidImage(10, 10, 0, 0, 200);
+    outside->x = 700;
+    const loadedImage_t *images[] = {inside.get(), outside.get()};
+    const renderedSplash_t splash = renderSplash(images, 2, renderOptions_t());
+    ASSERT_EQ(splash.palette.numColors, 2u) << "black and red";
+    for (unsigned j = 0; j < 2; ++j)
+        EXPECT_EQ(splash.palette.blue[j], 0) << j;
+}
+
+} // namespace
