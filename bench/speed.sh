@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# How close a whole run of Dawnmark comes to the floor that the boot loader
+# file sets: zlib deflating the same icon pack at the same level, alone.
+# Three scenes of photograph-like pictures (ImageMagick's plasma, which has
+# the colours and fine grain of a photograph), each plain and with all three
+# long options: (a) one full screen, (b) three full screens of different
+# pictures, (c) 64 small pictures that tile one screen. Also the peak memory
+# of each run against the pixel data of its images.
+#
+# Run by hand: bash bench/speed.sh [build-dir]. It installs ImageMagick when
+# it is missing and writes everything to <build-dir>/speed/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=${1:-build}
+out=$build/speed
+
+if ! dpkg-query -W -f='${Status}' imagemagick 2>/dev/null | grep -q 'install ok installed'; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  echo "speed: installing imagemagick"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends imagemagick
+fi
+# Debian's ImageMagick 6, whatever else is called convert on the PATH.
+convert=convert
+[ -x /usr/bin/convert-im6.q16 ] && convert=/usr/bin/convert-im6.q16
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDAWNMARK_BENCH=ON > /dev/null
+cmake --build "$build" -j 2 --target Dawnmark make-sample-zbeos whole_run_bench > /dev/null
+built=$(cd "$build" && pwd)
+
+rm -rf "$out"
+mkdir -p "$out"
+cd "$out"
+"$built/tools/make-sample-zbeos" zbeos
+
+plasma() { $convert -seed "$1" -size "$2" plasma:fractal -depth 8 "$3"; }
+
+mkdir -p one three many
+plasma 7 640x480 one/p.png
+printf 'screen 640 480 8\nicons at 220 440\nimage "p.png"\n' > one/splash.txt
+
+printf 'screen 640 480 8\nicons at 220 440\n' > three/splash.txt
+for i in 1 2 3; do
+  plasma $((10 + i)) 640x480 three/p$i.png
+  echo "image \"p$i.png\"" >> three/splash.txt
+done
+
+printf 'screen 640 480 8\nicons at 220 440\n' > many/splash.txt
+for i in $(seq 0 63); do
+  plasma $((100 + i)) 80x60 many/p$i.png
+  echo "image \"p$i.png\" at $((i % 8 * 80)) $((i / 8 * 60))" >> many/splash.txt
+done
+
+for scene in one three many; do
+  cp -r $scene $scene-options
+  echo "--dither --alpha --full-palette" > $scene-options/options.txt
+done
+
+echo
+"$built/bench/whole_run_bench" "$built/driver/Dawnmark" "$PWD/zbeos" \
+  "$PWD/one" "$PWD/three" "$PWD/many" "$PWD/one-options" "$PWD/three-options" "$PWD/many-options" | tee results.txt
+
+# The options against the default run of the same scene.
+echo
+awk 'NR > 1 { run[$1] = $2 }
+     END { for (s in run) if (s !~ /-options$/ && (s "-options") in run)
+             printf "%-8s all options / default: %.2f\n", s, run[s "-options"] / run[s] }' results.txt | sort
