@@ -2,9 +2,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <future>
 #include <vector>
 #include <zlib.h>
 
+#include "bootfile/backgroundDeflate.h"
 #include "bootfile/gziptools.h"
 #include "diagnostics/keptText.h"
 #include "bootfile/littleEndian.h"
@@ -19,21 +21,20 @@ namespace {
 const unsigned splashHeaderSize = zbeosSplashHeaderSize;
 const unsigned trailerSize = zbeosTrailerSize;
 
-// Inflates the splash member as read back from the disk and compares it with
-// the pack it was made from: the bytes already match what was written, so
-// this catches a member that was wrong before it was written.
-void verifySplash(const safeFile_t &file, const unsigned char *member, unsigned long memberLength,
-                  const unsigned char *pack, unsigned packLength)
+// Whether the splash member inflates to the pack it was made from, with a
+// trailer that matches: this catches a member that was wrong before it was
+// written. The file's bytes are compared with the member in memory, so the
+// member in memory stands for what is on the disk.
+bool inflatesTo(const std::vector<unsigned char> &member, const std::vector<unsigned char> &pack)
 {
+    const unsigned long packLength = pack.size();
     std::vector<unsigned char> inflated(packLength);
     unsigned long inflatedLength = packLength;
-    int code = guncompress(inflated.data(), &inflatedLength, member, memberLength - trailerSize);
-    const unsigned char *trailer = member + memberLength - trailerSize;
-    if (code != Z_OK || inflatedLength != packLength ||
-        memcmp(inflated.data(), pack, packLength) != 0 ||
-        getLE32(trailer) != uint32_t(crc32(0L, inflated.data(), packLength)) ||
-        getLE32(trailer + 4) != packLength)
-        file.Fail(strerror(EIO));
+    int code = guncompress(inflated.data(), &inflatedLength, member.data(), member.size() - trailerSize);
+    const unsigned char *trailer = member.data() + member.size() - trailerSize;
+    return code == Z_OK && inflatedLength == packLength && inflated == pack &&
+           getLE32(trailer) == uint32_t(crc32(0L, inflated.data(), uInt(packLength))) &&
+           getLE32(trailer + 4) == packLength;
 }
 
 } // namespace
@@ -74,18 +75,10 @@ void zbeos_t::Save(const char *path, const renderOptions_t &options) const
     // make a file that cannot boot (and that this tool cannot read again).
     // Its size follows from the images' sizes, so it is refused before the
     // palette is chosen.
-    if (iconPack->SerializedSize() > zbeosMaxSplashSize)
+    const uint64_t packLength = iconPack->SerializedSize();
+    if (packLength > zbeosMaxSplashSize)
         throw cagada_t(keptText(path), "new splash is larger than 1048576 bytes");
-    const std::vector<uint8_t> pack =
-        iconPack->Serialize(renderSplash(iconPack->images, iconPack->imageCount, options));
-    const unsigned packLength = unsigned(pack.size());
 
-    // Room for the trailer is kept outside the capacity given to deflate, so
-    // the trailer can never land past the buffer.
-    const unsigned long capacity = 2 * static_cast<unsigned long>(packLength);
-    std::unique_ptr<unsigned char[]> member(new unsigned char[capacity + trailerSize]);
-    unsigned long compressedLength = capacity;
-    unsigned long crc = 0;
     // Dithered pixels repeat in short, slightly different runs, on which
     // level 9's long match searches cost 4 to 12 times level 6's for about
     // the same size; the header's XFL then no longer claims maximum
@@ -95,19 +88,35 @@ void zbeos_t::Save(const char *path, const renderOptions_t &options) const
     memcpy(header, splashHeader, splashHeaderSize);
     if (level != 9)
         header[8] = 0;
-    int code = gcompress(member.get(), &compressedLength, pack.data(), packLength, &crc, level);
-    if (code != Z_OK)
-        throw cagada_t(keptText(path), zError(code));
-    putLE32(member.get() + compressedLength, uint32_t(crc));
-    putLE32(member.get() + compressedLength + 4, packLength);
-    const unsigned long memberLength = compressedLength + trailerSize;
 
+    std::vector<unsigned char> pack(packLength), member;
+    unsigned long crc = 0;
+    {
+        splashRenderer_t renderer(iconPack->images, iconPack->imageCount, options);
+        // The codec takes the pack's bytes as they are laid out, so that
+        // mapping the images and deflating them overlap.
+        backgroundDeflate_t deflate(pack.data(), packLength, level);
+        iconPack->Layout(
+            renderer.Palette(),
+            [&](unsigned i, uint8_t *indices, const rowsMapped_t &rowsMapped) { renderer.Map(i, indices, rowsMapped); },
+            pack.data(), [&](uint64_t bytes) { deflate.Ready(bytes); });
+        const int code = deflate.Finish(&member, &crc);
+        if (code != Z_OK)
+            throw cagada_t(keptText(path), zError(code));
+    }
+    const size_t compressedLength = member.size();
+    member.resize(compressedLength + trailerSize);
+    putLE32(member.data() + compressedLength, uint32_t(crc));
+    putLE32(member.data() + compressedLength + 4, uint32_t(packLength));
+
+    // The splash is inflated again while the file is written and read back.
+    std::future<bool> sound = std::async(std::launch::async, [&] { return inflatesTo(member, pack); });
     safeFile_t file(path);
     file.Write(headSections.get(), headSectionsSize);
     file.Write(header, splashHeaderSize);
-    file.Write(member.get(), memberLength);
-    const std::vector<unsigned char> onDisk = file.Flush();
-    verifySplash(file, onDisk.data() + headSectionsSize + splashHeaderSize, memberLength, pack.data(),
-                 packLength);
+    file.Write(member.data(), member.size());
+    file.Flush();
+    if (!sound.get())
+        file.Fail(strerror(EIO));
     file.Commit();
 }

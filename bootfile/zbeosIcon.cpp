@@ -121,58 +121,82 @@ uint64_t zbeosIconPack_t::SerializedSize() const
     return packSize;
 }
 
-std::vector<uint8_t> zbeosIconPack_t::Serialize(const renderedSplash_t &splash) const
+void zbeosIconPack_t::Layout(const palette_t &chosen, const imageIndices_t &indicesOf, uint8_t *pack,
+                             const packReady_t &ready) const
 {
     const uint64_t packSize = SerializedSize();
-    const uint64_t directorySize = 8 * (uint64_t(imageCount) + 6);
     const uint64_t iconBytes = packRecordSize(icons.data());
-    assert(splash.images.size() == imageCount);
 
-    std::vector<uint8_t> pack(packSize);
-    unsigned char *out = pack.data();
-    uint64_t k = 0;
-    uint64_t offset = directorySize;
-    auto beginArea = [&](uint64_t areaLength) {
-        putLE32(out + 8 * k, uint32_t(areaLength));
-        putLE32(out + 8 * k + 4, uint32_t(offset));
-        unsigned char *area = out + offset;
-        offset += areaLength;
-        ++k;
-        return area;
-    };
+    // The directory comes first, so every area's length is settled before
+    // any of it is written.
+    std::vector<uint64_t> lengths = {12, paletteSize, iconBytes, 0};
+    for (uint32_t i = 0; i < imageCount; ++i)
+        lengths.push_back(recordHeaderSize + uint64_t(images[i]->width) * images[i]->height);
+    lengths.push_back(iconBytes);
+    lengths.push_back(0); // the end of the list
+    uint64_t offset = 8 * lengths.size();
+    std::vector<uint64_t> offsets;
+    for (size_t k = 0; k < lengths.size(); ++k) {
+        offsets.push_back(lengths[k] == 0 ? 0 : offset);
+        putLE32(pack + 8 * k, uint32_t(lengths[k]));
+        putLE32(pack + 8 * k + 4, uint32_t(offsets[k]));
+        offset += lengths[k];
+    }
+    assert(offset == packSize);
 
-    unsigned char *screenRecord = beginArea(12);
+    unsigned char *screenRecord = pack + offsets[0];
     putLE32(screenRecord, screen.width);
     putLE32(screenRecord + 4, screen.height);
     putLE32(screenRecord + 8, screen.depth);
 
     // Entries 0 to 15 belong to the system; the new colours follow them.
-    unsigned char *packPalette = beginArea(paletteSize);
+    unsigned char *packPalette = pack + offsets[1];
     memcpy(packPalette, palette, keptPaletteBytes);
     for (unsigned j = 0; j < 256 - 16; ++j) {
-        packPalette[keptPaletteBytes + 3 * j] = splash.palette.red[j];
-        packPalette[keptPaletteBytes + 3 * j + 1] = splash.palette.green[j];
-        packPalette[keptPaletteBytes + 3 * j + 2] = splash.palette.blue[j];
+        packPalette[keptPaletteBytes + 3 * j] = chosen.red[j];
+        packPalette[keptPaletteBytes + 3 * j + 1] = chosen.green[j];
+        packPalette[keptPaletteBytes + 3 * j + 2] = chosen.blue[j];
     }
 
-    memcpy(beginArea(iconBytes), icons.data(), iconBytes);
-    ++k; // entry 3 stays empty
+    memcpy(pack + offsets[2], icons.data(), iconBytes);
+    ready(offsets[2] + iconBytes);
 
     for (uint32_t i = 0; i < imageCount; ++i) {
-        const quantizedImage_t &image = splash.images[i];
-        assert(image.width == images[i]->width && image.height == images[i]->height);
-        const uint64_t pixelCount = uint64_t(image.width) * image.height;
-        unsigned char *record = beginArea(recordHeaderSize + pixelCount);
+        const loadedImage_t &image = *images[i];
+        unsigned char *record = pack + offsets[4 + i];
         putLE32(record, image.width);
         putLE32(record + 4, image.height);
         putLE32(record + 8, uint32_t(image.x));
         putLE32(record + 12, uint32_t(image.y));
-        for (uint64_t p = 0; p < pixelCount; ++p)
-            record[recordHeaderSize + p] = uint8_t(image.pixels[p] + 16);
+        uint8_t *pixels = record + recordHeaderSize;
+        uint64_t done = 0;
+        indicesOf(i, pixels, [&](uint32_t rows) {
+            const uint64_t mapped = uint64_t(rows) * image.width;
+            for (; done < mapped; ++done)
+                pixels[done] = uint8_t(pixels[done] + 16);
+            ready(uint64_t(pixels - pack) + done);
+        });
+        assert(done == uint64_t(image.width) * image.height);
+        ready(uint64_t(pixels - pack) + done);
     }
 
     // Written last so that it stays the last match when the pack is read again.
-    memcpy(beginArea(iconBytes), offIcons.data(), iconBytes);
-    assert(offset == packSize);
+    memcpy(pack + offsets[4 + imageCount], offIcons.data(), iconBytes);
+    ready(packSize);
+}
+
+std::vector<uint8_t> zbeosIconPack_t::Serialize(const renderedSplash_t &splash) const
+{
+    std::vector<uint8_t> pack(SerializedSize());
+    assert(splash.images.size() == imageCount);
+    Layout(
+        splash.palette,
+        [&](unsigned i, uint8_t *indices, const rowsMapped_t &rowsMapped) {
+            const quantizedImage_t &image = splash.images[i];
+            assert(image.width == images[i]->width && image.height == images[i]->height);
+            std::copy(image.pixels.begin(), image.pixels.end(), indices);
+            rowsMapped(image.height);
+        },
+        pack.data(), [](uint64_t) {});
     return pack;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "imaging/loadedImage.h"
@@ -44,6 +45,18 @@ public:
     /// ones, in order), OffIcons. Throws cagada_t when the pack would not
     /// fit 32-bit lengths.
     std::vector<uint8_t> Serialize(const renderedSplash_t &splash) const;
+
+    /// Gives image i's palette indices (chosen entries from 0) at `indices`,
+    /// its width * height bytes, telling `rowsMapped` as rows are done.
+    using imageIndices_t = std::function<void(unsigned i, uint8_t *indices, const rowsMapped_t &rowsMapped)>;
+    /// Told, as the pack is laid out, how many bytes from its start are final.
+    using packReady_t = std::function<void(uint64_t bytes)>;
+    /// Serialize into `pack` (SerializedSize() bytes) in the pack's own
+    /// order, each image's indices as `indicesOf` gives them, telling
+    /// `ready` as the bytes from the start become final: a consumer may
+    /// take them while the rest is still being made.
+    void Layout(const palette_t &chosen, const imageIndices_t &indicesOf, uint8_t *pack,
+                const packReady_t &ready) const;
 
     screenGeometry_t screen;
     /// 256 entries of red, green, blue as read from the pack.

@@ -17,3 +17,8 @@
 /// what would fall outside the image), each quotient rounded toward zero.
 /// A palette without colours leaves every index at 255, as quantizeImage.
 quantizedImage_t ditherImage(const loadedImage_t *image, const palette_t *palette);
+
+/// ditherImage into `indices` (width * height bytes), through the palette's
+/// lookup (see lookupFor), telling `rowsMapped` as rows are done.
+void ditherInto(const loadedImage_t *image, const palette_t *palette, paletteLookup_t *lookup, uint8_t *indices,
+                const rowsMapped_t &rowsMapped);

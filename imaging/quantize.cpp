@@ -20,27 +20,39 @@ quantizedImage_t quantizedLike(const loadedImage_t *image, const palette_t *pale
     return result;
 }
 
-quantizedImage_t quantizeImage(const loadedImage_t *image, const palette_t *palette)
+std::unique_ptr<paletteLookup_t> lookupFor(const palette_t &palette)
+{
+    // A palette never holds more than its 256 planes.
+    const unsigned numColors = std::min(palette.numColors, 256u);
+    if (numColors == 0)
+        return nullptr;
+    return std::unique_ptr<paletteLookup_t>(new paletteLookup_t(palette, numColors));
+}
+
+void quantizeInto(const loadedImage_t *image, paletteLookup_t *lookup, uint8_t *indices,
+                  const rowsMapped_t &rowsMapped)
 {
     traceStep_t outer;
     TRACE(1, "Quantizing image\n");
     traceStep_t inner;
 
-    const uint64_t n = uint64_t(image->width) * image->height;
-    std::vector<uint8_t> indices(n);
-    TRACE(1, "Remapping colors... %d pixels\n", unsigned(n));
-
-    // A palette never holds more than its 256 planes.
-    const unsigned numColors = palette->numColors < 256 ? palette->numColors : 256;
-    if (numColors == 0) {
-        std::fill(indices.begin(), indices.end(), 255);
-    } else {
-        std::unique_ptr<paletteLookup_t> lookup(new paletteLookup_t(*palette, numColors));
-        for (uint64_t p = 0; p < n; ++p) {
-            const uint8_t *pixel = image->pixels.data() + p * 4;
-            indices[p] = uint8_t(lookup->find(pixel[2], pixel[1], pixel[0]));
-        }
+    const uint64_t width = image->width, height = image->height;
+    TRACE(1, "Remapping colors... %d pixels\n", unsigned(width * height));
+    const uint8_t *pixel = image->pixels.data();
+    for (uint64_t y = 0; y < height; ++y) {
+        uint8_t *row = indices + y * width;
+        if (lookup == nullptr)
+            std::fill(row, row + width, 255);
+        else
+            for (uint64_t x = 0; x < width; ++x, pixel += 4)
+                row[x] = uint8_t(lookup->find(pixel[2], pixel[1], pixel[0]));
+        rowsMapped(uint32_t(y + 1));
     }
+}
 
+quantizedImage_t quantizeImage(const loadedImage_t *image, const palette_t *palette)
+{
+    std::vector<uint8_t> indices(uint64_t(image->width) * image->height);
+    quantizeInto(image, lookupFor(*palette).get(), indices.data(), [](uint32_t) {});
     return quantizedLike(image, palette, std::move(indices));
 }

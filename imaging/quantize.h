@@ -2,10 +2,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include "imaging/loadedImage.h"
 #include "imaging/palette.h"
+#include "imaging/quantizeLookup.h"
 
 /// An image as one palette index per pixel, with the palette it indexes.
 struct quantizedImage_t {
@@ -20,6 +23,19 @@ struct quantizedImage_t {
 
 /// Maps every pixel to its nearest palette entry, ties to the lowest index.
 quantizedImage_t quantizeImage(const loadedImage_t *image, const palette_t *palette);
+
+/// Told, after each row of an image is mapped, how many rows from the top
+/// have their final indices.
+using rowsMapped_t = std::function<void(uint32_t rows)>;
+
+/// The lookup of a palette, shared by every image mapped to it; null for a
+/// palette without colours, which maps every pixel to 255.
+std::unique_ptr<paletteLookup_t> lookupFor(const palette_t &palette);
+
+/// quantizeImage into `indices` (width * height bytes), through the
+/// palette's lookup, telling `rowsMapped` as rows are done.
+void quantizeInto(const loadedImage_t *image, paletteLookup_t *lookup, uint8_t *indices,
+                  const rowsMapped_t &rowsMapped);
 
 /// A quantized record with the image's size and place, a copy of the
 /// palette and `indices`.

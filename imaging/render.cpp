@@ -1,7 +1,5 @@
 #include "imaging/render.h"
 
-#include <deque>
-
 #include "imaging/alphaCompose.h"
 #include "imaging/dither.h"
 #include "imaging/fullPalette.h"
@@ -18,24 +16,38 @@ const unsigned canvasHeight = 480;
 
 } // namespace
 
-renderedSplash_t renderSplash(const loadedImage_t *const *images, unsigned count, const renderOptions_t &options)
+splashRenderer_t::splashRenderer_t(const loadedImage_t *const *images, unsigned count,
+                                   const renderOptions_t &options)
+    : slots(images, images + count), dither(options.dither)
 {
     // With alpha, the composed images take the place of the loaded ones:
     // they are what the palette is chosen for and what is stored.
-    std::vector<const loadedImage_t *> slots(images, images + count);
-    std::deque<loadedImage_t> composed;
     if (options.alpha)
         composeImages(slots.data(), count, &composed);
+    const loadedImage_t canvas = mixImages(slots.data(), count, canvasWidth, canvasHeight);
+    palette = options.fullPalette ? getFullPalette(&canvas, kSplashColors) : getOptimalPalette(&canvas, kSplashColors);
+}
 
+void splashRenderer_t::Map(unsigned i, uint8_t *indices, const rowsMapped_t &rowsMapped)
+{
+    if (lookup == nullptr)
+        lookup = lookupFor(palette);
+    if (dither)
+        ditherInto(slots[i], &palette, lookup.get(), indices, rowsMapped);
+    else
+        quantizeInto(slots[i], lookup.get(), indices, rowsMapped);
+}
+
+renderedSplash_t renderSplash(const loadedImage_t *const *images, unsigned count, const renderOptions_t &options)
+{
+    splashRenderer_t renderer(images, count, options);
     renderedSplash_t splash;
-    {
-        const loadedImage_t canvas = mixImages(slots.data(), count, canvasWidth, canvasHeight);
-        splash.palette = options.fullPalette ? getFullPalette(&canvas, kSplashColors)
-                                             : getOptimalPalette(&canvas, kSplashColors);
-    }
+    splash.palette = renderer.Palette();
     splash.images.reserve(count);
-    for (const loadedImage_t *image : slots)
-        splash.images.push_back(options.dither ? ditherImage(image, &splash.palette)
-                                               : quantizeImage(image, &splash.palette));
+    for (unsigned i = 0; i < count; ++i) {
+        std::vector<uint8_t> indices(uint64_t(images[i]->width) * images[i]->height);
+        renderer.Map(i, indices.data(), [](uint32_t) {});
+        splash.images.push_back(quantizedLike(images[i], &splash.palette, std::move(indices)));
+    }
     return splash;
 }

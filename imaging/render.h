@@ -2,6 +2,8 @@
 // choosing their colours and mapping every image to those colours.
 #pragma once
 
+#include <deque>
+#include <memory>
 #include <vector>
 
 #include "imaging/loadedImage.h"
@@ -29,3 +31,29 @@ struct renderedSplash_t {
 /// the composite of the screen's top-left 640 x 480 pixels; each image is
 /// mapped to its nearest colours (or dithered).
 renderedSplash_t renderSplash(const loadedImage_t *const *images, unsigned count, const renderOptions_t &options);
+
+/// renderSplash one image at a time, for a caller that stores each image's
+/// indices as they come: the palette is chosen when it is made, and Map
+/// maps the images, in order, one call each.
+class splashRenderer_t {
+public:
+    /// The images must outlive the renderer.
+    splashRenderer_t(const loadedImage_t *const *images, unsigned count, const renderOptions_t &options);
+    splashRenderer_t(const splashRenderer_t &) = delete;
+    splashRenderer_t &operator=(const splashRenderer_t &) = delete;
+
+    const palette_t &Palette() const { return palette; }
+    /// Maps image i into `indices` (its width * height bytes), telling
+    /// `rowsMapped` as rows are done.
+    void Map(unsigned i, uint8_t *indices, const rowsMapped_t &rowsMapped);
+
+private:
+    /// The images as they are stored: the composed one in place of each
+    /// image with alpha when composing.
+    std::vector<const loadedImage_t *> slots;
+    std::deque<loadedImage_t> composed;
+    bool dither;
+    palette_t palette{};
+    /// One lookup for every image: built once, it learns the colours of all.
+    std::unique_ptr<paletteLookup_t> lookup;
+};

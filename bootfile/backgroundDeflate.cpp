@@ -1,0 +1,102 @@
+#include "bootfile/backgroundDeflate.h"
+
+#include <climits>
+#include <zlib.h>
+
+namespace {
+
+// Waking the thread for every row would cost more than it saves: it is told
+// of new bytes a stretch at a time, and of the last ones at once.
+const uint64_t wakeEvery = 32768;
+
+} // namespace
+
+backgroundDeflate_t::backgroundDeflate_t(const unsigned char *data, uint64_t length, int level)
+    : data(data), length(length), level(level), thread(&backgroundDeflate_t::Run, this)
+{
+}
+
+backgroundDeflate_t::~backgroundDeflate_t()
+{
+    if (!thread.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        abandoned = true;
+    }
+    more.notify_one();
+    thread.join();
+}
+
+void backgroundDeflate_t::Ready(uint64_t bytes)
+{
+    bool wake;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        wake = bytes == length || bytes / wakeEvery != ready / wakeEvery;
+        ready = bytes;
+    }
+    if (wake)
+        more.notify_one();
+}
+
+uint64_t backgroundDeflate_t::WaitBeyond(uint64_t fed)
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    more.wait(lock, [&] { return abandoned || ready > fed; });
+    return abandoned ? 0 : ready;
+}
+
+int backgroundDeflate_t::Finish(std::vector<unsigned char> *deflated, unsigned long *crc)
+{
+    Ready(length);
+    thread.join();
+    if (code == Z_OK) {
+        deflated->swap(output);
+        *crc = checksum;
+    }
+    return code;
+}
+
+void backgroundDeflate_t::Run()
+{
+    checksum = crc32(0L, Z_NULL, 0);
+    // zlib counts in uInt; larger buffers are refused rather than truncated.
+    if (length > UINT_MAX) {
+        code = Z_BUF_ERROR;
+        return;
+    }
+    z_stream stream{};
+    code = deflateInit2(&stream, level, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    if (code != Z_OK)
+        return;
+    // The bound holds the whole stream, so the output never runs out.
+    output.resize(deflateBound(&stream, uLong(length)));
+    stream.next_out = output.data();
+    stream.avail_out = uInt(output.size());
+    uint64_t fed = 0;
+    while (code == Z_OK && fed < length) {
+        const uint64_t available = WaitBeyond(fed);
+        if (available == 0) {
+            code = Z_STREAM_ERROR;
+            break;
+        }
+        checksum = crc32(checksum, data + fed, uInt(available - fed));
+        stream.next_in = const_cast<Bytef *>(data + fed);
+        stream.avail_in = uInt(available - fed);
+        fed = available;
+        code = deflate(&stream, fed == length ? Z_FINISH : Z_NO_FLUSH);
+        if (code == Z_STREAM_END)
+            code = fed == length ? Z_OK : Z_STREAM_ERROR;
+        else if (fed == length && code == Z_OK)
+            code = Z_BUF_ERROR; // Z_FINISH that did not finish
+    }
+    if (length == 0 && code == Z_OK) {
+        code = deflate(&stream, Z_FINISH);
+        code = code == Z_STREAM_END ? Z_OK : code;
+    }
+    output.resize(stream.total_out);
+    const int ended = deflateEnd(&stream);
+    if (code == Z_OK)
+        code = ended;
+}

@@ -1,0 +1,51 @@
+// Deflating a buffer on a thread of its own while the buffer is still being
+// filled from its start, so that the codec's time overlaps the work that
+// makes the bytes.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+/// Raw deflate of `length` bytes at `data`, exactly as gcompress makes it
+/// (zlib gives the same stream however its input is split), together with
+/// their CRC-32. The bytes are taken as Ready says they are final. The
+/// thread is always joined: by Finish, or by the destructor when the filling
+/// ended early (an exception), which abandons the stream.
+class backgroundDeflate_t {
+public:
+    backgroundDeflate_t(const unsigned char *data, uint64_t length, int level);
+    ~backgroundDeflate_t();
+    backgroundDeflate_t(const backgroundDeflate_t &) = delete;
+    backgroundDeflate_t &operator=(const backgroundDeflate_t &) = delete;
+
+    /// The first `bytes` of the data are final; never fewer than before.
+    void Ready(uint64_t bytes);
+    /// Waits for the stream's end. Returns Z_OK with the deflate data and
+    /// the CRC-32 of the data, or the zlib code of the failure.
+    int Finish(std::vector<unsigned char> *deflated, unsigned long *crc);
+
+private:
+    void Run();
+    /// Waits until more bytes than `fed` are ready, or the stream is
+    /// abandoned; returns how many are ready then (0 when abandoned).
+    uint64_t WaitBeyond(uint64_t fed);
+
+    const unsigned char *const data;
+    const uint64_t length;
+    const int level;
+
+    std::mutex mutex;
+    std::condition_variable more;
+    uint64_t ready = 0;
+    bool abandoned = false;
+
+    // Written by the thread only, read once it has been joined.
+    int code = 0;
+    std::vector<unsigned char> output;
+    unsigned long checksum = 0;
+
+    std::thread thread;
+};
