@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package needed to build, test, benchmark and fuzz the project.
+# Installs every Debian package needed to build, test, benchmark, fuzz and
+# package the project (dpkg-dev and file: cpack's dependency computation).
 # Safe to run again: apt-get skips what is already installed. Needs root (or sudo).
 set -euo pipefail
 
@@ -10,6 +11,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   clang libclang-rt-dev
   gzip valgrind
+  dpkg-dev file
 )
 
 missing=()
