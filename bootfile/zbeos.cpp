@@ -6,7 +6,6 @@
 #include <zlib.h>
 
 #include "bootfile/gziptools.h"
-#include "diagnostics/keptText.h"
 #include "bootfile/littleEndian.h"
 #include "bootfile/safeSave.h"
 #include "diagnostics/traceStep.h"
@@ -39,10 +38,7 @@ void verifySplash(const safeFile_t &file, const unsigned char *member, unsigned 
 
 zbeos_t::zbeos_t(const char *path) : headSectionsSize(0), splashHeader{}
 {
-    path = keptText(path);
-    traceStep_t outer;
-    TRACE(8, "loading zbeos image\n");
-    traceStep_t inner;
+    traceStep_t titled(8, "loading zbeos image\n");
 
     const std::vector<unsigned char> file = readZbeosFile(path);
     const zbeosLayout_t layout = dissectZbeos(file.data(), file.size(), path);
@@ -74,7 +70,7 @@ void zbeos_t::Save(const char *path, const renderOptions_t &options) const
     // Its size follows from the images' sizes, so it is refused before the
     // palette is chosen.
     if (iconPack->SerializedSize() > zbeosMaxSplashSize)
-        throw cagada_t(keptText(path), "new splash is larger than 1048576 bytes");
+        throw cagada_t(path, "new splash is larger than 1048576 bytes");
     unsigned packLength = 0;
     std::unique_ptr<unsigned char[]> pack(iconPack->Serialize(&packLength, options));
 
@@ -95,7 +91,7 @@ void zbeos_t::Save(const char *path, const renderOptions_t &options) const
         header[8] = 0;
     int code = gcompress(member.get(), &compressedLength, pack.get(), packLength, &crc, level);
     if (code != Z_OK)
-        throw cagada_t(keptText(path), zError(code));
+        throw cagada_t(path, zError(code));
     putLE32(member.get() + compressedLength, uint32_t(crc));
     putLE32(member.get() + compressedLength + 4, packLength);
     const unsigned long memberLength = compressedLength + trailerSize;

@@ -42,9 +42,7 @@ void requireWholeRecord(const packEntry_t &entry, const unsigned char *area)
 zbeosIconPack_t::zbeosIconPack_t(const unsigned char *pack, unsigned length)
     : screen{canvasWidth, canvasHeight, 8}, palette{}, offIconsSlot(0), imageCount(0), images{}
 {
-    traceStep_t outer;
-    TRACE(8, "Dissecting IconPack\n");
-    traceStep_t inner;
+    traceStep_t titled(8, "Dissecting IconPack\n");
 
     packDirectory_t reader(pack, length);
     packEntry_t paletteEntry = reader.Entry(packPaletteSlot, paletteCorrupted);
@@ -114,7 +112,7 @@ void zbeosIconPack_t::IconsAt(unsigned x, unsigned y)
 
 void zbeosIconPack_t::AddImage(loadedImage_t *image)
 {
-    if (imageCount >= maxImages)
+    if (imageCount >= MAX_SPLASH_IMAGES)
         throw cagada_t("add_image", "image table full");
     images[imageCount++] = image;
 }
@@ -139,7 +137,7 @@ unsigned char *zbeosIconPack_t::Serialize(unsigned *length, const renderOptions_
 
     // With alpha, the composed images take the place of the loaded ones:
     // they are what the palette is chosen for and what is stored.
-    loadedImage_t *slots[maxImages];
+    loadedImage_t *slots[MAX_SPLASH_IMAGES];
     std::copy(images, images + imageCount, slots);
     std::vector<ownedImage_t> composed;
     if (options.alpha)

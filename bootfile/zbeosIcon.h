@@ -9,6 +9,7 @@
 
 #include "imaging/loadedImage.h"
 #include "imaging/renderOptions.h"
+#include "language/splashDescription.h"
 
 /// Screen geometry written into a new pack.
 struct screenGeometry_t {
@@ -21,9 +22,6 @@ struct screenGeometry_t {
 /// OffIcons image of a parsed pack and builds a new pack around new images.
 class zbeosIconPack_t {
 public:
-    /// How many images AddImage accepts.
-    static constexpr unsigned maxImages = 64;
-
     /// Parses an inflated pack of length bytes, copying what it keeps.
     /// Throws cagada_t with subject "load_images" on a malformed pack.
     zbeosIconPack_t(const unsigned char *pack, unsigned length);
@@ -33,7 +31,7 @@ public:
     /// Moves the icon strip and the OffIcons image together, kept on screen.
     void IconsAt(unsigned x, unsigned y);
     /// Appends an image (held, not copied: it must outlive Serialize).
-    /// Throws cagada_t beyond maxImages.
+    /// Throws cagada_t beyond MAX_SPLASH_IMAGES.
     void AddImage(loadedImage_t *image);
     /// The length of the pack Serialize would build, known from the images'
     /// sizes alone. Throws cagada_t when it would not fit 32-bit lengths.
@@ -53,5 +51,5 @@ public:
     /// The directory slot the OffIcons record was found in (4 or more).
     uint32_t offIconsSlot;
     uint32_t imageCount;
-    loadedImage_t *images[maxImages];
+    loadedImage_t *images[MAX_SPLASH_IMAGES];
 };

@@ -26,7 +26,7 @@ int main(int argc, char **argv)
             delete[] image->pixels;
             delete image;
         } catch (const imgtoolsError_t &failure) {
-            std::printf("  refused: %s\n", failure.reason);
+            std::printf("  refused: %s\n", failure.reason.value_or("(null)").c_str());
         }
     }
     return 0;

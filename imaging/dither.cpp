@@ -10,9 +10,7 @@
 
 quantizedImage_t *ditherImage(loadedImage_t *image, palette_t *palette)
 {
-    traceStep_t outer;
-    TRACE(1, "Quantizing image\n");
-    traceStep_t inner;
+    traceStep_t titled(1, "Quantizing image\n");
 
     const uint64_t width = image->width, height = image->height;
     const uint64_t n = width * height;

@@ -21,9 +21,7 @@ quantizedImage_t *quantizedLike(const loadedImage_t *image, const palette_t *pal
 
 quantizedImage_t *quantizeImage(loadedImage_t *image, palette_t *palette)
 {
-    traceStep_t outer;
-    TRACE(1, "Quantizing image\n");
-    traceStep_t inner;
+    traceStep_t titled(1, "Quantizing image\n");
 
     const uint64_t n = uint64_t(image->width) * image->height;
     uint8_t *indices = new uint8_t[n];

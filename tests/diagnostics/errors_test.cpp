@@ -39,7 +39,7 @@ TEST(ErrorReports, HandlersDoNotCatchEachOther)
             caughtAsImageError = true;
         }
     } catch (cagada_t &error) {
-        EXPECT_STREQ(error.subject, "a");
+        EXPECT_EQ(error.subject, "a");
     }
     EXPECT_FALSE(caughtAsImageError);
 }

@@ -1,7 +1,7 @@
 #include "imaging/plainRender_support.h"
 #include "fixtures/plainPalette.h"
 
-#include "diagnostics/traceMsg.h"
+#include "diagnostics/traceStep.h"
 #include "imaging/fullPalette.h"
 
 #include <algorithm>
@@ -27,9 +27,7 @@ unsigned nearestEntry(const palette_t &palette, unsigned r, unsigned g, unsigned
 
 quantizedImage_t *plainDitherImage(const loadedImage_t *image, const palette_t *palette)
 {
-    TRACE_ident();
-    TRACE(1, "Quantizing image\n");
-    TRACE_ident();
+    traceStep_t titled(1, "Quantizing image\n");
     const int64_t w = image->width, h = image->height;
     uint8_t *indices = new uint8_t[w * h];
     TRACE(1, "Dithering colors... %d pixels\n", unsigned(w * h));
@@ -63,8 +61,6 @@ quantizedImage_t *plainDitherImage(const loadedImage_t *image, const palette_t *
             }
         }
     }
-    TRACE_dedent();
-    TRACE_dedent();
     return quantizedLike(image, palette, indices);
 }
 
