@@ -9,8 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "diagnostics/keptText.h"
 #include "diagnostics/errors.h"
+#include "diagnostics/transferFully.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ std::string directoryOf(const std::string &path)
 } // namespace
 
 safeFile_t::safeFile_t(const char *path)
-    : path(keptText(path)), target(resolveTarget(path)), directory(directoryOf(target)),
+    : path(path), target(resolveTarget(path)), directory(directoryOf(target)),
       fd(-1), flushed(false), committed(false)
 {
     std::string pattern = directory + "/.dawnmark-XXXXXX";
@@ -55,7 +55,7 @@ safeFile_t::~safeFile_t()
         unlink(temporary.c_str());
 }
 
-void safeFile_t::Fail(const char *reason) const { throw cagada_t(path, keptText(reason)); }
+void safeFile_t::Fail(const char *reason) const { throw cagada_t(path, reason); }
 
 void safeFile_t::FailFromErrno() const { Fail(strerror(errno)); }
 
@@ -63,18 +63,12 @@ void safeFile_t::Write(const void *data, size_t size)
 {
     const unsigned char *bytes = static_cast<const unsigned char *>(data);
     written.insert(written.end(), bytes, bytes + size);
-    while (size > 0) {
-        ssize_t count = write(fd, bytes, size);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0) {
-            if (count == 0)
-                errno = EIO;
-            FailFromErrno();
-        }
-        bytes += count;
-        size -= size_t(count);
-    }
+    const ssize_t moved =
+        transferFully(size, [&](size_t done) { return write(fd, bytes + done, size - done); });
+    if (moved < 0)
+        FailFromErrno();
+    if (size_t(moved) != size)
+        Fail(strerror(EIO));
 }
 
 std::vector<unsigned char> safeFile_t::ReadAll()
@@ -86,18 +80,13 @@ std::vector<unsigned char> safeFile_t::ReadAll()
     if (uint64_t(status.st_size) != written.size())
         Fail(strerror(EIO));
     std::vector<unsigned char> contents(written.size());
-    size_t got = 0;
-    while (got < contents.size()) {
-        ssize_t count = pread(fd, contents.data() + got, contents.size() - got, off_t(got));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0) {
-            if (count == 0)
-                errno = EIO;
-            FailFromErrno();
-        }
-        got += size_t(count);
-    }
+    const ssize_t got = transferFully(contents.size(), [&](size_t done) {
+        return pread(fd, contents.data() + done, contents.size() - done, off_t(done));
+    });
+    if (got < 0)
+        FailFromErrno();
+    if (size_t(got) != contents.size())
+        Fail(strerror(EIO));
     return contents;
 }
 

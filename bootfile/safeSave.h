@@ -37,7 +37,7 @@ private:
     /// Reads the whole temporary file from its start.
     std::vector<unsigned char> ReadAll();
 
-    const char *path;
+    std::string path;
     std::string target;
     std::string directory;
     std::string temporary;

@@ -8,7 +8,6 @@
 
 #include "bootfile/backgroundDeflate.h"
 #include "bootfile/gziptools.h"
-#include "diagnostics/keptText.h"
 #include "bootfile/littleEndian.h"
 #include "bootfile/safeSave.h"
 #include "diagnostics/traceStep.h"
@@ -41,10 +40,7 @@ bool inflatesTo(const std::vector<unsigned char> &member, const std::vector<unsi
 
 zbeos_t::zbeos_t(const char *path) : headSectionsSize(0), splashHeader{}
 {
-    path = keptText(path);
-    traceStep_t outer;
-    TRACE(8, "loading zbeos image\n");
-    traceStep_t inner;
+    traceStep_t titled(8, "loading zbeos image\n");
 
     const std::vector<unsigned char> file = readZbeosFile(path);
     const zbeosLayout_t layout = dissectZbeos(file.data(), file.size(), path);
@@ -77,7 +73,7 @@ void zbeos_t::Save(const char *path, const renderOptions_t &options) const
     // palette is chosen.
     const uint64_t packLength = iconPack->SerializedSize();
     if (packLength > zbeosMaxSplashSize)
-        throw cagada_t(keptText(path), "new splash is larger than 1048576 bytes");
+        throw cagada_t(path, "new splash is larger than 1048576 bytes");
 
     // Dithered pixels repeat in short, slightly different runs, on which
     // level 9's long match searches cost 4 to 12 times level 6's for about
@@ -102,7 +98,7 @@ void zbeos_t::Save(const char *path, const renderOptions_t &options) const
             pack.data(), [&](uint64_t bytes) { deflate.Ready(bytes); });
         const int code = deflate.Finish(&member, &crc);
         if (code != Z_OK)
-            throw cagada_t(keptText(path), zError(code));
+            throw cagada_t(path, zError(code));
     }
     const size_t compressedLength = member.size();
     member.resize(compressedLength + trailerSize);

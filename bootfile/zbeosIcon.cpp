@@ -32,9 +32,7 @@ void requireWholeRecord(const packEntry_t &entry, const unsigned char *area)
 zbeosIconPack_t::zbeosIconPack_t(const unsigned char *pack, unsigned length)
     : screen{640, 480, 8}, palette{}, offIconsSlot(0), imageCount(0), images{}
 {
-    traceStep_t outer;
-    TRACE(8, "Dissecting IconPack\n");
-    traceStep_t inner;
+    traceStep_t titled(8, "Dissecting IconPack\n");
 
     packDirectory_t reader(pack, length);
     packEntry_t paletteEntry = reader.Entry(packPaletteSlot, paletteCorrupted);
@@ -104,7 +102,7 @@ void zbeosIconPack_t::IconsAt(unsigned x, unsigned y)
 
 void zbeosIconPack_t::AddImage(const loadedImage_t *image)
 {
-    if (imageCount >= maxImages)
+    if (imageCount >= MAX_SPLASH_IMAGES)
         throw cagada_t("add_image", "image table full");
     images[imageCount++] = image;
 }

@@ -10,6 +10,7 @@
 
 #include "imaging/loadedImage.h"
 #include "imaging/render.h"
+#include "language/splashDescription.h"
 
 /// Screen geometry written into a new pack.
 struct screenGeometry_t {
@@ -23,9 +24,6 @@ struct screenGeometry_t {
 /// images once they are rendered.
 class zbeosIconPack_t {
 public:
-    /// How many images AddImage accepts.
-    static constexpr unsigned maxImages = 64;
-
     /// Parses an inflated pack of length bytes, copying what it keeps.
     /// Throws cagada_t with subject "load_images" on a malformed pack.
     zbeosIconPack_t(const unsigned char *pack, unsigned length);
@@ -35,7 +33,7 @@ public:
     /// Moves the icon strip and the OffIcons image together, kept on screen.
     void IconsAt(unsigned x, unsigned y);
     /// Appends an image (held, not copied: it must outlive the pack's use
-    /// of it). Throws cagada_t beyond maxImages.
+    /// of it). Throws cagada_t beyond MAX_SPLASH_IMAGES.
     void AddImage(const loadedImage_t *image);
     /// The length of the pack Serialize would build, known from the images'
     /// sizes alone. Throws cagada_t when it would not fit 32-bit lengths.
@@ -69,5 +67,5 @@ public:
     uint32_t offIconsSlot;
     uint32_t imageCount;
     /// The added images, not owned.
-    const loadedImage_t *images[maxImages];
+    const loadedImage_t *images[MAX_SPLASH_IMAGES];
 };

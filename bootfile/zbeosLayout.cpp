@@ -1,6 +1,5 @@
 #include "bootfile/zbeosLayout.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +8,7 @@
 #include "bootfile/gziptools.h"
 #include "diagnostics/traceStep.h"
 #include "diagnostics/errors.h"
+#include "diagnostics/transferFully.h"
 
 namespace {
 
@@ -65,16 +65,9 @@ std::vector<unsigned char> readZbeosFile(const char *path)
     std::vector<unsigned char> contents(size);
     if (lseek(file.fd, 0, SEEK_SET) != 0)
         throw cagada_t(path, troublesReading);
-    uint64_t got = 0;
-    while (got < size) {
-        ssize_t count = read(file.fd, contents.data() + got, size - got);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            break;
-        got += uint64_t(count);
-    }
-    if (got != size)
+    const ssize_t got =
+        transferFully(size, [&](size_t done) { return read(file.fd, contents.data() + done, size - done); });
+    if (got < 0 || uint64_t(got) != size)
         throw cagada_t(path, troublesReading);
     return contents;
 }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "diagnostics/traceMsg.h"
+#include "diagnostics/transferFully.h"
 
 void quietTrace()
 {
@@ -18,13 +19,8 @@ memoryFile_t::memoryFile_t(const uint8_t *data, size_t size) : fd(memfd_create("
 {
     if (fd < 0)
         abort();
-    size_t written = 0;
-    while (written < size) {
-        ssize_t count = write(fd, data + written, size - written);
-        if (count <= 0)
-            abort();
-        written += size_t(count);
-    }
+    if (transferFully(size, [&](size_t done) { return write(fd, data + done, size - done); }) != ssize_t(size))
+        abort();
     // Opening the descriptor's /proc name gives a fresh open file at offset 0.
     path = "/proc/self/fd/" + std::to_string(fd);
 }

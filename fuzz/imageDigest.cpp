@@ -24,7 +24,7 @@ int main(int argc, char **argv)
                 digest = (digest ^ image.pixels[k]) * 1099511628211ull;
             std::printf("  %ux%u pixels %016llx\n", image.width, image.height, (unsigned long long)digest);
         } catch (const imgtoolsError_t &failure) {
-            std::printf("  refused: %s\n", failure.reason);
+            std::printf("  refused: %s\n", failure.reason.value_or("(null)").c_str());
         }
     }
     return 0;

@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     try {
         image = loadImage(file.Path());
     } catch (const imgtoolsError_t &failure) {
-        if (failure.subject == nullptr || failure.reason == nullptr)
+        if (!failure.subject || !failure.reason)
             abort();
         return 0;
     }

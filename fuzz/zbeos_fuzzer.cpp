@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             abort();
         zbeosIconPack_t iconPack(pack.data(), unsigned(pack.size()));
     } catch (const cagada_t &failure) {
-        if (failure.subject == nullptr || failure.reason == nullptr)
+        if (!failure.subject || !failure.reason)
             abort();
     }
     return 0;

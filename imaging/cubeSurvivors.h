@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/squared.h"
+
 /// The entries among from[0..n), in their order, that can be nearest by
 /// squared RGB distance to some colour of the cube of the given edge whose
 /// lowest corner is (r0, g0, b0). An entry whose closest approach to the
@@ -17,7 +19,6 @@ template <typename plane_t>
 void cubeSurvivors(const plane_t *red, const plane_t *green, const plane_t *blue, const uint8_t *from, size_t n,
                    unsigned r0, unsigned g0, unsigned b0, unsigned edge, std::vector<uint8_t> *out)
 {
-    const auto squared = [](int v) { return unsigned(v * v); };
     const int lo[3] = {int(r0), int(g0), int(b0)};
     const int hi[3] = {lo[0] + int(edge) - 1, lo[1] + int(edge) - 1, lo[2] + int(edge) - 1};
     unsigned nearest[256];

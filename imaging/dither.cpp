@@ -9,9 +9,7 @@
 void ditherInto(const loadedImage_t *image, const palette_t *palette, paletteLookup_t *lookup, uint8_t *indices,
                 const rowsMapped_t &rowsMapped)
 {
-    traceStep_t outer;
-    TRACE(1, "Quantizing image\n");
-    traceStep_t inner;
+    traceStep_t titled(1, "Quantizing image\n");
 
     const uint64_t width = image->width, height = image->height;
     TRACE(1, "Dithering colors... %d pixels\n", unsigned(width * height));

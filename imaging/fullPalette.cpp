@@ -5,7 +5,9 @@
 // statistics in two reads.
 #include "imaging/fullPalette.h"
 
+#include "imaging/colorCode.h"
 #include "imaging/cubeSurvivors.h"
+#include "imaging/squared.h"
 
 #include "diagnostics/traceStep.h"
 
@@ -16,44 +18,6 @@
 #include <vector>
 
 namespace {
-
-uint32_t spread(unsigned v)
-{
-    uint32_t bits = 0;
-    for (unsigned bit = 0; bit < 8; ++bit)
-        bits |= ((v >> bit) & 1u) << (3 * bit);
-    return bits;
-}
-
-struct interleave_t {
-    uint32_t table[256];
-    /// For each byte of a colour number, its bits gathered back into red
-    /// << 16 | green << 8 | blue.
-    uint32_t back[3][256];
-    interleave_t()
-    {
-        for (unsigned v = 0; v < 256; ++v) {
-            table[v] = spread(v);
-            for (unsigned byte = 0; byte < 3; ++byte) {
-                back[byte][v] = 0;
-                for (unsigned bit = 0; bit < 8; ++bit) {
-                    const unsigned at = 8 * byte + bit;
-                    back[byte][v] |= ((v >> bit) & 1u) << (16 - 8 * (at % 3) + at / 3);
-                }
-            }
-        }
-    }
-    uint32_t gather(uint32_t code) const
-    {
-        return back[0][code & 0xff] | back[1][(code >> 8) & 0xff] | back[2][code >> 16];
-    }
-    uint32_t code(unsigned r, unsigned g, unsigned b) const
-    {
-        return table[r] | table[g] << 1 | table[b] << 2;
-    }
-};
-
-const interleave_t interleave;
 
 /// Sorts 24-bit numbers: two passes of 12 bits, stable, in linear time (a
 /// comparison sort of the composite's 307200 pixels costs several times
@@ -92,7 +56,7 @@ struct histogram_t {
         std::vector<uint32_t> all(numPixels);
         for (unsigned p = 0; p < numPixels; ++p) {
             const uint8_t *pixel = pixels + uint64_t(p) * 4;
-            all[p] = interleave.code(pixel[2], pixel[1], pixel[0]);
+            all[p] = colorCode(pixel[2], pixel[1], pixel[0]);
         }
         sortCodes(&all);
         size_t distinct = 0;
@@ -110,7 +74,7 @@ struct histogram_t {
             while (j < all.size() && all[j] == all[i])
                 ++j;
             const uint32_t c = all[i];
-            const uint32_t rgb = interleave.gather(c);
+            const uint32_t rgb = colorOfCode(c);
             const unsigned r = rgb >> 16, g = (rgb >> 8) & 0xff, b = rgb & 0xff;
             const uint64_t n = j - i;
             codes.push_back(c);
@@ -142,7 +106,7 @@ struct box_t {
 box_t makeBox(const histogram_t &histogram, unsigned r, unsigned g, unsigned b, unsigned edge)
 {
     box_t box{uint8_t(r), uint8_t(g), uint8_t(b), edge, 0, 0, {}, 0};
-    const uint32_t first = interleave.code(r, g, b);
+    const uint32_t first = colorCode(r, g, b);
     box.begin = histogram.firstAtOrAfter(first);
     box.end = histogram.firstAtOrAfter(first + edge * edge * edge);
     const totals_t &lo = histogram.below[box.begin], &hi = histogram.below[box.end];
@@ -180,8 +144,6 @@ void splitByError(const histogram_t &histogram, std::vector<box_t> *boxes, unsig
 }
 
 unsigned clampTo(unsigned v, unsigned lo, unsigned edge) { return std::min(std::max(v, lo), lo + edge - 1); }
-
-unsigned squared(int v) { return unsigned(v * v); }
 
 /// Moves each entry to the mean of the colours nearest to it, kept inside
 /// boxes[j]; returns whether any entry moved. Each colour is visited once,
@@ -255,9 +217,7 @@ bool refine(const histogram_t &histogram, const std::vector<box_t> &boxes, palet
 
 palette_t getFullPalette(const loadedImage_t *image, unsigned maxColors)
 {
-    traceStep_t outer;
-    TRACE(1, "Selecting full palette\n");
-    traceStep_t inner;
+    traceStep_t titled(1, "Selecting full palette\n");
 
     assert(maxColors >= 1 && maxColors <= 256);
     const unsigned numPixels = image->width * image->height;

@@ -47,9 +47,7 @@ void loadedImage_t::moveTo(int newX, int newY)
 
 void loadedImage_t::clipTo(unsigned w, unsigned h)
 {
-    traceStep_t outer;
-    TRACE(1, "clipping to %d %d\n", w, h);
-    traceStep_t inner;
+    traceStep_t titled(1, "clipping to %d %d\n", w, h);
 
     const uint32_t newWidth = std::min<uint32_t>(width, w);
     const uint32_t newHeight = std::min<uint32_t>(height, h);
@@ -71,9 +69,7 @@ void loadedImage_t::clipTo(unsigned w, unsigned h)
 
 void loadedImage_t::resizeTo(unsigned w, unsigned h)
 {
-    traceStep_t outer;
-    TRACE(1, "zooming to bounding box %d %d\n", w, h);
-    traceStep_t inner;
+    traceStep_t titled(1, "zooming to bounding box %d %d\n", w, h);
 
     // An empty side sets no limit; an image empty both ways stays as it is.
     if (width == 0 && height == 0)

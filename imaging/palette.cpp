@@ -153,9 +153,7 @@ void splitCube(colorCube_t *destination, colorCube_t *source)
 
 palette_t getOptimalPalette(const loadedImage_t *image, unsigned maxColors)
 {
-    traceStep_t outer;
-    TRACE(1, "Selecting palette\n");
-    traceStep_t inner;
+    traceStep_t titled(1, "Selecting palette\n");
 
     palette_t palette{};
     const unsigned numPixels = image->width * image->height;

@@ -1,34 +1,11 @@
 #include "imaging/paletteCounts.h"
 
+#include "imaging/colorCode.h"
+
 #include <algorithm>
 #include <cassert>
 
 namespace {
-
-/// Bit i of a component moved to bit 3i, and back.
-struct interleave_t {
-    uint32_t spread[256];
-    /// For each byte of a colour number, its bits gathered back as
-    /// red | green << 8 | blue << 16.
-    uint32_t gather[3][256];
-    interleave_t()
-    {
-        for (unsigned v = 0; v < 256; ++v) {
-            spread[v] = 0;
-            for (unsigned bit = 0; bit < 8; ++bit)
-                spread[v] |= ((v >> bit) & 1u) << (3 * bit);
-            for (unsigned byte = 0; byte < 3; ++byte) {
-                gather[byte][v] = 0;
-                for (unsigned bit = 0; bit < 8; ++bit) {
-                    const unsigned at = 8 * byte + bit;
-                    gather[byte][v] |= ((v >> bit) & 1u) << (8 * (at % 3) + at / 3);
-                }
-            }
-        }
-    }
-};
-
-const interleave_t interleave;
 
 constexpr unsigned numCells = 1u << 18;
 
@@ -36,7 +13,7 @@ constexpr unsigned numCells = 1u << 18;
 
 uint32_t paletteCounts_t::code(unsigned r, unsigned g, unsigned b)
 {
-    return interleave.spread[r] | interleave.spread[g] << 1 | interleave.spread[b] << 2;
+    return colorCode(r, g, b);
 }
 
 paletteCounts_t::paletteCounts_t(const uint8_t *pixels, unsigned numPixels)
@@ -121,13 +98,10 @@ std::vector<paletteCounts_t::sums_t> paletteCounts_t::sumsOf(const std::vector<c
         } else {
             const auto run = exactRun(cube.r, cube.g, cube.b, cube.edge);
             for (size_t e = run.first; e < run.second; ++e) {
-                const uint32_t n = exact[e];
-                const uint32_t rgb = interleave.gather[0][n & 0xff] |
-                                     interleave.gather[1][(n >> 8) & 0xff] |
-                                     interleave.gather[2][n >> 16];
-                sums[i].red += rgb & 0xff;
+                const uint32_t rgb = colorOfCode(exact[e]);
+                sums[i].red += rgb >> 16;
                 sums[i].green += (rgb >> 8) & 0xff;
-                sums[i].blue += rgb >> 16;
+                sums[i].blue += rgb & 0xff;
             }
         }
     }

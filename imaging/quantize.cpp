@@ -32,9 +32,7 @@ std::unique_ptr<paletteLookup_t> lookupFor(const palette_t &palette)
 void quantizeInto(const loadedImage_t *image, paletteLookup_t *lookup, uint8_t *indices,
                   const rowsMapped_t &rowsMapped)
 {
-    traceStep_t outer;
-    TRACE(1, "Quantizing image\n");
-    traceStep_t inner;
+    traceStep_t titled(1, "Quantizing image\n");
 
     const uint64_t width = image->width, height = image->height;
     TRACE(1, "Remapping colors... %d pixels\n", unsigned(width * height));

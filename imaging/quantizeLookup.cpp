@@ -1,15 +1,10 @@
 #include "imaging/quantizeLookup.h"
 
 #include "imaging/cubeSurvivors.h"
+#include "imaging/squared.h"
 
 #include <algorithm>
 #include <numeric>
-
-namespace {
-
-unsigned squared(int v) { return unsigned(v * v); }
-
-} // namespace
 
 paletteLookup_t::paletteLookup_t(const palette_t &palette, unsigned count)
     : count(count), coarse(1u << 12), fine(1u << 18, 0), tables(64, 0), constantTable()

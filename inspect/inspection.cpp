@@ -4,7 +4,6 @@
 #include <zlib.h>
 
 #include "bootfile/gziptools.h"
-#include "diagnostics/keptText.h"
 #include "bootfile/littleEndian.h"
 #include "bootfile/packDirectory.h"
 #include "inspect/formatText.h"
@@ -75,8 +74,6 @@ void readDirectory(inspection_t &inspection)
 
 inspection_t inspectZbeos(const char *path)
 {
-    // Error texts must outlive the exceptions that carry them.
-    path = keptText(path);
     inspection_t inspection{};
     inspection.path = path;
     const std::vector<unsigned char> file = readZbeosFile(path);

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+/// The most images one splash holds: the entries of a description and the
+/// image slots of the boot loader's icon pack.
 #define MAX_SPLASH_IMAGES 64
 
 /// How an image entry's size is changed after it has been placed.

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "diagnostics/transferFully.h"
+
 namespace {
 
 status_t errnoStatus()
@@ -62,10 +64,9 @@ ssize_t BFile::ReadAt(off_t position, void *buffer, size_t size)
 {
     if (fd_ < 0)
         return status_;
-    ssize_t count;
-    do
-        count = ::pread(fd_, buffer, size, position);
-    while (count < 0 && errno == EINTR);
+    char *bytes = static_cast<char *>(buffer);
+    const ssize_t count = transferFully(
+        size, [&](size_t done) { return ::pread(fd_, bytes + done, size - done, position + off_t(done)); });
     return count >= 0 ? count : errnoStatus();
 }
 
@@ -73,10 +74,9 @@ ssize_t BFile::WriteAt(off_t position, const void *buffer, size_t size)
 {
     if (fd_ < 0)
         return status_;
-    ssize_t count;
-    do
-        count = ::pwrite(fd_, buffer, size, position);
-    while (count < 0 && errno == EINTR);
+    const char *bytes = static_cast<const char *>(buffer);
+    const ssize_t count = transferFully(
+        size, [&](size_t done) { return ::pwrite(fd_, bytes + done, size - done, position + off_t(done)); });
     return count >= 0 ? count : errnoStatus();
 }
 

@@ -19,8 +19,8 @@ std::string parseFailure(const bytes_t &pack)
     try {
         zbeosIconPack_t parsed(pack.data(), unsigned(pack.size()));
     } catch (const cagada_t &error) {
-        EXPECT_STREQ(error.subject, "load_images");
-        return error.reason;
+        EXPECT_EQ(error.subject, "load_images");
+        return error.reason.value_or("(no reason)");
     }
     return "parsed";
 }

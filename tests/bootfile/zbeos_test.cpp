@@ -35,8 +35,8 @@ std::string loadFailure(const std::string &path, const char *expectedSubject = n
     try {
         zbeos_t zbeos(path.c_str());
     } catch (const cagada_t &error) {
-        EXPECT_STREQ(error.subject, expectedSubject ? expectedSubject : path.c_str());
-        return error.reason;
+        EXPECT_EQ(error.subject, expectedSubject ? expectedSubject : path.c_str());
+        return error.reason.value_or("(no reason)");
     }
     return "loaded";
 }
@@ -347,9 +347,9 @@ int saveRefused(const zbeos_t &zbeos, const std::string &path, const char *reaso
     try {
         zbeos.Save(path.c_str());
     } catch (const cagada_t &error) {
-        if (strcmp(error.subject, path.c_str()) != 0)
+        if (error.subject != path)
             return 2;
-        return strcmp(error.reason, reason) == 0 ? 0 : 3;
+        return error.reason == reason ? 0 : 3;
     }
     return 1;
 }
@@ -499,8 +499,8 @@ TEST(SplashLimit, PackBeyondTheBootLoadersBufferIsRefusedBeforeWriting)
         zbeos.Save(out.c_str());
         FAIL() << "a splash of four screens was written";
     } catch (const cagada_t &error) {
-        EXPECT_STREQ(error.subject, out.c_str());
-        EXPECT_STREQ(error.reason, "new splash is larger than 1048576 bytes");
+        EXPECT_EQ(error.subject, out);
+        EXPECT_EQ(error.reason, "new splash is larger than 1048576 bytes");
     }
     EXPECT_EQ(readBytes(out), (bytes_t{'o', 'l', 'd'}));
     EXPECT_EQ(scratch.Entries(), (std::vector<std::string>{"out", "zbeos"}));

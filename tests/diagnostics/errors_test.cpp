@@ -29,6 +29,19 @@ TEST(ErrorReports, ImageErrorForms)
     EXPECT_EQ(reported(imgtoolsError_t("LoadImage error", nullptr)), "Error: LoadImage error\n");
 }
 
+// A path or a system's text often lives in a buffer that is gone or reused
+// by the time the error is reported.
+TEST(ErrorReports, TextsAreTheirOwn)
+{
+    std::string subject = "/system/zbeos", reason = "troubles reading";
+    const cagada_t general(subject.c_str(), reason.c_str());
+    const imgtoolsError_t image(subject.c_str(), reason.c_str());
+    subject.assign(subject.size(), 'x');
+    reason.assign(reason.size(), 'y');
+    EXPECT_EQ(reported(general), "Error: /system/zbeos -- troubles reading\n");
+    EXPECT_EQ(reported(image), "Error: /system/zbeos -- troubles reading\n");
+}
+
 TEST(ErrorReports, HandlersDoNotCatchEachOther)
 {
     bool caughtAsImageError = false;
@@ -39,7 +52,7 @@ TEST(ErrorReports, HandlersDoNotCatchEachOther)
             caughtAsImageError = true;
         }
     } catch (cagada_t &error) {
-        EXPECT_STREQ(error.subject, "a");
+        EXPECT_EQ(error.subject, "a");
     }
     EXPECT_FALSE(caughtAsImageError);
 }

@@ -171,9 +171,9 @@ TEST_F(LoadImage, RefusalsSayWhyAndRestoreTheTrace)
                 loadImage(c.path.c_str());
             } catch (const imgtoolsError_t &error) {
                 thrown = true;
-                EXPECT_STREQ(error.subject, "LoadImage error");
-                ASSERT_NE(error.reason, nullptr);
-                EXPECT_STREQ(error.reason, c.reason);
+                EXPECT_EQ(error.subject, "LoadImage error");
+                ASSERT_TRUE(error.reason);
+                EXPECT_EQ(error.reason, c.reason);
             }
         };
         const std::string trace = traceOf(2, load);
@@ -204,8 +204,8 @@ TEST(OversizedBitmapStream, ClaimBeyondOneGibibyteIsRefusedWithoutAllocating)
             traceOf(0, [&] { loadImage(path.c_str()); });
             FAIL() << "loaded";
         } catch (const imgtoolsError_t &error) {
-            EXPECT_STREQ(error.subject, "LoadImage error");
-            EXPECT_STREQ(error.reason, "pixel data larger than 1 GiB");
+            EXPECT_EQ(error.subject, "LoadImage error");
+            EXPECT_EQ(error.reason, "pixel data larger than 1 GiB");
         }
     }
 }

@@ -1,7 +1,7 @@
 #include "imaging/plainRender_support.h"
 #include "fixtures/plainPalette.h"
 
-#include "diagnostics/traceMsg.h"
+#include "diagnostics/traceStep.h"
 #include "imaging/fullPalette.h"
 
 #include <algorithm>
@@ -28,9 +28,7 @@ unsigned nearestEntry(const palette_t &palette, unsigned r, unsigned g, unsigned
 
 quantizedImage_t plainDitherImage(const loadedImage_t *image, const palette_t *palette)
 {
-    TRACE_ident();
-    TRACE(1, "Quantizing image\n");
-    TRACE_ident();
+    traceStep_t titled(1, "Quantizing image\n");
     const int64_t w = image->width, h = image->height;
     std::vector<uint8_t> indices(w * h);
     TRACE(1, "Dithering colors... %d pixels\n", unsigned(w * h));
@@ -64,8 +62,6 @@ quantizedImage_t plainDitherImage(const loadedImage_t *image, const palette_t *p
             }
         }
     }
-    TRACE_dedent();
-    TRACE_dedent();
     return quantizedLike(image, palette, std::move(indices));
 }
 
