@@ -60,4 +60,14 @@ INSTANTIATE_TEST_SUITE_P(
         HintCase{"TooManyLines", std::string(9998, '\n'), stackFullReason}),
     [](const testing::TestParamInfo<HintCase> &info) { return std::string(info.param.name); });
 
+TEST(SyntaxHint, InputThatFailsAfterTheErrorShowsWhatWasRead)
+{
+    FILE *input = openFailingAfter("Screen 640");
+    splashDescription_t record{};
+    descriptionResult_t result = parseDescription(input, &record);
+    fclose(input);
+    EXPECT_EQ(result.status, descriptionStatus_t::syntaxError);
+    EXPECT_EQ(result.reason, "found 'Screen'" + atLineStart + ": keywords are lower case");
+}
+
 } // namespace
