@@ -31,8 +31,6 @@ struct errorSite_t {
 
 bool isKeyword(const std::string &name) { return name.find(' ') == std::string::npos; }
 
-bool isLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
-
 /// Control characters other than tabs, line ends and form feeds, and the
 /// bytes that UTF-8 never uses: no description holds them, every image
 /// format does near its start.
@@ -51,7 +49,7 @@ std::string wordAt(const errorSite_t &site)
 {
     const std::string text = site.token + site.after;
     size_t end = 1;
-    while (end < text.size() && end < kShownBytes && (isLetter(text[end]) || isdigit((unsigned char)text[end])))
+    while (end < text.size() && end < kShownBytes && isalnum((unsigned char)text[end]))
         ++end;
     return text.substr(0, end);
 }
@@ -88,7 +86,7 @@ std::string foundText(const errorSite_t &site)
     const unsigned char c = site.token[0];
     if (startsWithByteOrderMark(site))
         return "a UTF-8 byte-order mark";
-    if (isLetter(c))
+    if (isalpha(c))
         return "'" + wordAt(site) + "'";
     if (c == '\'')
         return singleQuotedAt(site).empty() ? "a single quote" : singleQuotedAt(site);
@@ -151,8 +149,8 @@ const char *hintFor(const errorSite_t &site, const std::vector<const char *> &ex
         return "";
     if (startsWithByteOrderMark(site))
         return "save the description without it";
-    const std::string word = wordAt(site);
-    if (isLetter(site.token[0]) && lowerCase(word) != word && expects(expected, lowerCase(word).c_str()))
+    const std::string word = wordAt(site), lower = lowerCase(word);
+    if (lower != word && expects(expected, lower.c_str()))
         return "keywords are lower case";
     switch (site.token[0]) {
     case '\'': return "file names stand in double quotes";

@@ -31,7 +31,8 @@ const std::string atLineStart = " where a keyword (screen, icons, image) was exp
 INSTANTIATE_TEST_SUITE_P(
     Slips, SyntaxHint,
     testing::Values(
-        HintCase{"CapitalisedKeyword", "Screen 640 480 16\n", "found 'Screen'" + atLineStart + ": keywords are lower case"},
+        HintCase{"CapitalisedKeyword", "Screen 640 480 16\n",
+                 "found 'Screen'" + atLineStart + ": keywords are lower case"},
         HintCase{"CapitalisedKeywordInALine", "image \"a.png\" AT 0 0\n",
                  "found 'AT' where 'at' or a line end was expected: keywords are lower case"},
         HintCase{"SingleQuotes", "image 'sun.png'\n",
