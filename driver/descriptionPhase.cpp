@@ -1,5 +1,7 @@
 #include "driver/run.h"
 
+#include "diagnostics/traceMsg.h"
+#include "diagnostics/traceStep.h"
 #include "language/parseDescription.h"
 
 int runDescriptionPhase(FILE *input, splashDescription_t *description)
@@ -11,6 +13,14 @@ int runDescriptionPhase(FILE *input, splashDescription_t *description)
     descriptionResult_t result = parseDescription(input, description);
     if (result.status == descriptionStatus_t::accepted)
         return 0;
+    // The reason is a level-1 trace; once shown, it goes out before the
+    // error line also into a file that takes both streams. Without it the
+    // streams interleave as they always did.
+    if (!result.reason.empty() && trace_level > 1) {
+        traceStep_t step;
+        TRACE(1, "%s\n", result.reason.c_str());
+        fflush(stdout);
+    }
     fputs(descriptionFailureText(result).c_str(), stderr);
     // A description that cannot be read ends the run apart from one that
     // says something wrong.

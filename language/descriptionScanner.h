@@ -3,8 +3,10 @@
 // a failed scan leaves nothing behind once the object is gone.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 /// The scanner's current-token record, overwritten by every getToken().
 struct token_t {
@@ -26,6 +28,7 @@ struct scannerFailure_t {
 struct scanPosition_t {
     int32_t line = 1;        ///< counts line ends, starting at 1
     bool inputEnded = false; ///< the real end of the input was met
+    bool rawBytes = false;   ///< every byte is a token of its own, for followingBytes()
 };
 
 /// A scanner over one stream, which the caller opens and closes.
@@ -50,6 +53,15 @@ public:
     /// True once the real end of the input was met, as opposed to a NUL
     /// byte, which also has the code 0.
     bool inputEnded() const { return position_.inputEnded; }
+
+    /// The bytes of the last token as they stand in the input, the first
+    /// `limit` of them; empty at the end of the input.
+    std::string matchedText(size_t limit) const;
+
+    /// Reads on past the last token and returns the next `limit` bytes,
+    /// fewer where the input ends or can no longer be read. For a report
+    /// once the parse is over: no token can be scanned after it.
+    std::string followingBytes(size_t limit);
 
 private:
     void *flex_; ///< the flex scanner, whose extra data is position_

@@ -21,6 +21,7 @@ struct descriptionResult_t {
     descriptionStatus_t status = descriptionStatus_t::accepted;
     int32_t line = 0;              ///< syntaxError: line of the token where it was found
     const char *message = nullptr; ///< scannerFailed: the scanner's text
+    std::string reason;            ///< syntaxError: what was found there and what was expected, for the trace
 };
 
 /// Parses the description read from `input` into `description`, whose screen

@@ -1,7 +1,9 @@
 /* Grammar of the splash description. Actions stay thin: they build values
  * and hand them to the functions in descriptionActions.cpp. The parser is
  * pure: the scanner, the record and the outcome come in as parameters, and a
- * failure makes yyparse return after freeing what it holds. */
+ * failure makes yyparse return after freeing what it holds. A syntax error
+ * is reported through the parser's context, so that the report can say
+ * what the parser would have taken there (syntaxHint.cpp words it). */
 
 %require "3.6"
 
@@ -19,7 +21,10 @@ struct semanticValue_t {
 }
 
 %{
+#include <new>
+
 #include "language/descriptionActions.h"
+#include "language/syntaxHint.h"
 
 /* The generated parser may grow its stack by copying it, which in C++ needs
  * this promise about the value type. */
@@ -35,6 +40,11 @@ static void yyerror(descriptionScanner_t *scanner, splashDescription_t *descript
 }
 
 %define api.pure full
+%define parse.error custom
+/* A state that has read a token takes no default reduction: an error is
+ * found in the state that read it, whose tokens are then exactly those
+ * that could have stood there. Valid input takes the same steps either way. */
+%define lr.default-reduction consistent
 %define api.value.type {struct semanticValue_t}
 %parse-param {descriptionScanner_t *scanner} {splashDescription_t *description} {descriptionResult_t *result}
 %lex-param {descriptionScanner_t *scanner} {descriptionResult_t *result}
@@ -43,16 +53,18 @@ static void yyerror(descriptionScanner_t *scanner, splashDescription_t *descript
  * parse frees the ones still on its stack or in its lookahead. */
 %destructor { delete[] $$.text; } STRING_CONSTANT StringConstant ImageDefinition
 
-%token EOL 257
-%token _SCREEN 258
-%token _ICONS 259
-%token _IMAGE 260
-%token _AT 261
-%token _TO 262
-%token _RESIZED 263
-%token _CLIPPED 264
-%token STRING_CONSTANT 265
-%token INTEGER_CONSTANT 266
+/* The names are those a syntax error report gives: a keyword as it is
+ * written, any other token as a phrase, which always has a blank in it. */
+%token EOL 257 "a line end"
+%token _SCREEN 258 "screen"
+%token _ICONS 259 "icons"
+%token _IMAGE 260 "image"
+%token _AT 261 "at"
+%token _TO 262 "to"
+%token _RESIZED 263 "resized"
+%token _CLIPPED 264 "clipped"
+%token STRING_CONSTANT 265 "a file name"
+%token INTEGER_CONSTANT 266 "a number"
 
 %start Input
 
@@ -173,11 +185,36 @@ static int yylex(YYSTYPE *value, descriptionScanner_t *scanner, descriptionResul
     return scanner->inputEnded() ? YYEOF : unknownCharacter;
 }
 
-/* Also reached when the parser stack is exhausted; the message bison passes
- * is not shown. */
+/* Reached only when the parser stack is exhausted, which is reported as a
+ * syntax error; the message bison passes is not shown. */
 static void yyerror(descriptionScanner_t *scanner, splashDescription_t *, descriptionResult_t *result,
                     const char *)
 {
     result->status = descriptionStatus_t::syntaxError;
     result->line = scanner->currentToken().line;
+    try {
+        result->reason = stackFullReason;
+    } catch (const std::bad_alloc &) {
+        // The error line alone is still the report.
+    }
+}
+
+/* The lookahead is the last token scanned: the parser reads no further
+ * before it finds an error. */
+static int yyreport_syntax_error(const yypcontext_t *context, descriptionScanner_t *scanner,
+                                 splashDescription_t *, descriptionResult_t *result)
+{
+    result->status = descriptionStatus_t::syntaxError;
+    result->line = scanner->currentToken().line;
+    yysymbol_kind_t kinds[YYNTOKENS];
+    const int count = yypcontext_expected_tokens(context, kinds, YYNTOKENS);
+    try {
+        std::vector<const char *> expected;
+        for (int i = 0; i < count; ++i)
+            expected.push_back(yysymbol_name(kinds[i]));
+        result->reason = syntaxErrorReason(scanner, expected);
+    } catch (const std::bad_alloc &) {
+        // The error line alone is still the report.
+    }
+    return 0;
 }

@@ -86,6 +86,7 @@ struct DescriptionFailure {
     std::string text;
     int status;
     std::string err;
+    std::string trace = ""; ///< what -v shows after the banner: the reason of a syntax error
 };
 
 class DescriptionPhase : public testing::TestWithParam<DescriptionFailure> {};
@@ -97,7 +98,7 @@ TEST_P(DescriptionPhase, StopsBeforeAnyImageIsLoaded)
     ToolRun run = runDawnmark({"-v", "-z", dir + "/none", "-o", dir + "/out", dir + "/d"});
     EXPECT_EQ(run.status, GetParam().status);
     EXPECT_EQ(run.err, GetParam().err);
-    EXPECT_EQ(run.out, bannerOf(run.out)) << "nothing after the banner";
+    EXPECT_EQ(run.out, bannerOf(run.out) + GetParam().trace) << "nothing after the banner but the reason";
     EXPECT_NE(access((dir + "/out").c_str(), F_OK), 0);
 }
 
@@ -105,12 +106,16 @@ INSTANTIATE_TEST_SUITE_P(
     Descriptions, DescriptionPhase,
     testing::Values(
         DescriptionFailure{"SyntaxErrorAtLineEnd", "screen 640 480\nimage \"a.png\"\n", 1,
-                           "\n\nSyntax error at line 2\n"},
+                           "\n\nSyntax error at line 2\n", "... found the line end where a number was expected\n"},
         DescriptionFailure{"SyntaxErrorAtNumber", "# comment\r\nscreen 1 2 3 4\n", 1,
-                           "\n\nSyntax error at line 2\n"},
-        DescriptionFailure{"MissingLastLineEnd", "image \"a.png\"", 1, "\n\nSyntax error at line 1\n"},
+                           "\n\nSyntax error at line 2\n", "... found '4' where a line end was expected\n"},
+        DescriptionFailure{"MissingLastLineEnd", "image \"a.png\"", 1, "\n\nSyntax error at line 1\n",
+                           "... found the end of the file where 'at' or a line end was expected: "
+                           "the last line needs a line end too\n"},
         DescriptionFailure{"NulByteIsNotTheEnd", std::string("\n\0\nimage \"a.png\"\n", 16), 1,
-                           "\n\nSyntax error at line 2\n"},
+                           "\n\nSyntax error at line 2\n",
+                           "... found byte 0x00 where a keyword (screen, icons, image) was expected: "
+                           "the description is not a text file (an image?)\n"},
         DescriptionFailure{"TooManyImages",
                            [] {
                                std::string t;

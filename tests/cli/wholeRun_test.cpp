@@ -186,29 +186,48 @@ TEST_F(WholeRun, SecondMissingImageStopsAfterTheFirstImageLoaded)
     EXPECT_FALSE(exists("newZbeos"));
 }
 
-// The README's troubleshooting example: the indented block after the
-// paragraph about the photo cut short, its last line on standard error.
-TEST_F(WholeRun, ReadmeRefusalExampleIsWhatARunPrints)
+// The README's troubleshooting examples: the indented block after the
+// paragraph that holds the marker, its last line on standard error.
+struct ReadmeRefusal {
+    const char *name;
+    const char *marker;
+    std::string description;
+    size_t blockLines;
+    std::string errHead; ///< what stands before the block's last line on standard error
+};
+
+class ReadmeRefusalExample : public WholeRun, public testing::WithParamInterface<ReadmeRefusal> {};
+
+TEST_P(ReadmeRefusalExample, IsWhatARunPrints)
 {
+    const ReadmeRefusal &c = GetParam();
     std::ifstream readme(DAWNMARK_SOURCE_DIR "/README.md");
     std::vector<std::string> block;
     bool found = false;
     for (std::string line; std::getline(readme, line);) {
-        found = found || line.find("whose copy was cut") != std::string::npos;
+        found = found || line.find(c.marker) != std::string::npos;
         if (found && line.rfind("    ", 0) == 0)
             block.push_back(line.substr(4));
         else if (!block.empty())
             break;
     }
-    ASSERT_EQ(block.size(), 3u);
-    writeFile(dir + "/d", "image \"photo.pgm\"\n");
+    ASSERT_EQ(block.size(), c.blockLines);
+    writeFile(dir + "/d", c.description);
     writeFile(dir + "/photo.pgm", "P5\n4 4\n65535\n" + std::string(20, '\x7f'));
     ToolRun run = runDawnmark({"-v", "-z", zbeos, "d"}, dir);
-    const std::string out = block[0] + "\n" + block[1] + "\n";
+    std::string out;
+    for (size_t i = 0; i + 1 < block.size(); ++i)
+        out += block[i] + "\n";
     ASSERT_GE(run.out.size(), out.size());
     EXPECT_EQ(run.out.substr(run.out.size() - out.size()), out);
-    EXPECT_EQ(run.err, block[2] + "\n");
+    EXPECT_EQ(run.err, c.errHead + block.back() + "\n");
     EXPECT_EQ(run.status, 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Readme, ReadmeRefusalExample,
+    testing::Values(ReadmeRefusal{"ImageCutShort", "whose copy was cut", "image \"photo.pgm\"\n", 3, ""},
+                    ReadmeRefusal{"CapitalisedKeyword", "first line reads", "Screen 640 480 16\n", 2, "\n\n"}),
+    [](const testing::TestParamInfo<ReadmeRefusal> &info) { return std::string(info.param.name); });
 
 } // namespace
