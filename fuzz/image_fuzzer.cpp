@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 // A bitmap stream's header alone decides the size of the pixel buffer, and
 // the loader fills whatever the payload leaves with black (see
-// tests/imaging/oversizedBitmapStream_test.cpp). Streams that claim far
+// tests/imaging/loadImage_test.cpp). Streams that claim far
 // more than they hold only make the run allocate and clear up to 1 GiB,
 // and would take most of the fuzzer's time.
 bool claimsFarMoreThanItHolds(const uint8_t *data, size_t size)

@@ -5,9 +5,9 @@
 #include <new>
 #include <vector>
 
+#include "decoders/decodedBitmap.h"
 #include "diagnostics/traceStep.h"
 #include "imaging/loadedImage.h"
-#include "platform/TranslatorFormats.h"
 
 // The zoom's products must be rounded to double: with extended precision
 // 1920 zoomed to 640 would come out as 639.

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <memory>
 
+#include "decoders/decodedBitmap.h"
 #include "diagnostics/errors.h"
 #include "diagnostics/traceStep.h"
 #include "imaging/loadImage.h"

@@ -1,15 +1,9 @@
 // Stand-in for the application object of the original platform. The tool
-// creates one with its signature and never runs a message loop; nothing else
-// is asked of it.
+// creates one with its signature and never runs a message loop; nothing
+// else is asked of it, so the signature is not kept.
 #pragma once
-
-#include <string>
 
 class BApplication {
 public:
-    explicit BApplication(const char *signature) : signature_(signature) {}
-    const std::string &Signature() const { return signature_; }
-
-private:
-    std::string signature_;
+    explicit BApplication(const char * /* signature */) {}
 };

@@ -18,9 +18,6 @@ bool actionSwaps(swap_action action)
     switch (action) {
     case B_SWAP_ALWAYS:
         return true;
-    case B_SWAP_HOST_TO_LENDIAN:
-    case B_SWAP_LENDIAN_TO_HOST:
-        return hostIsBigEndian();
     case B_SWAP_HOST_TO_BENDIAN:
     case B_SWAP_BENDIAN_TO_HOST:
         return !hostIsBigEndian();
@@ -35,7 +32,6 @@ status_t swap_data(type_code type, void *data, size_t length, swap_action action
     switch (type) {
     case B_INT32_TYPE:
     case B_UINT32_TYPE:
-    case B_FLOAT_TYPE:
     case B_RECT_TYPE:
         break;
     default:

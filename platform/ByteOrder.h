@@ -7,14 +7,11 @@
 enum : type_code {
     B_INT32_TYPE = fourCharCode("LONG"),
     B_UINT32_TYPE = fourCharCode("ULNG"),
-    B_FLOAT_TYPE = fourCharCode("FLOT"),
     B_RECT_TYPE = fourCharCode("RECT"),
 };
 
 enum swap_action {
-    B_SWAP_HOST_TO_LENDIAN,
     B_SWAP_HOST_TO_BENDIAN,
-    B_SWAP_LENDIAN_TO_HOST,
     B_SWAP_BENDIAN_TO_HOST,
     B_SWAP_ALWAYS,
 };

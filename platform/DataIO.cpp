@@ -79,15 +79,3 @@ off_t BMallocIO::Seek(off_t position, uint32 seekMode)
     position_ = base + position;
     return position_;
 }
-
-status_t BMallocIO::SetSize(off_t size)
-{
-    if (size < 0 || uint64(size) > data_.max_size())
-        return B_BAD_VALUE;
-    try {
-        data_.resize(size_t(size));
-    } catch (const std::bad_alloc &) {
-        return B_NO_MEMORY;
-    }
-    return B_OK;
-}

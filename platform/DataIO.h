@@ -6,20 +6,14 @@
 
 #include "platform/SupportDefs.h"
 
-/// A stream of bytes. Read and Write return the count moved or a negative
-/// status.
-class BDataIO {
+/// A stream of bytes with a position, that can be read and written at any
+/// offset. Reads and writes return the count moved or a negative status.
+class BPositionIO {
 public:
-    virtual ~BDataIO() = default;
-    virtual ssize_t Read(void *buffer, size_t size) = 0;
-    virtual ssize_t Write(const void *buffer, size_t size) = 0;
-};
-
-/// A stream with a position that can be read and written at any offset.
-class BPositionIO : public BDataIO {
-public:
-    ssize_t Read(void *buffer, size_t size) override;
-    ssize_t Write(const void *buffer, size_t size) override;
+    virtual ~BPositionIO() = default;
+    /// At the position, which moves past what was moved.
+    ssize_t Read(void *buffer, size_t size);
+    ssize_t Write(const void *buffer, size_t size);
 
     virtual ssize_t ReadAt(off_t position, void *buffer, size_t size) = 0;
     virtual ssize_t WriteAt(off_t position, const void *buffer, size_t size) = 0;
@@ -40,8 +34,6 @@ public:
     off_t Seek(off_t position, uint32 seekMode) override;
     off_t Position() const override { return position_; }
 
-    /// Truncates or zero-extends the stream; the position stays.
-    status_t SetSize(off_t size);
     const void *Buffer() const { return data_.data(); }
     size_t BufferLength() const { return data_.size(); }
 

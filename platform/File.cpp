@@ -18,26 +18,14 @@ status_t errnoStatus()
 
 BFile::BFile(const char *path, uint32 openMode)
 {
-    if (path == nullptr) {
+    if (path == nullptr || openMode != B_READ_ONLY) {
         status_ = B_BAD_VALUE;
         return;
-    }
-    int flags;
-    switch (openMode & 3) {
-    case B_READ_ONLY:
-        flags = O_RDONLY;
-        break;
-    case B_WRITE_ONLY:
-        flags = O_WRONLY;
-        break;
-    default:
-        flags = O_RDWR;
-        break;
     }
     // A file object stands for a regular file only. Opening without
     // blocking keeps a FIFO without a writer from hanging the caller; a
     // directory, a FIFO or a device is then refused.
-    fd_ = ::open(path, flags | O_CLOEXEC | O_NONBLOCK);
+    fd_ = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) {
         status_ = errnoStatus();
         return;
@@ -70,14 +58,9 @@ ssize_t BFile::ReadAt(off_t position, void *buffer, size_t size)
     return count >= 0 ? count : errnoStatus();
 }
 
-ssize_t BFile::WriteAt(off_t position, const void *buffer, size_t size)
+ssize_t BFile::WriteAt(off_t, const void *, size_t)
 {
-    if (fd_ < 0)
-        return status_;
-    const char *bytes = static_cast<const char *>(buffer);
-    const ssize_t count = transferFully(
-        size, [&](size_t done) { return ::pwrite(fd_, bytes + done, size - done, position + off_t(done)); });
-    return count >= 0 ? count : errnoStatus();
+    return fd_ < 0 ? status_ : B_BAD_VALUE;
 }
 
 off_t BFile::Seek(off_t position, uint32 seekMode)

@@ -4,15 +4,12 @@
 
 #include "platform/DataIO.h"
 
-/// Open modes.
-enum : uint32 {
-    B_READ_ONLY = 0,
-    B_WRITE_ONLY = 1,
-    B_READ_WRITE = 2,
-};
+/// The open mode: image files are only ever read.
+enum : uint32 { B_READ_ONLY = 0 };
 
-/// A file opened by path. A file that cannot be opened still makes an
-/// object: InitCheck tells, and every read or write then fails.
+/// A regular file opened by path for reading. A file that cannot be opened
+/// still makes an object: InitCheck tells, and every read then fails. Every
+/// write fails.
 class BFile : public BPositionIO {
 public:
     BFile(const char *path, uint32 openMode);

@@ -4,7 +4,6 @@
 #include "platform/SupportDefs.h"
 
 enum color_space : uint32 {
-    B_NO_COLOR_SPACE = 0x0000,
     /// Blue, green, red, unused byte.
     B_RGB32 = 0x0008,
     /// Blue, green, red, alpha.

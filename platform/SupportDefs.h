@@ -8,7 +8,6 @@
 
 typedef int32_t int32;
 typedef uint32_t uint32;
-typedef int64_t int64;
 typedef uint64_t uint64;
 typedef int32 status_t;
 typedef uint32 type_code;

@@ -19,8 +19,3 @@ struct TranslatorBitmap {
     uint32 dataSize; ///< bytes of pixel data after the header
 };
 static_assert(sizeof(TranslatorBitmap) == kBitmapStreamHeaderSize, "the header is 32 packed bytes");
-
-/// Largest pixel buffer of any image (1 GiB): translators refuse headers
-/// that ask for more, and the image tools fail a resize beyond it as an
-/// allocation failure.
-constexpr uint64 kMaxBitmapBytes = uint64(1) << 30;

@@ -4,26 +4,35 @@
 #include <cstdio>
 #include <new>
 
-#include "platform/translators/Translator.h"
-#include "platform/translators/translationFailure.h"
+#include "decoders/decodeFailure.h"
+#include "decoders/decodedBitmap.h"
+#include "decoders/imageDecoders.h"
+#include "platform/BitmapStream.h"
 
 namespace {
 
 BTranslatorRoster *defaultRoster = nullptr;
 
-// Formats known by a signature come first; TGA, which has none and is
-// known only by a plausible header, comes last.
-const translatorAddOn_t *const translators[] = {
-    &bitmapStreamTranslator,
-    &pngTranslator,
-    &jpegTranslator,
-    &pnmTranslator,
-    &gifTranslator,
-    &psdTranslator,
-    &bmpTranslator,
-    &tgaTranslator,
-};
-constexpr translator_id translatorCount = translator_id(sizeof translators / sizeof translators[0]);
+// Translator 1 passes files that already hold a bitmap stream on byte for
+// byte (the loader judges their header); the decoders follow.
+constexpr translator_id kBitmapStreamTranslator = 1;
+
+translator_id translatorCount() { return kBitmapStreamTranslator + translator_id(imageDecoders().size()); }
+
+/// Decodes `content` and writes the bitmap stream; B_OK, or the status of
+/// a refusal whose reason (if any) decodeFailure() holds.
+status_t translateWith(const imageDecoder_t &decoder, const std::vector<uint8_t> &content, BPositionIO *destination)
+{
+    clearDecodeFailure();
+    decodedBitmap_t bitmap;
+    try {
+        if (!decoder.decode(content.data(), content.size(), &bitmap))
+            return B_NO_TRANSLATOR;
+    } catch (const std::bad_alloc &) {
+        return B_NO_MEMORY;
+    }
+    return writeBitmapStream(bitmap, destination);
+}
 
 // Files larger than any image we accept to decode are not read at all.
 constexpr uint64 kMaxSourceBytes = kMaxBitmapBytes;
@@ -80,7 +89,7 @@ status_t BTranslatorRoster::Translate(BPositionIO *source, const translator_info
         return failed(B_BAD_VALUE, "no source or no destination");
     if (wantType != B_TRANSLATOR_BITMAP)
         return failed(B_NO_TRANSLATOR, "only bitmaps are made");
-    if (info != nullptr && (info->translator < 1 || info->translator > translatorCount))
+    if (info != nullptr && (info->translator < 1 || info->translator > translatorCount()))
         return failed(B_NO_TRANSLATOR, "no such translator");
 
     std::vector<uint8_t> content;
@@ -95,30 +104,37 @@ status_t BTranslatorRoster::Translate(BPositionIO *source, const translator_info
     if (content.empty())
         return failed(B_NO_TRANSLATOR, "the file is empty");
 
-    // Every translator that recognises the content is tried in turn; the
-    // reason kept is the first one's, which is the decoder made for the
-    // format rather than a general one.
+    if ((info == nullptr || info->translator == kBitmapStreamTranslator) &&
+        looksLikeBitmapStream(content.data(), content.size())) {
+        if (destination->Write(content.data(), content.size()) == ssize_t(content.size()))
+            return B_OK;
+        return failed(B_NO_MEMORY, "out of memory");
+    }
+
+    // Every decoder that recognises the content is tried in turn; the reason
+    // kept is the first one's, which is the decoder made for the format
+    // rather than a general one.
     bool claimed = false;
-    for (translator_id id = 1; id <= translatorCount; ++id) {
-        if (info != nullptr && info->translator != id)
+    const std::vector<imageDecoder_t> &decoders = imageDecoders();
+    for (size_t i = 0; i < decoders.size(); ++i) {
+        const imageDecoder_t &decoder = decoders[i];
+        if (info != nullptr && info->translator != kBitmapStreamTranslator + translator_id(i) + 1)
             continue;
-        const translatorAddOn_t *translator = translators[id - 1];
-        if (!translator->identify(content.data(), content.size()))
+        if (!decoder.identify(content.data(), content.size()))
             continue;
-        clearTranslationFailure();
-        const status_t status = translator->translate(content.data(), content.size(), destination);
+        const status_t status = translateWith(decoder, content, destination);
         if (status == B_OK)
             return B_OK;
         if (claimed)
             continue;
         claimed = true;
-        const char *reason = translationFailure();
+        const char *reason = decodeFailure();
         if (reason != nullptr)
             failed(status, "%s", reason);
         else if (status == B_NO_MEMORY)
             failed(status, "out of memory");
         else
-            failed(status, "%s data is damaged or not supported", translator->name);
+            failed(status, "%s data is damaged or not supported", decoder.name);
     }
     if (!claimed)
         return failed(B_NO_TRANSLATOR, "unknown file format");

@@ -1,5 +1,6 @@
 // Stand-in for the translator roster of the original platform's Translation
-// Kit: turns an image file of any supported format into a bitmap stream.
+// Kit: turns an image file of any format a decoder reads into a bitmap
+// stream.
 #pragma once
 
 #include "platform/DataIO.h"
@@ -8,18 +9,13 @@
 
 class BMessage;
 
-
 typedef int32 translator_id;
 
-/// Names one translator of the roster; the rest is descriptive.
+/// Names one translator of the roster.
 struct translator_info {
-    uint32 type;
-    translator_id translator; ///< 1-based position in the roster
-    uint32 group;
-    float quality;
-    float capability;
-    char name[251];
-    char MIME[251];
+    /// 1-based position in the roster: 1 passes bitmap streams on, the
+    /// decoders follow in their order (imageDecoders()).
+    translator_id translator;
 };
 
 /// The installed translators. The default roster is made on first use and

@@ -1,15 +1,18 @@
+#include "platform/BitmapStream.h"
+
+#include <cstdio>
+#include <cstring>
+
 #include "platform/ByteOrder.h"
 #include "platform/GraphicsDefs.h"
 #include "platform/TranslatorFormats.h"
-#include "platform/translators/Translator.h"
 
-#include <cstring>
-
-bool bitmapSizeAcceptable(uint64 width, uint64 height)
+bool looksLikeBitmapStream(const uint8_t *data, size_t size)
 {
-    // Both factors are below 2^32, so the product cannot wrap in 64 bits.
-    return width > 0 && height > 0 && width <= UINT32_MAX && height <= UINT32_MAX &&
-           width * height <= kMaxBitmapBytes / 4;
+    static const uint8_t magic[4] = {'b', 'i', 't', 's'};
+    static const uint8_t swapped[4] = {'s', 't', 'i', 'b'};
+    return size >= sizeof magic &&
+           (std::memcmp(data, magic, sizeof magic) == 0 || std::memcmp(data, swapped, sizeof swapped) == 0);
 }
 
 status_t writeBitmapStream(const decodedBitmap_t &bitmap, BPositionIO *destination)
@@ -32,13 +35,19 @@ status_t writeBitmapStream(const decodedBitmap_t &bitmap, BPositionIO *destinati
     swap_data(B_UINT32_TYPE, &header.rowBytes, 4, B_SWAP_HOST_TO_BENDIAN);
     swap_data(B_UINT32_TYPE, &header.colors, 4, B_SWAP_HOST_TO_BENDIAN);
     swap_data(B_UINT32_TYPE, &header.dataSize, 4, B_SWAP_HOST_TO_BENDIAN);
-
     uint8_t bytes[kBitmapStreamHeaderSize];
     std::memcpy(bytes, &header, sizeof bytes);
-    if (destination->Write(bytes, sizeof bytes) != ssize_t(sizeof bytes))
+
+    // The pixels go first, behind room for the header: a stream that runs
+    // out of memory there has nothing written, where a header alone would
+    // announce pixels that are not there.
+    const off_t start = destination->Position();
+    const off_t pixels = start + off_t(sizeof bytes);
+    const ssize_t count = destination->WriteAt(pixels, bitmap.pixels.data(), bitmap.pixels.size());
+    if (count != ssize_t(bitmap.pixels.size()))
+        return count < 0 ? status_t(count) : B_IO_ERROR;
+    if (destination->WriteAt(start, bytes, sizeof bytes) != ssize_t(sizeof bytes))
         return B_IO_ERROR;
-    if (destination->Write(bitmap.pixels.data(), bitmap.pixels.size()) !=
-        ssize_t(bitmap.pixels.size()))
-        return B_IO_ERROR;
+    destination->Seek(pixels + off_t(bitmap.pixels.size()), SEEK_SET);
     return B_OK;
 }

@@ -1,14 +1,27 @@
 #include <gtest/gtest.h>
 
+#include "decoderChecks_support.h"
+#include "decoders/bmp.h"
+#include "decoders/decodeFailure.h"
 #include "fixtures/bmpFiles.h"
-#include "platform/translators/bmpDecoder.h"
 
 namespace {
 
 constexpr uint32_t kHeight = 5;
+constexpr uint32_t kRgb32 = 0x0008;
 
 const std::vector<uint32_t> k565 = {0xf800, 0x07e0, 0x001f, 0};
 const std::vector<uint32_t> k888 = {0xff0000, 0xff00, 0xff, 0};
+
+/// Decodes `file` directly; `reason` is the decoder's, "" when it gave none.
+bool decode(const bytes_t &file, decodedBitmap_t *bitmap, std::string *reason = nullptr)
+{
+    clearDecodeFailure();
+    const bool decoded = decodeBmp(file.data(), file.size(), bitmap);
+    if (reason != nullptr)
+        *reason = decodeFailure() != nullptr ? decodeFailure() : "";
+    return decoded;
+}
 
 TEST(BmpDecoder, EveryVariantGivesItsPixelsExactly)
 {
@@ -17,11 +30,21 @@ TEST(BmpDecoder, EveryVariantGivesItsPixelsExactly)
         const bytes_t file = encodeBmpFile(c.spec);
         decodedBitmap_t bitmap;
         std::string reason;
-        ASSERT_TRUE(decodeBmp(file.data(), file.size(), &bitmap, &reason)) << reason;
+        ASSERT_TRUE(decode(file, &bitmap, &reason)) << reason;
         EXPECT_EQ(bitmap.width, c.spec.width);
         EXPECT_EQ(bitmap.height, c.spec.height);
         EXPECT_EQ(bitmap.alpha, c.alpha);
         EXPECT_EQ(bitmap.pixels, bmpExpectedBgra(c.spec, c.alpha));
+    }
+}
+
+// Through the roster: the variants are taken for BMP and come out as
+// streams of their pixels.
+TEST(BmpDecoder, EveryVariantIsTranslatedToItsPixels)
+{
+    for (const imageVariant_t &variant : variantsOf("BMP")) {
+        SCOPED_TRACE(variant.name);
+        expectDecodedAs(variant);
     }
 }
 
@@ -31,10 +54,19 @@ TEST(BmpDecoder, BitFieldsAreScaledByRounding)
     bmpSpec_t spec = packedBmpSpec(40, 16, 3, k565);
     spec.width = spec.height = 1;
     spec.pixels = {16 << 11 | 33 << 5 | 1};
-    const bytes_t file = encodeBmpFile(spec);
     decodedBitmap_t bitmap;
-    ASSERT_TRUE(decodeBmp(file.data(), file.size(), &bitmap, nullptr));
+    ASSERT_TRUE(decode(encodeBmpFile(spec), &bitmap));
     EXPECT_EQ(bitmap.pixels, (bytes_t{8, 134, 132, 255}));
+}
+
+// An odd width gives the rows their padding; several rows tell bottom-up
+// from top-down.
+TEST(BmpDecoder, TwentyFourBitFileGivesIdenticalPixels)
+{
+    const rgbaImage_t image = colourfulImage(5, 3);
+    const translated_t result = translateBytes(encodeBmp(image));
+    expectBitmap(result, 5, 3, kRgb32);
+    EXPECT_EQ(result.pixels, toBgra(image, false));
 }
 
 bytes_t patched(bytes_t file, size_t offset, uint32_t value, int bytes = 4)
@@ -42,11 +74,6 @@ bytes_t patched(bytes_t file, size_t offset, uint32_t value, int bytes = 4)
     for (int i = 0; i < bytes; ++i)
         file.at(offset + i) = uint8_t(value >> (8 * i));
     return file;
-}
-
-bytes_t cut(const bytes_t &file, size_t length)
-{
-    return bytes_t(file.begin(), file.begin() + length);
 }
 
 bytes_t rle8(bytes_t data)
@@ -103,9 +130,36 @@ TEST(BmpDecoder, DamagedFilesAreRefusedWithAReason)
         SCOPED_TRACE(c.name);
         decodedBitmap_t bitmap;
         std::string reason;
-        EXPECT_FALSE(decodeBmp(c.file.data(), c.file.size(), &bitmap, &reason));
+        EXPECT_FALSE(decode(c.file, &bitmap, &reason));
         EXPECT_EQ(reason, c.reason);
         EXPECT_TRUE(bitmap.pixels.empty());
+    }
+}
+
+// Through the roster, which reads the whole file first.
+TEST(BmpDecoder, BrokenFilesWriteNothing)
+{
+    const bytes_t bmp = encodeBmp(colourfulImage(7, 5));
+    bytes_t bmpHuge = bmp;
+    bmpHuge[18] = bmpHuge[22] = 0x30; // 30000 x 30000
+    bmpHuge[19] = bmpHuge[23] = 0x75;
+    // 47 x 4194309 pixels fit the 1 GiB limit, but not in a file of this
+    // size: refused at once rather than decoded row by row from nothing.
+    bytes_t bmpTooShort = cut(bmp, 56);
+    bmpTooShort[18] = 47;
+    bmpTooShort[19] = bmpTooShort[20] = bmpTooShort[21] = 0;
+    bmpTooShort[22] = 5;
+    bmpTooShort[23] = bmpTooShort[25] = 0;
+    bmpTooShort[24] = 0x40;
+    const damagedImage_t cases[] = {
+        {"BMP half", cut(bmp, bmp.size() / 2), "BMP data ends early"},
+        {"BMP without its last row", cut(bmp, bmp.size() - 24), "BMP data ends early"},
+        {"BMP 30000 x 30000", bmpHuge, "larger than 1 GiB"},
+        {"BMP far too short for its size", bmpTooShort, "BMP data ends early"},
+    };
+    for (const damagedImage_t &c : cases) {
+        SCOPED_TRACE(c.name);
+        expectRefused(c);
     }
 }
 

@@ -4,10 +4,12 @@
 #include <csetjmp>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include <png.h>
 
-#include "platform/translators/Translator.h"
+#include "decoders/decodeFailure.h"
+#include "decoders/png.h"
 
 namespace {
 
@@ -26,7 +28,7 @@ void readFromMemory(png_structp png, png_bytep out, png_size_t length)
 {
     auto *source = static_cast<pngSource_t *>(png_get_io_ptr(png));
     if (length > source->size - source->offset) {
-        translationFailed("PNG data ends early");
+        decodeFailed("PNG data ends early");
         png_error(png, "truncated file");
     }
     std::memcpy(out, source->data + source->offset, length);
@@ -35,16 +37,11 @@ void readFromMemory(png_structp png, png_bytep out, png_size_t length)
 
 [[noreturn]] void onError(png_structp png, png_const_charp message)
 {
-    translationFailed("damaged PNG: %s", message);
+    decodeFailed("damaged PNG: %s", message);
     png_longjmp(png, 1);
 }
 
 void onWarning(png_structp, png_const_charp) {}
-
-bool identify(const uint8_t *data, size_t size)
-{
-    return size >= 8 && png_sig_cmp(data, 0, 8) == 0;
-}
 
 // Sizes the buffers once the header is known; false when the image is too
 // large or memory runs out. Called between libpng calls, never from inside
@@ -52,8 +49,8 @@ bool identify(const uint8_t *data, size_t size)
 bool prepareBuffers(pngDecode_t *decode, png_uint_32 width, png_uint_32 height, bool alpha)
 {
     if (!bitmapSizeAcceptable(width, height)) {
-        translationFailed("PNG image of %u x %u pixels is larger than 1 GiB", unsigned(width),
-                          unsigned(height));
+        decodeFailed("PNG image of %u x %u pixels is larger than 1 GiB", unsigned(width),
+                     unsigned(height));
         return false;
     }
     try {
@@ -63,7 +60,7 @@ bool prepareBuffers(pngDecode_t *decode, png_uint_32 width, png_uint_32 height, 
         decode->bitmap.pixels.resize(size_t(width) * height * 4);
         decode->rows.resize(height);
     } catch (const std::bad_alloc &) {
-        translationFailed("out of memory");
+        decodeFailed("out of memory");
         return false;
     }
     for (png_uint_32 r = 0; r < height; ++r)
@@ -71,7 +68,7 @@ bool prepareBuffers(pngDecode_t *decode, png_uint_32 width, png_uint_32 height, 
     return true;
 }
 
-bool decode(const uint8_t *data, size_t size, pngDecode_t *decode)
+bool decodeInto(const uint8_t *data, size_t size, pngDecode_t *decode)
 {
     pngSource_t source = {data, size, 0};
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, onError, onWarning);
@@ -119,14 +116,18 @@ bool decode(const uint8_t *data, size_t size, pngDecode_t *decode)
     return true;
 }
 
-status_t translate(const uint8_t *data, size_t size, BPositionIO *destination)
-{
-    pngDecode_t result;
-    if (!decode(data, size, &result))
-        return B_NO_TRANSLATOR;
-    return writeBitmapStream(result.bitmap, destination);
-}
-
 } // namespace
 
-const translatorAddOn_t pngTranslator = {"PNG", identify, translate};
+bool looksLikePng(const uint8_t *data, size_t size)
+{
+    return size >= 8 && png_sig_cmp(data, 0, 8) == 0;
+}
+
+bool decodePng(const uint8_t *data, size_t size, decodedBitmap_t *out)
+{
+    pngDecode_t result;
+    if (!decodeInto(data, size, &result))
+        return false;
+    *out = std::move(result.bitmap);
+    return true;
+}

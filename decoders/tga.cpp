@@ -9,8 +9,9 @@
 #include <algorithm>
 #include <new>
 
-#include "platform/translators/Translator.h"
-#include "platform/translators/byteReader.h"
+#include "decoders/decodeFailure.h"
+#include "decoders/tga.h"
+#include "decoders/byteReader.h"
 
 namespace {
 
@@ -70,11 +71,6 @@ bool plausible(const tgaHeader_t &h)
     }
 }
 
-bool identify(const uint8_t *data, size_t size)
-{
-    return size >= kHeaderSize && plausible(readHeader(data));
-}
-
 uint8_t fromFiveBits(unsigned value) { return uint8_t((value * 255 + 15) / 31); }
 
 /// One stored colour (a pixel or a colour map entry) as blue, green, red,
@@ -104,12 +100,19 @@ bool hasAlpha(const tgaHeader_t &h)
     return bits == 32 || (bits == 16 && (h.kind() == 3 || h.attributeAlpha()));
 }
 
-status_t decode(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
+} // namespace
+
+bool looksLikeTga(const uint8_t *data, size_t size)
+{
+    return size >= kHeaderSize && plausible(readHeader(data));
+}
+
+bool decodeTga(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
 {
     const tgaHeader_t h = readHeader(data);
     if (!bitmapSizeAcceptable(h.width, h.height))
-        return translationFailed("TGA image of %u x %u pixels is larger than 1 GiB", unsigned(h.width),
-                                 unsigned(h.height));
+        return decodeFailed("TGA image of %u x %u pixels is larger than 1 GiB", unsigned(h.width),
+                            unsigned(h.height));
     byteReader_t in(data, size);
     in.skip(kHeaderSize + h.idLength);
 
@@ -125,13 +128,13 @@ status_t decode(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
     // gigabyte.
     const uint64_t least = h.runLength() ? (pixels + 127) / 128 * (1 + pixelBytes) : uint64_t(pixels) * pixelBytes;
     if (in.endedEarly() || in.remaining() < least)
-        return translationFailed("TGA data ends early");
+        return decodeFailed("TGA data ends early");
     try {
         if (h.kind() == 1)
             map.resize(size_t(h.mapLength) * 4);
         bitmap->pixels.resize(pixels * 4);
     } catch (const std::bad_alloc &) {
-        return translationFailed("out of memory");
+        return decodeFailed("out of memory");
     }
     for (size_t i = 0; i < map.size() / 4; ++i)
         toBgra(entries + i * entryBytes, h.mapBits, false, h.attributeAlpha(), &map[i * 4]);
@@ -149,12 +152,12 @@ status_t decode(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
             repeating = (packet & 128) != 0;
             stored = nullptr;
             if (packetLeft > pixels - i)
-                return translationFailed("TGA run-length packet beyond the image");
+                return decodeFailed("TGA run-length packet beyond the image");
         }
         if (!repeating || stored == nullptr)
             stored = in.take(pixelBytes);
         if (stored == nullptr)
-            return translationFailed("TGA data ends early");
+            return decodeFailed("TGA data ends early");
         --packetLeft;
 
         // Pixels are stored from the bottom row up unless the descriptor
@@ -169,12 +172,8 @@ status_t decode(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
         }
         const unsigned index = pixelBytes == 1 ? stored[0] : unsigned(stored[0] | stored[1] << 8);
         if (index < h.mapFirst || index - h.mapFirst >= h.mapLength)
-            return translationFailed("TGA colour index %u outside the colour map", index);
+            return decodeFailed("TGA colour index %u outside the colour map", index);
         std::copy_n(&map[(index - h.mapFirst) * 4], 4, out);
     }
-    return B_OK;
+    return true;
 }
-
-} // namespace
-
-const translatorAddOn_t tgaTranslator = {"TGA", identify, translateDecoded<decode>};

@@ -10,7 +10,8 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
-#include "platform/translators/Translator.h"
+#include "decoders/decodeFailure.h"
+#include "decoders/jpeg.h"
 
 namespace {
 
@@ -22,11 +23,11 @@ struct jpegErrors_t {
 [[noreturn]] void onError(j_common_ptr info)
 {
     if (info->err->msg_code == JWRN_JPEG_EOF) {
-        translationFailed("JPEG data ends early");
+        decodeFailed("JPEG data ends early");
     } else {
         char message[JMSG_LENGTH_MAX];
         info->err->format_message(info, message);
-        translationFailed("damaged JPEG: %s", message);
+        decodeFailed("damaged JPEG: %s", message);
     }
     longjmp(reinterpret_cast<jpegErrors_t *>(info->err)->jump, 1);
 }
@@ -37,16 +38,11 @@ void onMessage(j_common_ptr info, int level)
         onError(info);
 }
 
-bool identify(const uint8_t *data, size_t size)
-{
-    return size >= 3 && data[0] == 0xff && data[1] == 0xd8 && data[2] == 0xff;
-}
-
 bool prepareBitmap(decodedBitmap_t *bitmap, JDIMENSION width, JDIMENSION height)
 {
     if (!bitmapSizeAcceptable(width, height)) {
-        translationFailed("JPEG image of %u x %u pixels is larger than 1 GiB", unsigned(width),
-                          unsigned(height));
+        decodeFailed("JPEG image of %u x %u pixels is larger than 1 GiB", unsigned(width),
+                     unsigned(height));
         return false;
     }
     try {
@@ -55,7 +51,7 @@ bool prepareBitmap(decodedBitmap_t *bitmap, JDIMENSION width, JDIMENSION height)
         bitmap->alpha = false;
         bitmap->pixels.resize(size_t(width) * height * 4);
     } catch (const std::bad_alloc &) {
-        translationFailed("out of memory");
+        decodeFailed("out of memory");
         return false;
     }
     return true;
@@ -81,7 +77,14 @@ void cmykToBgr(uint8_t *pixels, size_t count, bool inverted)
     }
 }
 
-bool decode(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
+} // namespace
+
+bool looksLikeJpeg(const uint8_t *data, size_t size)
+{
+    return size >= 3 && data[0] == 0xff && data[1] == 0xd8 && data[2] == 0xff;
+}
+
+bool decodeJpeg(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
 {
     jpeg_decompress_struct info;
     jpegErrors_t errors;
@@ -115,15 +118,3 @@ bool decode(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
     jpeg_destroy_decompress(&info);
     return true;
 }
-
-status_t translate(const uint8_t *data, size_t size, BPositionIO *destination)
-{
-    decodedBitmap_t bitmap;
-    if (!decode(data, size, &bitmap))
-        return B_NO_TRANSLATOR;
-    return writeBitmapStream(bitmap, destination);
-}
-
-} // namespace
-
-const translatorAddOn_t jpegTranslator = {"JPEG", identify, translate};

@@ -8,7 +8,8 @@
 #include <cstring>
 #include <new>
 
-#include "platform/translators/Translator.h"
+#include "decoders/decodeFailure.h"
+#include "decoders/pnm.h"
 
 namespace {
 
@@ -27,43 +28,43 @@ public:
 
     /// Reads the next number; refuses the data when there is none. Numbers beyond 32 bits are held at UINT32_MAX + 1, which every
     /// check refuses.
-    status_t number(uint64_t *value)
+    bool number(uint64_t *value)
     {
         if (!skipSpace())
-            return translationFailed("PNM data ends early");
+            return decodeFailed("PNM data ends early");
         if (!isDigit(data_[offset_]))
-            return translationFailed("damaged PNM data: no number where one belongs");
+            return decodeFailed("damaged PNM data: no number where one belongs");
         *value = 0;
         while (offset_ < size_ && isDigit(data_[offset_])) {
             *value = *value * 10 + (data_[offset_++] - '0');
             if (*value > uint64_t(UINT32_MAX) + 1)
                 *value = uint64_t(UINT32_MAX) + 1;
         }
-        return B_OK;
+        return true;
     }
 
     /// A plain bitmap's next pixel: a single '0' or '1', with or without
     /// white space around it.
-    status_t bit(uint64_t *value)
+    bool bit(uint64_t *value)
     {
         if (!skipSpace())
-            return translationFailed("PNM data ends early");
+            return decodeFailed("PNM data ends early");
         const uint8_t c = data_[offset_++];
         if (c != '0' && c != '1')
-            return translationFailed("damaged PNM data: a bitmap pixel is neither 0 nor 1");
+            return decodeFailed("damaged PNM data: a bitmap pixel is neither 0 nor 1");
         *value = c - '0';
-        return B_OK;
+        return true;
     }
 
     /// Steps over the one white-space byte that ends the header of a
     /// binary file.
-    status_t endOfHeader()
+    bool endOfHeader()
     {
         if (offset_ >= size_)
-            return translationFailed("PNM data ends early");
+            return decodeFailed("PNM data ends early");
         if (!isSpace(data_[offset_++]))
-            return translationFailed("damaged PNM header");
-        return B_OK;
+            return decodeFailed("damaged PNM header");
+        return true;
     }
 
     size_t offset() const { return offset_; }
@@ -97,35 +98,24 @@ struct pnmHeader_t {
     bool bitmap; ///< P1 and P4: 1 is black
 };
 
-bool identify(const uint8_t *data, size_t size)
-{
-    return size >= 3 && data[0] == 'P' && data[1] >= '1' && data[1] <= '6' &&
-           (isSpace(data[2]) || data[2] == '#');
-}
-
-status_t readHeader(pnmText_t *text, const uint8_t *data, pnmHeader_t *header)
+bool readHeader(pnmText_t *text, const uint8_t *data, pnmHeader_t *header)
 {
     header->kind = char(data[1]);
     header->plain = header->kind <= '3';
     header->bitmap = header->kind == '1' || header->kind == '4';
     header->channels = header->kind == '3' || header->kind == '6' ? 3 : 1;
     uint64_t width = 0, height = 0, maxval = 1;
-    status_t status = text->number(&width);
-    if (status == B_OK)
-        status = text->number(&height);
-    if (status == B_OK && !header->bitmap)
-        status = text->number(&maxval);
-    if (status != B_OK)
-        return status;
+    if (!text->number(&width) || !text->number(&height) || (!header->bitmap && !text->number(&maxval)))
+        return false;
     if (!bitmapSizeAcceptable(width, height))
-        return translationFailed("PNM image of %llu x %llu pixels is empty or larger than 1 GiB",
-                                 (unsigned long long)width, (unsigned long long)height);
+        return decodeFailed("PNM image of %llu x %llu pixels is empty or larger than 1 GiB",
+                            (unsigned long long)width, (unsigned long long)height);
     if (maxval < 1 || maxval > 65535)
-        return translationFailed("PNM maximum value %llu is outside 1 to 65535", (unsigned long long)maxval);
+        return decodeFailed("PNM maximum value %llu is outside 1 to 65535", (unsigned long long)maxval);
     header->width = uint32_t(width);
     header->height = uint32_t(height);
     header->maxval = uint32_t(maxval);
-    return header->plain ? B_OK : text->endOfHeader();
+    return header->plain || text->endOfHeader();
 }
 
 /// The samples of a binary file, one row after another; 16-bit samples are
@@ -174,13 +164,20 @@ private:
     uint32_t column_ = 0;
 };
 
-status_t decode(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
+} // namespace
+
+bool looksLikePnm(const uint8_t *data, size_t size)
+{
+    return size >= 3 && data[0] == 'P' && data[1] >= '1' && data[1] <= '6' &&
+           (isSpace(data[2]) || data[2] == '#');
+}
+
+bool decodePnm(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
 {
     pnmText_t text(data + 2, size - 2);
     pnmHeader_t header = {};
-    const status_t status = readHeader(&text, data, &header);
-    if (status != B_OK)
-        return status;
+    if (!readHeader(&text, data, &header))
+        return false;
 
     const uint64_t samples = uint64_t(header.width) * header.height * header.channels;
     const size_t left = size - 2 - text.offset();
@@ -190,7 +187,7 @@ status_t decode(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
     const uint64_t least = header.plain ? (header.bitmap ? samples : 2 * samples - 1)
                                         : binarySamples_t::rasterBytes(header);
     if (left < least)
-        return translationFailed("PNM data ends early");
+        return decodeFailed("PNM data ends early");
 
     bitmap->width = header.width;
     bitmap->height = header.height;
@@ -200,7 +197,7 @@ status_t decode(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
         bitmap->pixels.resize(size_t(header.width) * header.height * 4);
         scale.resize(size_t(header.maxval) + 1);
     } catch (const std::bad_alloc &) {
-        return translationFailed("out of memory");
+        return decodeFailed("out of memory");
     }
     for (uint32_t v = 0; v <= header.maxval; ++v)
         scale[v] = header.bitmap ? uint8_t(v ? 0 : 255) : uint8_t((v * 255 + header.maxval / 2) / header.maxval);
@@ -213,11 +210,11 @@ status_t decode(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
             uint64_t value = 0;
             if (!header.plain)
                 value = binary.next();
-            else if (const status_t read = header.bitmap ? text.bit(&value) : text.number(&value); read != B_OK)
-                return read;
+            else if (!(header.bitmap ? text.bit(&value) : text.number(&value)))
+                return false;
             if (value > header.maxval)
-                return translationFailed("PNM sample %llu above the maximum value %u",
-                                         (unsigned long long)value, unsigned(header.maxval));
+                return decodeFailed("PNM sample %llu above the maximum value %u",
+                                    (unsigned long long)value, unsigned(header.maxval));
             rgb[k] = scale[value];
         }
         if (header.channels == 1)
@@ -227,9 +224,5 @@ status_t decode(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
         out[2] = rgb[0];
         out[3] = 255;
     }
-    return B_OK;
+    return true;
 }
-
-} // namespace
-
-const translatorAddOn_t pnmTranslator = {"PNM", identify, translateDecoded<decode>};

@@ -1,0 +1,24 @@
+// What every decoder delivers, and the size limit all of them keep to.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+/// Largest pixel buffer of any image (1 GiB): decoders refuse files that
+/// ask for more, and the image tools fail a resize beyond it as an
+/// allocation failure.
+constexpr uint64_t kMaxBitmapBytes = uint64_t(1) << 30;
+
+/// Whether a width x height image of 4-byte pixels is non-empty and within
+/// kMaxBitmapBytes.
+bool bitmapSizeAcceptable(uint64_t width, uint64_t height);
+
+/// A decoded image: 4 bytes per pixel in blue, green, red, fourth-byte
+/// order, rows packed top to bottom. Without alpha the fourth byte is 255.
+struct decodedBitmap_t {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    bool alpha = false;
+    std::vector<uint8_t> pixels;
+};

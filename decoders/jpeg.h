@@ -1,0 +1,13 @@
+// The JPEG decoder, through libjpeg-turbo.
+#pragma once
+
+#include "decoders/decodedBitmap.h"
+
+/// Whether `data` starts with a JPEG start-of-image marker.
+bool looksLikeJpeg(const uint8_t *data, size_t size);
+
+/// Decodes greyscale, colour, progressive and arithmetic-coded files; CMYK
+/// becomes RGB (taken as stored inverted when an Adobe marker is present).
+/// Refuses (false, with its reason) corrupt or truncated data: every
+/// corrupt-data warning counts as an error.
+bool decodeJpeg(const uint8_t *data, size_t size, decodedBitmap_t *out);

@@ -1,0 +1,26 @@
+// What the decoders' tests check of every file: decoded through the roster
+// to exactly its pixels, or refused with its reason and nothing written.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "fixtures/imageVariants.h"
+
+/// The stream made of a width x height image: its header fields and as
+/// many pixel bytes as it announces.
+void expectBitmap(const translated_t &result, uint32_t width, uint32_t height, uint32_t colors);
+
+/// The variant's file becomes its pixels, in B_RGBA32 if it has alpha.
+void expectDecodedAs(const imageVariant_t &variant);
+
+/// The file is refused, nothing is written, and the reason contains the
+/// expected part.
+void expectRefused(const damagedImage_t &damaged);
+
+/// The variants and the damaged files of one format ("GIF"); never none.
+std::vector<imageVariant_t> variantsOf(const std::string &format);
+std::vector<damagedImage_t> damagedOf(const std::string &format);
+
+/// The first `length` bytes of a file.
+bytes_t cut(bytes_t file, size_t length);

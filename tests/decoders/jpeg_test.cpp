@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include "decoderChecks_support.h"
+
+namespace {
+
+constexpr uint32_t kRgb32 = 0x0008;
+
+rgbaImage_t uniformImage(uint32_t width, uint32_t height, uint8_t r, uint8_t g, uint8_t b, uint8_t a)
+{
+    rgbaImage_t image;
+    image.width = width;
+    image.height = height;
+    for (uint32_t i = 0; i < width * height; ++i)
+        image.rgba.insert(image.rgba.end(), {r, g, b, a});
+    return image;
+}
+
+TEST(JpegDecoder, Kinds)
+{
+    const rgbaImage_t colour = uniformImage(24, 16, 200, 100, 50, 255);
+    // Stored inverted, as in Adobe's files: C, M, Y, K = 255 - ink.
+    const rgbaImage_t cmyk = uniformImage(24, 16, 255, 128, 0, 255);
+    const struct {
+        const char *name;
+        bytes_t file;
+        uint8_t b, g, r;
+    } cases[] = {
+        {"colour", encodeJpeg(colour, jpegKind_t::colour), 50, 100, 200},
+        {"progressive", encodeJpeg(colour, jpegKind_t::progressive), 50, 100, 200},
+        {"grey", encodeJpeg(colour, jpegKind_t::grey), 200, 200, 200},
+        {"CMYK", encodeJpeg(cmyk, jpegKind_t::cmykAdobe), 0, 128, 255},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const translated_t result = translateBytes(c.file);
+        expectBitmap(result, 24, 16, kRgb32);
+        for (size_t i = 0; i < result.pixels.size(); i += 4) {
+            EXPECT_NEAR(result.pixels[i], c.b, 3) << i;
+            EXPECT_NEAR(result.pixels[i + 1], c.g, 3) << i;
+            EXPECT_NEAR(result.pixels[i + 2], c.r, 3) << i;
+            EXPECT_EQ(result.pixels[i + 3], 255) << i;
+        }
+    }
+}
+
+TEST(JpegDecoder, BrokenFilesWriteNothing)
+{
+    const rgbaImage_t image = colourfulImage(7, 5);
+    const bytes_t jpeg = encodeJpeg(image, jpegKind_t::colour);
+    const bytes_t progressive = encodeJpeg(image, jpegKind_t::progressive);
+    bytes_t jpegGarbage = jpeg;
+    for (size_t i = jpeg.size() / 2; i < jpeg.size() - 2; ++i)
+        jpegGarbage[i] = uint8_t(i * 7);
+    const damagedImage_t cases[] = {
+        {"JPEG half", cut(jpeg, jpeg.size() / 2), "JPEG data ends early"},
+        {"JPEG without its last byte", cut(jpeg, jpeg.size() - 1), "JPEG data ends early"},
+        {"JPEG start marker only", cut(jpeg, 3), "JPEG"},
+        {"JPEG scrambled data", jpegGarbage, "damaged JPEG"},
+        {"progressive JPEG half", cut(progressive, progressive.size() / 2), "JPEG data ends early"},
+    };
+    for (const damagedImage_t &c : cases) {
+        SCOPED_TRACE(c.name);
+        expectRefused(c);
+    }
+}
+
+} // namespace
