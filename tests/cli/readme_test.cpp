@@ -6,7 +6,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "inspectFixtures_support.h"
+#include "storedPng_support.h"
+#include "support/files.h"
+#include "support/runTool.h"
+#include "support/scratch.h"
 #include "tools/sampleZbeos.h"
 
 namespace {

@@ -7,7 +7,9 @@
 #include <zlib.h>
 
 #include "bootfile/littleEndian.h"
-#include "inspectFixtures_support.h"
+#include "inspect/inspectFixtures_support.h"
+#include "storedPng_support.h"
+#include "support/runTool.h"
 #include "tools/sampleZbeos.h"
 
 namespace {
