@@ -6,14 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <zlib.h>
 
 #include "fixtures/bitmapStream.h"
-#include "support/files.h"
-#include "support/runTool.h"
-#include "support/scratch.h"
-#include "tools/sampleZbeos.h"
+#include "runFolder_support.h"
 
 namespace {
 
@@ -54,28 +50,23 @@ struct defaultCase_t {
     uint32_t traceCrc; ///< standard output after the banner
 };
 
-class DefaultOutput : public testing::TestWithParam<defaultCase_t> {};
+class DefaultOutput : public RunFolder, public testing::WithParamInterface<defaultCase_t> {};
 
 TEST_P(DefaultOutput, IsByteForByteWhatItWas)
 {
     const defaultCase_t &c = GetParam();
-    const std::string dir = makeScratchDirectory();
-    std::vector<unsigned char> sample = makeSampleZbeos();
-    writeFile(dir + "/zbeos", std::string(sample.begin(), sample.end()));
-    for (const char *name : {"background.png", "sun.png", "stripe.tga"})
-        std::filesystem::copy_file(std::string(DAWNMARK_SOURCE_DIR "/examples/") + name, dir + "/" + name);
-    writeFile(dir + "/sky.bits", bitsStream(640, 480, rgb32, skyShade));
-    writeFile(dir + "/disc.bits", bitsStream(120, 120, rgba32, discShade));
-    writeFile(dir + "/stripe.bits", bitsStream(300, 30, rgb32, stripeShade));
-    writeFile(dir + "/d", c.description);
+    copyExampleImages();
+    writeFile(path("sky.bits"), bitsStream(640, 480, rgb32, skyShade));
+    writeFile(path("disc.bits"), bitsStream(120, 120, rgba32, discShade));
+    writeFile(path("stripe.bits"), bitsStream(300, 30, rgb32, stripeShade));
 
     std::vector<std::string> args = c.options;
-    args.insert(args.end(), {"-z", "zbeos", "-o", "out", "d"});
-    ToolRun run = runDawnmark(args, dir);
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");
-    const std::string out = readFile(dir + "/out");
-    const std::string trace = run.out.substr(bannerOf(run.out).size());
+    args.insert(args.end(), {"-z", "zbeos", "-o", "out"});
+    ToolRun result = run(c.description, args);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    const std::string out = readFile(path("out"));
+    const std::string trace = result.out.substr(bannerOf(result.out).size());
     EXPECT_EQ(crc32(0, reinterpret_cast<const Bytef *>(out.data()), uInt(out.size())), c.outputCrc);
     EXPECT_EQ(crc32(0, reinterpret_cast<const Bytef *>(trace.data()), uInt(trace.size())), c.traceCrc)
         << trace;

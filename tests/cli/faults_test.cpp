@@ -15,11 +15,8 @@
 #include <unistd.h>
 
 #include "fixtures/bitmapStream.h"
-#include "support/files.h"
+#include "runFolder_support.h"
 #include "support/readOnlyMount.h"
-#include "support/runTool.h"
-#include "support/scratch.h"
-#include "tools/sampleZbeos.h"
 
 namespace {
 
@@ -38,14 +35,11 @@ bytes_t shadedBitmapStream(uint32_t width, uint32_t height)
     });
 }
 
-class Faults : public testing::Test {
+class Faults : public RunFolder {
 protected:
     void SetUp() override
     {
-        dir = makeScratchDirectory();
-        std::vector<unsigned char> sample = makeSampleZbeos();
-        zbeosBytes.assign(sample.begin(), sample.end());
-        writeFile(path("zbeos"), zbeosBytes);
+        RunFolder::SetUp();
         writeFile(path("a.png"), shadedBitmapStream(100, 50));
         writeFile(path("out"), "existing");
     }
@@ -54,16 +48,6 @@ protected:
     {
         EXPECT_EQ(readFile(path("zbeos")), zbeosBytes) << "the input is only read";
         EXPECT_EQ(leftovers(dir), std::vector<std::string>{}) << "no temporary file stays behind";
-    }
-
-    std::string path(const std::string &name) const { return dir + "/" + name; }
-
-    /// Runs in the test's directory with the description text in file d.
-    ToolRun run(const std::string &description, std::vector<std::string> args, const RunHooks &hooks = {})
-    {
-        writeFile(path("d"), description);
-        args.push_back("d");
-        return runTool(DAWNMARK_BIN, args, dir, hooks);
     }
 
     /// Names in directory that a safe save would have left behind.
@@ -78,8 +62,6 @@ protected:
         }
         return names;
     }
-
-    std::string dir, zbeosBytes;
 };
 
 struct BadBootLoader {

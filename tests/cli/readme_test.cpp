@@ -1,15 +1,18 @@
-// The README's command examples for both programs are run as written, and
-// its excerpt of a report is what the inspector prints.
+// Every example in the README is what the programs do: its command examples
+// for both programs run as written, its excerpts of a report and of a refusal
+// are what the programs print, and its splash description says what the
+// README says it does.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "language/parseDescription.h"
+#include "language/scanText_support.h"
+#include "language/splashDescription.h"
+#include "runFolder_support.h"
 #include "storedPng_support.h"
-#include "support/files.h"
-#include "support/runTool.h"
-#include "support/scratch.h"
 #include "tools/sampleZbeos.h"
 
 namespace {
@@ -43,15 +46,15 @@ std::vector<std::string> words(const std::string &command)
     return result;
 }
 
-TEST(Readme, ExampleCommandsRunAsWritten)
+class Readme : public RunFolder {};
+
+TEST_F(Readme, ExampleCommandsRunAsWritten)
 {
     // The folder the examples assume: the old boot loader file and a
     // description with its images.
-    const std::string dir = makeScratchDirectory();
-    writeFile(dir + "/zbeos.old", makeSampleZbeos());
-    for (const char *name : {"background.png", "sun.png", "stripe.tga"})
-        std::filesystem::copy_file(std::string(DAWNMARK_SOURCE_DIR "/examples/") + name, dir + "/" + name);
-    std::filesystem::copy_file(DAWNMARK_SOURCE_DIR "/examples/splash.txt", dir + "/my.splash");
+    writeFile(path("zbeos.old"), makeSampleZbeos());
+    copyExampleImages();
+    std::filesystem::copy_file(DAWNMARK_SOURCE_DIR "/examples/splash.txt", path("my.splash"));
 
     const std::vector<std::string> commands = exampleCommands();
     ASSERT_GE(commands.size(), 5u);
@@ -91,15 +94,83 @@ std::string reportExcerpt()
     return block;
 }
 
-TEST(Readme, ReportExcerptIsWhatTheSamplePrints)
+TEST_F(Readme, ReportExcerptIsWhatTheSamplePrints)
 {
-    const std::string path = makeScratchDirectory() + "/zbeos";
-    writeFile(path, makeSampleZbeos());
     const std::string excerpt = reportExcerpt();
     ASSERT_NE(excerpt.find("Directory: "), std::string::npos) << excerpt;
-    ToolRun run = runInspector({path});
+    ToolRun run = runInspector({path("zbeos")});
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find(excerpt), std::string::npos) << run.out;
+}
+
+// The README's troubleshooting example: the indented block after the
+// paragraph about the photo cut short, its last line on standard error.
+TEST_F(Readme, RefusalExampleIsWhatARunPrints)
+{
+    std::vector<std::string> block;
+    bool found = false;
+    for (const std::string &line : readmeLines()) {
+        found = found || line.find("whose copy was cut") != std::string::npos;
+        if (found && line.rfind("    ", 0) == 0)
+            block.push_back(line.substr(4));
+        else if (!block.empty())
+            break;
+    }
+    ASSERT_EQ(block.size(), 3u);
+    writeFile(path("photo.pgm"), "P5\n4 4\n65535\n" + std::string(20, '\x7f'));
+    ToolRun result = run("image \"photo.pgm\"\n", {"-v", "-z", "zbeos"});
+    const std::string out = block[0] + "\n" + block[1] + "\n";
+    ASSERT_GE(result.out.size(), out.size());
+    EXPECT_EQ(result.out.substr(result.out.size() - out.size()), out);
+    EXPECT_EQ(result.err, block[2] + "\n");
+    EXPECT_EQ(result.status, 1);
+}
+
+// The first indented block after the heading of the description language.
+std::string descriptionExample()
+{
+    std::string block;
+    bool inSection = false;
+    for (const std::string &line : readmeLines()) {
+        if (line.rfind("## ", 0) == 0)
+            inSection = line == "## The splash description";
+        else if (inSection && line.rfind("    ", 0) == 0)
+            block += line.substr(4) + "\n";
+        else if (inSection && !block.empty() && !line.empty())
+            break;
+        else if (inSection && !block.empty())
+            block += "\n";
+    }
+    return block;
+}
+
+TEST(ReadmeExample, ParsesAsDescribed)
+{
+    std::string text = descriptionExample();
+    ASSERT_FALSE(text.empty());
+    // Screen fields start at zero here, so the example's screen line must set them.
+    splashDescription_t record{};
+    TextFile file(text);
+    descriptionResult_t result = parseDescription(file.get(), &record);
+    keepFileNames(record);
+    ASSERT_EQ(result.status, descriptionStatus_t::accepted);
+    EXPECT_EQ(record.screenWidth, 640u);
+    EXPECT_EQ(record.screenHeight, 480u);
+    EXPECT_EQ(record.screenDepth, 16u);
+    EXPECT_EQ(record.iconsX, 220u);
+    EXPECT_EQ(record.iconsY, 420u);
+    ASSERT_EQ(record.imageCount, 4u);
+    EXPECT_STREQ(record.images[2].fileName, "stripe.tga");
+    EXPECT_EQ(record.images[2].modifier, (uint32_t)MOD_RESIZED);
+    EXPECT_EQ(record.images[3].modifier, (uint32_t)MOD_CLIPPED);
+}
+
+TEST(ReadmeExample, ExampleFolderDescriptionParses)
+{
+    std::ifstream in(std::string(DAWNMARK_SOURCE_DIR) + "/examples/splash.txt");
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(parseText(text.str()).imageCount, 3u);
 }
 
 } // namespace

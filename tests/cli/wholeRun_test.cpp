@@ -2,16 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
 #include <unistd.h>
 
 #include "bootfile/littleEndian.h"
 #include "bootfile/zbeosLayout.h"
 #include "fixtures/bitmapStream.h"
-#include "support/files.h"
-#include "support/runTool.h"
-#include "support/scratch.h"
-#include "tools/sampleZbeos.h"
+#include "runFolder_support.h"
 
 namespace {
 
@@ -26,20 +22,18 @@ bytes_t bitmapStream(uint32_t width, uint32_t height, uint8_t shade)
     });
 }
 
-class WholeRun : public testing::Test {
+class WholeRun : public RunFolder {
 protected:
     void SetUp() override
     {
-        dir = makeScratchDirectory();
-        std::vector<unsigned char> sample = makeSampleZbeos();
-        zbeos = dir + "/zbeos";
-        writeFile(zbeos, std::string(sample.begin(), sample.end()));
-        writeFile(dir + "/a.png", bitmapStream(100, 50, 200));
+        RunFolder::SetUp();
+        zbeos = path("zbeos");
+        writeFile(path("a.png"), bitmapStream(100, 50, 200));
     }
 
-    bool exists(const std::string &name) { return access((dir + "/" + name).c_str(), F_OK) == 0; }
+    bool exists(const std::string &name) { return access(path(name).c_str(), F_OK) == 0; }
 
-    std::string dir, zbeos;
+    std::string zbeos;
 };
 
 TEST_F(WholeRun, PrintsExactlyTheProgressOfTheRun)
@@ -184,31 +178,6 @@ TEST_F(WholeRun, SecondMissingImageStopsAfterTheFirstImageLoaded)
                            "loading a.png\n... DataSize: 20000\n... Geometry: 100x50\n\n"
                            "loading b.png\n");
     EXPECT_FALSE(exists("newZbeos"));
-}
-
-// The README's troubleshooting example: the indented block after the
-// paragraph about the photo cut short, its last line on standard error.
-TEST_F(WholeRun, ReadmeRefusalExampleIsWhatARunPrints)
-{
-    std::ifstream readme(DAWNMARK_SOURCE_DIR "/README.md");
-    std::vector<std::string> block;
-    bool found = false;
-    for (std::string line; std::getline(readme, line);) {
-        found = found || line.find("whose copy was cut") != std::string::npos;
-        if (found && line.rfind("    ", 0) == 0)
-            block.push_back(line.substr(4));
-        else if (!block.empty())
-            break;
-    }
-    ASSERT_EQ(block.size(), 3u);
-    writeFile(dir + "/d", "image \"photo.pgm\"\n");
-    writeFile(dir + "/photo.pgm", "P5\n4 4\n65535\n" + std::string(20, '\x7f'));
-    ToolRun run = runDawnmark({"-v", "-z", zbeos, "d"}, dir);
-    const std::string out = block[0] + "\n" + block[1] + "\n";
-    ASSERT_GE(run.out.size(), out.size());
-    EXPECT_EQ(run.out.substr(run.out.size() - out.size()), out);
-    EXPECT_EQ(run.err, block[2] + "\n");
-    EXPECT_EQ(run.status, 1);
 }
 
 } // namespace
