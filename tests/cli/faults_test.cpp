@@ -214,6 +214,13 @@ std::string repeated(const std::string &line, int count)
 
 const std::string megabyte(1 << 20, 'x');
 
+// Images whose pack is exactly the boot loader's 1 MiB buffer: five 640 x 320
+// and a 100 x 50 and a 52 x 49 image, each with its 16-byte record header
+// and 8-byte directory entry, beside the pack's own 16860 bytes (directory
+// end, screen, palette, icon strip and OffIcons of 200 x 40).
+const std::string splashOfExactly1MiB = repeated("image \"a.png\" at 0 0 resized to 640 320\n", 5) +
+                                        "image \"a.png\"\nimage \"a.png\" at 0 0 clipped to 52 49\n";
+
 struct DescriptionFault {
     const char *name;
     std::string text;
@@ -254,7 +261,9 @@ INSTANTIATE_TEST_SUITE_P(
         DescriptionFault{"MegabyteOfGarbage", "image \"a.png\" " + megabyte + "\n", 1, "\n\nSyntax error at line 1\n"},
         DescriptionFault{"LongestAcceptedList", repeated("\n", 9997), 0, "Building new zbeos (out)\n"},
         DescriptionFault{"NineThousandNineHundredNinetyNineDefinitions", repeated("icons at 1 2\n", 9999), 1,
-                         "\n\nSyntax error at line 9995\n"}),
+                         "\n\nSyntax error at line 9995\n"},
+        DescriptionFault{"ImagesFillingTheBootLoadersBufferExactly", splashOfExactly1MiB, 0,
+                         "Building new zbeos (out)\n"}),
     [](const testing::TestParamInfo<DescriptionFault> &info) { return std::string(info.param.name); });
 
 // The boot loader inflates its splash into 1 MiB: three screens fit, and a
