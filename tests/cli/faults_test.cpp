@@ -214,10 +214,11 @@ std::string repeated(const std::string &line, int count)
 
 const std::string megabyte(1 << 20, 'x');
 
-// Images whose pack is exactly the boot loader's 1 MiB buffer: five 640 x 320
-// and a 100 x 50 and a 52 x 49 image, each with its 16-byte record header
-// and 8-byte directory entry, beside the pack's own 16860 bytes (directory
-// end, screen, palette, icon strip and OffIcons of 200 x 40).
+// Images whose pack is exactly the boot loader's 1 MiB buffer: five of
+// 640 x 320, one of 100 x 50 and one of 52 x 49, each with its 16-byte record
+// header and 8-byte directory entry, beside the 16860 bytes every pack of the
+// sample holds (six directory entries, screen, palette, and the 200 x 40
+// icon strip and OffIcons).
 const std::string splashOfExactly1MiB = repeated("image \"a.png\" at 0 0 resized to 640 320\n", 5) +
                                         "image \"a.png\"\nimage \"a.png\" at 0 0 clipped to 52 49\n";
 
