@@ -2,16 +2,10 @@
 #include "imaging/render.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <vector>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "bootfile/gziptools.h"
 #include "bootfile/littleEndian.h"
@@ -20,14 +14,10 @@
 #include "bootfile/zbeosLayout.h"
 #include "ioFaults_support.h"
 #include "packBuilder_support.h"
-#include "support/readOnlyMount.h"
+#include "saveFailure_support.h"
 #include "tools/sampleZbeos.h"
 
 namespace {
-
-const char *const notABooter = "doesn't look like a zbeos booter";
-const char *const cannotUncompress = "cannot uncompress loader\n";
-const char *const troublesReading = "troubles reading";
 
 // The reason a file is refused with, or "loaded".
 std::string loadFailure(const std::string &path, const char *expectedSubject = nullptr)
@@ -41,111 +31,10 @@ std::string loadFailure(const std::string &path, const char *expectedSubject = n
     return "loaded";
 }
 
-bytes_t patched(bytes_t bytes, size_t offset, std::initializer_list<unsigned char> values)
-{
-    std::copy(values.begin(), values.end(), bytes.begin() + offset);
-    return bytes;
-}
-
 bytes_t splashMemberOf(const bytes_t &pack)
 {
     return makeGzipMember("images", sampleMtime, pack.data(), pack.size());
 }
-
-struct refusedCase_t {
-    const char *name;
-    std::function<bytes_t()> file;
-    const char *reason;
-};
-
-class RefusedFile : public testing::TestWithParam<refusedCase_t> {};
-
-TEST_P(RefusedFile, IsReportedWithThePath)
-{
-    scratchDir_t scratch;
-    writeFile(scratch.Path("zbeos"), GetParam().file());
-    EXPECT_EQ(loadFailure(scratch.Path("zbeos")), GetParam().reason);
-}
-
-const size_t loaderAt = 1024; // the sample boot code's length
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, RefusedFile,
-    testing::Values(
-        refusedCase_t{"empty", [] { return bytes_t(); }, notABooter},
-        refusedCase_t{"loaderHeaderOnly",
-                      [] { return bytes_t(firstSignature, firstSignature + 15); }, notABooter},
-        refusedCase_t{"loaderFlags09",
-                      [] { return patched(zbeosParts_t().Join(), loaderAt + 3, {0x09}); }, notABooter},
-        refusedCase_t{"splashFlags09",
-                      [] {
-                          zbeosParts_t parts;
-                          parts.splashMember[3] = 0x09;
-                          return parts.Join();
-                      },
-                      notABooter},
-        refusedCase_t{"loaderNamedBeosx",
-                      [] {
-                          zbeosParts_t parts;
-                          bytes_t loader = makeSampleLoader();
-                          parts.loaderMember = makeGzipMember("beosx", 0, loader.data(), loader.size());
-                          return parts.Join();
-                      },
-                      notABooter},
-        refusedCase_t{"splashNamedImages2",
-                      [] {
-                          zbeosParts_t parts;
-                          bytes_t pack = wellFormedPack();
-                          parts.splashMember = makeGzipMember("images2", 0, pack.data(), pack.size());
-                          return parts.Join();
-                      },
-                      notABooter},
-        refusedCase_t{"splashBeforeLoader",
-                      [] {
-                          zbeosParts_t parts;
-                          bytes_t file = parts.bootCode;
-                          file.insert(file.end(), parts.splashMember.begin(), parts.splashMember.end());
-                          file.insert(file.end(), parts.loaderMember.begin(), parts.loaderMember.end());
-                          return file;
-                      },
-                      notABooter},
-        refusedCase_t{"splashHeaderAtTheEnd",
-                      [] {
-                          zbeosParts_t parts;
-                          parts.splashMember.assign(secondSignature, secondSignature + 17);
-                          bytes_t file = parts.bootCode;
-                          file.insert(file.end(), parts.loaderMember.begin(), parts.loaderMember.end());
-                          file.insert(file.end(), secondSignature, secondSignature + 17);
-                          return file;
-                      },
-                      notABooter},
-        refusedCase_t{"splashShorterThanItsTrailer",
-                      [] {
-                          zbeosParts_t parts;
-                          bytes_t file = parts.bootCode;
-                          file.insert(file.end(), parts.loaderMember.begin(), parts.loaderMember.end());
-                          file.insert(file.end(), secondSignature, secondSignature + 17);
-                          file.insert(file.end(), {1, 2, 3, 4, 5, 6, 7});
-                          return file;
-                      },
-                      cannotUncompress},
-        refusedCase_t{"splashNotDeflate",
-                      [] {
-                          zbeosParts_t parts;
-                          std::fill(parts.splashMember.begin() + 17, parts.splashMember.end() - 8, 0xff);
-                          return parts.Join();
-                      },
-                      cannotUncompress},
-        refusedCase_t{"splashOver1MiB",
-                      [] {
-                          zbeosParts_t parts;
-                          bytes_t pack = wellFormedPack();
-                          pack.resize(1048577);
-                          parts.splashMember = splashMemberOf(pack);
-                          return parts.Join();
-                      },
-                      cannotUncompress}),
-    [](const testing::TestParamInfo<refusedCase_t> &info) { return info.param.name; });
 
 TEST(Zbeos, PackErrorsPassThrough)
 {
@@ -156,32 +45,6 @@ TEST(Zbeos, PackErrorsPassThrough)
     parts.splashMember = splashMemberOf(pack);
     writeFile(scratch.Path("zbeos"), parts.Join());
     EXPECT_EQ(loadFailure(scratch.Path("zbeos"), "load_images"), "palette seems to be corrupted");
-}
-
-TEST(Zbeos, OnlyRegularFilesAndCharacterDevicesAreRead)
-{
-    scratchDir_t scratch;
-    ASSERT_EQ(mkfifo(scratch.Path("fifo").c_str(), 0600), 0);
-    EXPECT_EQ(loadFailure(scratch.Path("missing")), "File not found");
-    EXPECT_EQ(loadFailure(scratch.path), troublesReading);
-    EXPECT_EQ(loadFailure(scratch.Path("fifo")), troublesReading);
-
-    traceCapture_t trace;
-    EXPECT_EQ(loadFailure("/dev/null"), notABooter);
-    EXPECT_EQ(trace.Text(), "... loading zbeos image\n"
-                            "... ... loading 0 bytes from /dev/null\n"
-                            "... ... dissecting zbeos...\n");
-}
-
-TEST(Zbeos, SplashOfExactly1MiBLoads)
-{
-    scratchDir_t scratch;
-    zbeosParts_t parts;
-    bytes_t pack = wellFormedPack();
-    pack.resize(1048576);
-    parts.splashMember = splashMemberOf(pack);
-    writeFile(scratch.Path("zbeos"), parts.Join());
-    EXPECT_EQ(loadFailure(scratch.Path("zbeos")), "loaded");
 }
 
 TEST(Zbeos, DissectionIsTraced)
@@ -214,19 +77,6 @@ TEST(Zbeos, DissectionIsTraced)
     EXPECT_EQ(trace.Text(), expected);
     EXPECT_EQ(zbeos.headSectionsSize, splashAt);
     EXPECT_EQ(ident_level, 0u);
-}
-
-TEST(Zbeos, FileBeyond32BitsIsRefusedAfterItsSizeIsTraced)
-{
-    scratchDir_t scratch;
-    const std::string path = scratch.Path("zbeos");
-    // Sparse: takes no room on the disk.
-    writeFile(path, bytes_t());
-    ASSERT_EQ(truncate(path.c_str(), off_t(1) << 32), 0);
-    traceCapture_t trace;
-    EXPECT_EQ(loadFailure(path), troublesReading);
-    EXPECT_EQ(trace.Text(), "... loading zbeos image\n"
-                            "... ... loading 4294967296 bytes from " + path + "\n");
 }
 
 // The splash member of a written file, cut out and checked by gzip itself:
@@ -315,110 +165,25 @@ TEST(ZbeosSave, OverTheInputGivesTheSameFile)
     EXPECT_EQ(scratch.Entries(), (std::vector<std::string>{"elsewhere", "zbeos"}));
 }
 
-TEST(ZbeosSave, NewFileTakesTheUmask)
-{
-    scratchDir_t scratch;
-    writeFile(scratch.Path("zbeos"), makeSampleZbeos());
-    zbeos_t zbeos(scratch.Path("zbeos").c_str());
-    mode_t saved = umask(027);
-    zbeos.Save(scratch.Path("newZbeos").c_str());
-    umask(saved);
-    struct stat status;
-    ASSERT_EQ(stat(scratch.Path("newZbeos").c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 07777, 0640u);
-}
-
-// Runs work in a child process and returns its exit status (or 128 + the
-// signal that ended it).
-int inChild(const std::function<int()> &work)
-{
-    fflush(nullptr);
-    pid_t child = fork();
-    if (child == 0)
-        _exit(work());
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-// 0 when Save refuses with the expected reason and the path as subject.
-int saveRefused(const zbeos_t &zbeos, const std::string &path, const char *reason)
-{
-    try {
-        zbeos.Save(path.c_str());
-    } catch (const cagada_t &error) {
-        if (error.subject != path)
-            return 2;
-        return error.reason == reason ? 0 : 3;
-    }
-    return 1;
-}
-
-class ZbeosSaveFailure : public testing::Test {
+// A save of the sample over a precious file, made to fail.
+class ZbeosSaveFailure : public SaveFailure {
 protected:
     void SetUp() override
     {
+        SaveFailure::SetUp();
         writeFile(input.Path("zbeos"), makeSampleZbeos());
         zbeos.reset(new zbeos_t(input.Path("zbeos").c_str()));
-        writeFile(output.Path("newZbeos"), precious);
     }
 
-    // Nothing new in the output directory, and the old file as it was.
-    void ExpectOutputUntouched()
+    /// 0 when the save to path is refused with reason.
+    int Refused(const std::string &path, const char *reason) const
     {
-        EXPECT_EQ(output.Entries(), std::vector<std::string>{"newZbeos"});
-        EXPECT_EQ(readBytes(output.Path("newZbeos")), precious);
+        return saveRefused([this](const char *to) { zbeos->Save(to); }, path, reason);
     }
 
     scratchDir_t input;
-    scratchDir_t output;
     std::unique_ptr<zbeos_t> zbeos;
-    const bytes_t precious{'o', 'l', 'd', ' ', 'b', 'o', 'o', 't'};
 };
-
-TEST_F(ZbeosSaveFailure, MissingDirectory)
-{
-    EXPECT_EQ(saveRefused(*zbeos, output.Path("missing/newZbeos"), "No such file or directory"), 0);
-    ExpectOutputUntouched();
-}
-
-TEST_F(ZbeosSaveFailure, FileSizeLimitDuringTheWrite)
-{
-    int status = inChild([&] {
-        signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit = {4096, 4096};
-        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
-            return 10;
-        return saveRefused(*zbeos, output.Path("newZbeos"), strerror(EFBIG));
-    });
-    EXPECT_EQ(status, 0);
-    ExpectOutputUntouched();
-}
-
-// Permission bits do not stop root, so root gets a read-only bind mount in a
-// private mount namespace of a child, and anyone else a directory without
-// write permission.
-TEST_F(ZbeosSaveFailure, ReadOnlyDirectory)
-{
-    const std::string directory = output.path;
-    const bool root = geteuid() == 0;
-    int status = inChild([&] {
-        if (root) {
-            if (!mountReadOnlyInPrivateNamespace(directory))
-                return 77;
-            return saveRefused(*zbeos, directory + "/newZbeos", strerror(EROFS));
-        }
-        if (chmod(directory.c_str(), 0555) != 0)
-            return 11;
-        return saveRefused(*zbeos, directory + "/newZbeos", strerror(EACCES));
-    });
-    chmod(directory.c_str(), 0700);
-    if (status == 77)
-        GTEST_SKIP() << "cannot mount a directory read-only for root here (no mount namespace, "
-                        "or / is not a mount point)";
-    EXPECT_EQ(status, 0);
-    ExpectOutputUntouched();
-}
 
 // Where a byte goes wrong on its way to or from the disk: every section of the
 // file is covered by the read-back, not only the splash it inflates.
@@ -438,7 +203,7 @@ TEST_P(ZbeosSaveDiskFault, IsAFailedSaveThatRenamesNothing)
     const zbeosLayout_t layout = dissectZbeos(original.data(), original.size(), "zbeos");
     ioFaultsScope_t faults;
     (GetParam().onRead ? ioFaults.flipReadByteAt : ioFaults.flipWrittenByteAt) = GetParam().offset(layout);
-    EXPECT_EQ(saveRefused(*zbeos, output.Path("newZbeos"), strerror(EIO)), 0);
+    EXPECT_EQ(Refused(output.Path("newZbeos"), strerror(EIO)), 0);
     EXPECT_EQ(std::count(ioFaults.events.begin(), ioFaults.events.end(), "rename"), 0);
     ExpectOutputUntouched();
 }
@@ -463,18 +228,8 @@ TEST_F(ZbeosSaveFailure, CompressionFailure)
 {
     ioFaultsScope_t faults;
     ioFaults.failDeflate = true;
-    EXPECT_EQ(saveRefused(*zbeos, output.Path("newZbeos"), "stream error"), 0);
+    EXPECT_EQ(Refused(output.Path("newZbeos"), "stream error"), 0);
     ExpectOutputUntouched();
-}
-
-// The file reaches the disk before it takes the name, and the name reaches
-// the disk before Save returns.
-TEST_F(ZbeosSaveFailure, FileThenNameAreFlushed)
-{
-    ioFaultsScope_t faults;
-    zbeos->Save(output.Path("newZbeos").c_str());
-    EXPECT_EQ(ioFaults.events, (std::vector<std::string>{"fsync file", "rename", "fsync directory"}));
-    EXPECT_NE(readBytes(output.Path("newZbeos")), precious);
 }
 
 // A new splash must inflate into the boot loader's 1 MiB buffer: a larger

@@ -5,15 +5,14 @@
 // those are what the options change.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
-#include <filesystem>
+#include <cstdio>
+#include <cstdlib>
 #include <zlib.h>
 
 #include "fixtures/bitmapStream.h"
-#include "support/files.h"
-#include "support/runTool.h"
-#include "support/scratch.h"
-#include "tools/sampleZbeos.h"
+#include "runFolder_support.h"
 
 namespace {
 
@@ -46,6 +45,41 @@ uint32_t discShade(uint32_t column, uint32_t row)
 // No alpha in the colour space, yet 0 in every fourth byte.
 uint32_t stripeShade(uint32_t column, uint32_t row) { return (column * 3 & 255) << 16 | row << 8 | 90; }
 
+// How the checksums in the table are regenerated, as its comment says.
+const char *const regenerating =
+    "The checksums are zlib's crc32 of the written file and of standard output after the banner; "
+    "tests/cli/defaultOutput/ holds a copy of each, named by its checksum. The default output must "
+    "not change: only for a change agreed on, run this test with "
+    "DAWNMARK_REFERENCE_DIR=<source>/tests/cli/defaultOutput, which writes the new copies there; "
+    "put the actual checksums the failures report into the table and remove copies no row names.";
+
+uint32_t crcOf(const std::string &bytes)
+{
+    return uint32_t(crc32(0, reinterpret_cast<const Bytef *>(bytes.data()), uInt(bytes.size())));
+}
+
+// Where actual first departs from the copy of the expected bytes, named by
+// their checksum and kind (".out", ".trace"): the offset, the expected byte
+// and the actual one.
+std::string firstDifference(const std::string &actual, uint32_t checksum, const char *kind)
+{
+    const std::string name = "tests/cli/defaultOutput/" + std::to_string(checksum) + kind;
+    const std::string expected = readFile(DAWNMARK_SOURCE_DIR "/" + name);
+    if (expected.empty())
+        return "There is no copy " + name + " to compare with. " + regenerating;
+    const size_t common = std::min(expected.size(), actual.size());
+    const size_t at = size_t(std::mismatch(expected.begin(), expected.begin() + common, actual.begin()).first -
+                             expected.begin());
+    auto byteAt = [at](const std::string &bytes) {
+        char text[16] = "end of file";
+        if (at < bytes.size())
+            snprintf(text, sizeof text, "0x%02x", unsigned(uint8_t(bytes[at])));
+        return std::string(text);
+    };
+    return "First difference from " + name + " at offset " + std::to_string(at) + ": expected " +
+           byteAt(expected) + ", actual " + byteAt(actual) + ". " + regenerating;
+}
+
 struct defaultCase_t {
     const char *name;
     const char *description;
@@ -54,31 +88,29 @@ struct defaultCase_t {
     uint32_t traceCrc; ///< standard output after the banner
 };
 
-class DefaultOutput : public testing::TestWithParam<defaultCase_t> {};
+class DefaultOutput : public RunFolder, public testing::WithParamInterface<defaultCase_t> {};
 
 TEST_P(DefaultOutput, IsByteForByteWhatItWas)
 {
     const defaultCase_t &c = GetParam();
-    const std::string dir = makeScratchDirectory();
-    std::vector<unsigned char> sample = makeSampleZbeos();
-    writeFile(dir + "/zbeos", std::string(sample.begin(), sample.end()));
-    for (const char *name : {"background.png", "sun.png", "stripe.tga"})
-        std::filesystem::copy_file(std::string(DAWNMARK_SOURCE_DIR "/examples/") + name, dir + "/" + name);
-    writeFile(dir + "/sky.bits", bitsStream(640, 480, rgb32, skyShade));
-    writeFile(dir + "/disc.bits", bitsStream(120, 120, rgba32, discShade));
-    writeFile(dir + "/stripe.bits", bitsStream(300, 30, rgb32, stripeShade));
-    writeFile(dir + "/d", c.description);
+    copyExampleImages();
+    writeFile(path("sky.bits"), bitsStream(640, 480, rgb32, skyShade));
+    writeFile(path("disc.bits"), bitsStream(120, 120, rgba32, discShade));
+    writeFile(path("stripe.bits"), bitsStream(300, 30, rgb32, stripeShade));
 
     std::vector<std::string> args = c.options;
-    args.insert(args.end(), {"-z", "zbeos", "-o", "out", "d"});
-    ToolRun run = runDawnmark(args, dir);
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");
-    const std::string out = readFile(dir + "/out");
-    const std::string trace = run.out.substr(bannerOf(run.out).size());
-    EXPECT_EQ(crc32(0, reinterpret_cast<const Bytef *>(out.data()), uInt(out.size())), c.outputCrc);
-    EXPECT_EQ(crc32(0, reinterpret_cast<const Bytef *>(trace.data()), uInt(trace.size())), c.traceCrc)
-        << trace;
+    args.insert(args.end(), {"-z", "zbeos", "-o", "out"});
+    ToolRun result = run(c.description, args);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    const std::string out = readFile(path("out"));
+    const std::string trace = result.out.substr(bannerOf(result.out).size());
+    if (const char *copies = getenv("DAWNMARK_REFERENCE_DIR")) {
+        writeFile(std::string(copies) + "/" + std::to_string(crcOf(out)) + ".out", out);
+        writeFile(std::string(copies) + "/" + std::to_string(crcOf(trace)) + ".trace", trace);
+    }
+    EXPECT_EQ(crcOf(out), c.outputCrc) << firstDifference(out, c.outputCrc, ".out");
+    EXPECT_EQ(crcOf(trace), c.traceCrc) << firstDifference(trace, c.traceCrc, ".trace") << "\n" << trace;
 }
 
 const char *const exampleSplash = "screen 640 480 16\nicons at 220 420\nimage \"background.png\"\n"
@@ -92,6 +124,15 @@ const char *const layeredSplash = "screen 800 600 8\nicons at 700 580\nimage \"s
 
 const std::vector<std::string> eightV(8, "-v");
 
+// Checksums (zlib's crc32) of the written file and of standard output after
+// the banner, from a build before the long options; tests/cli/defaultOutput/
+// holds a copy of each output, named by its checksum, to show where a run
+// departs from it. They must not change. Only for a change agreed on are they
+// regenerated: run this test with
+//   DAWNMARK_REFERENCE_DIR=<source>/tests/cli/defaultOutput
+// which writes each run's file and trace there under their new checksums,
+// put the actual checksums its failures report here, and remove the copies
+// that no row names any more.
 INSTANTIATE_TEST_SUITE_P(
     Runs, DefaultOutput,
     testing::Values(defaultCase_t{"Example", exampleSplash, {}, 727198715u, 3910148977u},

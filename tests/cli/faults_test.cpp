@@ -15,11 +15,8 @@
 #include <unistd.h>
 
 #include "fixtures/bitmapStream.h"
-#include "support/files.h"
+#include "runFolder_support.h"
 #include "support/readOnlyMount.h"
-#include "support/runTool.h"
-#include "support/scratch.h"
-#include "tools/sampleZbeos.h"
 
 namespace {
 
@@ -38,14 +35,11 @@ bytes_t shadedBitmapStream(uint32_t width, uint32_t height)
     });
 }
 
-class Faults : public testing::Test {
+class Faults : public RunFolder {
 protected:
     void SetUp() override
     {
-        dir = makeScratchDirectory();
-        std::vector<unsigned char> sample = makeSampleZbeos();
-        zbeosBytes.assign(sample.begin(), sample.end());
-        writeFile(path("zbeos"), zbeosBytes);
+        RunFolder::SetUp();
         writeFile(path("a.png"), shadedBitmapStream(100, 50));
         writeFile(path("out"), "existing");
     }
@@ -54,16 +48,6 @@ protected:
     {
         EXPECT_EQ(readFile(path("zbeos")), zbeosBytes) << "the input is only read";
         EXPECT_EQ(leftovers(dir), std::vector<std::string>{}) << "no temporary file stays behind";
-    }
-
-    std::string path(const std::string &name) const { return dir + "/" + name; }
-
-    /// Runs in the test's directory with the description text in file d.
-    ToolRun run(const std::string &description, std::vector<std::string> args, const RunHooks &hooks = {})
-    {
-        writeFile(path("d"), description);
-        args.push_back("d");
-        return runTool(DAWNMARK_BIN, args, dir, hooks);
     }
 
     /// Names in directory that a safe save would have left behind.
@@ -78,8 +62,6 @@ protected:
         }
         return names;
     }
-
-    std::string dir, zbeosBytes;
 };
 
 struct BadBootLoader {
@@ -232,6 +214,14 @@ std::string repeated(const std::string &line, int count)
 
 const std::string megabyte(1 << 20, 'x');
 
+// Images whose pack is exactly the boot loader's 1 MiB buffer: five of
+// 640 x 320, one of 100 x 50 and one of 52 x 49, each with its 16-byte record
+// header and 8-byte directory entry, beside the 16860 bytes every pack of the
+// sample holds (six directory entries, screen, palette, and the 200 x 40
+// icon strip and OffIcons).
+const std::string splashOfExactly1MiB = repeated("image \"a.png\" at 0 0 resized to 640 320\n", 5) +
+                                        "image \"a.png\"\nimage \"a.png\" at 0 0 clipped to 52 49\n";
+
 struct DescriptionFault {
     const char *name;
     std::string text;
@@ -272,7 +262,9 @@ INSTANTIATE_TEST_SUITE_P(
         DescriptionFault{"MegabyteOfGarbage", "image \"a.png\" " + megabyte + "\n", 1, "\n\nSyntax error at line 1\n"},
         DescriptionFault{"LongestAcceptedList", repeated("\n", 9997), 0, "Building new zbeos (out)\n"},
         DescriptionFault{"NineThousandNineHundredNinetyNineDefinitions", repeated("icons at 1 2\n", 9999), 1,
-                         "\n\nSyntax error at line 9995\n"}),
+                         "\n\nSyntax error at line 9995\n"},
+        DescriptionFault{"ImagesFillingTheBootLoadersBufferExactly", splashOfExactly1MiB, 0,
+                         "Building new zbeos (out)\n"}),
     [](const testing::TestParamInfo<DescriptionFault> &info) { return std::string(info.param.name); });
 
 // The boot loader inflates its splash into 1 MiB: three screens fit, and a

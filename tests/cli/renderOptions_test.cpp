@@ -8,10 +8,7 @@
 
 #include "bootfile/zbeos.h"
 #include "fixtures/bitmapStream.h"
-#include "support/files.h"
-#include "support/runTool.h"
-#include "support/scratch.h"
-#include "tools/sampleZbeos.h"
+#include "runFolder_support.h"
 
 namespace {
 
@@ -32,13 +29,11 @@ uint32_t crcOf(const std::string &bytes)
     return uint32_t(crc32(0, reinterpret_cast<const Bytef *>(bytes.data()), uInt(bytes.size())));
 }
 
-class RenderOptions : public testing::Test {
+class RenderOptions : public RunFolder {
 protected:
     void SetUp() override
     {
-        dir = makeScratchDirectory();
-        std::vector<unsigned char> sample = makeSampleZbeos();
-        writeFile(dir + "/zbeos", std::string(sample.begin(), sample.end()));
+        RunFolder::SetUp();
         writeFile(dir + "/back.bits", shadedStream(640, 480, 0x0008));
         writeFile(dir + "/logo.bits", shadedStream(200, 100, 0x2008));
         writeFile(dir + "/d", "image \"back.bits\"\nimage \"logo.bits\" at 100 80\n");
@@ -56,7 +51,6 @@ protected:
         return crcOf(readFile(dir + "/out"));
     }
 
-    std::string dir;
     uint32_t defaultCrc = 0;
 };
 

@@ -2,16 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
 #include <unistd.h>
 
 #include "bootfile/littleEndian.h"
 #include "bootfile/zbeosLayout.h"
 #include "fixtures/bitmapStream.h"
-#include "support/files.h"
-#include "support/runTool.h"
-#include "support/scratch.h"
-#include "tools/sampleZbeos.h"
+#include "runFolder_support.h"
 
 namespace {
 
@@ -26,20 +22,18 @@ bytes_t bitmapStream(uint32_t width, uint32_t height, uint8_t shade)
     });
 }
 
-class WholeRun : public testing::Test {
+class WholeRun : public RunFolder {
 protected:
     void SetUp() override
     {
-        dir = makeScratchDirectory();
-        std::vector<unsigned char> sample = makeSampleZbeos();
-        zbeos = dir + "/zbeos";
-        writeFile(zbeos, std::string(sample.begin(), sample.end()));
-        writeFile(dir + "/a.png", bitmapStream(100, 50, 200));
+        RunFolder::SetUp();
+        zbeos = path("zbeos");
+        writeFile(path("a.png"), bitmapStream(100, 50, 200));
     }
 
-    bool exists(const std::string &name) { return access((dir + "/" + name).c_str(), F_OK) == 0; }
+    bool exists(const std::string &name) { return access(path(name).c_str(), F_OK) == 0; }
 
-    std::string dir, zbeos;
+    std::string zbeos;
 };
 
 TEST_F(WholeRun, PrintsExactlyTheProgressOfTheRun)
@@ -185,49 +179,5 @@ TEST_F(WholeRun, SecondMissingImageStopsAfterTheFirstImageLoaded)
                            "loading b.png\n");
     EXPECT_FALSE(exists("newZbeos"));
 }
-
-// The README's troubleshooting examples: the indented block after the
-// paragraph that holds the marker, its last line on standard error.
-struct ReadmeRefusal {
-    const char *name;
-    const char *marker;
-    std::string description;
-    size_t blockLines;
-    std::string errHead; ///< what stands before the block's last line on standard error
-};
-
-class ReadmeRefusalExample : public WholeRun, public testing::WithParamInterface<ReadmeRefusal> {};
-
-TEST_P(ReadmeRefusalExample, IsWhatARunPrints)
-{
-    const ReadmeRefusal &c = GetParam();
-    std::ifstream readme(DAWNMARK_SOURCE_DIR "/README.md");
-    std::vector<std::string> block;
-    bool found = false;
-    for (std::string line; std::getline(readme, line);) {
-        found = found || line.find(c.marker) != std::string::npos;
-        if (found && line.rfind("    ", 0) == 0)
-            block.push_back(line.substr(4));
-        else if (!block.empty())
-            break;
-    }
-    ASSERT_EQ(block.size(), c.blockLines);
-    writeFile(dir + "/d", c.description);
-    writeFile(dir + "/photo.pgm", "P5\n4 4\n65535\n" + std::string(20, '\x7f'));
-    ToolRun run = runDawnmark({"-v", "-z", zbeos, "d"}, dir);
-    std::string out;
-    for (size_t i = 0; i + 1 < block.size(); ++i)
-        out += block[i] + "\n";
-    ASSERT_GE(run.out.size(), out.size());
-    EXPECT_EQ(run.out.substr(run.out.size() - out.size()), out);
-    EXPECT_EQ(run.err, c.errHead + block.back() + "\n");
-    EXPECT_EQ(run.status, 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Readme, ReadmeRefusalExample,
-    testing::Values(ReadmeRefusal{"ImageCutShort", "whose copy was cut", "image \"photo.pgm\"\n", 3, ""},
-                    ReadmeRefusal{"CapitalisedKeyword", "first line reads", "Screen 640 480 16\n", 2, "\n\n"}),
-    [](const testing::TestParamInfo<ReadmeRefusal> &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -1,5 +1,5 @@
-// Hand-built boot loader files, PNG reading and runs of the built
-// Dawnmark-inspect for the inspector tests.
+// Hand-built icon packs and boot loader files for the inspector's tests: its
+// unit tests here and its runs in tests/cli/.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +8,6 @@
 
 #include "support/bytes.h"
 #include "support/files.h"
-#include "support/runTool.h"
 #include "support/scratch.h"
 
 /// An image record: width, height, x, y, then the given pixels.
@@ -34,19 +33,3 @@ bytes_t handPack();
 /// A boot loader file: the sample's boot code and loader member, then an
 /// "images" member holding pack.
 bytes_t zbeosWithPack(const bytes_t &pack);
-
-/// A PNG file as stored: no transformation but the unpacking of small
-/// samples to one byte each.
-struct storedPng_t {
-    bool ok = false;
-    uint32_t width = 0;
-    uint32_t height = 0;
-    int colorType = -1;
-    int bitDepth = 0;
-    std::vector<uint8_t> samples; ///< rows top to bottom, no gap
-    std::vector<uint8_t> palette; ///< PLTE as red, green, blue triples
-};
-storedPng_t readStoredPng(const std::string &path);
-
-/// Runs the Dawnmark-inspect binary under test.
-ToolRun runInspector(const std::vector<std::string> &args, const std::string &cwd = "");

@@ -82,6 +82,11 @@ ToolRun runDawnmark(const std::vector<std::string> &args, const std::string &cwd
     return runTool(DAWNMARK_BIN, args, cwd);
 }
 
+ToolRun runInspector(const std::vector<std::string> &args, const std::string &cwd)
+{
+    return runTool(DAWNMARK_INSPECT_BIN, args, cwd);
+}
+
 std::string bannerOf(const std::string &out)
 {
     // An empty line, the name line, then the stamp line and an empty line.

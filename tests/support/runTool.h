@@ -31,5 +31,8 @@ ToolRun runTool(const std::string &program, const std::vector<std::string> &args
 /// Runs the Dawnmark binary under test.
 ToolRun runDawnmark(const std::vector<std::string> &args, const std::string &cwd = "");
 
+/// Runs the Dawnmark-inspect binary under test.
+ToolRun runInspector(const std::vector<std::string> &args, const std::string &cwd = "");
+
 /// The banner that every run prints first, with the stamp of this build.
 std::string bannerOf(const std::string &out);

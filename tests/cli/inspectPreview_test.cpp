@@ -1,7 +1,9 @@
 // The boot screen as the pack describes it, through the built program.
 #include <gtest/gtest.h>
 
-#include "inspectFixtures_support.h"
+#include "inspect/inspectFixtures_support.h"
+#include "storedPng_support.h"
+#include "support/runTool.h"
 
 namespace {
 

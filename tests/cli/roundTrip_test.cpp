@@ -7,7 +7,10 @@
 #include <zlib.h>
 
 #include "bootfile/littleEndian.h"
-#include "inspectFixtures_support.h"
+#include "storedPng_support.h"
+#include "support/files.h"
+#include "support/runTool.h"
+#include "support/scratch.h"
 #include "tools/sampleZbeos.h"
 
 namespace {

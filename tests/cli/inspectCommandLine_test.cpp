@@ -1,7 +1,7 @@
 // The inspector's command line, GNU style.
 #include <gtest/gtest.h>
 
-#include "inspectFixtures_support.h"
+#include "support/runTool.h"
 
 namespace {
 

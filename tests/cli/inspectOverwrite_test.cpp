@@ -6,7 +6,9 @@
 #include <dirent.h>
 #include <unistd.h>
 
-#include "inspectFixtures_support.h"
+#include "support/files.h"
+#include "support/runTool.h"
+#include "support/scratch.h"
 #include "tools/sampleZbeos.h"
 
 namespace {

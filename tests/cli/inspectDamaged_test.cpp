@@ -7,7 +7,9 @@
 #include <zlib.h>
 
 #include "bootfile/littleEndian.h"
-#include "inspectFixtures_support.h"
+#include "inspect/inspectFixtures_support.h"
+#include "storedPng_support.h"
+#include "support/runTool.h"
 #include "tools/sampleZbeos.h"
 
 namespace {
@@ -133,11 +135,10 @@ std::string lengthMismatch()
            " bytes)";
 }
 
-// The sample with its loader member changed by edit; the boot code and the
-// splash member stay as they are.
-bytes_t withLoaderMember(const std::function<void(bytes_t &)> &edit)
+// The sample with its loader member, of the sample's loader or another,
+// changed by edit; the boot code and the splash member stay as they are.
+bytes_t withLoaderMember(const std::function<void(bytes_t &)> &edit, const bytes_t &loader = makeSampleLoader())
 {
-    const bytes_t loader = makeSampleLoader();
     bytes_t member = makeGzipMember("beos", sampleMtime, loader.data(), loader.size());
     edit(member);
     bytes_t file = makeSampleBootCode();
@@ -147,9 +148,21 @@ bytes_t withLoaderMember(const std::function<void(bytes_t &)> &edit)
     return file;
 }
 
-bytes_t withLoaderTrailerValue(unsigned fromEnd, uint32_t value)
+bytes_t withLoaderTrailerValue(unsigned fromEnd, uint32_t value, const bytes_t &loader = makeSampleLoader())
 {
-    return withLoaderMember([&](bytes_t &member) { putLE32(member.data() + member.size() - fromEnd, value); });
+    return withLoaderMember([&](bytes_t &member) { putLE32(member.data() + member.size() - fromEnd, value); },
+                            loader);
+}
+
+// A loader the size of a real one, about 200 KiB inflated; the sample's is
+// far smaller.
+bytes_t largeLoader()
+{
+    const bytes_t part = makeSampleLoader();
+    bytes_t loader;
+    while (loader.size() < 200 * 1024)
+        loader.insert(loader.end(), part.begin(), part.end());
+    return loader;
 }
 
 bytes_t withLoaderCut(unsigned bytes)
@@ -157,9 +170,8 @@ bytes_t withLoaderCut(unsigned bytes)
     return withLoaderMember([&](bytes_t &member) { member.resize(member.size() - bytes); });
 }
 
-std::string loaderCrcMismatch()
+std::string loaderCrcMismatch(const bytes_t &loader = makeSampleLoader())
 {
-    const bytes_t loader = makeSampleLoader();
     char text[128];
     snprintf(text, sizeof text, "loader member CRC-32 0x12345678 does not match the inflated data (0x%08x)",
              unsigned(crc32(0L, loader.data(), uInt(loader.size()))));
@@ -175,7 +187,9 @@ std::string loaderLengthMismatch()
 INSTANTIATE_TEST_SUITE_P(
     Loader, DamageDawnmarkAccepts,
     testing::Values(
-        damageCase_t{"WrongCrc", [] { return withLoaderTrailerValue(8, 0x12345678); }, loaderCrcMismatch},
+        damageCase_t{"WrongCrc", [] { return withLoaderTrailerValue(8, 0x12345678); }, [] { return loaderCrcMismatch(); }},
+        damageCase_t{"WrongCrcOfALargeLoader", [] { return withLoaderTrailerValue(8, 0x12345678, largeLoader()); },
+                     [] { return loaderCrcMismatch(largeLoader()); }},
         damageCase_t{"WrongLength", [] { return withLoaderTrailerValue(4, 7); }, loaderLengthMismatch},
         damageCase_t{"CutInItsTrailer", [] { return withLoaderCut(5); },
                      [] { return std::string("loader member ends before its trailer"); }},
