@@ -79,10 +79,29 @@ loadedImage_t unpackBitmapStream(BMallocIO *stream)
     return image;
 }
 
-/// Unpacks the bitmap stream held in `stream`, from its start.
-loadedImage_t handleImage(BMallocIO *stream)
+/// The record of a decoded image, its pixels taken over as they are; traced
+/// as the bitmap stream the decoder would have written.
+loadedImage_t imageOfBitmap(decodedBitmap_t *bitmap)
+{
+    TRACE(1, "RowBytes: %d\n", bitmap->width * 4);
+    TRACE(1, "Colors  : %x\n", unsigned(bitmap->alpha ? B_RGBA32 : B_RGB32));
+    TRACE(0, "DataSize: %d\n", unsigned(bitmap->pixels.size()));
+    loadedImage_t image;
+    image.width = bitmap->width;
+    image.height = bitmap->height;
+    image.hasAlpha = bitmap->alpha;
+    image.pixels.swap(bitmap->pixels);
+    TRACE(0, "Geometry: %dx%d\n", image.width, image.height);
+    return image;
+}
+
+/// The decoded image, or else the one the bitmap stream held in `stream`
+/// describes, from its start.
+loadedImage_t handleImage(decodedBitmap_t *decoded, BMallocIO *stream)
 {
     traceStep_t step;
+    if (!decoded->pixels.empty())
+        return imageOfBitmap(decoded);
     return unpackBitmapStream(stream);
 }
 
@@ -107,11 +126,12 @@ loadedImage_t loadImage(const char *path)
     std::unique_ptr<BTranslatorRoster> roster(BTranslatorRoster::Default());
     std::unique_ptr<BFile> file(new BFile(path, B_READ_ONLY));
     std::unique_ptr<BMallocIO> stream(new BMallocIO());
-    // A failed translation leaves the stream without a header, which
-    // handleImage reports; the reason only goes to the trace, so that the
-    // error line stays as it is.
-    if (roster->Translate(file.get(), nullptr, nullptr, stream.get(), B_TRANSLATOR_BITMAP, 0,
-                          nullptr) != B_OK)
+    // Decoded pixels go straight into the record; only a file that is a
+    // bitmap stream already comes through the stream. A failed translation
+    // leaves both empty, which handleImage reports; the reason only goes to
+    // the trace, so that the error line stays as it is.
+    decodedBitmap_t decoded;
+    if (roster->Decode(file.get(), stream.get(), &decoded) != B_OK)
         traceRefusal(path, file->InitCheck(), roster->LastFailure());
-    return handleImage(stream.get());
+    return handleImage(&decoded, stream.get());
 }

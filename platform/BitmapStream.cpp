@@ -15,10 +15,15 @@ bool looksLikeBitmapStream(const uint8_t *data, size_t size)
            (std::memcmp(data, magic, sizeof magic) == 0 || std::memcmp(data, swapped, sizeof swapped) == 0);
 }
 
+bool bitmapWellFormed(const decodedBitmap_t &bitmap)
+{
+    return bitmapSizeAcceptable(bitmap.width, bitmap.height) &&
+           bitmap.pixels.size() == uint64(bitmap.width) * bitmap.height * 4;
+}
+
 status_t writeBitmapStream(const decodedBitmap_t &bitmap, BPositionIO *destination)
 {
-    if (!bitmapSizeAcceptable(bitmap.width, bitmap.height) ||
-        bitmap.pixels.size() != uint64(bitmap.width) * bitmap.height * 4)
+    if (!bitmapWellFormed(bitmap))
         return B_BAD_VALUE;
 
     TranslatorBitmap header;

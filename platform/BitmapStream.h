@@ -10,6 +10,9 @@
 /// refuse with a reason rather than taken for an unknown file.
 bool looksLikeBitmapStream(const uint8_t *data, size_t size);
 
+/// Whether the bitmap's size is acceptable and its pixels fill it exactly.
+bool bitmapWellFormed(const decodedBitmap_t &bitmap);
+
 /// Writes the header and pixels of `bitmap` as a bitmap stream (B_RGBA32 if
 /// it has alpha, B_RGB32 otherwise) at the destination's position. On
 /// failure nothing has been written.

@@ -21,7 +21,8 @@ translator_id translatorCount() { return kBitmapStreamTranslator + translator_id
 
 /// Decodes `content` and writes the bitmap stream; B_OK, or the status of
 /// a refusal whose reason (if any) decodeFailure() holds.
-status_t translateWith(const imageDecoder_t &decoder, const std::vector<uint8_t> &content, BPositionIO *destination)
+status_t translateWith(const imageDecoder_t &decoder, const std::vector<uint8_t> &content, BPositionIO *destination,
+                       decodedBitmap_t *decoded)
 {
     clearDecodeFailure();
     decodedBitmap_t bitmap;
@@ -31,7 +32,12 @@ status_t translateWith(const imageDecoder_t &decoder, const std::vector<uint8_t>
     } catch (const std::bad_alloc &) {
         return B_NO_MEMORY;
     }
-    return writeBitmapStream(bitmap, destination);
+    if (decoded == nullptr)
+        return writeBitmapStream(bitmap, destination);
+    if (!bitmapWellFormed(bitmap))
+        return B_BAD_VALUE;
+    *decoded = std::move(bitmap);
+    return B_OK;
 }
 
 // Files larger than any image we accept to decode are not read at all.
@@ -84,6 +90,17 @@ status_t BTranslatorRoster::Translate(BPositionIO *source, const translator_info
                                       BMessage *, BPositionIO *destination, uint32 wantType,
                                       uint32, const char *)
 {
+    return translate(source, info, destination, wantType, nullptr);
+}
+
+status_t BTranslatorRoster::Decode(BPositionIO *source, BPositionIO *destination, decodedBitmap_t *decoded)
+{
+    return translate(source, nullptr, destination, B_TRANSLATOR_BITMAP, decoded);
+}
+
+status_t BTranslatorRoster::translate(BPositionIO *source, const translator_info *info, BPositionIO *destination,
+                                      uint32 wantType, decodedBitmap_t *decoded)
+{
     lastFailure_[0] = '\0';
     if (source == nullptr || destination == nullptr)
         return failed(B_BAD_VALUE, "no source or no destination");
@@ -122,7 +139,7 @@ status_t BTranslatorRoster::Translate(BPositionIO *source, const translator_info
             continue;
         if (!decoder.identify(content.data(), content.size()))
             continue;
-        const status_t status = translateWith(decoder, content, destination);
+        const status_t status = translateWith(decoder, content, destination, decoded);
         if (status == B_OK)
             return B_OK;
         if (claimed)

@@ -3,6 +3,7 @@
 // stream.
 #pragma once
 
+#include "decoders/decodedBitmap.h"
 #include "platform/DataIO.h"
 #include "platform/TranslationErrors.h"
 #include "platform/TranslatorFormats.h"
@@ -36,13 +37,21 @@ public:
                        BPositionIO *destination, uint32 wantType, uint32 hintType = 0,
                        const char *hintMIME = nullptr);
 
-    /// Why the last Translate failed, in a few words ("PNG data ends
+    /// Translate for a caller that wants the pixels themselves: a file that
+    /// a decoder reads lands in `decoded` as the decoder made it, with no
+    /// bitmap stream in between; a file that already is a bitmap stream is
+    /// written to `destination` as Translate writes it.
+    status_t Decode(BPositionIO *source, BPositionIO *destination, decodedBitmap_t *decoded);
+
+    /// Why the last Translate or Decode failed, in a few words ("PNG data ends
     /// early", "unknown file format"): the reason of the first translator
     /// that recognised the file, or the roster's own. Empty after a success.
     const char *LastFailure() const { return lastFailure_; }
 
 private:
     BTranslatorRoster() = default;
+    status_t translate(BPositionIO *source, const translator_info *info, BPositionIO *destination, uint32 wantType,
+                       decodedBitmap_t *decoded);
     status_t failed(status_t status, const char *format, ...) __attribute__((format(printf, 3, 4)));
 
     char lastFailure_[256] = "";

@@ -4,6 +4,7 @@
 
 #include "diagnostics/errors.h"
 #include "diagnostics/traceMsg.h"
+#include "fixtures/imageVariants.h"
 #include "imageFixtures_support.h"
 #include "imaging/loadImage.h"
 
@@ -121,6 +122,20 @@ TEST_F(LoadImage, DecodesImageFiles)
     EXPECT_EQ(image->height, 1u);
     const uint8_t expected[8] = {3, 2, 1, 255, 0xfc, 0xfb, 0xfa, 255};
     EXPECT_EQ(std::memcmp(image->pixels.data(), expected, 8), 0);
+}
+
+// Decoded pixels reach the record without a bitmap stream in between: every
+// stored form must still land exactly as its decoder made it.
+TEST_F(LoadImage, EveryVariantLandsInTheRecordAsDecoded)
+{
+    for (const imageVariant_t &variant : imageVariants()) {
+        imagePtr image;
+        traceOf(0, [&] { image = load(writeScratchFile("variant", variant.file)); });
+        ASSERT_EQ(image->width, variant.width) << variant.name;
+        ASSERT_EQ(image->height, variant.height) << variant.name;
+        EXPECT_EQ(image->hasAlpha, variant.alpha) << variant.name;
+        EXPECT_EQ(image->pixels, variant.bgra) << variant.name;
+    }
 }
 
 TEST_F(LoadImage, RefusalsSayWhyAndRestoreTheTrace)
