@@ -21,21 +21,28 @@ void cubeSurvivors(const plane_t *red, const plane_t *green, const plane_t *blue
 {
     const int lo[3] = {int(r0), int(g0), int(b0)};
     const int hi[3] = {lo[0] + int(edge) - 1, lo[1] + int(edge) - 1, lo[2] + int(edge) - 1};
+    // How far an entry lies outside the cube along an axis, and how far it
+    // lies from the cube's farther side.
+    const auto outside = [](int value, int low, int high) {
+        return value < low ? low - value : value > high ? value - high : 0;
+    };
+    const auto across = [](int value, int low, int high) { return std::max(value - low, high - value); };
     unsigned nearest[256];
     unsigned bound = ~0u;
     for (size_t i = 0; i < n; ++i) {
         const unsigned j = from[i];
-        const int value[3] = {int(red[j]), int(green[j]), int(blue[j])};
-        unsigned near = 0, far = 0;
-        for (unsigned axis = 0; axis < 3; ++axis) {
-            near += squared(std::max({lo[axis] - value[axis], value[axis] - hi[axis], 0}));
-            far += squared(std::max(value[axis] - lo[axis], hi[axis] - value[axis]));
-        }
-        nearest[i] = near;
+        const int r = int(red[j]), g = int(green[j]), b = int(blue[j]);
+        nearest[i] = squared(outside(r, lo[0], hi[0])) + squared(outside(g, lo[1], hi[1])) +
+                     squared(outside(b, lo[2], hi[2]));
+        const unsigned far = squared(across(r, lo[0], hi[0])) + squared(across(g, lo[1], hi[1])) +
+                             squared(across(b, lo[2], hi[2]));
         bound = std::min(bound, far);
     }
-    out->clear();
-    for (size_t i = 0; i < n; ++i)
-        if (nearest[i] <= bound)
-            out->push_back(from[i]);
+    uint8_t kept[256];
+    size_t count = 0;
+    for (size_t i = 0; i < n; ++i) {
+        kept[count] = from[i];
+        count += nearest[i] <= bound;
+    }
+    out->assign(kept, kept + count);
 }

@@ -70,8 +70,13 @@ unsigned paletteLookup_t::scan(unsigned r, unsigned g, unsigned b, const uint8_t
 unsigned paletteLookup_t::findSlowly(unsigned r, unsigned g, unsigned b)
 {
     uint32_t &state = fine[fineCell(r, g, b)];
-    if (state == 0) {
+    if (state == 0 || (state & unlisted)) {
         const std::vector<uint8_t> &parent = coarseSurvivors(r, g, b);
+        const uint32_t answered = state >> visitShift & 0x3f;
+        if (answered + 1 < listAfter) {
+            state = unlisted | (answered + 1) << visitShift;
+            return scan(r, g, b, parent.data(), parent.size());
+        }
         cubeSurvivors(red, green, blue, parent.data(), parent.size(), r & ~3u, g & ~3u, b & ~3u, 4, &scratch);
         if (scratch.size() == 1) {
             uint32_t &constant = constantTable[scratch[0]];

@@ -33,10 +33,16 @@ public:
 
 private:
     /// A fine cell's state: 0 before its first colour; `tabled` | its table's
-    /// number; otherwise the colours it answered by scanning << `visitShift`
-    /// | where its survivors lie in `lists`.
+    /// number; `unlisted` | the colours it answered from its coarse cell's
+    /// survivors << `visitShift`; otherwise the colours it answered by
+    /// scanning << `visitShift` | where its survivors lie in `lists`.
     static constexpr uint32_t tabled = 1u << 31;
+    static constexpr uint32_t unlisted = 1u << 30;
     static constexpr unsigned visitShift = 24;
+    /// Colours of a fine cell answered from its coarse cell's survivors
+    /// before its own are found: most cells of a photograph are asked once
+    /// or twice, and for them a list of their own costs more than it saves.
+    static constexpr uint32_t listAfter = 2;
     /// Colours of a fine cell answered by scanning before it gets a table:
     /// a table costs 64 answers, so sparse cells never pay for one.
     static constexpr uint32_t tableAfter = 4;
