@@ -477,6 +477,45 @@ TEST_F(ZbeosSaveFailure, FileThenNameAreFlushed)
     EXPECT_NE(readBytes(output.Path("newZbeos")), precious);
 }
 
+// A save ended from outside leaves the old file and nothing else; a signal
+// the caller ignores stays ignored, and the save goes on.
+struct interruption_t {
+    const char *name;
+    int signalNumber;
+    bool ignored;
+};
+
+void PrintTo(const interruption_t &c, std::ostream *out) { *out << c.name; }
+
+class ZbeosSaveInterrupted : public ZbeosSaveFailure, public testing::WithParamInterface<interruption_t> {};
+
+TEST_P(ZbeosSaveInterrupted, LeavesNoTemporaryFile)
+{
+    const interruption_t &c = GetParam();
+    int status = inChild([&] {
+        if (c.ignored)
+            signal(c.signalNumber, SIG_IGN);
+        ioFaults.raiseAtFsync = c.signalNumber;
+        zbeos->Save(output.Path("newZbeos").c_str());
+        struct sigaction after;
+        return sigaction(c.signalNumber, nullptr, &after) == 0 && after.sa_handler == SIG_IGN ? 0 : 1;
+    });
+    if (c.ignored) {
+        EXPECT_EQ(status, 0);
+        EXPECT_EQ(output.Entries(), std::vector<std::string>{"newZbeos"});
+        EXPECT_NE(readBytes(output.Path("newZbeos")), precious);
+    } else {
+        EXPECT_EQ(status, 128 + c.signalNumber);
+        ExpectOutputUntouched();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Signals, ZbeosSaveInterrupted,
+    testing::Values(interruption_t{"Interrupt", SIGINT, false}, interruption_t{"Terminate", SIGTERM, false},
+                    interruption_t{"HangUp", SIGHUP, false}, interruption_t{"IgnoredHangUp", SIGHUP, true}),
+    [](const testing::TestParamInfo<interruption_t> &info) { return std::string(info.param.name); });
+
 // A new splash must inflate into the boot loader's 1 MiB buffer: a larger
 // one would give a file that cannot boot, so it is refused before writing.
 TEST(SplashLimit, PackBeyondTheBootLoadersBufferIsRefusedBeforeWriting)

@@ -5,13 +5,18 @@
 // temporary file behind.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 #include "fixtures/bitmapStream.h"
@@ -297,6 +302,101 @@ TEST_F(Faults, SixtyFourScreenSizedImagesAreRefusedBeforeWriting)
     // splash that cannot be written.
     EXPECT_EQ(result.out.find("Selecting palette"), std::string::npos) << result.out;
     EXPECT_EQ(readFile(path("out")), "existing");
+}
+
+// What stands at the output path, or names an input, decides what a run may
+// do there: nothing it reads is overwritten, and no device node or socket is
+// replaced by a plain file.
+struct OutputPath {
+    const char *name;
+    bool (*make)(const std::string &dir); ///< false: the system refused the setup
+    std::vector<std::string> args;
+    int status;
+    std::string err;
+    mode_t kindLeft; ///< what the output path names afterwards
+};
+
+class OutputAt : public Faults, public testing::WithParamInterface<OutputPath> {};
+
+TEST_P(OutputAt, KeepsEveryInputAndNode)
+{
+    const OutputPath &c = GetParam();
+    const std::string image = readFile(path("a.png"));
+    if (!c.make(dir))
+        GTEST_SKIP() << "cannot make the node here";
+    ToolRun result = run("image \"a.png\"\n", c.args);
+    EXPECT_EQ(result.status, c.status) << result.err;
+    EXPECT_EQ(result.err, c.err);
+    struct stat status;
+    ASSERT_EQ(stat((c.args.back()[0] == '/' ? c.args.back() : path(c.args.back())).c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & S_IFMT, c.kindLeft);
+    EXPECT_EQ(readFile(path("a.png")), image);
+    EXPECT_EQ(readFile(path("d")), "image \"a.png\"\n");
+}
+
+bool nothing(const std::string &) { return true; }
+
+const std::string refusedInput = " -- is an input of this run; it is never overwritten\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Outputs, OutputAt,
+    testing::Values(
+        OutputPath{"DevNullIsADryRun", nothing, {"-z", "zbeos", "-o", "/dev/null"}, 0, "", S_IFCHR},
+        OutputPath{"DeviceThroughASymlink", [](const std::string &d) { return symlink("/dev/null", (d + "/n").c_str()) == 0; },
+                   {"-z", "zbeos", "-o", "n"}, 0, "", S_IFCHR},
+        OutputPath{"Description", nothing, {"-z", "zbeos", "-o", "d"}, 1, "Error: d" + refusedInput, S_IFREG},
+        OutputPath{"Image", nothing, {"-z", "zbeos", "-o", "a.png"}, 1, "Error: a.png" + refusedInput, S_IFREG},
+        OutputPath{"ImageThroughASymlink", [](const std::string &d) { return symlink("a.png", (d + "/s").c_str()) == 0; },
+                   {"-z", "zbeos", "-o", "s"}, 1, "Error: s" + refusedInput, S_IFREG},
+        OutputPath{"ImageThroughAHardLink",
+                   [](const std::string &d) { return link((d + "/a.png").c_str(), (d + "/h").c_str()) == 0; },
+                   {"-z", "zbeos", "-o", "h"}, 1, "Error: h" + refusedInput, S_IFREG},
+        // Read whole before the atomic save, the boot loader may be replaced.
+        OutputPath{"InputBootLoader", [](const std::string &d) { return link((d + "/zbeos").c_str(), (d + "/z").c_str()) == 0; },
+                   {"-z", "z", "-o", "z"}, 0, "", S_IFREG},
+        OutputPath{"Directory", [](const std::string &d) { return mkdir((d + "/o").c_str(), 0755) == 0; },
+                   {"-z", "zbeos", "-o", "o"}, 1, "Error: o -- not a regular file\n", S_IFDIR},
+        OutputPath{"BlockDevice",
+                   [](const std::string &d) { return mknod((d + "/o").c_str(), S_IFBLK | 0600, makedev(7, 200)) == 0; },
+                   {"-z", "zbeos", "-o", "o"}, 1, "Error: o -- not a regular file\n", S_IFBLK},
+        OutputPath{"Socket",
+                   [](const std::string &d) {
+                       sockaddr_un address = {};
+                       address.sun_family = AF_UNIX;
+                       const std::string name = d + "/o";
+                       if (name.size() >= sizeof address.sun_path)
+                           return false;
+                       name.copy(address.sun_path, name.size());
+                       const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+                       const bool bound = bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+                       close(fd);
+                       return bound;
+                   },
+                   {"-z", "zbeos", "-o", "o"}, 1, "Error: o -- not a regular file\n", S_IFSOCK}),
+    [](const testing::TestParamInfo<OutputPath> &info) { return std::string(info.param.name); });
+
+// A pipe takes the very bytes a file would get, and stays a pipe.
+TEST_F(Faults, PipeAtTheOutputPathIsWrittenInto)
+{
+    ASSERT_EQ(run("image \"a.png\"\n", {"-z", "zbeos", "-o", "out"}).status, 0);
+    ASSERT_EQ(mkfifo(path("p").c_str(), 0644), 0);
+    std::string received;
+    std::atomic<bool> done{false};
+    std::thread reader([&] {
+        received = readFile(path("p"));
+        done = true;
+    });
+    ToolRun result = run("image \"a.png\"\n", {"-z", "zbeos", "-o", "p"});
+    // A run that never opened the pipe must not leave the reader waiting.
+    while (!done) {
+        close(open(path("p").c_str(), O_WRONLY | O_NONBLOCK));
+        usleep(1000);
+    }
+    reader.join();
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(received, readFile(path("out")));
+    struct stat status;
+    EXPECT_TRUE(lstat(path("p").c_str(), &status) == 0 && S_ISFIFO(status.st_mode));
 }
 
 } // namespace
