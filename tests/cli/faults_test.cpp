@@ -12,10 +12,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 
@@ -304,16 +302,15 @@ TEST_F(Faults, SixtyFourScreenSizedImagesAreRefusedBeforeWriting)
     EXPECT_EQ(readFile(path("out")), "existing");
 }
 
-// What stands at the output path, or names an input, decides what a run may
-// do there: nothing it reads is overwritten, and no device node or socket is
-// replaced by a plain file.
+// Whatever the output path names, nothing the run reads is overwritten and no
+// node is replaced by a plain file.
 struct OutputPath {
     const char *name;
-    bool (*make)(const std::string &dir); ///< false: the system refused the setup
-    std::vector<std::string> args;
+    int (*make)(const std::string &dir); ///< makes what the path names; 0 when done
+    const char *loader, *output;
     int status;
     std::string err;
-    mode_t kindLeft; ///< what the output path names afterwards
+    mode_t kindLeft;
 };
 
 class OutputAt : public Faults, public testing::WithParamInterface<OutputPath> {};
@@ -321,58 +318,47 @@ class OutputAt : public Faults, public testing::WithParamInterface<OutputPath> {
 TEST_P(OutputAt, KeepsEveryInputAndNode)
 {
     const OutputPath &c = GetParam();
+    if (c.make != nullptr && c.make(dir) != 0)
+        GTEST_SKIP() << "the system refused the setup";
     const std::string image = readFile(path("a.png"));
-    if (!c.make(dir))
-        GTEST_SKIP() << "cannot make the node here";
-    ToolRun result = run("image \"a.png\"\n", c.args);
+    ToolRun result = run("image \"a.png\"\n", {"-z", c.loader, "-o", c.output});
     EXPECT_EQ(result.status, c.status) << result.err;
     EXPECT_EQ(result.err, c.err);
     struct stat status;
-    ASSERT_EQ(stat((c.args.back()[0] == '/' ? c.args.back() : path(c.args.back())).c_str(), &status), 0);
+    ASSERT_EQ(stat(c.output[0] == '/' ? c.output : path(c.output).c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & S_IFMT, c.kindLeft);
     EXPECT_EQ(readFile(path("a.png")), image);
     EXPECT_EQ(readFile(path("d")), "image \"a.png\"\n");
 }
 
-bool nothing(const std::string &) { return true; }
-
-const std::string refusedInput = " -- is an input of this run; it is never overwritten\n";
+const std::string isInput = " -- is an input of this run; it is never overwritten\n";
+const std::string notRegular = "Error: o -- not a regular file\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Outputs, OutputAt,
     testing::Values(
-        OutputPath{"DevNullIsADryRun", nothing, {"-z", "zbeos", "-o", "/dev/null"}, 0, "", S_IFCHR},
-        OutputPath{"DeviceThroughASymlink", [](const std::string &d) { return symlink("/dev/null", (d + "/n").c_str()) == 0; },
-                   {"-z", "zbeos", "-o", "n"}, 0, "", S_IFCHR},
-        OutputPath{"Description", nothing, {"-z", "zbeos", "-o", "d"}, 1, "Error: d" + refusedInput, S_IFREG},
-        OutputPath{"Image", nothing, {"-z", "zbeos", "-o", "a.png"}, 1, "Error: a.png" + refusedInput, S_IFREG},
-        OutputPath{"ImageThroughASymlink", [](const std::string &d) { return symlink("a.png", (d + "/s").c_str()) == 0; },
-                   {"-z", "zbeos", "-o", "s"}, 1, "Error: s" + refusedInput, S_IFREG},
+        OutputPath{"DevNullIsADryRun", nullptr, "zbeos", "/dev/null", 0, "", S_IFCHR},
+        OutputPath{"DeviceThroughASymlink",
+                   [](const std::string &d) { return symlink("/dev/null", (d + "/o").c_str()); }, "zbeos", "o", 0, "",
+                   S_IFCHR},
+        OutputPath{"Description", nullptr, "zbeos", "d", 1, "Error: d" + isInput, S_IFREG},
+        OutputPath{"Image", nullptr, "zbeos", "a.png", 1, "Error: a.png" + isInput, S_IFREG},
+        OutputPath{"ImageThroughASymlink", [](const std::string &d) { return symlink("a.png", (d + "/o").c_str()); },
+                   "zbeos", "o", 1, "Error: o" + isInput, S_IFREG},
         OutputPath{"ImageThroughAHardLink",
-                   [](const std::string &d) { return link((d + "/a.png").c_str(), (d + "/h").c_str()) == 0; },
-                   {"-z", "zbeos", "-o", "h"}, 1, "Error: h" + refusedInput, S_IFREG},
+                   [](const std::string &d) { return link((d + "/a.png").c_str(), (d + "/o").c_str()); }, "zbeos", "o",
+                   1, "Error: o" + isInput, S_IFREG},
         // Read whole before the atomic save, the boot loader may be replaced.
-        OutputPath{"InputBootLoader", [](const std::string &d) { return link((d + "/zbeos").c_str(), (d + "/z").c_str()) == 0; },
-                   {"-z", "z", "-o", "z"}, 0, "", S_IFREG},
-        OutputPath{"Directory", [](const std::string &d) { return mkdir((d + "/o").c_str(), 0755) == 0; },
-                   {"-z", "zbeos", "-o", "o"}, 1, "Error: o -- not a regular file\n", S_IFDIR},
+        OutputPath{"InputBootLoader",
+                   [](const std::string &d) { return link((d + "/zbeos").c_str(), (d + "/o").c_str()); }, "o", "o", 0,
+                   "", S_IFREG},
+        OutputPath{"Directory", [](const std::string &d) { return mkdir((d + "/o").c_str(), 0755); }, "zbeos", "o", 1,
+                   notRegular, S_IFDIR},
         OutputPath{"BlockDevice",
-                   [](const std::string &d) { return mknod((d + "/o").c_str(), S_IFBLK | 0600, makedev(7, 200)) == 0; },
-                   {"-z", "zbeos", "-o", "o"}, 1, "Error: o -- not a regular file\n", S_IFBLK},
-        OutputPath{"Socket",
-                   [](const std::string &d) {
-                       sockaddr_un address = {};
-                       address.sun_family = AF_UNIX;
-                       const std::string name = d + "/o";
-                       if (name.size() >= sizeof address.sun_path)
-                           return false;
-                       name.copy(address.sun_path, name.size());
-                       const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-                       const bool bound = bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
-                       close(fd);
-                       return bound;
-                   },
-                   {"-z", "zbeos", "-o", "o"}, 1, "Error: o -- not a regular file\n", S_IFSOCK}),
+                   [](const std::string &d) { return mknod((d + "/o").c_str(), S_IFBLK | 0600, makedev(7, 200)); },
+                   "zbeos", "o", 1, notRegular, S_IFBLK},
+        OutputPath{"Socket", [](const std::string &d) { return mknod((d + "/o").c_str(), S_IFSOCK | 0600, 0); },
+                   "zbeos", "o", 1, notRegular, S_IFSOCK}),
     [](const testing::TestParamInfo<OutputPath> &info) { return std::string(info.param.name); });
 
 // A pipe takes the very bytes a file would get, and stays a pipe.
