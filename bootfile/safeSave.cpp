@@ -38,13 +38,32 @@ std::string directoryOf(const std::string &path)
 
 safeFile_t::safeFile_t(const char *path)
     : path(path), target(resolveTarget(path)), directory(directoryOf(target)),
-      fd(-1), flushed(false), committed(false)
+      fd(-1), direct(false), flushed(false), committed(false)
 {
+    // Renaming over a device node or a pipe would put a plain file in its
+    // place; they take the bytes themselves, as they always did.
+    struct stat status;
+    if (stat(target.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+        if (!S_ISCHR(status.st_mode) && !S_ISFIFO(status.st_mode))
+            Fail("not a regular file");
+        direct = true;
+        fd = open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0)
+            FailFromErrno();
+        // Something else may have taken the name since it was looked at.
+        if (fstat(fd, &status) != 0 || !(S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode))) {
+            close(fd);
+            Fail("not a regular file");
+        }
+        return;
+    }
     std::string pattern = directory + "/.dawnmark-XXXXXX";
+    cleanup.emplace();
     fd = mkstemp(&pattern[0]);
     if (fd < 0)
         FailFromErrno();
     temporary = pattern;
+    cleanup->Arm(temporary.c_str());
 }
 
 safeFile_t::~safeFile_t()
@@ -53,6 +72,8 @@ safeFile_t::~safeFile_t()
         close(fd);
     if (!committed && !temporary.empty())
         unlink(temporary.c_str());
+    if (cleanup)
+        cleanup->Disarm();
 }
 
 void safeFile_t::Fail(const char *reason) const { throw cagada_t(path, reason); }
@@ -92,7 +113,12 @@ std::vector<unsigned char> safeFile_t::ReadAll()
 
 std::vector<unsigned char> safeFile_t::Flush()
 {
-    // umask can only be read by setting it; the process has one thread.
+    if (direct) {
+        flushed = true;
+        return written;
+    }
+    // umask can only be read by setting it; no other thread of the tool
+    // creates files, so nothing sees the moment it is 0.
     mode_t mask = umask(0);
     umask(mask);
     if (fchmod(fd, 0666 & ~mask) != 0 || fsync(fd) != 0)
@@ -114,9 +140,14 @@ void safeFile_t::Commit()
     fd = -1;
     if (close(closing) != 0)
         FailFromErrno();
+    if (direct) {
+        committed = true;
+        return;
+    }
     if (rename(temporary.c_str(), target.c_str()) != 0)
         FailFromErrno();
     committed = true;
+    cleanup->Disarm();
 
     int directoryFd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (directoryFd < 0)

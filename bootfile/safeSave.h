@@ -1,19 +1,27 @@
 // Replacing a file without ever leaving it half written: the new content goes
 // to a temporary file beside it, which takes the file's name only once it is
-// complete, on disk and read back intact.
+// complete, on disk and read back intact. A device or a pipe at the path is
+// never replaced: it takes the content itself.
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "bootfile/removeOnSignal.h"
+
 /// A replacement for the file at a path, being written. Every failure throws
 /// cagada_t with the path as subject and the system's text as reason, and
-/// the temporary file is removed unless Commit succeeded.
+/// the temporary file is removed unless Commit succeeded, also when SIGINT,
+/// SIGTERM or SIGHUP ends the process first.
 class safeFile_t {
 public:
     /// Creates the temporary file in the directory of path. A symbolic link
-    /// at path is followed, so its target is what gets replaced.
+    /// at path is followed, so its target is what gets replaced. A character
+    /// device or FIFO there is opened and written directly instead (a pipe
+    /// blocks until it has a reader); anything else that is not a regular
+    /// file is refused with "not a regular file".
     explicit safeFile_t(const char *path);
     ~safeFile_t();
     safeFile_t(const safeFile_t &) = delete;
@@ -23,10 +31,11 @@ public:
     void Write(const void *data, size_t size);
     /// Gives the file mode 0666 less the umask, flushes it to disk and reads
     /// the whole of it back. Fails with EIO's text unless what was read is
-    /// exactly what was written; returns it for checks of its own.
+    /// exactly what was written; returns it for checks of its own. A device
+    /// or pipe has nothing to read back: what was written is returned.
     std::vector<unsigned char> Flush();
     /// Renames the flushed file over the path and flushes the directory so
-    /// that the new name lasts.
+    /// that the new name lasts; closes a device or pipe.
     void Commit();
     /// Throws the failure of this replacement with the given reason.
     [[noreturn]] void Fail(const char *reason) const;
@@ -41,7 +50,10 @@ private:
     std::string target;
     std::string directory;
     std::string temporary;
+    /// Set while a temporary file exists; absent for a device or pipe.
+    std::optional<removeOnSignal_t> cleanup;
     int fd;
+    bool direct; ///< writing into a device or pipe at the path
     bool flushed;
     bool committed;
     /// Everything Write was given, in order.

@@ -29,6 +29,8 @@ int dawnmarkRun_t::Run(int argc, char **argv)
     fclose(input);
     if (status != 0)
         return status;
+    if (int guardStatus = refuseInputAsOutput(settings, description))
+        return guardStatus;
     if (int imageStatus = runImagePhase(description, &images))
         return imageStatus;
     return runBootloaderPhase(settings, description, images, &zbeos);

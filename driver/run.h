@@ -59,6 +59,12 @@ int usage();
 /// the description could not be read, 1 for anything it says wrong).
 int runDescriptionPhase(FILE *input, splashDescription_t *description);
 
+/// Refuses an output path that names the description or one of its images,
+/// by any name or link: the save would replace it. Returns 0, or 1 after the
+/// report. The input boot loader may be the output, since it is read whole
+/// before the atomic save.
+int refuseInputAsOutput(const runSettings_t &settings, const splashDescription_t &description);
+
 /// Loads and fits every image the description names into images, one per
 /// entry. Returns 0, or 1 after reporting an image that cannot be loaded.
 int runImagePhase(const splashDescription_t &description, std::vector<loadedImage_t> *images);

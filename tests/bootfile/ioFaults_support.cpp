@@ -1,5 +1,6 @@
 #include "ioFaults_support.h"
 
+#include <csignal>
 #include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -54,6 +55,8 @@ ssize_t __wrap_pread(int fd, void *data, size_t size, off_t offset)
 int __wrap_fsync(int fd)
 {
     ioFaults.events.push_back(isRegularFile(fd) ? "fsync file" : "fsync directory");
+    if (ioFaults.raiseAtFsync != 0 && isRegularFile(fd))
+        raise(ioFaults.raiseAtFsync);
     return __real_fsync(fd);
 }
 

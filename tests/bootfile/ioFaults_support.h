@@ -15,6 +15,9 @@ struct ioFaults_t {
     int64_t flipWrittenByteAt = -1;
     /// File offset whose byte is flipped when pread brings it back; -1 for none.
     int64_t flipReadByteAt = -1;
+    /// Signal that fsync of a regular file raises before it flushes, as a
+    /// user's Ctrl-C in the middle of a save; 0 for none.
+    int raiseAtFsync = 0;
     /// deflate answers Z_STREAM_ERROR.
     bool failDeflate = false;
     /// "fsync file", "fsync directory" and "rename" in the order they happened.

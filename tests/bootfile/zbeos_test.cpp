@@ -232,6 +232,37 @@ TEST_F(ZbeosSaveFailure, CompressionFailure)
     ExpectOutputUntouched();
 }
 
+// A save ended from outside leaves the old file and nothing else; a signal
+// the caller ignores stays ignored, and the save goes on.
+struct interruption_t {
+    const char *name;
+    int signalNumber;
+    bool ignored;
+};
+
+class ZbeosSaveInterrupted : public ZbeosSaveFailure, public testing::WithParamInterface<interruption_t> {};
+
+TEST_P(ZbeosSaveInterrupted, LeavesNoTemporaryFile)
+{
+    const interruption_t &c = GetParam();
+    int status = inChild([&] {
+        signal(c.signalNumber, c.ignored ? SIG_IGN : SIG_DFL);
+        ioFaults.raiseAtFsync = c.signalNumber;
+        zbeos->Save(output.Path("newZbeos").c_str());
+        struct sigaction after;
+        return sigaction(c.signalNumber, nullptr, &after) == 0 && after.sa_handler == SIG_IGN ? 0 : 1;
+    });
+    EXPECT_EQ(status, c.ignored ? 0 : 128 + c.signalNumber);
+    EXPECT_EQ(output.Entries(), std::vector<std::string>{"newZbeos"});
+    EXPECT_EQ(readBytes(output.Path("newZbeos")) == precious, !c.ignored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Signals, ZbeosSaveInterrupted,
+    testing::Values(interruption_t{"Interrupt", SIGINT, false}, interruption_t{"Terminate", SIGTERM, false},
+                    interruption_t{"HangUp", SIGHUP, false}, interruption_t{"IgnoredHangUp", SIGHUP, true}),
+    [](const testing::TestParamInfo<interruption_t> &info) { return std::string(info.param.name); });
+
 // A new splash must inflate into the boot loader's 1 MiB buffer: a larger
 // one would give a file that cannot boot, so it is refused before writing.
 TEST(SplashLimit, PackBeyondTheBootLoadersBufferIsRefusedBeforeWriting)

@@ -5,6 +5,7 @@
 // temporary file behind.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
@@ -12,6 +13,8 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <thread>
 #include <unistd.h>
 
 #include "fixtures/bitmapStream.h"
@@ -289,6 +292,89 @@ TEST_F(Faults, SixtyFourScreenSizedImagesAreRefusedBeforeWriting)
     // splash that cannot be written.
     EXPECT_EQ(result.out.find("Selecting palette"), std::string::npos) << result.out;
     EXPECT_EQ(readFile(path("out")), "existing");
+}
+
+// Whatever the output path names, nothing the run reads is overwritten and no
+// node is replaced by a plain file.
+struct OutputPath {
+    const char *name;
+    int (*make)(const std::string &dir); ///< makes what the path names; 0 when done
+    const char *loader, *output;
+    int status;
+    std::string err;
+    mode_t kindLeft;
+};
+
+class OutputAt : public Faults, public testing::WithParamInterface<OutputPath> {};
+
+TEST_P(OutputAt, KeepsEveryInputAndNode)
+{
+    const OutputPath &c = GetParam();
+    if (c.make != nullptr && c.make(dir) != 0)
+        GTEST_SKIP() << "the system refused the setup";
+    const std::string image = readFile(path("a.png"));
+    ToolRun result = run("image \"a.png\"\n", {"-z", c.loader, "-o", c.output});
+    EXPECT_EQ(result.status, c.status) << result.err;
+    EXPECT_EQ(result.err, c.err);
+    struct stat status;
+    ASSERT_EQ(stat(c.output[0] == '/' ? c.output : path(c.output).c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & S_IFMT, c.kindLeft);
+    EXPECT_EQ(readFile(path("a.png")), image);
+    EXPECT_EQ(readFile(path("d")), "image \"a.png\"\n");
+}
+
+const std::string isInput = " -- is an input of this run; it is never overwritten\n";
+const std::string notRegular = "Error: o -- not a regular file\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Outputs, OutputAt,
+    testing::Values(
+        OutputPath{"DevNullIsADryRun", nullptr, "zbeos", "/dev/null", 0, "", S_IFCHR},
+        OutputPath{"DeviceThroughASymlink",
+                   [](const std::string &d) { return symlink("/dev/null", (d + "/o").c_str()); }, "zbeos", "o", 0, "",
+                   S_IFCHR},
+        OutputPath{"Description", nullptr, "zbeos", "d", 1, "Error: d" + isInput, S_IFREG},
+        OutputPath{"Image", nullptr, "zbeos", "a.png", 1, "Error: a.png" + isInput, S_IFREG},
+        OutputPath{"ImageThroughASymlink", [](const std::string &d) { return symlink("a.png", (d + "/o").c_str()); },
+                   "zbeos", "o", 1, "Error: o" + isInput, S_IFREG},
+        OutputPath{"ImageThroughAHardLink",
+                   [](const std::string &d) { return link((d + "/a.png").c_str(), (d + "/o").c_str()); }, "zbeos", "o",
+                   1, "Error: o" + isInput, S_IFREG},
+        // Read whole before the atomic save, the boot loader may be replaced.
+        OutputPath{"InputBootLoader",
+                   [](const std::string &d) { return link((d + "/zbeos").c_str(), (d + "/o").c_str()); }, "o", "o", 0,
+                   "", S_IFREG},
+        OutputPath{"Directory", [](const std::string &d) { return mkdir((d + "/o").c_str(), 0755); }, "zbeos", "o", 1,
+                   notRegular, S_IFDIR},
+        OutputPath{"BlockDevice",
+                   [](const std::string &d) { return mknod((d + "/o").c_str(), S_IFBLK | 0600, makedev(7, 200)); },
+                   "zbeos", "o", 1, notRegular, S_IFBLK},
+        OutputPath{"Socket", [](const std::string &d) { return mknod((d + "/o").c_str(), S_IFSOCK | 0600, 0); },
+                   "zbeos", "o", 1, notRegular, S_IFSOCK}),
+    [](const testing::TestParamInfo<OutputPath> &info) { return std::string(info.param.name); });
+
+// A pipe takes the very bytes a file would get, and stays a pipe.
+TEST_F(Faults, PipeAtTheOutputPathIsWrittenInto)
+{
+    ASSERT_EQ(run("image \"a.png\"\n", {"-z", "zbeos", "-o", "out"}).status, 0);
+    ASSERT_EQ(mkfifo(path("p").c_str(), 0644), 0);
+    std::string received;
+    std::atomic<bool> done{false};
+    std::thread reader([&] {
+        received = readFile(path("p"));
+        done = true;
+    });
+    ToolRun result = run("image \"a.png\"\n", {"-z", "zbeos", "-o", "p"});
+    // A run that never opened the pipe must not leave the reader waiting.
+    while (!done) {
+        close(open(path("p").c_str(), O_WRONLY | O_NONBLOCK));
+        usleep(1000);
+    }
+    reader.join();
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(received, readFile(path("out")));
+    struct stat status;
+    EXPECT_TRUE(lstat(path("p").c_str(), &status) == 0 && S_ISFIFO(status.st_mode));
 }
 
 } // namespace

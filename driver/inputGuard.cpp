@@ -1,0 +1,34 @@
+#include <cstdio>
+#include <sys/stat.h>
+
+#include "diagnostics/errors.h"
+#include "driver/run.h"
+
+namespace {
+
+// Whether input names the regular file that output's status describes. Only
+// regular files can be lost; a device or pipe at the output path is written
+// into, never replaced.
+bool isSameFile(const struct stat &output, const char *input)
+{
+    struct stat status;
+    return stat(input, &status) == 0 && S_ISREG(status.st_mode) && status.st_dev == output.st_dev &&
+           status.st_ino == output.st_ino;
+}
+
+} // namespace
+
+int refuseInputAsOutput(const runSettings_t &settings, const splashDescription_t &description)
+{
+    struct stat output;
+    if (stat(settings.output, &output) != 0)
+        return 0;
+    bool input = isSameFile(output, settings.splashFile);
+    for (uint32_t i = 0; i < description.imageCount && !input; ++i)
+        input = isSameFile(output, description.images[i].fileName);
+    if (!input)
+        return 0;
+    fflush(stdout);
+    cagada_t(settings.output, "is an input of this run; it is never overwritten").report();
+    return 1;
+}
