@@ -43,13 +43,11 @@ struct totals_t {
 };
 
 /// The distinct colours of an image in interleaved order, with their
-/// counts and running totals.
+/// counts.
 struct histogram_t {
     std::vector<uint32_t> codes;
     std::vector<uint8_t> red, green, blue;
     std::vector<uint32_t> counts;
-    /// below[i]: totals of the colours before i; one more than the colours.
-    std::vector<totals_t> below;
 
     histogram_t(const uint8_t *pixels, unsigned numPixels)
     {
@@ -67,8 +65,6 @@ struct histogram_t {
         green.reserve(distinct);
         blue.reserve(distinct);
         counts.reserve(distinct);
-        below.reserve(distinct + 1);
-        below.push_back({0, 0, 0, 0, 0});
         for (size_t i = 0; i < all.size();) {
             size_t j = i;
             while (j < all.size() && all[j] == all[i])
@@ -82,8 +78,6 @@ struct histogram_t {
             green.push_back(uint8_t(g));
             blue.push_back(uint8_t(b));
             counts.push_back(uint32_t(n));
-            const totals_t &t = below.back();
-            below.push_back({t.n + n, t.r + n * r, t.g + n * g, t.b + n * b, t.squares + n * (r * r + g * g + b * b)});
             i = j;
         }
     }
@@ -109,9 +103,21 @@ box_t makeBox(const histogram_t &histogram, unsigned r, unsigned g, unsigned b, 
     const uint32_t first = colorCode(r, g, b);
     box.begin = histogram.firstAtOrAfter(first);
     box.end = histogram.firstAtOrAfter(first + edge * edge * edge);
-    const totals_t &lo = histogram.below[box.begin], &hi = histogram.below[box.end];
-    box.totals = {hi.n - lo.n, hi.r - lo.r, hi.g - lo.g, hi.b - lo.b, hi.squares - lo.squares};
-    const totals_t &t = box.totals;
+    // Summed over the box's run rather than kept as running totals for
+    // every colour: only split boxes are measured, so each colour is summed
+    // once for each of the at most eight levels of splitting, and a
+    // photograph's few hundred thousand colours need no 40 bytes each.
+    totals_t &t = box.totals;
+    t = {0, 0, 0, 0, 0};
+    for (size_t i = box.begin; i < box.end; ++i) {
+        const uint64_t n = histogram.counts[i];
+        const unsigned r = histogram.red[i], g = histogram.green[i], b = histogram.blue[i];
+        t.n += n;
+        t.r += n * r;
+        t.g += n * g;
+        t.b += n * b;
+        t.squares += n * (r * r + g * g + b * b);
+    }
     if (t.n > 0)
         box.error = (t.n * t.squares - (t.r * t.r + t.g * t.g + t.b * t.b)) / t.n;
     return box;
