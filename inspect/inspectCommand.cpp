@@ -166,17 +166,15 @@ int writeOutputs(const inspection_t &inspection, const inspectOptions_t &options
     }
     if (options.previewFile != nullptr) {
         try {
-            std::vector<uint8_t> canvas;
+            packPreview_t canvas;
             try {
                 canvas = renderPreview(inspection, options.lit);
             } catch (const inspectError_t &error) {
                 throw inspectError_t{options.previewFile, error.reason};
             }
-            writeRgbPng(options.previewFile, inspection.screen.width, inspection.screen.height,
-                        canvas.data(), options.force);
-            printf("wrote %s (preview, %u x %u, icons %s)\n", options.previewFile,
-                   unsigned(inspection.screen.width), unsigned(inspection.screen.height),
-                   options.lit ? "lit" : "unlit");
+            writeRgbPng(options.previewFile, canvas.width, canvas.height, canvas.rgb.data(), options.force);
+            printf("wrote %s (preview, %u x %u, icons %s)\n", options.previewFile, unsigned(canvas.width),
+                   unsigned(canvas.height), options.lit ? "lit" : "unlit");
         } catch (const inspectError_t &error) {
             reportError(error);
             status = inspectDamaged;

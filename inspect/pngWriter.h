@@ -1,4 +1,4 @@
-// Writing PNG files through libpng's simplified interface.
+// Writing PNG files under the inspector's rules for output files.
 #pragma once
 
 #include <cstdint>
