@@ -29,9 +29,13 @@ int dawnmarkRun_t::Run(int argc, char **argv)
     fclose(input);
     if (status != 0)
         return status;
+    if (int previewStatus = checkPreviewPaths(settings, description))
+        return previewStatus;
     if (int imageStatus = runImagePhase(description, &images))
         return imageStatus;
-    return runBootloaderPhase(settings, description, images, &zbeos);
+    if (int saveStatus = runBootloaderPhase(settings, description, images, &zbeos, &pack))
+        return saveStatus;
+    return runPreviewPhase(settings, pack);
 }
 
 int runDawnmark(int argc, char **argv)
