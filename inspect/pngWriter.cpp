@@ -27,13 +27,20 @@ template <typename encode_t> void writePng(const char *path, bool overwrite, enc
     } catch (const imgtoolsError_t &error) {
         fail(path, error.reason ? error.reason->c_str() : "");
     }
+    writeOutputFile(path, png, overwrite);
+}
+
+} // namespace
+
+void writeOutputFile(const char *path, const std::vector<uint8_t> &bytes, bool overwrite)
+{
     // "x" creates the file or fails if it exists, so nothing is ever
     // overwritten by a race between a test and the write.
     FILE *file = fopen(path, overwrite ? "wb" : "wbx");
     if (file == nullptr)
         fail(path, errno == EEXIST ? pngExistsReason : strerror(errno));
     std::string reason;
-    if (fwrite(png.data(), 1, png.size(), file) != png.size() || fflush(file) != 0)
+    if (fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || fflush(file) != 0)
         reason = strerror(errno);
     if (fclose(file) != 0 && reason.empty())
         reason = strerror(errno);
@@ -42,8 +49,6 @@ template <typename encode_t> void writePng(const char *path, bool overwrite, enc
         fail(path, reason.c_str());
     }
 }
-
-} // namespace
 
 void writeIndexedPng(const char *path, uint32_t width, uint32_t height, const uint8_t *indices,
                      const uint8_t palette[768], bool overwrite)
