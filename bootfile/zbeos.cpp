@@ -65,7 +65,7 @@ void zbeos_t::IconsAt(unsigned x, unsigned y) { iconPack->IconsAt(x, y); }
 
 void zbeos_t::AddImage(const loadedImage_t *image) { iconPack->AddImage(image); }
 
-void zbeos_t::Save(const char *path, const renderOptions_t &options) const
+std::vector<unsigned char> zbeos_t::Save(const char *path, const renderOptions_t &options) const
 {
     // A splash that does not inflate into the boot loader's buffer would
     // make a file that cannot boot (and that this tool cannot read again).
@@ -115,4 +115,5 @@ void zbeos_t::Save(const char *path, const renderOptions_t &options) const
     if (!sound.get())
         file.Fail(strerror(EIO));
     file.Commit();
+    return pack;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "bootfile/zbeosIcon.h"
 #include "imaging/loadedImage.h"
@@ -29,7 +30,9 @@ public:
     /// only once the new one is complete and verified. Throws cagada_t with
     /// subject path and the system's reason on failure, leaving what was at
     /// path untouched. The options say how the images become the splash.
-    void Save(const char *path, const renderOptions_t &options = renderOptions_t()) const;
+    /// Returns the inflated splash written, for a look at it that does not
+    /// depend on reading path back.
+    std::vector<unsigned char> Save(const char *path, const renderOptions_t &options = renderOptions_t()) const;
 
     /// The first and second sections: file bytes 0 to headSectionsSize - 1.
     std::unique_ptr<unsigned char[]> headSections;

@@ -6,7 +6,8 @@
 #include "diagnostics/traceStep.h"
 
 int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t &description,
-                       const std::vector<loadedImage_t> &images, std::unique_ptr<zbeos_t> *owner)
+                       const std::vector<loadedImage_t> &images, std::unique_ptr<zbeos_t> *owner,
+                       std::vector<unsigned char> *pack)
 {
     try {
         TRACE(0, "loading %s\n", settings.pathToZbeos);
@@ -28,7 +29,7 @@ int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t 
         TRACE(0, "\n");
 
         TRACE(0, "Building new zbeos (%s)\n", settings.output);
-        zbeos->Save(settings.output, settings.render);
+        *pack = zbeos->Save(settings.output, settings.render);
         TRACE(0, "\n");
     } catch (cagada_t &error) {
         // A boot loader that was not written is a failure, whatever step

@@ -18,12 +18,14 @@ int usage()
 namespace {
 
 // Codes past any character, so that no short option can stand for them.
-enum : int { optDither = 256, optAlpha, optFullPalette };
+enum : int { optDither = 256, optAlpha, optFullPalette, optPreview, optPreviewLit };
 
 const option longOptions[] = {
     {"dither", no_argument, nullptr, optDither},
     {"alpha", no_argument, nullptr, optAlpha},
     {"full-palette", no_argument, nullptr, optFullPalette},
+    {"preview", required_argument, nullptr, optPreview},
+    {"preview-lit", required_argument, nullptr, optPreviewLit},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -53,6 +55,12 @@ int parseCommandLine(int argc, char **argv, runSettings_t *settings)
             break;
         case optFullPalette:
             settings->render.fullPalette = true;
+            break;
+        case optPreview:
+            settings->preview = optarg;
+            break;
+        case optPreviewLit:
+            settings->previewLit = optarg;
             break;
         default:
             return usage();

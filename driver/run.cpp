@@ -31,9 +31,13 @@ int dawnmarkRun_t::Run(int argc, char **argv)
         return status;
     if (int guardStatus = refuseInputAsOutput(settings, description))
         return guardStatus;
+    if (int previewStatus = checkPreviewPaths(settings, description))
+        return previewStatus;
     if (int imageStatus = runImagePhase(description, &images))
         return imageStatus;
-    return runBootloaderPhase(settings, description, images, &zbeos);
+    if (int saveStatus = runBootloaderPhase(settings, description, images, &zbeos, &pack))
+        return saveStatus;
+    return runPreviewPhase(settings, pack);
 }
 
 int runDawnmark(int argc, char **argv)

@@ -19,6 +19,8 @@ struct runSettings_t {
     const char *output = "./newZbeos";         ///< boot loader file to write
     const char *splashFile = nullptr;          ///< the splash description
     renderOptions_t render;                    ///< the long options
+    const char *preview = nullptr;    ///< the new boot screen, icons unlit
+    const char *previewLit = nullptr; ///< the new boot screen, icons lit
 };
 
 /// One run of the tool. It owns everything the phases make for as long as
@@ -40,6 +42,7 @@ private:
     splashDescription_t description;
     std::vector<loadedImage_t> images; ///< one per description entry
     std::unique_ptr<zbeos_t> zbeos;   ///< holds the images by pointer
+    std::vector<unsigned char> pack;  ///< the splash saved, inflated
 };
 
 /// The banner, always shown: an empty line, name and version, build stamp.
@@ -70,9 +73,22 @@ int refuseInputAsOutput(const runSettings_t &settings, const splashDescription_t
 int runImagePhase(const splashDescription_t &description, std::vector<loadedImage_t> *images);
 
 /// Reads the boot loader file into zbeos, replaces its splash with the
-/// images and saves the result. Returns 0, or 1 after reporting a failure.
+/// images and saves the result, whose inflated splash goes into pack.
+/// Returns 0, or 1 after reporting a failure.
 int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t &description,
-                       const std::vector<loadedImage_t> &images, std::unique_ptr<zbeos_t> *zbeos);
+                       const std::vector<loadedImage_t> &images, std::unique_ptr<zbeos_t> *zbeos,
+                       std::vector<unsigned char> *pack);
+
+/// Refuses, before any work is done, a preview path that names a file the
+/// run reads or writes (the boot loader files, the description, an image,
+/// the other preview) or something other than a regular file. Returns 0,
+/// or 1 after reporting the first such path.
+int checkPreviewPaths(const runSettings_t &settings, const splashDescription_t &description);
+
+/// Draws the boot screen of the saved pack for each preview asked for and
+/// writes it as a PNG file, replacing one already there only once the new
+/// one is complete. Returns 0, or 1 after reporting a failure.
+int runPreviewPhase(const runSettings_t &settings, const std::vector<unsigned char> &pack);
 
 /// One whole run on the stack; returns the exit status.
 int runDawnmark(int argc, char **argv);

@@ -25,12 +25,31 @@ std::string extractedName(const directoryEntry_t &entry)
     return formatText("slot%02u-%s.png", unsigned(entry.slot), kind);
 }
 
+const char *const extractedDescriptionName = "splash.txt";
+
+std::string extractedDescription(const inspection_t &inspection)
+{
+    std::string text = "# Rebuild: Dawnmark --full-palette -z <the same boot loader file> -o <new file> splash.txt\n";
+    if (inspection.hasScreen)
+        text += formatText("screen %u %u %u\n", unsigned(inspection.screen.width),
+                           unsigned(inspection.screen.height), unsigned(inspection.screen.depth));
+    for (const directoryEntry_t &entry : inspection.directory)
+        if (entry.kind == entryKind_t::iconStrip)
+            text += formatText("icons at %u %u\n", unsigned(entry.record.x), unsigned(entry.record.y));
+    for (const directoryEntry_t &entry : inspection.directory)
+        if (entry.kind == entryKind_t::image && writable(entry))
+            text += formatText("image \"%s\" at %u %u\n", extractedName(entry).c_str(),
+                               unsigned(entry.record.x), unsigned(entry.record.y));
+    return text;
+}
+
 std::vector<std::string> extractedPaths(const inspection_t &inspection, const std::string &directory)
 {
     std::vector<std::string> paths;
     for (const directoryEntry_t &entry : inspection.directory)
         if (writable(entry))
             paths.push_back((std::filesystem::path(directory) / extractedName(entry)).string());
+    paths.push_back((std::filesystem::path(directory) / extractedDescriptionName).string());
     return paths;
 }
 
@@ -68,5 +87,9 @@ std::vector<std::string> extractImages(const inspection_t &inspection, const std
         lines.push_back(formatText("wrote %s (%s, %u x %u)", path.c_str(), kindName(entry.kind),
                                    unsigned(record.width), unsigned(record.height)));
     }
+    const std::string description = extractedDescription(inspection);
+    const std::string path = (base / extractedDescriptionName).string();
+    writeOutputFile(path.c_str(), std::vector<uint8_t>(description.begin(), description.end()), overwrite);
+    lines.push_back(formatText("wrote %s (splash description)", path.c_str()));
     return lines;
 }

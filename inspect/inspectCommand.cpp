@@ -29,7 +29,8 @@ const char *const helpText =
     "of the splash's icon pack.\n"
     "\n"
     "  -x, --extract=DIR    write the icon strip, every image and the OffIcons\n"
-    "                       image as PNG files into DIR (created if missing)\n"
+    "                       image as PNG files, and splash.txt describing them,\n"
+    "                       into DIR (created if missing)\n"
     "  -p, --preview=FILE   write the boot screen as an RGB PNG file\n"
     "  -l, --lit            show the icon strip lit in the preview, not unlit\n"
     "  -f, --force          replace output files that exist already\n"
@@ -166,17 +167,15 @@ int writeOutputs(const inspection_t &inspection, const inspectOptions_t &options
     }
     if (options.previewFile != nullptr) {
         try {
-            std::vector<uint8_t> canvas;
+            packPreview_t canvas;
             try {
                 canvas = renderPreview(inspection, options.lit);
             } catch (const inspectError_t &error) {
                 throw inspectError_t{options.previewFile, error.reason};
             }
-            writeRgbPng(options.previewFile, inspection.screen.width, inspection.screen.height,
-                        canvas.data(), options.force);
-            printf("wrote %s (preview, %u x %u, icons %s)\n", options.previewFile,
-                   unsigned(inspection.screen.width), unsigned(inspection.screen.height),
-                   options.lit ? "lit" : "unlit");
+            writeRgbPng(options.previewFile, canvas.width, canvas.height, canvas.rgb.data(), options.force);
+            printf("wrote %s (preview, %u x %u, icons %s)\n", options.previewFile, unsigned(canvas.width),
+                   unsigned(canvas.height), options.lit ? "lit" : "unlit");
         } catch (const inspectError_t &error) {
             reportError(error);
             status = inspectDamaged;

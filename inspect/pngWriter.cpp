@@ -1,12 +1,13 @@
 #include "inspect/pngWriter.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
-#include <png.h>
 #include <string>
+#include <vector>
 
+#include "diagnostics/errors.h"
+#include "imaging/pngEncoder.h"
 #include "inspect/inspectError.h"
 
 const char *const pngExistsReason = "file exists (use --force to overwrite it)";
@@ -18,23 +19,28 @@ namespace {
     throw inspectError_t{path, reason};
 }
 
-void writePng(const char *path, png_image &image, const void *buffer, const void *colormap,
-              bool overwrite)
+template <typename encode_t> void writePng(const char *path, bool overwrite, encode_t encode)
 {
-    // PNG has no empty images, and libpng counts rows in signed 32 bits.
-    if (image.width == 0 || image.height == 0 || image.width > INT32_MAX / 3 ||
-        image.height > INT32_MAX)
-        fail(path, "image too small or too large for PNG");
+    std::vector<uint8_t> png;
+    try {
+        png = encode();
+    } catch (const imgtoolsError_t &error) {
+        fail(path, error.reason ? error.reason->c_str() : "");
+    }
+    writeOutputFile(path, png, overwrite);
+}
+
+} // namespace
+
+void writeOutputFile(const char *path, const std::vector<uint8_t> &bytes, bool overwrite)
+{
     // "x" creates the file or fails if it exists, so nothing is ever
     // overwritten by a race between a test and the write.
     FILE *file = fopen(path, overwrite ? "wb" : "wbx");
     if (file == nullptr)
         fail(path, errno == EEXIST ? pngExistsReason : strerror(errno));
-    const bool written = png_image_write_to_stdio(&image, file, 0, buffer, 0, colormap) != 0;
-    std::string reason = written ? "" : image.message;
-    png_image_free(&image);
-    const bool flushed = fflush(file) == 0 && ferror(file) == 0;
-    if (!flushed && reason.empty())
+    std::string reason;
+    if (fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || fflush(file) != 0)
         reason = strerror(errno);
     if (fclose(file) != 0 && reason.empty())
         reason = strerror(errno);
@@ -44,32 +50,14 @@ void writePng(const char *path, png_image &image, const void *buffer, const void
     }
 }
 
-png_image describe(uint32_t width, uint32_t height, png_uint_32 format)
-{
-    png_image image;
-    memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = width;
-    image.height = height;
-    image.format = format;
-    return image;
-}
-
-} // namespace
-
 void writeIndexedPng(const char *path, uint32_t width, uint32_t height, const uint8_t *indices,
                      const uint8_t palette[768], bool overwrite)
 {
-    png_image image = describe(width, height, PNG_FORMAT_RGB_COLORMAP);
-    // All 256 entries, used or not, so that an index in the file is the
-    // index in the pack.
-    image.colormap_entries = 256;
-    writePng(path, image, indices, palette, overwrite);
+    writePng(path, overwrite, [&] { return encodeIndexedPng(width, height, indices, palette); });
 }
 
 void writeRgbPng(const char *path, uint32_t width, uint32_t height, const uint8_t *rgb,
                  bool overwrite)
 {
-    png_image image = describe(width, height, PNG_FORMAT_RGB);
-    writePng(path, image, rgb, nullptr, overwrite);
+    writePng(path, overwrite, [&] { return encodeRgbPng(width, height, rgb); });
 }

@@ -1,7 +1,13 @@
-// Writing PNG files through libpng's simplified interface.
+// Writing PNG files under the inspector's rules for output files.
 #pragma once
 
 #include <cstdint>
+#include <vector>
+
+/// Writes bytes as the file at path. An existing file is refused unless
+/// overwrite. Throws inspectError_t (subject path) on failure, leaving no
+/// partial file behind.
+void writeOutputFile(const char *path, const std::vector<uint8_t> &bytes, bool overwrite);
 
 /// Writes a palette image: width x height indices (rows top to bottom, no
 /// gap) into the 256 red, green, blue entries of palette. An existing file

@@ -1,18 +1,10 @@
-// The boot screen as an icon pack describes it.
+// The boot screen of an inspected boot loader file.
 #pragma once
 
-#include <cstdint>
-#include <vector>
-
+#include "bootfile/packPreview.h"
 #include "inspect/inspection.h"
 
-/// The largest screen side that is rendered.
-constexpr uint32_t previewMaxSide = 4096;
-
-/// Renders the screen record's canvas, black, with every whole image record
-/// drawn in directory order at its position (OffIcons at its own slot, so
-/// the strip shows unlit) and, when lit, the icon strip record drawn last.
-/// Whatever lies off the canvas is cut off. Returns width x height RGB
-/// pixels, three bytes each. Throws inspectError_t when the screen record is
-/// damaged, empty or larger than previewMaxSide on a side.
-std::vector<uint8_t> renderPreview(const inspection_t &inspection, bool lit);
+/// The inspection's pack drawn by renderPackPreview. Throws inspectError_t
+/// (subject "preview") when the screen record is damaged, empty or larger
+/// than previewMaxSide on a side.
+packPreview_t renderPreview(const inspection_t &inspection, bool lit);

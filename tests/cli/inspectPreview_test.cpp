@@ -4,6 +4,7 @@
 #include "inspect/inspectFixtures_support.h"
 #include "storedPng_support.h"
 #include "support/runTool.h"
+#include "tools/sampleZbeos.h"
 
 namespace {
 
@@ -61,6 +62,26 @@ TEST(PreviewFile, ExistingFileIsKeptUnlessForced)
     ToolRun forced = runInspector({"--force", "--preview", dir + "/screen.png", dir + "/zbeos"});
     EXPECT_EQ(forced.status, 0) << forced.err;
     EXPECT_TRUE(readStoredPng(dir + "/screen.png").ok);
+}
+
+// The tool's own previews are the inspector's of the file it wrote, drawn
+// without reading that file; a preview left by an earlier run is replaced.
+TEST(PreviewFile, OfTheToolIsTheInspectorsOfTheNewFile)
+{
+    const std::string dir = makeScratchDirectory();
+    writeFile(dir + "/zbeos", makeSampleZbeos());
+    writeFile(dir + "/lit.png", "the last look");
+    ToolRun made = runDawnmark({"-z", dir + "/zbeos", "-o", dir + "/new", "--preview-lit", dir + "/lit.png",
+                                "--preview", dir + "/unlit.png", "splash.txt"},
+                               DAWNMARK_SOURCE_DIR "/examples");
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(made.err, "");
+    for (const std::vector<std::string> &look : {std::vector<std::string>{"unlit"}, {"lit", "--lit"}}) {
+        std::vector<std::string> args(look.begin() + 1, look.end());
+        args.insert(args.end(), {"--preview", dir + "/inspected.png", "--force", dir + "/new"});
+        ASSERT_EQ(runInspector(args).status, 0);
+        EXPECT_EQ(readFile(dir + "/" + look[0] + ".png"), readFile(dir + "/inspected.png")) << look[0];
+    }
 }
 
 } // namespace

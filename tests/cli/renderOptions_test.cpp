@@ -97,6 +97,40 @@ TEST_F(RenderOptions, AlphaChangesNothingWithoutTransparentImages)
     EXPECT_EQ(run({"--alpha"}), run({}));
 }
 
+struct previewRefusal_t {
+    const char *name;
+    std::vector<std::string> options;
+    const char *path; ///< the refused preview, as named in the report
+    const char *reason;
+};
+
+class PreviewRefused : public RenderOptions, public testing::WithParamInterface<previewRefusal_t> {};
+
+TEST_P(PreviewRefused, BeforeAnyWorkAndLeavesThePathAsItWas)
+{
+    const std::string before = readFile(dir + "/" + GetParam().path);
+    std::vector<std::string> args = GetParam().options;
+    args.insert(args.end(), {"-z", "zbeos", "-o", "out", "d"});
+    ToolRun result = runDawnmark(args, dir);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, std::string("Error: ") + GetParam().path + " -- " + GetParam().reason + "\n");
+    EXPECT_EQ(result.out.find("loading"), std::string::npos) << result.out;
+    EXPECT_EQ(readFile(dir + "/" + GetParam().path), before);
+}
+
+const char *const readOrWritten = "is a file this run reads or writes; a preview never replaces it";
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, PreviewRefused,
+    testing::Values(previewRefusal_t{"BootLoader", {"--preview", "zbeos"}, "zbeos", readOrWritten},
+                    previewRefusal_t{"Description", {"--preview-lit", "./d"}, "./d", readOrWritten},
+                    previewRefusal_t{"Image", {"--preview", "logo.bits"}, "logo.bits", readOrWritten},
+                    previewRefusal_t{"Output", {"--preview", "out"}, "out", readOrWritten},
+                    previewRefusal_t{"OtherPreview", {"--preview", "p.png", "--preview-lit", "x/../p.png"},
+                                     "x/../p.png", readOrWritten},
+                    previewRefusal_t{"Directory", {"--preview", "."}, ".", "not a regular file"}),
+    [](const testing::TestParamInfo<previewRefusal_t> &info) { return std::string(info.param.name); });
+
 class BadLongOption : public testing::TestWithParam<const char *> {};
 
 TEST_P(BadLongOption, GivesTheUsageText)
@@ -109,6 +143,6 @@ TEST_P(BadLongOption, GivesTheUsageText)
 }
 
 INSTANTIATE_TEST_SUITE_P(CommandLines, BadLongOption,
-                         testing::Values("--bogus", "--dither=1", "--full-palette=yes", "--alphas"));
+                         testing::Values("--bogus", "--dither=1", "--full-palette=yes", "--alphas", "--preview"));
 
 } // namespace

@@ -1,5 +1,6 @@
 // A boot loader file written by Dawnmark, inspected and extracted: the PNG
-// files hold exactly the pack's index bytes and palette.
+// files hold exactly the pack's index bytes and palette, and with their
+// description they rebuild the same boot screen.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -77,6 +78,30 @@ TEST(RoundTrip, ExtractedImagesAreThePacksImages)
         EXPECT_TRUE(png.palette == bytes_t(palette, palette + 768));
     }
     EXPECT_EQ(getLE32(pack.data() + 8 * 8), 0u) << "a record beyond slot 7";
+}
+
+// The extracted files and their description make the same boot screen
+// again. The first splash is dithered over a full palette: every one of its
+// 224 colours must come back.
+TEST(RoundTrip, RebuildFromTheExtractedDescriptionLooksTheSame)
+{
+    const std::string dir = makeScratchDirectory();
+    writeFile(dir + "/zbeos", makeSampleZbeos());
+    ASSERT_EQ(runDawnmark({"--full-palette", "--dither", "-z", dir + "/zbeos", "-o", dir + "/first", "splash.txt"},
+                          DAWNMARK_SOURCE_DIR "/examples")
+                  .status,
+              0);
+    ToolRun extracted = runInspector({"--extract", dir + "/art", "--preview", dir + "/first.png", dir + "/first"});
+    ASSERT_EQ(extracted.status, 0) << extracted.err;
+    ToolRun rebuilt = runDawnmark({"--full-palette", "-z", dir + "/zbeos", "-o", dir + "/second", "splash.txt"},
+                                  dir + "/art");
+    ASSERT_EQ(rebuilt.status, 0) << rebuilt.err;
+    ASSERT_EQ(runInspector({"--preview", dir + "/second.png", dir + "/second"}).status, 0);
+
+    const storedPng_t first = readStoredPng(dir + "/first.png"), second = readStoredPng(dir + "/second.png");
+    ASSERT_TRUE(first.ok && second.ok);
+    EXPECT_EQ(std::make_pair(first.width, first.height), std::make_pair(second.width, second.height));
+    EXPECT_TRUE(first.samples == second.samples);
 }
 
 TEST(RoundTrip, ExtractionNeverReplacesFilesUnlessForced)
