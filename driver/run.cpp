@@ -11,6 +11,7 @@ dawnmarkRun_t::~dawnmarkRun_t()
     // The boot loader file holds the images by pointer: it goes first.
     zbeos.reset();
     images.clear();
+    iconStrips.clear();
     releaseFileNames(&description);
 }
 
@@ -29,9 +30,9 @@ int dawnmarkRun_t::Run(int argc, char **argv)
     fclose(input);
     if (status != 0)
         return status;
-    if (int imageStatus = runImagePhase(description, &images))
+    if (int imageStatus = runImagePhase(description, &images, &iconStrips))
         return imageStatus;
-    return runBootloaderPhase(settings, description, images, &zbeos);
+    return runBootloaderPhase(settings, description, images, iconStrips, &zbeos);
 }
 
 int runDawnmark(int argc, char **argv)

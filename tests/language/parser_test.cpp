@@ -61,6 +61,24 @@ TEST(Parser, FillsTheRecordInFileOrder)
     EXPECT_EQ(r.images[4].fileName, nullptr);
 }
 
+TEST(Parser, IconsLineMayNameItsOwnStripsAndTheLaterLineWinsWhole)
+{
+    splashDescription_t r = parse("icons \"lit.png\" \"unlit.png\" at 220 420\n");
+    EXPECT_EQ(r.iconsX, 220u);
+    EXPECT_EQ(r.iconsY, 420u);
+    EXPECT_TRUE(r.ownIcons);
+    EXPECT_STREQ(r.iconsLitFile, "lit.png");
+    EXPECT_STREQ(r.iconsUnlitFile, "unlit.png");
+    // The first pair is freed when the second replaces it (the sanitized
+    // build checks that), and a plain line gives the boot loader's back.
+    r = parse("icons \"a\" \"b\" at 1 2\nicons \"c\" \"d\" at 3 4\n");
+    EXPECT_STREQ(r.iconsUnlitFile, "d");
+    r = parse("icons \"a\" \"b\" at 1 2\nicons at 3 4\n");
+    EXPECT_FALSE(r.ownIcons);
+    EXPECT_EQ(r.iconsLitFile, nullptr);
+    EXPECT_EQ(r.iconsX, 3u);
+}
+
 TEST(Parser, ZeroAndSaturatedNumbersPassUnchanged)
 {
     splashDescription_t r = parse("image \"z\" at 0 99999999999 resized to 0 0\n");
@@ -121,6 +139,10 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"ScreenWithFourNumbers", "\nscreen 1 2 3 4\n", syntax, "\n\nSyntax error at line 2\n"},
         FailureCase{"LastLineWithoutLineEnd", "screen 1 2 3", syntax, "\n\nSyntax error at line 1\n"},
         FailureCase{"IconsWithoutAt", "icons 1 2\n", syntax, "\n\nSyntax error at line 1\n"},
+        FailureCase{"IconsWithOneFile", "icons \"lit\" at 1 2\n", syntax, "\n\nSyntax error at line 1\n"},
+        FailureCase{"IconFilesWithoutPosition", "icons \"lit\" \"unlit\"\n", syntax, "\n\nSyntax error at line 2\n"},
+        FailureCase{"IconFilesAfterThePosition", "icons at 1 2 \"lit\" \"unlit\"\n", syntax,
+                    "\n\nSyntax error at line 1\n"},
         FailureCase{"ResizeWithoutPosition", "image \"a\" resized to 1 2\n", syntax, "\n\nSyntax error at line 1\n"},
         FailureCase{"ResizedWithoutTo", "image \"a\" at 1 2 resized 1 2\n", syntax, "\n\nSyntax error at line 1\n"},
         FailureCase{"TwoDefinitionsOnALine", "icons at 1 2 icons at 1 2\n", syntax, "\n\nSyntax error at line 1\n"},
