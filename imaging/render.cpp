@@ -9,8 +9,8 @@
 
 namespace {
 
-// The palette is chosen from a canvas of 640 x 480 whatever the screen's
-// size: that is how every splash has always been made, so a description
+// Without the full palette, the palette is chosen from a canvas of 640 x
+// 480 whatever the screen's size: that is how every splash has always been made, so a description
 // gives the same palette, and the same bytes, as it always has. What lies
 // beyond it on a larger screen takes no part in the choice.
 const unsigned canvasWidth = 640;
