@@ -10,9 +10,10 @@
 namespace {
 
 // Without the full palette, the palette is chosen from a canvas of 640 x
-// 480 whatever the screen's size: that is how every splash has always been made, so a description
-// gives the same palette, and the same bytes, as it always has. What lies
-// beyond it on a larger screen takes no part in the choice.
+// 480 whatever the screen's size: that is how every splash has always been
+// made, so a description gives the same palette, and the same bytes, as it
+// always has. What lies beyond it on a larger screen takes no part in the
+// choice.
 const unsigned canvasWidth = 640;
 const unsigned canvasHeight = 480;
 
@@ -22,7 +23,8 @@ const uint64_t fullPalettePixels = uint64_t(1) << 23;
 uint64_t pixelsOf(const loadedImage_t *image) { return uint64_t(image->width) * image->height; }
 
 /// The full palette is asked for the picture as it will be seen, so it
-/// takes the whole screen, as far as it can count beside the strips: rows
+/// takes the whole screen, as far as it can count beside the strips (a
+/// splash that fits the boot loader holds at most 2^20 strip pixels): rows
 /// beyond that take no part. An empty screen shows nothing; it keeps the
 /// usual canvas.
 void fullCanvasSize(const splashFrame_t &frame, uint64_t stripPixels, unsigned *W, unsigned *H)
