@@ -65,6 +65,12 @@ void zbeos_t::IconsAt(unsigned x, unsigned y) { iconPack->IconsAt(x, y); }
 
 void zbeos_t::AddImage(const loadedImage_t *image) { iconPack->AddImage(image); }
 
+void zbeos_t::UseIcons(const loadedImage_t *lit, const char *litName, const loadedImage_t *unlit,
+                       const char *unlitName)
+{
+    iconPack->UseIcons(lit, litName, unlit, unlitName);
+}
+
 std::vector<unsigned char> zbeos_t::Save(const char *path, const renderOptions_t &options) const
 {
     // A splash that does not inflate into the boot loader's buffer would
@@ -88,12 +94,13 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, const renderOptions_t
     std::vector<unsigned char> pack(packLength), member;
     unsigned long crc = 0;
     {
-        splashRenderer_t renderer(iconPack->images, iconPack->imageCount, options);
+        splashRenderer_t renderer(iconPack->images, iconPack->imageCount, options, iconPack->Frame());
+        const std::vector<quantizedImage_t> strips = renderer.MapIcons();
         // The codec takes the pack's bytes as they are laid out, so that
         // mapping the images and deflating them overlap.
         backgroundDeflate_t deflate(pack.data(), packLength, level);
         iconPack->Layout(
-            renderer.Palette(),
+            renderer.Palette(), strips,
             [&](unsigned i, uint8_t *indices, const rowsMapped_t &rowsMapped) { renderer.Map(i, indices, rowsMapped); },
             pack.data(), [&](uint64_t bytes) { deflate.Ready(bytes); });
         const int code = deflate.Finish(&member, &crc);

@@ -26,6 +26,9 @@ public:
     void IconsAt(unsigned x, unsigned y);
     /// The image must stay alive until Save has returned.
     void AddImage(const loadedImage_t *image);
+    /// zbeosIconPack_t::UseIcons; the strips must stay alive until Save has
+    /// returned.
+    void UseIcons(const loadedImage_t *lit, const char *litName, const loadedImage_t *unlit, const char *unlitName);
     /// Writes the new boot loader file to path, replacing any file there
     /// only once the new one is complete and verified. Throws cagada_t with
     /// subject path and the system's reason on failure, leaving what was at

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cassert>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "bootfile/littleEndian.h"
 #include "bootfile/packDirectory.h"
@@ -30,7 +32,7 @@ void requireWholeRecord(const packEntry_t &entry, const unsigned char *area)
 } // namespace
 
 zbeosIconPack_t::zbeosIconPack_t(const unsigned char *pack, unsigned length)
-    : screen{640, 480, 8}, palette{}, offIconsSlot(0), imageCount(0), images{}
+    : screen{640, 480, 8}, palette{}, offIconsSlot(0), imageCount(0), images{}, ownIcons{}
 {
     traceStep_t titled(8, "Dissecting IconPack\n");
 
@@ -107,6 +109,29 @@ void zbeosIconPack_t::AddImage(const loadedImage_t *image)
     images[imageCount++] = image;
 }
 
+void zbeosIconPack_t::UseIcons(const loadedImage_t *lit, const char *litName, const loadedImage_t *unlit,
+                               const char *unlitName)
+{
+    const uint32_t w = getLE32(icons.data()), h = getLE32(icons.data() + 4);
+    for (const auto &strip : {std::make_pair(lit, litName), std::make_pair(unlit, unlitName)})
+        if (strip.first->width != w || strip.first->height != h)
+            throw cagada_t(strip.second, "the icon strip must be " + std::to_string(w) + " x " + std::to_string(h) +
+                                             " pixels, as the boot loader's own");
+    ownIcons[0] = lit;
+    ownIcons[1] = unlit;
+}
+
+splashFrame_t zbeosIconPack_t::Frame() const
+{
+    splashFrame_t frame;
+    frame.screenWidth = screen.width;
+    frame.screenHeight = screen.height;
+    frame.icons[0] = ownIcons[0];
+    frame.icons[1] = ownIcons[1];
+    memcpy(frame.keptColors, palette, keptPaletteBytes);
+    return frame;
+}
+
 uint64_t zbeosIconPack_t::SerializedSize() const
 {
     const uint64_t directorySize = 8 * (uint64_t(imageCount) + 6);
@@ -119,9 +144,11 @@ uint64_t zbeosIconPack_t::SerializedSize() const
     return packSize;
 }
 
-void zbeosIconPack_t::Layout(const palette_t &chosen, const imageIndices_t &indicesOf, uint8_t *pack,
-                             const packReady_t &ready) const
+void zbeosIconPack_t::Layout(const palette_t &chosen, const std::vector<quantizedImage_t> &strips,
+                             const imageIndices_t &indicesOf, uint8_t *pack, const packReady_t &ready) const
 {
+    assert(strips.empty() || (strips.size() == 2 && strips[0].pixels.size() + recordHeaderSize == icons.size() &&
+                              strips[1].pixels.size() + recordHeaderSize == icons.size()));
     const uint64_t packSize = SerializedSize();
     const uint64_t iconBytes = packRecordSize(icons.data());
 
@@ -156,7 +183,16 @@ void zbeosIconPack_t::Layout(const palette_t &chosen, const imageIndices_t &indi
         packPalette[keptPaletteBytes + 3 * j + 2] = chosen.blue[j];
     }
 
-    memcpy(pack + offsets[2], icons.data(), iconBytes);
+    // Replaced strips keep the header, and so the place, of the kept ones.
+    const auto putStrip = [&](unsigned char *at, const std::vector<uint8_t> &kept, unsigned k) {
+        if (strips.empty()) {
+            memcpy(at, kept.data(), iconBytes);
+            return;
+        }
+        memcpy(at, kept.data(), recordHeaderSize);
+        std::copy(strips[k].pixels.begin(), strips[k].pixels.end(), at + recordHeaderSize);
+    };
+    putStrip(pack + offsets[2], icons, 0);
     ready(offsets[2] + iconBytes);
 
     for (uint32_t i = 0; i < imageCount; ++i) {
@@ -179,7 +215,7 @@ void zbeosIconPack_t::Layout(const palette_t &chosen, const imageIndices_t &indi
     }
 
     // Written last so that it stays the last match when the pack is read again.
-    memcpy(pack + offsets[4 + imageCount], offIcons.data(), iconBytes);
+    putStrip(pack + offsets[4 + imageCount], offIcons, 1);
     ready(packSize);
 }
 
@@ -188,7 +224,7 @@ std::vector<uint8_t> zbeosIconPack_t::Serialize(const renderedSplash_t &splash) 
     std::vector<uint8_t> pack(SerializedSize());
     assert(splash.images.size() == imageCount);
     Layout(
-        splash.palette,
+        splash.palette, splash.icons,
         [&](unsigned i, uint8_t *indices, const rowsMapped_t &rowsMapped) {
             const quantizedImage_t &image = splash.images[i];
             assert(image.width == images[i]->width && image.height == images[i]->height);

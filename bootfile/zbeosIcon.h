@@ -35,12 +35,22 @@ public:
     /// Appends an image (held, not copied: it must outlive the pack's use
     /// of it). Throws cagada_t beyond MAX_SPLASH_IMAGES.
     void AddImage(const loadedImage_t *image);
+    /// Replaces the icon strip by `lit` and the OffIcons image by `unlit`
+    /// (held, not copied), which keep the strip's place. Both must have the
+    /// strip's size, since nothing tells how the boot loader would split a
+    /// strip of another: otherwise throws cagada_t with the name of the
+    /// first that differs and the size needed, and nothing changes.
+    void UseIcons(const loadedImage_t *lit, const char *litName, const loadedImage_t *unlit, const char *unlitName);
+    /// What the images are rendered for: the screen, the strips given to
+    /// UseIcons and the kept colours.
+    splashFrame_t Frame() const;
     /// The length of the pack Serialize would build, known from the images'
     /// sizes alone. Throws cagada_t when it would not fit 32-bit lengths.
     uint64_t SerializedSize() const;
     /// Lays out the new pack: screen record, the kept and the chosen
     /// colours, icon strip, the rendered images (which must be the added
-    /// ones, in order), OffIcons. Throws cagada_t when the pack would not
+    /// ones, in order), OffIcons; the rendered strips in place of the kept
+    /// ones when there are any. Throws cagada_t when the pack would not
     /// fit 32-bit lengths.
     std::vector<uint8_t> Serialize(const renderedSplash_t &splash) const;
 
@@ -50,11 +60,12 @@ public:
     /// Told, as the pack is laid out, how many bytes from its start are final.
     using packReady_t = std::function<void(uint64_t bytes)>;
     /// Serialize into `pack` (SerializedSize() bytes) in the pack's own
-    /// order, each image's indices as `indicesOf` gives them, telling
+    /// order, each image's indices as `indicesOf` gives them and the strips'
+    /// pixels from `strips` (lit, unlit; empty: the kept ones), telling
     /// `ready` as the bytes from the start become final: a consumer may
     /// take them while the rest is still being made.
-    void Layout(const palette_t &chosen, const imageIndices_t &indicesOf, uint8_t *pack,
-                const packReady_t &ready) const;
+    void Layout(const palette_t &chosen, const std::vector<quantizedImage_t> &strips,
+                const imageIndices_t &indicesOf, uint8_t *pack, const packReady_t &ready) const;
 
     screenGeometry_t screen;
     /// 256 entries of red, green, blue as read from the pack.
@@ -68,4 +79,7 @@ public:
     uint32_t imageCount;
     /// The added images, not owned.
     const loadedImage_t *images[MAX_SPLASH_IMAGES];
+    /// The strips given to UseIcons, lit and unlit, not owned; both null
+    /// while the pack's own are kept.
+    const loadedImage_t *ownIcons[2];
 };

@@ -6,8 +6,8 @@
 #include "diagnostics/traceStep.h"
 
 int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t &description,
-                       const std::vector<loadedImage_t> &images, std::unique_ptr<zbeos_t> *owner,
-                       std::vector<unsigned char> *pack)
+                       const std::vector<loadedImage_t> &images, const std::vector<loadedImage_t> &iconStrips,
+                       std::unique_ptr<zbeos_t> *owner, std::vector<unsigned char> *pack)
 {
     try {
         TRACE(0, "loading %s\n", settings.pathToZbeos);
@@ -17,6 +17,20 @@ int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t 
 
         zbeos->DefineScreen(description.screenWidth, description.screenHeight, description.screenDepth);
         zbeos->IconsAt(description.iconsX, description.iconsY);
+
+        // Strips of the wrong size are refused here, before anything is
+        // written: only now is the boot loader's own size known.
+        if (!iconStrips.empty()) {
+            TRACE(0, "Replacing icons in zbeos\n");
+            {
+                traceStep_t step;
+                TRACE(0, "  lit) %s\n", description.iconsLitFile);
+                TRACE(0, "unlit) %s\n", description.iconsUnlitFile);
+                zbeos->UseIcons(&iconStrips[0], description.iconsLitFile, &iconStrips[1],
+                                description.iconsUnlitFile);
+            }
+            TRACE(0, "\n");
+        }
 
         TRACE(0, "Replacing images in zbeos\n");
         {

@@ -5,19 +5,32 @@
 #include "driver/run.h"
 #include "imaging/loadImage.h"
 
-int runImagePhase(const splashDescription_t &description, std::vector<loadedImage_t> *images)
+namespace {
+
+/// Loads one file into `images`; false after reporting a refusal.
+bool loadInto(const char *fileName, std::vector<loadedImage_t> *images)
+{
+    TRACE(0, "loading %s\n", fileName);
+    try {
+        images->emplace_back(loadImage(fileName));
+    } catch (imgtoolsError_t &error) {
+        fflush(stdout);
+        error.report();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int runImagePhase(const splashDescription_t &description, std::vector<loadedImage_t> *images,
+                  std::vector<loadedImage_t> *iconStrips)
 {
     images->reserve(description.imageCount);
     for (uint32_t i = 0; i < description.imageCount; ++i) {
         const splashImage_t &entry = description.images[i];
-        TRACE(0, "loading %s\n", entry.fileName);
-        try {
-            images->emplace_back(loadImage(entry.fileName));
-        } catch (imgtoolsError_t &error) {
-            fflush(stdout);
-            error.report();
+        if (!loadInto(entry.fileName, images))
             return 1;
-        }
         loadedImage_t *image = &images->back();
         image->moveTo(entry.x, entry.y);
         if (entry.modifier == MOD_RESIZED)
@@ -26,6 +39,16 @@ int runImagePhase(const splashDescription_t &description, std::vector<loadedImag
             image->clipTo(entry.width, entry.height);
         image->clipToWorld(description.screenWidth, description.screenHeight);
         TRACE(0, "\n");
+    }
+    // The strips are taken as they are: their size is checked against the
+    // boot loader's own once that is read, and their place is the strip's.
+    if (description.ownIcons) {
+        iconStrips->reserve(2);
+        for (const char *fileName : {description.iconsLitFile, description.iconsUnlitFile}) {
+            if (!loadInto(fileName, iconStrips))
+                return 1;
+            TRACE(0, "\n");
+        }
     }
     return 0;
 }

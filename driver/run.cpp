@@ -11,6 +11,7 @@ dawnmarkRun_t::~dawnmarkRun_t()
     // The boot loader file holds the images by pointer: it goes first.
     zbeos.reset();
     images.clear();
+    iconStrips.clear();
     releaseFileNames(&description);
 }
 
@@ -33,9 +34,9 @@ int dawnmarkRun_t::Run(int argc, char **argv)
         return guardStatus;
     if (int previewStatus = checkPreviewPaths(settings, description))
         return previewStatus;
-    if (int imageStatus = runImagePhase(description, &images))
+    if (int imageStatus = runImagePhase(description, &images, &iconStrips))
         return imageStatus;
-    if (int saveStatus = runBootloaderPhase(settings, description, images, &zbeos, &pack))
+    if (int saveStatus = runBootloaderPhase(settings, description, images, iconStrips, &zbeos, &pack))
         return saveStatus;
     return runPreviewPhase(settings, pack);
 }

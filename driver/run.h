@@ -41,6 +41,7 @@ private:
     runSettings_t settings;
     splashDescription_t description;
     std::vector<loadedImage_t> images; ///< one per description entry
+    std::vector<loadedImage_t> iconStrips; ///< lit and unlit, when the description names them
     std::unique_ptr<zbeos_t> zbeos;   ///< holds the images by pointer
     std::vector<unsigned char> pack;  ///< the splash saved, inflated
 };
@@ -69,15 +70,18 @@ int runDescriptionPhase(FILE *input, splashDescription_t *description);
 int refuseInputAsOutput(const runSettings_t &settings, const splashDescription_t &description);
 
 /// Loads and fits every image the description names into images, one per
-/// entry. Returns 0, or 1 after reporting an image that cannot be loaded.
-int runImagePhase(const splashDescription_t &description, std::vector<loadedImage_t> *images);
+/// entry, then the icon strips it names, if any, into iconStrips. Returns 0,
+/// or 1 after reporting an image that cannot be loaded.
+int runImagePhase(const splashDescription_t &description, std::vector<loadedImage_t> *images,
+                  std::vector<loadedImage_t> *iconStrips);
 
 /// Reads the boot loader file into zbeos, replaces its splash with the
-/// images and saves the result, whose inflated splash goes into pack.
-/// Returns 0, or 1 after reporting a failure.
+/// images (and its icon strips with iconStrips, when there are any) and
+/// saves the result, whose inflated splash goes into pack. Returns 0, or 1
+/// after reporting a failure.
 int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t &description,
-                       const std::vector<loadedImage_t> &images, std::unique_ptr<zbeos_t> *zbeos,
-                       std::vector<unsigned char> *pack);
+                       const std::vector<loadedImage_t> &images, const std::vector<loadedImage_t> &iconStrips,
+                       std::unique_ptr<zbeos_t> *zbeos, std::vector<unsigned char> *pack);
 
 /// Refuses, before any work is done, a preview path that names a file the
 /// run reads or writes (the boot loader files, the description, an image,

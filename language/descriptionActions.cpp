@@ -6,6 +6,9 @@ void startOfInput(splashDescription_t *description)
 {
     description->iconsX = 0;
     description->iconsY = 0;
+    description->ownIcons = false;
+    description->iconsLitFile = nullptr;
+    description->iconsUnlitFile = nullptr;
     description->imageCount = 0;
     memset(description->images, 0, sizeof description->images);
 }
@@ -17,10 +20,15 @@ void defineScreen(splashDescription_t *description, const int32_t *slot)
     description->screenDepth = (uint32_t)slot[2];
 }
 
-void defineIcons(splashDescription_t *description, const int32_t *slot)
+void defineIcons(splashDescription_t *description, char *litFile, char *unlitFile, const int32_t *slot)
 {
     description->iconsX = (uint32_t)slot[0];
     description->iconsY = (uint32_t)slot[1];
+    delete[] description->iconsLitFile;
+    delete[] description->iconsUnlitFile;
+    description->ownIcons = litFile != nullptr;
+    description->iconsLitFile = litFile;
+    description->iconsUnlitFile = unlitFile;
 }
 
 bool appendImage(splashDescription_t *description, char *fileName, const int32_t *slot)

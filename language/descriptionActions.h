@@ -13,8 +13,10 @@ void startOfInput(splashDescription_t *description);
 /// slot: width, height, depth.
 void defineScreen(splashDescription_t *description, const int32_t *slot);
 
-/// slot: x, y.
-void defineIcons(splashDescription_t *description, const int32_t *slot);
+/// slot: x, y. Takes the two file names over, both null for a line that
+/// names no strips of its own: the later icons line wins whole, so such a
+/// line gives the boot loader's own strips back.
+void defineIcons(splashDescription_t *description, char *litFile, char *unlitFile, const int32_t *slot);
 
 /// slot 1 to 5: x, y, modifier, width, height. Takes the file name over: the
 /// entry keeps it, or, when the table already holds MAX_SPLASH_IMAGES entries,

@@ -37,4 +37,9 @@ void releaseFileNames(splashDescription_t *description)
         description->images[i].fileName = nullptr;
     }
     description->imageCount = 0;
+    delete[] description->iconsLitFile;
+    delete[] description->iconsUnlitFile;
+    description->iconsLitFile = nullptr;
+    description->iconsUnlitFile = nullptr;
+    description->ownIcons = false;
 }

@@ -27,7 +27,7 @@ struct descriptionResult_t {
 /// Parses the description read from `input` into `description`, whose screen
 /// fields the caller presets. The file names stored in the record belong to
 /// the record's owner, also after a failed parse (the entries below
-/// imageCount); everything else the parse allocated is freed before it
+/// imageCount and the icon strips'); everything else the parse allocated is freed before it
 /// returns. Nothing is printed.
 descriptionResult_t parseDescription(FILE *input, splashDescription_t *description);
 
@@ -35,6 +35,7 @@ descriptionResult_t parseDescription(FILE *input, splashDescription_t *descripti
 /// included; empty for an accepted one.
 std::string descriptionFailureText(const descriptionResult_t &result);
 
-/// Frees the file names of the record's entries below imageCount and marks
-/// the record empty of images; for the record's owner once it is done.
+/// Frees the file names of the record's entries below imageCount and of its
+/// icon strips, and marks the record empty of images and strips; for the
+/// record's owner once it is done.
 void releaseFileNames(splashDescription_t *description);

@@ -31,6 +31,12 @@ struct splashDescription_t {
     uint32_t screenDepth;
     uint32_t iconsX;
     uint32_t iconsY;
+    /// The icons line named its own strips: they replace the boot loader's.
+    bool ownIcons;
+    /// The lit strip and the unlit (OffIcons) one as written between the
+    /// quotes, or null; they belong to the record's owner.
+    char *iconsLitFile;
+    char *iconsUnlitFile;
     uint32_t imageCount;
     splashImage_t images[MAX_SPLASH_IMAGES];
 };

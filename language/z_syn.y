@@ -13,9 +13,11 @@
 #include "language/splashDescription.h"
 
 /* Every symbol's value has the shape of an image entry: slot 0 holds a text
- * or a number, slots 1 to 5 numbers. */
+ * or a number, slots 1 to 5 numbers. An icons definition that names its own
+ * strips holds the second file name in text2. */
 struct semanticValue_t {
     char *text;
+    char *text2;
     int32_t slot[6];
 };
 }
@@ -49,9 +51,11 @@ static void yyerror(descriptionScanner_t *scanner, splashDescription_t *descript
 %parse-param {descriptionScanner_t *scanner} {splashDescription_t *description} {descriptionResult_t *result}
 %lex-param {descriptionScanner_t *scanner} {descriptionResult_t *result}
 
-/* A file name belongs to the parser until an image entry takes it; a failed
- * parse frees the ones still on its stack or in its lookahead. */
+/* A file name belongs to the parser until an image entry or the icons
+ * definition takes it; a failed parse frees the ones still on its stack or in
+ * its lookahead. */
 %destructor { delete[] $$.text; } STRING_CONSTANT StringConstant ImageDefinition
+%destructor { delete[] $$.text; delete[] $$.text2; } IconDefinition
 
 /* The names are those a syntax error report gives: a keyword as it is
  * written, any other token as a phrase, which always has a blank in it. */
@@ -82,7 +86,7 @@ DefinitionList
 
 Definition
     : ScreenDefinition  { defineScreen(description, $1.slot); }
-    | IconDefinition    { defineIcons(description, $1.slot); }
+    | IconDefinition    { defineIcons(description, $1.text, $1.text2, $1.slot); }
     | ImageDefinition
         {
           if (!appendImage(description, $1.text, $1.slot)) {
@@ -101,6 +105,8 @@ ScreenDefinition
 IconDefinition
     : _ICONS _AT IntegerConstant IntegerConstant EOL
         { $$ = $3; $$.slot[1] = $4.slot[0]; }
+    | _ICONS StringConstant StringConstant _AT IntegerConstant IntegerConstant EOL
+        { $$ = $5; $$.slot[1] = $6.slot[0]; $$.text = $2.text; $$.text2 = $3.text; }
     ;
 
 ImageDefinition

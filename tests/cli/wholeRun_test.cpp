@@ -1,10 +1,12 @@
 // Whole runs of the binary on the synthetic boot loader file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <unistd.h>
 
 #include "bootfile/littleEndian.h"
+#include "bootfile/zbeos.h"
 #include "bootfile/zbeosLayout.h"
 #include "fixtures/bitmapStream.h"
 #include "runFolder_support.h"
@@ -167,8 +169,29 @@ INSTANTIATE_TEST_SUITE_P(
         FailedRun{"NotABootLoader", "image \"a.png\"\n", {"-z", "d"}, "Error: d -- doesn't look like a zbeos booter\n",
                   true},
         FailedRun{"OutputDirectoryMissing", "image \"a.png\"\n", {"-o", "no/out"},
-                  "Error: no/out -- No such file or directory\n", true}),
+                  "Error: no/out -- No such file or directory\n", true},
+        FailedRun{"IconStripOfAnotherSize", "image \"a.png\"\nicons \"a.png\" \"a.png\" at 0 0\n", {},
+                  "Error: a.png -- the icon strip must be 200 x 40 pixels, as the boot loader's own\n", true}),
     [](const testing::TestParamInfo<FailedRun> &info) { return std::string(info.param.name); });
+
+TEST_F(WholeRun, OwnIconStripsAreWrittenAsGivenWhenTheirColoursAreKept)
+{
+    // The sample's strips use kept colours only: swapped, each comes back
+    // as the other, pixel for pixel.
+    const zbeos_t sample(zbeos.c_str());
+    const zbeosIconPack_t &pack = *sample.iconPack;
+    for (const std::vector<uint8_t> *record : {&pack.offIcons, &pack.icons})
+        writeFile(dir + (record == &pack.icons ? "/unlit.bits" : "/lit.bits"),
+                  bitmapStreamOf(200, 40, 0x0008, [&](uint32_t column, uint32_t row, uint8_t *p) {
+                      const uint8_t *rgb = pack.palette + 3 * (*record)[16 + row * 200 + column];
+                      p[0] = rgb[2], p[1] = rgb[1], p[2] = rgb[0], p[3] = 0;
+                  }));
+    writeFile(dir + "/d", "image \"a.png\"\nicons \"lit.bits\" \"unlit.bits\" at 0 8\n");
+    ASSERT_EQ(runDawnmark({"-z", zbeos, "-o", "out", "d"}, dir).status, 0);
+    const zbeos_t written((dir + "/out").c_str());
+    EXPECT_TRUE(std::equal(pack.offIcons.begin() + 16, pack.offIcons.end(), written.iconPack->icons.begin() + 16));
+    EXPECT_TRUE(std::equal(pack.icons.begin() + 16, pack.icons.end(), written.iconPack->offIcons.begin() + 16));
+}
 
 TEST_F(WholeRun, SecondMissingImageStopsAfterTheFirstImageLoaded)
 {

@@ -82,4 +82,57 @@ TEST(Render, ChoosesFromTheTopLeft640x480WhateverTheScreen)
         EXPECT_EQ(splash.palette.blue[j], 0) << j;
 }
 
+/// The index of an exact colour (red << 16 | green << 8 | blue); numColors
+/// when the palette lacks it.
+unsigned indexOf(const palette_t &p, uint32_t rgb)
+{
+    unsigned j = 0;
+    while (j < p.numColors && (uint32_t(p.red[j]) << 16 | uint32_t(p.green[j]) << 8 | p.blue[j]) != rgb)
+        ++j;
+    return j;
+}
+
+TEST(Render, OwnIconsAreChosenForAndMappedToTheKeptAndChosenColours)
+{
+    // Lit: green, then the kept entry 3 from column 10 on; unlit: entry 3.
+    imagePtr back = solidImage(640, 480, 200, 0, 0), lit = solidImage(20, 1, 0, 200, 0),
+             unlit = solidImage(20, 1, 0, 0, 170);
+    for (unsigned column = 10; column < 20; ++column)
+        setPixel(lit.get(), column, 0, 0, 0, 170);
+    splashFrame_t frame;
+    frame.icons[0] = lit.get();
+    frame.icons[1] = unlit.get();
+    frame.keptColors[3 * 3 + 2] = 170;
+    const loadedImage_t *images[] = {back.get()};
+    for (bool full : {false, true}) {
+        renderOptions_t options;
+        options.fullPalette = full;
+        const renderedSplash_t splash = renderSplash(images, 1, options, frame);
+        const unsigned green = indexOf(splash.palette, 0x00c800);
+        ASSERT_LT(green, splash.palette.numColors) << "the strips take part in the choice";
+        ASSERT_EQ(splash.icons.size(), 2u);
+        EXPECT_EQ(splash.icons[0].palette.numColors, 16 + splash.palette.numColors);
+        EXPECT_EQ(splash.icons[0].pixels[0], 16 + green) << "chosen colours follow the kept ones";
+        EXPECT_EQ(splash.icons[0].pixels[19], 3) << "a kept colour maps to its own entry";
+        EXPECT_EQ(splash.icons[1].pixels, std::vector<uint8_t>(20, 3));
+        EXPECT_EQ(splash.images[0].pixels[0], indexOf(splash.palette, 0xc80000)) << "images index chosen ones";
+    }
+}
+
+TEST(Render, FullPaletteChoosesFromTheWholeScreen)
+{
+    // Beyond 640 x 480 of 1024 x 768: a blue image, and black where none is.
+    imagePtr inside = solidImage(640, 480, 200, 0, 0), outside = solidImage(10, 10, 0, 0, 200);
+    outside->x = 1000;
+    const loadedImage_t *images[] = {inside.get(), outside.get()};
+    renderOptions_t options;
+    options.fullPalette = true;
+    splashFrame_t frame;
+    frame.screenWidth = 1024;
+    frame.screenHeight = 768;
+    const palette_t large = renderSplash(images, 2, options, frame).palette;
+    EXPECT_LT(indexOf(large, 0x0000c8), large.numColors);
+    EXPECT_LT(indexOf(large, 0x000000), large.numColors);
+}
+
 } // namespace

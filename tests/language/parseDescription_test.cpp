@@ -40,7 +40,7 @@ TEST(Parser, EmptyInputClearsIconsAndImagesButKeepsScreenPresets)
 TEST(Parser, FillsTheRecordInFileOrder)
 {
     splashDescription_t r = parse("screen 800 600 16\n"
-                                  "icons at 40 520\n"
+                                  "icons \"lit.png\" \"unlit.png\" at 40 520\n"
                                   "\n"
                                   "image \"background.png\"\n"
                                   "image \"logo.png\" at 200 150\n"
@@ -53,12 +53,23 @@ TEST(Parser, FillsTheRecordInFileOrder)
     EXPECT_EQ(r.screenDepth, 32u);
     EXPECT_EQ(r.iconsX, 1u);
     EXPECT_EQ(r.iconsY, 2u);
+    EXPECT_FALSE(r.ownIcons) << "a later icons line wins whole";
+    EXPECT_EQ(r.iconsLitFile, nullptr);
     ASSERT_EQ(r.imageCount, 4u);
     expectImage(r.images[0], "background.png", 0, 0, MOD_NONE, 0, 0);
     expectImage(r.images[1], "logo.png", 200, 150, MOD_NONE, 0, 0);
     expectImage(r.images[2], "banner.tga", 0, 400, MOD_RESIZED, 800, 64);
     expectImage(r.images[3], "corner.png", 700, 0, MOD_CLIPPED, 100, 100);
     EXPECT_EQ(r.images[4].fileName, nullptr);
+}
+
+TEST(Parser, IconsLineMayNameItsOwnStrips)
+{
+    splashDescription_t r = parse("icons \"lit.png\" \"unlit.png\" at 220 420\n");
+    EXPECT_EQ(r.iconsY, 420u);
+    EXPECT_TRUE(r.ownIcons);
+    EXPECT_STREQ(r.iconsLitFile, "lit.png");
+    EXPECT_STREQ(r.iconsUnlitFile, "unlit.png");
 }
 
 TEST(Parser, ZeroAndSaturatedNumbersPassUnchanged)
@@ -121,6 +132,10 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"ScreenWithFourNumbers", "\nscreen 1 2 3 4\n", syntax, "\n\nSyntax error at line 2\n"},
         FailureCase{"LastLineWithoutLineEnd", "screen 1 2 3", syntax, "\n\nSyntax error at line 1\n"},
         FailureCase{"IconsWithoutAt", "icons 1 2\n", syntax, "\n\nSyntax error at line 1\n"},
+        FailureCase{"IconsWithOneFile", "icons \"lit\" at 1 2\n", syntax, "\n\nSyntax error at line 1\n"},
+        FailureCase{"IconFilesWithoutPosition", "icons \"lit\" \"unlit\"\n", syntax, "\n\nSyntax error at line 2\n"},
+        FailureCase{"IconFilesAfterThePosition", "icons at 1 2 \"lit\" \"unlit\"\n", syntax,
+                    "\n\nSyntax error at line 1\n"},
         FailureCase{"ResizeWithoutPosition", "image \"a\" resized to 1 2\n", syntax, "\n\nSyntax error at line 1\n"},
         FailureCase{"ResizedWithoutTo", "image \"a\" at 1 2 resized 1 2\n", syntax, "\n\nSyntax error at line 1\n"},
         FailureCase{"TwoDefinitionsOnALine", "icons at 1 2 icons at 1 2\n", syntax, "\n\nSyntax error at line 1\n"},

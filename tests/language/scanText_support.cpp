@@ -63,6 +63,8 @@ void keepFileNames(const splashDescription_t &record)
         return;
     for (uint32_t i = 0; i < record.imageCount; ++i)
         kept.emplace_back(record.images[i].fileName);
+    kept.emplace_back(record.iconsLitFile);
+    kept.emplace_back(record.iconsUnlitFile);
 }
 
 descriptionResult_t parseTextInto(const std::string &text, splashDescription_t *record)

@@ -81,6 +81,8 @@ INSTANTIATE_TEST_SUITE_P(
                  {ch('S'), ch('c'), ch('r'), ch('e'), ch('e'), ch('n')}},
         ScanCase{"KeywordInsideWord", "Sat", {ch('S'), at}},
         ScanCase{"StringRunsToLastQuote", "\"a\" \"b\"\n", {str("a\" \"b"), eol}},
+        ScanCase{"IconsLineStringsEndAtTheirQuoteUntilTheLineEnd", "icons \"a\" \"b\" at\n\"c\" \"d\"\n",
+                 {icons, str("a"), str("b"), at, eol, str("c\" \"d"), eol}},
         ScanCase{"UnclosedQuoteIsACharacter", "\"ab\n", {ch('"'), ch('a'), ch('b'), eol}},
         ScanCase{"EmptyString", "\"\"", {str("")}},
         ScanCase{"BackslashIsOrdinary", "\"a\\nb\"", {str("a\\nb")}},
