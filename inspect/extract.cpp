@@ -1,5 +1,6 @@
 #include "inspect/extract.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -13,6 +14,16 @@ bool writable(const directoryEntry_t &entry)
 {
     return entry.isRecord && entry.record.pixels != nullptr && entry.record.width != 0 &&
            entry.record.height != 0;
+}
+
+/// Whether a record uses a colour of the splash's own (an entry past the 16
+/// the boot loader keeps): a boot loader's own strips never do, since the
+/// palette beyond those 16 belongs to whatever splash is there.
+bool usesSplashColours(const directoryEntry_t &entry)
+{
+    const packRecord_t &record = entry.record;
+    const uint64_t count = uint64_t(record.width) * record.height;
+    return std::any_of(record.pixels, record.pixels + count, [](uint8_t index) { return index >= 16; });
 }
 
 } // namespace
@@ -33,9 +44,22 @@ std::string extractedDescription(const inspection_t &inspection)
     if (inspection.hasScreen)
         text += formatText("screen %u %u %u\n", unsigned(inspection.screen.width),
                            unsigned(inspection.screen.height), unsigned(inspection.screen.depth));
-    for (const directoryEntry_t &entry : inspection.directory)
+    // Strips of the splash's own colours were made for it: they are named,
+    // so that they are mapped to the new palette again; the boot loader's
+    // own strips stay its own.
+    const directoryEntry_t *lit = nullptr, *unlit = nullptr;
+    for (const directoryEntry_t &entry : inspection.directory) {
         if (entry.kind == entryKind_t::iconStrip)
-            text += formatText("icons at %u %u\n", unsigned(entry.record.x), unsigned(entry.record.y));
+            lit = &entry;
+        else if (entry.kind == entryKind_t::offIcons)
+            unlit = &entry;
+    }
+    if (lit != nullptr && unlit != nullptr && writable(*lit) && writable(*unlit) &&
+        (usesSplashColours(*lit) || usesSplashColours(*unlit)))
+        text += formatText("icons \"%s\" \"%s\" at %u %u\n", extractedName(*lit).c_str(), extractedName(*unlit).c_str(),
+                           unsigned(lit->record.x), unsigned(lit->record.y));
+    else if (lit != nullptr)
+        text += formatText("icons at %u %u\n", unsigned(lit->record.x), unsigned(lit->record.y));
     for (const directoryEntry_t &entry : inspection.directory)
         if (entry.kind == entryKind_t::image && writable(entry))
             text += formatText("image \"%s\" at %u %u\n", extractedName(entry).c_str(),

@@ -8,6 +8,7 @@
 #include <zlib.h>
 
 #include "bootfile/littleEndian.h"
+#include "fixtures/imageFiles.h"
 #include "storedPng_support.h"
 #include "support/files.h"
 #include "support/runTool.h"
@@ -80,29 +81,77 @@ TEST(RoundTrip, ExtractedImagesAreThePacksImages)
     EXPECT_EQ(getLE32(pack.data() + 8 * 8), 0u) << "a record beyond slot 7";
 }
 
-// The extracted files and their description make the same boot screen
-// again. The first splash is dithered over a full palette: every one of its
-// 224 colours must come back.
-TEST(RoundTrip, RebuildFromTheExtractedDescriptionLooksTheSame)
+/// A w x h PNG of vertical stripes, one colour (red << 16 | green << 8 |
+/// blue) after the other.
+bytes_t stripesPng(uint32_t w, uint32_t h, std::vector<uint32_t> colours)
 {
+    rgbaImage_t image;
+    image.width = w;
+    image.height = h;
+    for (uint32_t row = 0; row < h; ++row)
+        for (uint32_t column = 0; column < w; ++column) {
+            const uint32_t colour = colours[column * colours.size() / w];
+            image.rgba.insert(image.rgba.end(), {uint8_t(colour >> 16), uint8_t(colour >> 8), uint8_t(colour), 255});
+        }
+    return encodePng(image, false);
+}
+
+// The extracted files and their description make the same boot screen
+// again, lit and unlit. The example is dithered over a full palette: every
+// one of its 224 colours must come back. Strips of the splash's own colours
+// must come back as they were, mapped to the new palette.
+struct roundTrip_t {
+    const char *name;
+    std::vector<std::string> options;
+    std::string description; ///< empty: the example's
+};
+
+class RoundTripRebuild : public testing::TestWithParam<roundTrip_t> {};
+
+TEST_P(RoundTripRebuild, FromTheExtractedDescriptionLooksTheSame)
+{
+    const roundTrip_t &c = GetParam();
     const std::string dir = makeScratchDirectory();
     writeFile(dir + "/zbeos", makeSampleZbeos());
-    ASSERT_EQ(runDawnmark({"--full-palette", "--dither", "-z", dir + "/zbeos", "-o", dir + "/first", "splash.txt"},
-                          DAWNMARK_SOURCE_DIR "/examples")
-                  .status,
-              0);
-    ToolRun extracted = runInspector({"--extract", dir + "/art", "--preview", dir + "/first.png", dir + "/first"});
+    std::string source = DAWNMARK_SOURCE_DIR "/examples";
+    if (!c.description.empty()) {
+        source = dir;
+        writeFile(dir + "/splash.txt", c.description);
+        writeFile(dir + "/art.png", stripesPng(64, 48, {0x102030, 0xc08040, 0x20a060}));
+        writeFile(dir + "/lit.png", stripesPng(200, 40, {0xff0000, 0xffff00, 0x00ff00, 0x00ffff, 0x0000ff}));
+        writeFile(dir + "/unlit.png", stripesPng(200, 40, {0x404040, 0x808080, 0x000000}));
+    }
+    std::vector<std::string> first = c.options;
+    first.insert(first.end(), {"-z", dir + "/zbeos", "-o", dir + "/first", "splash.txt"});
+    ASSERT_EQ(runDawnmark(first, source).status, 0);
+    ToolRun extracted = runInspector({"--extract", dir + "/art", dir + "/first"});
     ASSERT_EQ(extracted.status, 0) << extracted.err;
     ToolRun rebuilt = runDawnmark({"--full-palette", "-z", dir + "/zbeos", "-o", dir + "/second", "splash.txt"},
                                   dir + "/art");
     ASSERT_EQ(rebuilt.status, 0) << rebuilt.err;
-    ASSERT_EQ(runInspector({"--preview", dir + "/second.png", dir + "/second"}).status, 0);
 
-    const storedPng_t first = readStoredPng(dir + "/first.png"), second = readStoredPng(dir + "/second.png");
-    ASSERT_TRUE(first.ok && second.ok);
-    EXPECT_EQ(std::make_pair(first.width, first.height), std::make_pair(second.width, second.height));
-    EXPECT_TRUE(first.samples == second.samples);
+    for (const std::string lit : {"", "--lit"}) {
+        for (const std::string file : {"first", "second"}) {
+            std::vector<std::string> args = {"--force", "--preview", dir + "/" + file + lit + ".png", dir + "/" + file};
+            if (!lit.empty())
+                args.push_back(lit);
+            ASSERT_EQ(runInspector(args).status, 0);
+        }
+        const storedPng_t one = readStoredPng(dir + "/first" + lit + ".png");
+        const storedPng_t two = readStoredPng(dir + "/second" + lit + ".png");
+        ASSERT_TRUE(one.ok && two.ok);
+        EXPECT_EQ(std::make_pair(one.width, one.height), std::make_pair(two.width, two.height));
+        EXPECT_TRUE(one.samples == two.samples) << lit;
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Splashes, RoundTripRebuild,
+    testing::Values(roundTrip_t{"DitheredExample", {"--full-palette", "--dither"}, ""},
+                    roundTrip_t{"OwnIcons", {"--full-palette"},
+                                "screen 640 480 8\nicons \"lit.png\" \"unlit.png\" at 220 420\n"
+                                "image \"art.png\" at 10 10\n"}),
+    [](const testing::TestParamInfo<roundTrip_t> &info) { return std::string(info.param.name); });
 
 TEST(RoundTrip, ExtractionNeverReplacesFilesUnlessForced)
 {
