@@ -4,6 +4,7 @@
 #include "imaging/squared.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <numeric>
 
 paletteLookup_t::paletteLookup_t(const palette_t &palette, unsigned count)
@@ -32,22 +33,30 @@ uint32_t paletteLookup_t::makeTable(unsigned r, unsigned g, unsigned b,
                                     const uint8_t *candidates, size_t n)
 {
     // Distance above, index below: the smallest key is the nearest entry,
-    // and among equals the lowest index.
-    uint32_t keys[64];
-    std::fill(keys, keys + 64, ~0u);
+    // and among equals the lowest index. The squared distance is a sum of
+    // one term per axis, so each candidate's four terms per axis are worked
+    // out once and added up for the 64 colours.
+    int32_t keys[64];
+    std::fill(keys, keys + 64, INT32_MAX);
     for (size_t k = 0; k < n; ++k) {
         const unsigned j = candidates[k];
-        const int dr0 = int(r & ~3u) - red[j], dg0 = int(g & ~3u) - green[j];
-        const int db0 = int(b & ~3u) - blue[j];
-        for (unsigned i = 0; i < 64; ++i) {
-            const int dr = dr0 + int(i >> 4), dg = dg0 + int((i >> 2) & 3), db = db0 + int(i & 3);
-            const uint32_t key = uint32_t(dr * dr + dg * dg + db * db) << 8 | j;
-            keys[i] = std::min(keys[i], key);
+        int32_t red2[4], green2[4], blue2[4];
+        for (int i = 0; i < 4; ++i) {
+            red2[i] = int32_t(squared(int(r & ~3u) + i - red[j])) << 8;
+            green2[i] = int32_t(squared(int(g & ~3u) + i - green[j])) << 8;
+            blue2[i] = int32_t(squared(int(b & ~3u) + i - blue[j])) << 8 | int32_t(j);
         }
+        int32_t *key = keys;
+        for (int dr = 0; dr < 4; ++dr)
+            for (int dg = 0; dg < 4; ++dg, key += 4) {
+                const int32_t rg = red2[dr] + green2[dg];
+                for (int db = 0; db < 4; ++db)
+                    key[db] = std::min(key[db], rg + blue2[db]);
+            }
     }
     const uint32_t number = uint32_t(tables.size() >> 6);
-    for (uint32_t key : keys)
-        tables.push_back(uint8_t(key));
+    tables.resize(tables.size() + 64);
+    std::transform(keys, keys + 64, tables.end() - 64, [](int32_t key) { return uint8_t(key); });
     return number;
 }
 
