@@ -13,11 +13,19 @@
 
 #include <algorithm>
 #include <cassert>
+#include <functional>
 #include <memory>
 #include <numeric>
+#include <thread>
 #include <vector>
 
 namespace {
+
+/// Joins a thread when the scope ends, also when an exception leaves it.
+struct joinOnExit_t {
+    std::thread *thread;
+    ~joinOnExit_t() { thread->join(); }
+};
 
 /// Sorts 24-bit numbers: two passes of 12 bits, stable, in linear time (a
 /// comparison sort of the composite's 307200 pixels costs several times
@@ -151,56 +159,80 @@ void splitByError(const histogram_t &histogram, std::vector<box_t> *boxes, unsig
 
 unsigned clampTo(unsigned v, unsigned lo, unsigned edge) { return std::min(std::max(v, lo), lo + edge - 1); }
 
-/// Moves each entry to the mean of the colours nearest to it, kept inside
-/// boxes[j]; returns whether any entry moved. Each colour is visited once,
+/// Adds each colour of [from, to) of the histogram, which starts a cube of
+/// edge 32, to the totals of its nearest entry. Each colour is visited once,
 /// so rather than a search structure that pays off for colours asked again,
 /// the colours of a cube of edge 8 share one list of candidates, taken from
 /// the list of their cube of edge 32.
-bool refine(const histogram_t &histogram, const std::vector<box_t> &boxes, palette_t *palette)
+void assignNearest(const histogram_t &histogram, const palette_t &palette, size_t from, size_t to,
+                   std::vector<totals_t> *sums)
 {
-    const unsigned k = palette->numColors;
-    std::vector<totals_t> sums(k, totals_t{0, 0, 0, 0, 0});
-    std::vector<uint8_t> all(k), coarse, fine;
+    std::vector<uint8_t> all(palette.numColors), coarse, fine;
     std::iota(all.begin(), all.end(), uint8_t(0));
-    const size_t count = histogram.codes.size();
     // Colours in one cube of edge 2^e share all but the lowest 3e bits.
     auto runEnd = [&](size_t begin, unsigned shift) {
         size_t end = begin;
-        while (end < count && histogram.codes[end] >> shift == histogram.codes[begin] >> shift)
+        while (end < to && histogram.codes[end] >> shift == histogram.codes[begin] >> shift)
             ++end;
         return end;
     };
-    for (size_t coarseBegin = 0; coarseBegin < count;) {
+    for (size_t coarseBegin = from; coarseBegin < to;) {
         const size_t coarseEnd = runEnd(coarseBegin, 15);
-        cubeSurvivors(palette->red, palette->green, palette->blue, all.data(), all.size(),
+        cubeSurvivors(palette.red, palette.green, palette.blue, all.data(), all.size(),
                       histogram.red[coarseBegin] & ~31u, histogram.green[coarseBegin] & ~31u,
                       histogram.blue[coarseBegin] & ~31u, 32, &coarse);
         for (size_t begin = coarseBegin; begin < coarseEnd;) {
             const size_t end = runEnd(begin, 9);
-            cubeSurvivors(palette->red, palette->green, palette->blue, coarse.data(), coarse.size(),
+            cubeSurvivors(palette.red, palette.green, palette.blue, coarse.data(), coarse.size(),
                           histogram.red[begin] & ~7u, histogram.green[begin] & ~7u,
                           histogram.blue[begin] & ~7u, 8, &fine);
             for (size_t i = begin; i < end; ++i) {
                 const int r = histogram.red[i], g = histogram.green[i], b = histogram.blue[i];
                 unsigned best = ~0u, index = 0;
                 for (uint8_t j : fine) {
-                    const unsigned d = squared(r - palette->red[j]) + squared(g - palette->green[j]) +
-                                       squared(b - palette->blue[j]);
+                    const unsigned d = squared(r - palette.red[j]) + squared(g - palette.green[j]) +
+                                       squared(b - palette.blue[j]);
                     if (d < best) {
                         best = d;
                         index = j;
                     }
                 }
-                totals_t &to = sums[index];
+                totals_t &total = (*sums)[index];
                 const uint64_t n = histogram.counts[i];
-                to.n += n;
-                to.r += n * unsigned(r);
-                to.g += n * unsigned(g);
-                to.b += n * unsigned(b);
+                total.n += n;
+                total.r += n * unsigned(r);
+                total.g += n * unsigned(g);
+                total.b += n * unsigned(b);
             }
             begin = end;
         }
         coarseBegin = coarseEnd;
+    }
+}
+
+/// Moves each entry to the mean of the colours nearest to it, kept inside
+/// boxes[j]; returns whether any entry moved. The colours are shared out
+/// between two threads, each with totals of its own: integer sums come out
+/// the same in any order, so the result does not depend on the split.
+bool refine(const histogram_t &histogram, const std::vector<box_t> &boxes, palette_t *palette)
+{
+    const unsigned k = palette->numColors;
+    const size_t count = histogram.codes.size();
+    // The second half starts at a cube of edge 32.
+    size_t half = count / 2;
+    while (half > 0 && half < count && histogram.codes[half] >> 15 == histogram.codes[half - 1] >> 15)
+        ++half;
+    std::vector<totals_t> sums(k, totals_t{0, 0, 0, 0, 0}), upper(k, totals_t{0, 0, 0, 0, 0});
+    {
+        std::thread second(assignNearest, std::cref(histogram), std::cref(*palette), half, count, &upper);
+        joinOnExit_t join{&second};
+        assignNearest(histogram, *palette, 0, half, &sums);
+    }
+    for (unsigned j = 0; j < k; ++j) {
+        sums[j].n += upper[j].n;
+        sums[j].r += upper[j].r;
+        sums[j].g += upper[j].g;
+        sums[j].b += upper[j].b;
     }
     bool moved = false;
     for (unsigned j = 0; j < k; ++j) {
