@@ -1,6 +1,10 @@
 // Times palette selection and quantization of a 640 x 480 composite, the
 // product against the plain reference, and prints how many times faster the
-// product is and how much heap it needs next to the image's own size.
+// product is and how much heap it needs next to the image's own size. The
+// composite is a picture file given as the last argument (bench/speed.sh
+// gives it a photograph-like one), or else one the fixtures make.
+#include "diagnostics/traceMsg.h"
+#include "imaging/loadImage.h"
 #include "imaging/mixImages.h"
 #include "imaging/palette.h"
 #include "imaging/quantize.h"
@@ -54,9 +58,13 @@ void operator delete(void *pointer, size_t) noexcept { countedFree(pointer); }
 
 namespace {
 
+/// The picture file to use, if one was given.
+std::string picturePath;
+
 const loadedImage_t *composite()
 {
-    static imagePtr image = photoLikeComposite(2024);
+    static imagePtr image = picturePath.empty() ? photoLikeComposite(2024)
+                                                : imagePtr(new loadedImage_t(loadImage(picturePath.c_str())));
     return image.get();
 }
 
@@ -145,6 +153,11 @@ private:
 int main(int argc, char **argv)
 {
     benchmark::Initialize(&argc, argv);
+    // What Google Benchmark did not take is the picture.
+    if (argc > 1) {
+        picturePath = argv[argc - 1];
+        TRACE_setlevel(0);
+    }
     ratioReporter_t reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

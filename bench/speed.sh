@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # How close a whole run of Dawnmark comes to the floor that the boot loader
-# file sets: zlib deflating the same icon pack at the same level, alone.
+# file sets: zlib deflating the same icon pack at level 9, alone.
 # Three scenes of photograph-like pictures (ImageMagick's plasma, which has
 # the colours and fine grain of a photograph), each plain and with all three
 # long options: (a) one full screen, (b) three full screens of different
 # pictures, (c) one full screen cut into 64 small pictures that tile it, as
 # 64 images. Also the peak memory of each run against the pixel data of its
-# images.
+# images, and last palette selection and mapping alone on the full-screen
+# picture against the plain method.
 #
 # Run by hand: bash bench/speed.sh [build-dir]. It installs ImageMagick when
 # it is missing and writes everything to <build-dir>/speed/.
@@ -28,7 +29,7 @@ convert=convert
 [ -x /usr/bin/convert-im6.q16 ] && convert=/usr/bin/convert-im6.q16
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDAWNMARK_BENCH=ON > /dev/null
-cmake --build "$build" -j 2 --target Dawnmark make-sample-zbeos whole_run_bench > /dev/null
+cmake --build "$build" -j 2 --target Dawnmark make-sample-zbeos whole_run_bench palette_bench > /dev/null
 built=$(cd "$build" && pwd)
 
 rm -rf "$out"
@@ -70,3 +71,8 @@ echo
 awk 'NR > 1 { run[$1] = $2 }
      END { for (s in run) if (s !~ /-options$/ && (s "-options") in run)
              printf "%-8s all options / default: %.2f\n", s, run[s "-options"] / run[s] }' results.txt | sort
+
+# Palette selection and mapping alone, against the plain method, on the
+# full-screen picture.
+echo
+"$built/bench/palette_bench" --benchmark_color=false one/p.png | tail -3
