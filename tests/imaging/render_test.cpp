@@ -70,18 +70,6 @@ TEST_P(RenderOptions, SplashHoldsWhatTheOptionsMake)
 
 INSTANTIATE_TEST_SUITE_P(EveryCombination, RenderOptions, testing::Range(0u, 8u));
 
-TEST(Render, ChoosesFromTheTopLeft640x480WhateverTheScreen)
-{
-    // A colour that lies wholly past x 640 takes no part in the choice.
-    imagePtr inside = solidImage(10, 10, 200, 0, 0), outside = solidImage(10, 10, 0, 0, 200);
-    outside->x = 700;
-    const loadedImage_t *images[] = {inside.get(), outside.get()};
-    const renderedSplash_t splash = renderSplash(images, 2, renderOptions_t());
-    ASSERT_EQ(splash.palette.numColors, 2u) << "black and red";
-    for (unsigned j = 0; j < 2; ++j)
-        EXPECT_EQ(splash.palette.blue[j], 0) << j;
-}
-
 /// The index of an exact colour (red << 16 | green << 8 | blue); numColors
 /// when the palette lacks it.
 unsigned indexOf(const palette_t &p, uint32_t rgb)
@@ -119,20 +107,22 @@ TEST(Render, OwnIconsAreChosenForAndMappedToTheKeptAndChosenColours)
     }
 }
 
-TEST(Render, FullPaletteChoosesFromTheWholeScreen)
+TEST(Render, OnlyTheFullPaletteChoosesFromBeyond640x480)
 {
-    // Beyond 640 x 480 of 1024 x 768: a blue image, and black where none is.
+    // A blue image wholly past x 640 of a 1024 x 768 screen.
     imagePtr inside = solidImage(640, 480, 200, 0, 0), outside = solidImage(10, 10, 0, 0, 200);
     outside->x = 1000;
     const loadedImage_t *images[] = {inside.get(), outside.get()};
-    renderOptions_t options;
-    options.fullPalette = true;
     splashFrame_t frame;
     frame.screenWidth = 1024;
     frame.screenHeight = 768;
-    const palette_t large = renderSplash(images, 2, options, frame).palette;
-    EXPECT_LT(indexOf(large, 0x0000c8), large.numColors);
-    EXPECT_LT(indexOf(large, 0x000000), large.numColors);
+    for (bool full : {false, true}) {
+        renderOptions_t options;
+        options.fullPalette = full;
+        const palette_t palette = renderSplash(images, 2, options, frame).palette;
+        EXPECT_EQ(indexOf(palette, 0x0000c8) < palette.numColors, full);
+        EXPECT_EQ(indexOf(palette, 0x000000) < palette.numColors, full) << "black beyond the images";
+    }
 }
 
 } // namespace
