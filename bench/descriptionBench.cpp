@@ -26,8 +26,6 @@ void parseLongLine(benchmark::State &state, const std::string &head, const std::
         descriptionResult_t result = parseDescription(file, &record);
         if (result.status != descriptionStatus_t::accepted)
             state.SkipWithError("description refused");
-        for (uint32_t i = 0; i < record.imageCount; ++i)
-            delete[] record.images[i].fileName;
     }
     fclose(file);
     state.SetBytesProcessed(state.iterations() * (int64_t)text.size());

@@ -124,7 +124,7 @@ double pixelBytes(const std::string &scene)
         return 0;
     double bytes = 0;
     for (uint32_t i = 0; i < parsed.imageCount; ++i) {
-        const loadedImage_t image = loadImage(parsed.images[i].fileName);
+        const loadedImage_t image = loadImage(parsed.images[i].fileName.c_str());
         bytes += double(image.width) * image.height * 4;
     }
     releaseFileNames(&parsed);

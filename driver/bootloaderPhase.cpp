@@ -24,10 +24,10 @@ int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t 
             TRACE(0, "Replacing icons in zbeos\n");
             {
                 traceStep_t step;
-                TRACE(0, "  lit) %s\n", description.iconsLitFile);
-                TRACE(0, "unlit) %s\n", description.iconsUnlitFile);
-                zbeos->UseIcons(&iconStrips[0], description.iconsLitFile, &iconStrips[1],
-                                description.iconsUnlitFile);
+                TRACE(0, "  lit) %s\n", description.iconsLitFile.c_str());
+                TRACE(0, "unlit) %s\n", description.iconsUnlitFile.c_str());
+                zbeos->UseIcons(&iconStrips[0], description.iconsLitFile.c_str(), &iconStrips[1],
+                                description.iconsUnlitFile.c_str());
             }
             TRACE(0, "\n");
         }
@@ -36,7 +36,7 @@ int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t 
         {
             traceStep_t step;
             for (uint32_t i = 0; i < description.imageCount; ++i) {
-                TRACE(0, "%3d) %s\n", (int)i, description.images[i].fileName);
+                TRACE(0, "%3d) %s\n", (int)i, description.images[i].fileName.c_str());
                 zbeos->AddImage(&images[i]);
             }
         }

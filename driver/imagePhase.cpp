@@ -29,7 +29,7 @@ int runImagePhase(const splashDescription_t &description, std::vector<loadedImag
     images->reserve(description.imageCount);
     for (uint32_t i = 0; i < description.imageCount; ++i) {
         const splashImage_t &entry = description.images[i];
-        if (!loadInto(entry.fileName, images))
+        if (!loadInto(entry.fileName.c_str(), images))
             return 1;
         loadedImage_t *image = &images->back();
         image->moveTo(entry.x, entry.y);
@@ -44,8 +44,8 @@ int runImagePhase(const splashDescription_t &description, std::vector<loadedImag
     // boot loader's own once that is read, and their place is the strip's.
     if (description.ownIcons) {
         iconStrips->reserve(2);
-        for (const char *fileName : {description.iconsLitFile, description.iconsUnlitFile}) {
-            if (!loadInto(fileName, iconStrips))
+        for (const std::string *fileName : {&description.iconsLitFile, &description.iconsUnlitFile}) {
+            if (!loadInto(fileName->c_str(), iconStrips))
                 return 1;
             TRACE(0, "\n");
         }

@@ -24,8 +24,8 @@ int refuseInputAsOutput(const runSettings_t &settings, const splashDescription_t
     if (stat(settings.output, &output) != 0)
         return 0;
     bool input = isSameFile(output, settings.splashFile);
-    for (uint32_t i = 0; i < description.imageCount && !input; ++i)
-        input = isSameFile(output, description.images[i].fileName);
+    for (const char *image : descriptionInputs(description))
+        input = input || isSameFile(output, image);
     if (!input)
         return 0;
     fflush(stdout);

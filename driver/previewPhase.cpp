@@ -72,8 +72,8 @@ int checkPreviewPaths(const runSettings_t &settings, const splashDescription_t &
     const auto previews = previewsOf(settings);
     for (size_t p = 0; p < previews.size(); ++p) {
         std::vector<const char *> others = {settings.pathToZbeos, settings.output, settings.splashFile};
-        for (uint32_t i = 0; i < description.imageCount; ++i)
-            others.push_back(description.images[i].fileName);
+        for (const char *input : descriptionInputs(description))
+            others.push_back(input);
         for (size_t q = 0; q < p; ++q)
             others.push_back(previews[q].first);
         if (const char *reason = refusal(previews[p].first, others)) {

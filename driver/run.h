@@ -63,8 +63,8 @@ int usage();
 /// the description could not be read, 1 for anything it says wrong).
 int runDescriptionPhase(FILE *input, splashDescription_t *description);
 
-/// Refuses an output path that names the description or one of its images,
-/// by any name or link: the save would replace it. Returns 0, or 1 after the
+/// Refuses an output path that names the description or one of its images
+/// (icon strips included), by any name or link: the save would replace it. Returns 0, or 1 after the
 /// report. The input boot loader may be the output, since it is read whole
 /// before the atomic save.
 int refuseInputAsOutput(const runSettings_t &settings, const splashDescription_t &description);

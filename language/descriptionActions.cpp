@@ -1,16 +1,18 @@
 #include "language/descriptionActions.h"
 
-#include <cstring>
+#include <algorithm>
+#include <iterator>
+#include <memory>
 
 void startOfInput(splashDescription_t *description)
 {
     description->iconsX = 0;
     description->iconsY = 0;
     description->ownIcons = false;
-    description->iconsLitFile = nullptr;
-    description->iconsUnlitFile = nullptr;
+    description->iconsLitFile.clear();
+    description->iconsUnlitFile.clear();
     description->imageCount = 0;
-    memset(description->images, 0, sizeof description->images);
+    std::fill(std::begin(description->images), std::end(description->images), splashImage_t());
 }
 
 void defineScreen(splashDescription_t *description, const int32_t *slot)
@@ -24,21 +26,21 @@ void defineIcons(splashDescription_t *description, char *litFile, char *unlitFil
 {
     description->iconsX = (uint32_t)slot[0];
     description->iconsY = (uint32_t)slot[1];
-    delete[] description->iconsLitFile;
-    delete[] description->iconsUnlitFile;
     description->ownIcons = litFile != nullptr;
-    description->iconsLitFile = litFile;
-    description->iconsUnlitFile = unlitFile;
+    description->iconsLitFile = litFile != nullptr ? litFile : "";
+    description->iconsUnlitFile = unlitFile != nullptr ? unlitFile : "";
+    delete[] litFile;
+    delete[] unlitFile;
 }
 
 bool appendImage(splashDescription_t *description, char *fileName, const int32_t *slot)
 {
-    if (description->imageCount >= MAX_SPLASH_IMAGES) {
-        delete[] fileName;
+    // The record keeps a copy of its own; the scanner's text goes.
+    const std::unique_ptr<char[]> text(fileName);
+    if (description->imageCount >= MAX_SPLASH_IMAGES)
         return false;
-    }
     splashImage_t &entry = description->images[description->imageCount++];
-    entry.fileName = fileName;
+    entry.fileName = text.get();
     entry.x = slot[1];
     entry.y = slot[2];
     entry.modifier = (uint32_t)slot[3];

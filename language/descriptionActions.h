@@ -13,12 +13,12 @@ void startOfInput(splashDescription_t *description);
 /// slot: width, height, depth.
 void defineScreen(splashDescription_t *description, const int32_t *slot);
 
-/// slot: x, y. Takes the two file names over, both null for a line that
-/// names no strips of its own: the later icons line wins whole, so such a
+/// slot: x, y. The two file names are copied and freed, both null for a
+/// line that names no strips of its own: the later icons line wins whole, so such a
 /// line gives the boot loader's own strips back.
 void defineIcons(splashDescription_t *description, char *litFile, char *unlitFile, const int32_t *slot);
 
-/// slot 1 to 5: x, y, modifier, width, height. Takes the file name over: the
-/// entry keeps it, or, when the table already holds MAX_SPLASH_IMAGES entries,
-/// it is freed and false is returned.
+/// slot 1 to 5: x, y, modifier, width, height. The file name is copied into
+/// the entry and freed; when the table already holds MAX_SPLASH_IMAGES
+/// entries, false is returned.
 bool appendImage(splashDescription_t *description, char *fileName, const int32_t *slot);

@@ -32,14 +32,10 @@ std::string descriptionFailureText(const descriptionResult_t &result)
 
 void releaseFileNames(splashDescription_t *description)
 {
-    for (uint32_t i = 0; i < description->imageCount; ++i) {
-        delete[] description->images[i].fileName;
-        description->images[i].fileName = nullptr;
-    }
+    for (uint32_t i = 0; i < description->imageCount; ++i)
+        description->images[i].fileName.clear();
     description->imageCount = 0;
-    delete[] description->iconsLitFile;
-    delete[] description->iconsUnlitFile;
-    description->iconsLitFile = nullptr;
-    description->iconsUnlitFile = nullptr;
+    description->iconsLitFile.clear();
+    description->iconsUnlitFile.clear();
     description->ownIcons = false;
 }

@@ -25,17 +25,14 @@ struct descriptionResult_t {
 };
 
 /// Parses the description read from `input` into `description`, whose screen
-/// fields the caller presets. The file names stored in the record belong to
-/// the record's owner, also after a failed parse (the entries below
-/// imageCount and the icon strips'); everything else the parse allocated is freed before it
-/// returns. Nothing is printed.
+/// fields the caller presets. After a failed parse the record keeps the
+/// entries it got before the failure; everything the parse allocated is
+/// freed before it returns. Nothing is printed.
 descriptionResult_t parseDescription(FILE *input, splashDescription_t *description);
 
 /// What the tool prints on standard error for a failed parse, line ends
 /// included; empty for an accepted one.
 std::string descriptionFailureText(const descriptionResult_t &result);
 
-/// Frees the file names of the record's entries below imageCount and of its
-/// icon strips, and marks the record empty of images and strips; for the
-/// record's owner once it is done.
+/// Empties the record of its images and icon strips, names included.
 void releaseFileNames(splashDescription_t *description);

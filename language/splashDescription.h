@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 /// The most images one splash holds: the entries of a description and the
 /// image slots of the boot loader's icon pack.
@@ -16,7 +18,7 @@ enum splashModifier_t : uint32_t {
 
 /// One image definition of the description.
 struct splashImage_t {
-    char *fileName; ///< as written between the quotes; belongs to the record's owner
+    std::string fileName; ///< as written between the quotes
     int32_t x;
     int32_t y;
     uint32_t modifier;
@@ -34,9 +36,21 @@ struct splashDescription_t {
     /// The icons line named its own strips: they replace the boot loader's.
     bool ownIcons;
     /// The lit strip and the unlit (OffIcons) one as written between the
-    /// quotes, or null; they belong to the record's owner.
-    char *iconsLitFile;
-    char *iconsUnlitFile;
+    /// quotes; empty without ownIcons.
+    std::string iconsLitFile;
+    std::string iconsUnlitFile;
     uint32_t imageCount;
     splashImage_t images[MAX_SPLASH_IMAGES];
 };
+
+/// The image files the description names: its images in order, then its own
+/// icon strips.
+inline std::vector<const char *> descriptionInputs(const splashDescription_t &description)
+{
+    std::vector<const char *> files;
+    for (uint32_t i = 0; i < description.imageCount; ++i)
+        files.push_back(description.images[i].fileName.c_str());
+    if (description.ownIcons)
+        files.insert(files.end(), {description.iconsLitFile.c_str(), description.iconsUnlitFile.c_str()});
+    return files;
+}

@@ -56,27 +56,20 @@ FILE *openFailingAfter(const std::string &text)
     return fopencookie(new failingStream_t{text}, "r", functions);
 }
 
-void keepFileNames(const splashDescription_t &record)
-{
-    static std::vector<std::unique_ptr<char[]>> kept;
-    if (record.imageCount > MAX_SPLASH_IMAGES)
-        return;
-    for (uint32_t i = 0; i < record.imageCount; ++i)
-        kept.emplace_back(record.images[i].fileName);
-    kept.emplace_back(record.iconsLitFile);
-    kept.emplace_back(record.iconsUnlitFile);
-}
-
 descriptionResult_t parseTextInto(const std::string &text, splashDescription_t *record)
 {
-    memset(record, 0x5a, sizeof *record);
+    // Whatever the parse must set is left with something else in it first.
+    *record = splashDescription_t();
+    record->iconsX = record->iconsY = record->imageCount = 0x5a5a5a5a;
+    record->ownIcons = true;
+    record->iconsLitFile = record->iconsUnlitFile = "stale";
+    for (splashImage_t &image : record->images)
+        image = {"stale", 0x5a5a5a5a, 0x5a5a5a5a, 0x5a5a5a5a, 0x5a5a5a5a, 0x5a5a5a5a};
     record->screenWidth = 640;
     record->screenHeight = 480;
     record->screenDepth = 16;
     TextFile file(text);
-    descriptionResult_t result = parseDescription(file.get(), record);
-    keepFileNames(*record);
-    return result;
+    return parseDescription(file.get(), record);
 }
 
 splashDescription_t parseText(const std::string &text)

@@ -25,14 +25,9 @@ private:
 /// The caller closes it.
 FILE *openFailingAfter(const std::string &text);
 
-/// Takes over the file names of a parsed record, which the tool keeps until
-/// the process ends, so that they stay reachable after the record is gone.
-/// A record the parse never reached (imageCount still a marker) holds none.
-void keepFileNames(const splashDescription_t &record);
-
 /// Parses `text` into `record`, whose fields are first filled with a marker
 /// (screen presets 640 x 480 x 16), so that what the parser clears and what it
-/// keeps both show; the file names it stores are kept.
+/// keeps both show.
 descriptionResult_t parseTextInto(const std::string &text, splashDescription_t *record);
 
 /// parseTextInto() on a fresh record; expects the whole text to be accepted.
