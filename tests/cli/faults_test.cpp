@@ -303,6 +303,7 @@ struct OutputPath {
     int status;
     std::string err;
     mode_t kindLeft;
+    std::string description = "image \"a.png\"\n";
 };
 
 class OutputAt : public Faults, public testing::WithParamInterface<OutputPath> {};
@@ -313,14 +314,14 @@ TEST_P(OutputAt, KeepsEveryInputAndNode)
     if (c.make != nullptr && c.make(dir) != 0)
         GTEST_SKIP() << "the system refused the setup";
     const std::string image = readFile(path("a.png"));
-    ToolRun result = run("image \"a.png\"\n", {"-z", c.loader, "-o", c.output});
+    ToolRun result = run(c.description, {"-z", c.loader, "-o", c.output});
     EXPECT_EQ(result.status, c.status) << result.err;
     EXPECT_EQ(result.err, c.err);
     struct stat status;
     ASSERT_EQ(stat(c.output[0] == '/' ? c.output : path(c.output).c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & S_IFMT, c.kindLeft);
     EXPECT_EQ(readFile(path("a.png")), image);
-    EXPECT_EQ(readFile(path("d")), "image \"a.png\"\n");
+    EXPECT_EQ(readFile(path("d")), c.description);
 }
 
 const std::string isInput = " -- is an input of this run; it is never overwritten\n";
@@ -335,6 +336,8 @@ INSTANTIATE_TEST_SUITE_P(
                    S_IFCHR},
         OutputPath{"Description", nullptr, "zbeos", "d", 1, "Error: d" + isInput, S_IFREG},
         OutputPath{"Image", nullptr, "zbeos", "a.png", 1, "Error: a.png" + isInput, S_IFREG},
+        OutputPath{"IconStrip", nullptr, "zbeos", "a.png", 1, "Error: a.png" + isInput, S_IFREG,
+                   "icons \"a.png\" \"a.png\" at 0 0\n"},
         OutputPath{"ImageThroughASymlink", [](const std::string &d) { return symlink("a.png", (d + "/o").c_str()); },
                    "zbeos", "o", 1, "Error: o" + isInput, S_IFREG},
         OutputPath{"ImageThroughAHardLink",
