@@ -8,7 +8,7 @@
 #include <numeric>
 
 paletteLookup_t::paletteLookup_t(const palette_t &palette, unsigned count)
-    : count(count), coarse(1u << 12), fine(1u << 18, 0), tables(64, 0), constantTable()
+    : count(count), coarse(1u << 12), middle(1u << 15, 0), fine(1u << 18, 0), tables(64, 0), constantTable()
 {
     // Table 0 stays unused so that 0 can mean "not made yet".
     for (unsigned j = 0; j < count; ++j) {
@@ -27,6 +27,20 @@ const std::vector<uint8_t> &paletteLookup_t::coarseSurvivors(unsigned r, unsigne
         cubeSurvivors(red, green, blue, all, count, r & ~15u, g & ~15u, b & ~15u, 16, &cell);
     }
     return cell;
+}
+
+std::pair<size_t, size_t> paletteLookup_t::middleSurvivors(unsigned r, unsigned g, unsigned b)
+{
+    uint32_t &cell = middle[(r >> 3) << 10 | (g >> 3) << 5 | (b >> 3)];
+    if (cell == 0) {
+        const std::vector<uint8_t> &parent = coarseSurvivors(r, g, b);
+        cubeSurvivors(red, green, blue, parent.data(), parent.size(), r & ~7u, g & ~7u, b & ~7u, 8, &scratch);
+        cell = uint32_t(middleLists.size()) + 1;
+        middleLists.push_back(uint8_t(scratch.size() - 1));
+        middleLists.insert(middleLists.end(), scratch.begin(), scratch.end());
+    }
+    const size_t at = cell - 1;
+    return {at + 1, size_t(middleLists[at]) + 1};
 }
 
 uint32_t paletteLookup_t::makeTable(unsigned r, unsigned g, unsigned b,
@@ -80,13 +94,14 @@ unsigned paletteLookup_t::findSlowly(unsigned r, unsigned g, unsigned b)
 {
     uint32_t &state = fine[fineCell(r, g, b)];
     if (state == 0 || (state & unlisted)) {
-        const std::vector<uint8_t> &parent = coarseSurvivors(r, g, b);
+        const std::pair<size_t, size_t> parent = middleSurvivors(r, g, b);
+        const uint8_t *candidates = middleLists.data() + parent.first;
         const uint32_t answered = state >> visitShift & 0x3f;
         if (answered + 1 < listAfter) {
             state = unlisted | (answered + 1) << visitShift;
-            return scan(r, g, b, parent.data(), parent.size());
+            return scan(r, g, b, candidates, parent.second);
         }
-        cubeSurvivors(red, green, blue, parent.data(), parent.size(), r & ~3u, g & ~3u, b & ~3u, 4, &scratch);
+        cubeSurvivors(red, green, blue, candidates, parent.second, r & ~3u, g & ~3u, b & ~3u, 4, &scratch);
         if (scratch.size() == 1) {
             uint32_t &constant = constantTable[scratch[0]];
             if (constant == 0) {

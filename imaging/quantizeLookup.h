@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 /// Finds the palette entry nearest to a colour by squared RGB distance, the
@@ -33,13 +34,13 @@ public:
 
 private:
     /// A fine cell's state: 0 before its first colour; `tabled` | its table's
-    /// number; `unlisted` | the colours it answered from its coarse cell's
-    /// survivors << `visitShift`; otherwise the colours it answered by
+    /// number; `unlisted` | the colours it answered from its cell of edge
+    /// 8's survivors << `visitShift`; otherwise the colours it answered by
     /// scanning << `visitShift` | where its survivors lie in `lists`.
     static constexpr uint32_t tabled = 1u << 31;
     static constexpr uint32_t unlisted = 1u << 30;
     static constexpr unsigned visitShift = 24;
-    /// Colours of a fine cell answered from its coarse cell's survivors
+    /// Colours of a fine cell answered from its cell of edge 8's survivors
     /// before its own are found: most cells of a photograph are asked once
     /// or twice, and for them a list of their own costs more than it saves.
     static constexpr uint32_t listAfter = 2;
@@ -54,6 +55,9 @@ private:
 
     unsigned findSlowly(unsigned r, unsigned g, unsigned b);
     const std::vector<uint8_t> &coarseSurvivors(unsigned r, unsigned g, unsigned b);
+    /// The survivors of the cell of edge 8 around (r, g, b), taken from its
+    /// coarse cell's: where they start in `middleLists`, and how many.
+    std::pair<size_t, size_t> middleSurvivors(unsigned r, unsigned g, unsigned b);
     /// Fills a new table for the fine cell of (r, g, b) from its survivors
     /// and returns its number.
     uint32_t makeTable(unsigned r, unsigned g, unsigned b, const uint8_t *candidates, size_t n);
@@ -63,6 +67,13 @@ private:
     int red[256], green[256], blue[256];
     /// Per coarse cell its surviving entries in index order; empty until made.
     std::vector<std::vector<uint8_t>> coarse;
+    /// Per cell of edge 8, 0 before its survivors are found, otherwise one
+    /// more than where they lie in `middleLists`: a length byte (length -
+    /// 1), then the entries in index order. Colours of error diffusion wander
+    /// over many fine cells, each asked once or twice, and those are
+    /// answered from these shorter lists.
+    std::vector<uint32_t> middle;
+    std::vector<uint8_t> middleLists;
     std::vector<uint32_t> fine;
     /// Survivor lists of fine cells: a length byte (length - 1), then the
     /// entries in index order.
