@@ -1,6 +1,6 @@
 // The description scanner and parser on arbitrary bytes. Every input gets a
 // parse of its own: whatever a failed parse allocated is freed by the parser,
-// and the file names stored in the record are freed here, as their owner.
+// and the record frees its file names itself.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,8 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (input == nullptr)
         abort();
 
+    // Whatever the parse must set holds something else first.
     splashDescription_t description;
-    memset(&description, 0xA5, sizeof description);
+    description.iconsX = description.iconsY = description.imageCount = 0xA5A5A5A5;
+    for (splashImage_t &image : description.images)
+        image = {"stale", int32_t(0xA5A5A5A5), int32_t(0xA5A5A5A5), 0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5};
     description.screenWidth = 640;
     description.screenHeight = 480;
     description.screenDepth = 16;

@@ -33,6 +33,9 @@ ssize_t BMallocIO::ReadAt(off_t position, void *buffer, size_t size)
     // A read result must fit ssize_t; larger requests are served in part.
     if (count > size_t(std::numeric_limits<ssize_t>::max()))
         count = size_t(std::numeric_limits<ssize_t>::max());
+    // An empty read may come with no buffer at all (an empty pixel vector).
+    if (count == 0)
+        return 0;
     std::memcpy(buffer, data_.data() + position, count);
     return ssize_t(count);
 }

@@ -26,6 +26,8 @@ TEST(MallocIO, WritesGrowTheStreamAndReadsReturnTheirCount)
     EXPECT_EQ(stream.Seek(-1, SEEK_CUR), 6);
     EXPECT_LT(stream.Seek(-100, SEEK_CUR), 0);
     EXPECT_EQ(stream.Position(), 6);
+    // An empty read needs no buffer: an empty pixel vector has none.
+    EXPECT_EQ(stream.Read(nullptr, 0), 0);
 }
 
 } // namespace
