@@ -42,10 +42,7 @@ TEST(BmpDecoder, EveryVariantGivesItsPixelsExactly)
 // streams of their pixels.
 TEST(BmpDecoder, EveryVariantIsTranslatedToItsPixels)
 {
-    for (const imageVariant_t &variant : variantsOf("BMP")) {
-        SCOPED_TRACE(variant.name);
-        expectDecodedAs(variant);
-    }
+    expectEveryVariantDecoded("BMP");
 }
 
 TEST(BmpDecoder, BitFieldsAreScaledByRounding)

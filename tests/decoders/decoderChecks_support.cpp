@@ -70,3 +70,19 @@ bytes_t cut(bytes_t file, size_t length)
     file.resize(length);
     return file;
 }
+
+void expectEveryVariantDecoded(const std::string &format)
+{
+    for (const imageVariant_t &variant : variantsOf(format)) {
+        SCOPED_TRACE(variant.name);
+        expectDecodedAs(variant);
+    }
+}
+
+void expectEveryDamagedRefused(const std::string &format)
+{
+    for (const damagedImage_t &damaged : damagedOf(format)) {
+        SCOPED_TRACE(damaged.name);
+        expectRefused(damaged);
+    }
+}

@@ -18,6 +18,11 @@ void expectDecodedAs(const imageVariant_t &variant);
 /// expected part.
 void expectRefused(const damagedImage_t &damaged);
 
+/// expectDecodedAs and expectRefused for every variant and every damaged
+/// file of one format ("GIF").
+void expectEveryVariantDecoded(const std::string &format);
+void expectEveryDamagedRefused(const std::string &format);
+
 /// The variants and the damaged files of one format ("GIF"); never none.
 std::vector<imageVariant_t> variantsOf(const std::string &format);
 std::vector<damagedImage_t> damagedOf(const std::string &format);

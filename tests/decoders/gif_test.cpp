@@ -6,18 +6,12 @@ namespace {
 
 TEST(GifDecoder, EveryStoredFormDecodesToItsPixels)
 {
-    for (const imageVariant_t &variant : variantsOf("GIF")) {
-        SCOPED_TRACE(variant.name);
-        expectDecodedAs(variant);
-    }
+    expectEveryVariantDecoded("GIF");
 }
 
 TEST(GifDecoder, DamagedFilesAreRefusedWithTheirReason)
 {
-    for (const damagedImage_t &damaged : damagedOf("GIF")) {
-        SCOPED_TRACE(damaged.name);
-        expectRefused(damaged);
-    }
+    expectEveryDamagedRefused("GIF");
 }
 
 } // namespace

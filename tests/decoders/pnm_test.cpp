@@ -6,18 +6,12 @@ namespace {
 
 TEST(PnmDecoder, EveryStoredFormDecodesToItsPixels)
 {
-    for (const imageVariant_t &variant : variantsOf("PNM")) {
-        SCOPED_TRACE(variant.name);
-        expectDecodedAs(variant);
-    }
+    expectEveryVariantDecoded("PNM");
 }
 
 TEST(PnmDecoder, DamagedFilesAreRefusedWithTheirReason)
 {
-    for (const damagedImage_t &damaged : damagedOf("PNM")) {
-        SCOPED_TRACE(damaged.name);
-        expectRefused(damaged);
-    }
+    expectEveryDamagedRefused("PNM");
 }
 
 // Photo-sized 16-bit files, as raw converters write them, once read past

@@ -6,18 +6,12 @@ namespace {
 
 TEST(PsdDecoder, EveryStoredFormDecodesToItsPixels)
 {
-    for (const imageVariant_t &variant : variantsOf("PSD")) {
-        SCOPED_TRACE(variant.name);
-        expectDecodedAs(variant);
-    }
+    expectEveryVariantDecoded("PSD");
 }
 
 TEST(PsdDecoder, DamagedFilesAreRefusedWithTheirReason)
 {
-    for (const damagedImage_t &damaged : damagedOf("PSD")) {
-        SCOPED_TRACE(damaged.name);
-        expectRefused(damaged);
-    }
+    expectEveryDamagedRefused("PSD");
 }
 
 } // namespace

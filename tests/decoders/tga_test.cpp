@@ -6,18 +6,12 @@ namespace {
 
 TEST(TgaDecoder, EveryStoredFormDecodesToItsPixels)
 {
-    for (const imageVariant_t &variant : variantsOf("TGA")) {
-        SCOPED_TRACE(variant.name);
-        expectDecodedAs(variant);
-    }
+    expectEveryVariantDecoded("TGA");
 }
 
 TEST(TgaDecoder, DamagedFilesAreRefusedWithTheirReason)
 {
-    for (const damagedImage_t &damaged : damagedOf("TGA")) {
-        SCOPED_TRACE(damaged.name);
-        expectRefused(damaged);
-    }
+    expectEveryDamagedRefused("TGA");
 }
 
 } // namespace
