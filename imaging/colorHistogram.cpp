@@ -84,11 +84,12 @@ colorHistogram_t::colorHistogram_t(const uint8_t *pixels, size_t numPixels)
         const size_t begin = bucket[topSplit[half]], end = bucket[topSplit[half + 1]];
         countDistinct(sorted.data() + begin, end - begin, &distinct[half], &cellCount[half]);
     });
-    codes.resize(distinct[0] + distinct[1]);
-    red.resize(codes.size());
-    green.resize(codes.size());
-    blue.resize(codes.size());
-    counts.resize(codes.size());
+    // The lists take the place of the scratch space, not room beside it.
+    std::vector<uint32_t>().swap(all);
+    counts.resize(distinct[0] + distinct[1]);
+    red.resize(counts.size());
+    green.resize(counts.size());
+    blue.resize(counts.size());
     cells.resize(cellCount[0] + cellCount[1]);
     cellCodes.resize(cells.size());
     onTwoThreads([&](unsigned half) {
@@ -103,7 +104,6 @@ colorHistogram_t::colorHistogram_t(const uint8_t *pixels, size_t numPixels)
             const uint32_t rgb = colorOfCode(c);
             const unsigned r = rgb >> 16, g = (rgb >> 8) & 0xff, b = rgb & 0xff;
             const uint64_t n = j - i;
-            codes[out] = c;
             red[out] = uint8_t(r);
             green[out] = uint8_t(g);
             blue[out] = uint8_t(b);
@@ -118,11 +118,6 @@ colorHistogram_t::colorHistogram_t(const uint8_t *pixels, size_t numPixels)
             i = j;
         }
     });
-}
-
-size_t colorHistogram_t::firstAtOrAfter(uint32_t code) const
-{
-    return size_t(std::lower_bound(codes.begin(), codes.end(), code) - codes.begin());
 }
 
 size_t colorHistogram_t::firstCellAtOrAfter(uint32_t code) const

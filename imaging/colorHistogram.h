@@ -33,7 +33,6 @@ struct colorCell_t {
 /// hold colours, in the same order, with their totals: cubes of edge 8 and
 /// more are summed over those rather than colour by colour.
 struct colorHistogram_t {
-    std::vector<uint32_t> codes;
     std::vector<uint8_t> red, green, blue;
     std::vector<uint32_t> counts;
     std::vector<colorCell_t> cells;
@@ -44,8 +43,6 @@ struct colorHistogram_t {
     /// sums must fit 64 bits) on two threads.
     colorHistogram_t(const uint8_t *pixels, size_t numPixels);
 
-    /// Where the colours with a code of `code` or more begin.
-    size_t firstAtOrAfter(uint32_t code) const;
     /// Where the cells holding colours with a code of `code` or more begin.
     size_t firstCellAtOrAfter(uint32_t code) const;
 };

@@ -19,21 +19,19 @@
 
 namespace {
 
-/// An aligned cube of colours and the run of the histogram it holds.
+/// An aligned cube of colours and the totals of the histogram's colours in
+/// it.
 struct box_t {
     uint8_t r, g, b;
     unsigned edge;
-    size_t begin, end;
     colorTotals_t totals;
     uint64_t error;
 };
 
 box_t makeBox(const colorHistogram_t &histogram, unsigned r, unsigned g, unsigned b, unsigned edge)
 {
-    box_t box{uint8_t(r), uint8_t(g), uint8_t(b), edge, 0, 0, {}, 0};
+    box_t box{uint8_t(r), uint8_t(g), uint8_t(b), edge, {}, 0};
     const uint32_t first = colorCode(r, g, b);
-    box.begin = histogram.firstAtOrAfter(first);
-    box.end = histogram.firstAtOrAfter(first + edge * edge * edge);
     // Summed over the box's cells, or its colours when it is smaller than a
     // cell, rather than kept as running totals for every colour: only split
     // boxes are measured, and a photograph's few hundred thousand colours
@@ -46,10 +44,15 @@ box_t makeBox(const colorHistogram_t &histogram, unsigned r, unsigned g, unsigne
                       cells.begin() + histogram.firstCellAtOrAfter(first + edge * edge * edge),
                       [&t](const colorCell_t &cell) { t.add(cell.totals); });
     } else {
-        for (size_t i = box.begin; i < box.end; ++i) {
-            const uint64_t n = histogram.counts[i];
-            const unsigned r = histogram.red[i], g = histogram.green[i], b = histogram.blue[i];
-            t.add({n, n * r, n * g, n * b, n * (r * r + g * g + b * b)});
+        // Inside a single cell: its colours that lie in the box.
+        const size_t c = histogram.firstCellAtOrAfter(first);
+        if (c < histogram.cells.size() && histogram.cellCodes[c] == first >> 9) {
+            for (size_t i = histogram.cells[c].begin; i < histogram.cells[c].end; ++i) {
+                const uint64_t n = histogram.counts[i];
+                const unsigned cr = histogram.red[i], cg = histogram.green[i], cb = histogram.blue[i];
+                if (cr - r < edge && cg - g < edge && cb - b < edge)
+                    t.add({n, n * cr, n * cg, n * cb, n * (cr * cr + cg * cg + cb * cb)});
+            }
         }
     }
     if (t.n > 0)
@@ -101,7 +104,7 @@ void assignNearest(const colorHistogram_t &histogram, const palette_t &palette, 
     uint32_t coarseCube = ~0u;
     for (size_t c = from; c < to; ++c) {
         const colorCell_t &cell = cells[c];
-        const uint32_t cube = histogram.codes[cell.begin] >> 15;
+        const uint32_t cube = histogram.cellCodes[c] >> 6;
         if (cube != coarseCube) {
             coarseCube = cube;
             cubeSurvivors(palette.red, palette.green, palette.blue, all.data(), all.size(), cell.r & ~31u,
@@ -132,11 +135,11 @@ bool refine(const colorHistogram_t &histogram, const std::vector<box_t> &boxes, 
     const unsigned k = palette->numColors;
     // The second half starts at a cube of edge 32, near the middle of the
     // colours.
-    size_t half = std::lower_bound(cells.begin(), cells.end(), histogram.codes.size() / 2,
+    size_t half = std::lower_bound(cells.begin(), cells.end(), histogram.counts.size() / 2,
                                    [](const colorCell_t &cell, size_t at) { return cell.end <= at; }) -
                   cells.begin();
     while (half > 0 && half < cells.size() &&
-           histogram.codes[cells[half].begin] >> 15 == histogram.codes[cells[half - 1].begin] >> 15)
+           histogram.cellCodes[half] >> 6 == histogram.cellCodes[half - 1] >> 6)
         ++half;
     std::vector<colorTotals_t> sums[2] = {std::vector<colorTotals_t>(k, colorTotals_t{0, 0, 0, 0, 0}),
                                           std::vector<colorTotals_t>(k, colorTotals_t{0, 0, 0, 0, 0})};
