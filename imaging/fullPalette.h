@@ -28,3 +28,5 @@ constexpr unsigned kFullPaletteRefinements = 4;
 ///    the edge of the picture's colours stays there, which error diffusion
 ///    needs to reproduce the picture's extremes.
 palette_t getFullPalette(const loadedImage_t *image, unsigned maxColors);
+/// The same for numPixels pixels (BGRA) in a row.
+palette_t getFullPalette(const uint8_t *pixels, unsigned numPixels, unsigned maxColors);

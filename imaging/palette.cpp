@@ -153,11 +153,15 @@ void splitCube(colorCube_t *destination, colorCube_t *source)
 
 palette_t getOptimalPalette(const loadedImage_t *image, unsigned maxColors)
 {
+    return getOptimalPalette(image->pixels.data(), image->width * image->height, maxColors);
+}
+
+palette_t getOptimalPalette(const uint8_t *pixels, unsigned numPixels, unsigned maxColors)
+{
     traceStep_t titled(1, "Selecting palette\n");
 
     palette_t palette{};
-    const unsigned numPixels = image->width * image->height;
-    paletteCounts_t counts(image->pixels.data(), numPixels);
+    paletteCounts_t counts(pixels, numPixels);
     std::vector<colorCube_t> list = getCubes(counts, numPixels, maxColors);
     const unsigned numCubes = unsigned(list.size());
 

@@ -15,3 +15,5 @@ struct palette_t {
 
 /// Chooses at most maxColors colours for the image by colour-box subdivision.
 palette_t getOptimalPalette(const loadedImage_t *image, unsigned maxColors);
+/// The same for numPixels pixels (BGRA) in a row.
+palette_t getOptimalPalette(const uint8_t *pixels, unsigned numPixels, unsigned maxColors);

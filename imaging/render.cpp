@@ -51,7 +51,15 @@ splashRenderer_t::splashRenderer_t(const loadedImage_t *const *images, unsigned 
     unsigned W = canvasWidth, H = canvasHeight;
     if (options.fullPalette)
         fullCanvasSize(frame, stripPixels, &W, &H);
-    loadedImage_t canvas = mixImages(slots.data(), count, W, H);
+    // A last image that covers the canvas row for row from its top left
+    // corner is all the composite shows: its first rows are the canvas, with
+    // no copy to make.
+    const loadedImage_t *last = count > 0 ? slots[count - 1] : nullptr;
+    const bool lastIsCanvas = !ownIcons && last != nullptr && last->x == 0 && last->y == 0 && last->width == W &&
+                              last->height >= H;
+    loadedImage_t canvas;
+    if (!lastIsCanvas)
+        canvas = mixImages(slots.data(), count, W, H);
     // New strips are stored with the chosen colours, so they are chosen for
     // too. The choice counts pixels, not their places: the strips' pixels
     // follow the composite's as one row.
@@ -61,7 +69,10 @@ splashRenderer_t::splashRenderer_t(const loadedImage_t *const *images, unsigned 
         canvas.width = uint32_t(canvas.pixels.size() / 4);
         canvas.height = 1;
     }
-    palette = options.fullPalette ? getFullPalette(&canvas, kSplashColors) : getOptimalPalette(&canvas, kSplashColors);
+    const uint8_t *pixels = lastIsCanvas ? last->pixels.data() : canvas.pixels.data();
+    const unsigned numPixels = lastIsCanvas ? W * H : canvas.width * canvas.height;
+    palette = options.fullPalette ? getFullPalette(pixels, numPixels, kSplashColors)
+                                  : getOptimalPalette(pixels, numPixels, kSplashColors);
 }
 
 std::vector<quantizedImage_t> splashRenderer_t::MapIcons() const
