@@ -5,10 +5,10 @@
 
 namespace {
 
-// One decoding runs at a time; a fixed buffer keeps the call usable from
-// inside a C library's error handler.
-char reason[256];
-bool given = false;
+// One decoding runs at a time on a thread; a fixed buffer keeps the call
+// usable from inside a C library's error handler.
+thread_local char reason[256];
+thread_local bool given = false;
 
 } // namespace
 

@@ -4,11 +4,13 @@
 
 #include <cstdarg>
 #include <cstdint>
+#include <string>
 
 /// Verbosity threshold: a message of level L is written when L < trace_level.
 extern uint32_t trace_level;
-/// Nesting depth: how many "... " prefixes stand in front of each message.
-extern uint32_t ident_level;
+/// Nesting depth: how many "... " prefixes stand in front of each message;
+/// each thread has its own.
+extern thread_local uint32_t ident_level;
 
 void TRACE_ident();
 /// Never goes below zero.
@@ -16,6 +18,21 @@ void TRACE_dedent();
 /// One step more verbose; called once per -v.
 void TRACE_inclevel();
 void TRACE_setlevel(unsigned level);
+
+/// While alive, the traces of the thread that made it are added to `text`
+/// rather than written, from nesting depth `depth` on: work done on another
+/// thread can then be traced in the order of the work, not of the threads.
+class traceKept_t {
+public:
+    traceKept_t(std::string *text, uint32_t depth);
+    ~traceKept_t();
+    traceKept_t(const traceKept_t &) = delete;
+    traceKept_t &operator=(const traceKept_t &) = delete;
+
+private:
+    std::string *savedText;
+    uint32_t savedDepth;
+};
 
 void TRACE(unsigned level, const char *format, va_list args);
 void TRACE(unsigned level, const char *format, ...) __attribute__((format(printf, 2, 3)));

@@ -3,21 +3,19 @@
 #include "diagnostics/errors.h"
 #include "diagnostics/traceMsg.h"
 #include "driver/run.h"
-#include "imaging/loadImage.h"
+#include "imaging/loadInOrder.h"
 
 namespace {
 
-/// Loads one file into `images`; false after reporting a refusal.
-bool loadInto(const char *fileName, std::vector<loadedImage_t> *images)
+/// Hands a load's image over; false after reporting a refusal.
+bool takeImage(loadOutcome_t *outcome, std::vector<loadedImage_t> *images)
 {
-    TRACE(0, "loading %s\n", fileName);
-    try {
-        images->emplace_back(loadImage(fileName));
-    } catch (imgtoolsError_t &error) {
+    if (outcome->error) {
         fflush(stdout);
-        error.report();
+        outcome->error->report();
         return false;
     }
+    images->push_back(std::move(*outcome->image));
     return true;
 }
 
@@ -26,11 +24,25 @@ bool loadInto(const char *fileName, std::vector<loadedImage_t> *images)
 int runImagePhase(const splashDescription_t &description, std::vector<loadedImage_t> *images,
                   std::vector<loadedImage_t> *iconStrips)
 {
+    // The strips are taken as they are: their size is checked against the
+    // boot loader's own once that is read, and their place is the strip's.
+    std::vector<std::string> paths;
+    for (uint32_t i = 0; i < description.imageCount; ++i)
+        paths.push_back(description.images[i].fileName);
+    if (description.ownIcons)
+        paths.insert(paths.end(), {description.iconsLitFile, description.iconsUnlitFile});
     images->reserve(description.imageCount);
-    for (uint32_t i = 0; i < description.imageCount; ++i) {
+    iconStrips->reserve(description.ownIcons ? 2 : 0);
+    const bool loaded = loadInOrder(paths, [&](size_t i, loadOutcome_t *outcome) {
+        if (i >= description.imageCount) {
+            if (!takeImage(outcome, iconStrips))
+                return false;
+            TRACE(0, "\n");
+            return true;
+        }
+        if (!takeImage(outcome, images))
+            return false;
         const splashImage_t &entry = description.images[i];
-        if (!loadInto(entry.fileName.c_str(), images))
-            return 1;
         loadedImage_t *image = &images->back();
         image->moveTo(entry.x, entry.y);
         if (entry.modifier == MOD_RESIZED)
@@ -39,16 +51,7 @@ int runImagePhase(const splashDescription_t &description, std::vector<loadedImag
             image->clipTo(entry.width, entry.height);
         image->clipToWorld(description.screenWidth, description.screenHeight);
         TRACE(0, "\n");
-    }
-    // The strips are taken as they are: their size is checked against the
-    // boot loader's own once that is read, and their place is the strip's.
-    if (description.ownIcons) {
-        iconStrips->reserve(2);
-        for (const std::string *fileName : {&description.iconsLitFile, &description.iconsUnlitFile}) {
-            if (!loadInto(fileName->c_str(), iconStrips))
-                return 1;
-            TRACE(0, "\n");
-        }
-    }
-    return 0;
+        return true;
+    });
+    return loaded ? 0 : 1;
 }

@@ -11,7 +11,9 @@
 
 namespace {
 
-BTranslatorRoster *defaultRoster = nullptr;
+// Each thread has a default roster of its own: a roster keeps the reason of
+// its last failure, and images may be loaded on several threads at once.
+thread_local BTranslatorRoster *defaultRoster = nullptr;
 
 // Translator 1 passes files that already hold a bitmap stream on byte for
 // byte (the loader judges their header); the decoders follow.

@@ -20,7 +20,7 @@ struct translator_info {
 };
 
 /// The installed translators. The default roster is made on first use and
-/// made again after it has been deleted.
+/// made again after it has been deleted; each thread has its own.
 class BTranslatorRoster {
 public:
     static BTranslatorRoster *Default();

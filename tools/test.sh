@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds the project and runs every test twice: once in a
 # plain build and once under AddressSanitizer and UndefinedBehaviorSanitizer;
-# the boot loader tests and the full palette's, which run threads, once more
-# under ThreadSanitizer.
+# the tests of the parts that run threads (the save, the full palette, the
+# image loads) once more under ThreadSanitizer.
 # Then the image decoders are checked under valgrind, and the fuzz targets
 # are built with clang and run briefly on their seeds, so that none of them
 # can rot unnoticed.
@@ -31,13 +31,13 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite build-sanitize -DDAWNMARK_SANITIZE=ON
 unset ASAN_OPTIONS UBSAN_OPTIONS
-echo "== the threads of the save and of the full palette under ThreadSanitizer"
+echo "== the threads of the save, the full palette and the image loads under ThreadSanitizer"
 mkdir -p build-tsan
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDAWNMARK_TSAN=ON > build-tsan/configure.log 2>&1 \
   || { cat build-tsan/configure.log; exit 1; }
 cmake --build build-tsan -j "$jobs" --target bootfile_tests imaging_tests
 TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/bootfile_tests --gtest_brief=1
-TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/imaging_tests --gtest_brief=1 --gtest_filter='*FullPalette*:*Render*'
+TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/imaging_tests --gtest_brief=1 --gtest_filter='*FullPalette*:*Render*:*LoadInOrder*'
 
 echo "== fuzz targets, a few seconds each"
 bash fuzz/run-all.sh 5

@@ -1,0 +1,107 @@
+// Decoding is most of the time of loading, and files decode independently:
+// two threads take the files in turn, each keeping its traces and outcome
+// in the file's own slot, and this thread hands the slots over in order as
+// they fill. Files are only read, and a file that is not a regular one is
+// refused before it is read, so a load that turns out not to be needed has
+// no effect but its time.
+#include "imaging/loadInOrder.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+#include "diagnostics/traceMsg.h"
+#include "imaging/loadImage.h"
+
+namespace {
+
+struct slot_t {
+    std::string trace;
+    loadOutcome_t outcome;
+    std::exception_ptr failure;
+    bool done = false;
+};
+
+class loaders_t {
+public:
+    loaders_t(const std::vector<std::string> &paths, uint32_t depth)
+        : paths(paths), slots(paths.size()), depth(depth)
+    {
+        try {
+            for (std::thread &thread : threads)
+                thread = std::thread(&loaders_t::Work, this);
+        } catch (...) {
+            Join();
+            throw;
+        }
+    }
+
+    ~loaders_t() { Join(); }
+
+    slot_t &Wait(size_t i)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        filled.wait(lock, [&] { return slots[i].done; });
+        return slots[i];
+    }
+
+private:
+    void Join()
+    {
+        stop = true;
+        for (std::thread &thread : threads)
+            if (thread.joinable())
+                thread.join();
+    }
+
+    void Work()
+    {
+        for (size_t i = next++; i < slots.size() && !stop; i = next++) {
+            slot_t &slot = slots[i];
+            {
+                traceKept_t kept(&slot.trace, depth);
+                TRACE(0, "loading %s\n", paths[i].c_str());
+                try {
+                    slot.outcome.image.emplace(loadImage(paths[i].c_str()));
+                } catch (imgtoolsError_t &error) {
+                    slot.outcome.error.emplace(error);
+                } catch (...) {
+                    slot.failure = std::current_exception();
+                }
+            }
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                slot.done = true;
+            }
+            filled.notify_all();
+        }
+    }
+
+    const std::vector<std::string> &paths;
+    std::vector<slot_t> slots;
+    const uint32_t depth;
+    std::atomic<size_t> next{0};
+    std::atomic<bool> stop{false};
+    std::mutex mutex;
+    std::condition_variable filled;
+    std::thread threads[2];
+};
+
+} // namespace
+
+bool loadInOrder(const std::vector<std::string> &paths, const std::function<bool(size_t, loadOutcome_t *)> &use)
+{
+    loaders_t loaders(paths, ident_level);
+    for (size_t i = 0; i < paths.size(); ++i) {
+        slot_t &slot = loaders.Wait(i);
+        fputs(slot.trace.c_str(), stdout);
+        if (slot.failure)
+            std::rethrow_exception(slot.failure);
+        if (!use(i, &slot.outcome))
+            return false;
+    }
+    return true;
+}
