@@ -1,6 +1,8 @@
 #include "bootfile/backgroundDeflate.h"
 
 #include <climits>
+#include <memory>
+#include <new>
 #include <zlib.h>
 
 namespace {
@@ -70,10 +72,18 @@ void backgroundDeflate_t::Run()
     code = deflateInit2(&stream, level, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
     if (code != Z_OK)
         return;
-    // The bound holds the whole stream, so the output never runs out.
-    output.resize(deflateBound(&stream, uLong(length)));
-    stream.next_out = output.data();
-    stream.avail_out = uInt(output.size());
+    // The bound holds the whole stream, so the output never runs out. It is
+    // left uninitialised: the pages the stream does not reach are then never
+    // touched, and cost no memory.
+    const uLong bound = deflateBound(&stream, uLong(length));
+    std::unique_ptr<unsigned char[]> bounded(new (std::nothrow) unsigned char[bound]);
+    if (!bounded) {
+        deflateEnd(&stream);
+        code = Z_MEM_ERROR;
+        return;
+    }
+    stream.next_out = bounded.get();
+    stream.avail_out = uInt(bound);
     uint64_t fed = 0;
     while (code == Z_OK && fed < length) {
         const uint64_t available = WaitBeyond(fed);
@@ -95,7 +105,13 @@ void backgroundDeflate_t::Run()
         code = deflate(&stream, Z_FINISH);
         code = code == Z_STREAM_END ? Z_OK : code;
     }
-    output.resize(stream.total_out);
+    // An exception must not leave this thread: running short here is the
+    // codec's own failure to report.
+    try {
+        output.assign(bounded.get(), bounded.get() + stream.total_out);
+    } catch (const std::bad_alloc &) {
+        code = Z_MEM_ERROR;
+    }
     const int ended = deflateEnd(&stream);
     if (code == Z_OK)
         code = ended;

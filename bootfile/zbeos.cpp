@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstring>
 #include <future>
-#include <optional>
 #include <vector>
 #include <zlib.h>
 
@@ -94,19 +93,16 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, const renderOptions_t
 
     std::vector<unsigned char> pack(packLength), member;
     unsigned long crc = 0;
-    // The renderer's tables are let go with the process's memory, after the
-    // file is safe, rather than freed on the way to writing it.
-    std::optional<splashRenderer_t> renderer;
     {
         // The codec takes the pack's bytes as they are laid out, so that
         // mapping the images and deflating them overlap; it sets itself up
         // while the palette is chosen.
         backgroundDeflate_t deflate(pack.data(), packLength, level);
-        renderer.emplace(iconPack->images, iconPack->imageCount, options, iconPack->Frame());
-        const std::vector<quantizedImage_t> strips = renderer->MapIcons();
+        splashRenderer_t renderer(iconPack->images, iconPack->imageCount, options, iconPack->Frame());
+        const std::vector<quantizedImage_t> strips = renderer.MapIcons();
         iconPack->Layout(
-            renderer->Palette(), strips,
-            [&](unsigned i, uint8_t *indices, const rowsMapped_t &rowsMapped) { renderer->Map(i, indices, rowsMapped); },
+            renderer.Palette(), strips,
+            [&](unsigned i, uint8_t *indices, const rowsMapped_t &rowsMapped) { renderer.Map(i, indices, rowsMapped); },
             pack.data(), [&](uint64_t bytes) { deflate.Ready(bytes); });
         const int code = deflate.Finish(&member, &crc);
         if (code != Z_OK)

@@ -8,39 +8,65 @@
 #include <numeric>
 
 paletteLookup_t::paletteLookup_t(const palette_t &palette, unsigned count)
-    : count(count), coarse(1u << 12), middle(1u << 15, 0), fine(1u << 18, 0), tables(64, 0), constantTable()
+    : count(count), stateBlock(1u << 12, 0), states(blockSize, 0), constantTable()
 {
-    // Table 0 stays unused so that 0 can mean "not made yet".
     for (unsigned j = 0; j < count; ++j) {
         red[j] = palette.red[j];
         green[j] = palette.green[j];
         blue[j] = palette.blue[j];
     }
+    // Room for every coarse cell's states, never moved: only the pages of
+    // the cells asked are ever touched.
+    states.reserve(size_t(stateBlock.size() + 1) * blockSize);
+    // Table 0 stays unused so that 0 can mean "not made yet".
+    newTable();
 }
 
-const std::vector<uint8_t> &paletteLookup_t::coarseSurvivors(unsigned r, unsigned g, unsigned b)
+uint32_t paletteLookup_t::newTable()
 {
-    std::vector<uint8_t> &cell = coarse[(r >> 4) << 8 | (g >> 4) << 4 | (b >> 4)];
-    if (cell.empty()) {
+    if (tableCount % tablesPerBlock == 0)
+        tableBlocks.emplace_back(new uint8_t[tablesPerBlock * 64]);
+    return tableCount++;
+}
+
+uint32_t paletteLookup_t::blockFor(unsigned r, unsigned g, unsigned b)
+{
+    uint32_t &block = stateBlock[coarseCell(r, g, b)];
+    if (block == 0) {
+        block = uint32_t(states.size());
+        states.resize(states.size() + blockSize, 0);
+    }
+    return block;
+}
+
+std::pair<size_t, size_t> paletteLookup_t::coarseSurvivors(uint32_t block, unsigned r, unsigned g, unsigned b)
+{
+    uint32_t &cell = states[block + coarseAt];
+    if (cell == 0) {
         uint8_t all[256];
         std::iota(all, all + count, uint8_t(0));
-        cubeSurvivors(red, green, blue, all, count, r & ~15u, g & ~15u, b & ~15u, 16, &cell);
+        cubeSurvivors(red, green, blue, all, count, r & ~15u, g & ~15u, b & ~15u, 16, &scratch);
+        cell = uint32_t(coarseLists.size()) + 1;
+        coarseLists.push_back(uint8_t(scratch.size() - 1));
+        coarseLists.insert(coarseLists.end(), scratch.begin(), scratch.end());
     }
-    return cell;
+    const size_t at = cell - 1;
+    return {at + 1, size_t(coarseLists[at]) + 1};
 }
 
-std::pair<size_t, size_t> paletteLookup_t::middleSurvivors(unsigned r, unsigned g, unsigned b)
+std::pair<size_t, size_t> paletteLookup_t::middleSurvivors(uint32_t block, unsigned r, unsigned g, unsigned b)
 {
-    uint32_t &cell = middle[(r >> 3) << 10 | (g >> 3) << 5 | (b >> 3)];
-    if (cell == 0) {
-        const std::vector<uint8_t> &parent = coarseSurvivors(r, g, b);
-        cubeSurvivors(red, green, blue, parent.data(), parent.size(), r & ~7u, g & ~7u, b & ~7u, 8, &scratch);
-        cell = uint32_t(middleLists.size()) + 1;
+    const unsigned at = block + middleWithin(r, g, b);
+    if (states[at] == 0) {
+        const std::pair<size_t, size_t> parent = coarseSurvivors(block, r, g, b);
+        cubeSurvivors(red, green, blue, coarseLists.data() + parent.first, parent.second, r & ~7u, g & ~7u, b & ~7u,
+                      8, &scratch);
+        states[at] = uint32_t(middleLists.size()) + 1;
         middleLists.push_back(uint8_t(scratch.size() - 1));
         middleLists.insert(middleLists.end(), scratch.begin(), scratch.end());
     }
-    const size_t at = cell - 1;
-    return {at + 1, size_t(middleLists[at]) + 1};
+    const size_t list = states[at] - 1;
+    return {list + 1, size_t(middleLists[list]) + 1};
 }
 
 uint32_t paletteLookup_t::makeTable(unsigned r, unsigned g, unsigned b,
@@ -68,9 +94,8 @@ uint32_t paletteLookup_t::makeTable(unsigned r, unsigned g, unsigned b,
                     key[db] = std::min(key[db], rg + blue2[db]);
             }
     }
-    const uint32_t number = uint32_t(tables.size() >> 6);
-    tables.resize(tables.size() + 64);
-    std::transform(keys, keys + 64, tables.end() - 64, [](int32_t key) { return uint8_t(key); });
+    const uint32_t number = newTable();
+    std::transform(keys, keys + 64, table(number), [](int32_t key) { return uint8_t(key); });
     return number;
 }
 
@@ -92,28 +117,30 @@ unsigned paletteLookup_t::scan(unsigned r, unsigned g, unsigned b, const uint8_t
 
 unsigned paletteLookup_t::findSlowly(unsigned r, unsigned g, unsigned b)
 {
-    uint32_t &state = fine[fineCell(r, g, b)];
+    const uint32_t block = blockFor(r, g, b);
+    const unsigned at = block + fineWithin(r, g, b);
+    uint32_t state = states[at];
     if (state == 0 || (state & unlisted)) {
-        const std::pair<size_t, size_t> parent = middleSurvivors(r, g, b);
+        const std::pair<size_t, size_t> parent = middleSurvivors(block, r, g, b);
         const uint8_t *candidates = middleLists.data() + parent.first;
         const uint32_t answered = state >> visitShift & 0x3f;
         if (answered + 1 < listAfter) {
-            state = unlisted | (answered + 1) << visitShift;
+            states[at] = unlisted | (answered + 1) << visitShift;
             return scan(r, g, b, candidates, parent.second);
         }
         cubeSurvivors(red, green, blue, candidates, parent.second, r & ~3u, g & ~3u, b & ~3u, 4, &scratch);
         if (scratch.size() == 1) {
             uint32_t &constant = constantTable[scratch[0]];
             if (constant == 0) {
-                constant = uint32_t(tables.size() >> 6);
-                tables.insert(tables.end(), 64, scratch[0]);
+                constant = newTable();
+                std::fill_n(table(constant), 64, scratch[0]);
             }
-            state = tabled | constant;
+            states[at] = tabled | constant;
             return scratch[0];
         }
         if (lists.size() + 257 >= (1u << visitShift)) {
             // No room left to point at another list: go straight to a table.
-            state = tabled | makeTable(r, g, b, scratch.data(), scratch.size());
+            states[at] = tabled | makeTable(r, g, b, scratch.data(), scratch.size());
             return find(r, g, b);
         }
         state = uint32_t(lists.size());
@@ -123,9 +150,9 @@ unsigned paletteLookup_t::findSlowly(unsigned r, unsigned g, unsigned b)
     const uint8_t *list = lists.data() + (state & ((1u << visitShift) - 1));
     const size_t n = size_t(list[0]) + 1;
     if ((state >> visitShift) + 1 == tableAfter) {
-        state = tabled | makeTable(r, g, b, list + 1, n);
+        states[at] = tabled | makeTable(r, g, b, list + 1, n);
         return find(r, g, b);
     }
-    state += 1u << visitShift;
+    states[at] = state + (1u << visitShift);
     return scan(r, g, b, list + 1, n);
 }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -19,6 +20,10 @@
 /// the survivors among their coarse cell's. A fine cell answers its first
 /// colours by scanning its few survivors; one that keeps being asked gets a
 /// table with the answer for each of its 64 colours.
+///
+/// What it keeps grows with the colours asked, not with the colour space: a
+/// coarse cell's states are made when it is first asked, and tables come in
+/// blocks of a fixed size.
 class paletteLookup_t {
 public:
     /// count is 1 to 256: the palette's entries that take part.
@@ -26,9 +31,9 @@ public:
 
     unsigned find(unsigned r, unsigned g, unsigned b)
     {
-        const uint32_t state = fine[fineCell(r, g, b)];
+        const uint32_t state = states[stateBlock[coarseCell(r, g, b)] + fineWithin(r, g, b)];
         if (state & tabled)
-            return tables[uint64_t(state & ~tabled) << 6 | (r & 3) << 4 | (g & 3) << 2 | (b & 3)];
+            return table(state & ~tabled)[(r & 3) << 4 | (g & 3) << 2 | (b & 3)];
         return findSlowly(r, g, b);
     }
 
@@ -46,18 +51,42 @@ private:
     static constexpr uint32_t listAfter = 2;
     /// Colours of a fine cell answered by scanning before it gets a table:
     /// a table costs 64 answers, so sparse cells never pay for one.
-    static constexpr uint32_t tableAfter = 4;
+    static constexpr uint32_t tableAfter = 8;
 
-    static unsigned fineCell(unsigned r, unsigned g, unsigned b)
+    /// A coarse cell's states, in `states`: its 64 fine cells' states, its
+    /// 8 cells of edge 8 (0 before their survivors are found, otherwise one
+    /// more than where they lie in `middleLists`), and one more than where
+    /// its own survivors lie in `coarseLists` (0 before they are found).
+    static constexpr unsigned middleAt = 64, coarseAt = 72, blockSize = 73;
+    /// Tables are kept in blocks of this many, each of 64 answers.
+    static constexpr unsigned tablesPerBlock = 1024;
+
+    static unsigned coarseCell(unsigned r, unsigned g, unsigned b) { return (r >> 4) << 8 | (g >> 4) << 4 | (b >> 4); }
+    static unsigned fineWithin(unsigned r, unsigned g, unsigned b)
     {
-        return (r >> 2) << 12 | (g >> 2) << 6 | (b >> 2);
+        return (r >> 2 & 3) << 4 | (g >> 2 & 3) << 2 | (b >> 2 & 3);
+    }
+    static unsigned middleWithin(unsigned r, unsigned g, unsigned b)
+    {
+        return middleAt + ((r >> 3 & 1) << 2 | (g >> 3 & 1) << 1 | (b >> 3 & 1));
     }
 
+    uint8_t *table(uint32_t number) const
+    {
+        return tableBlocks[number / tablesPerBlock].get() + (number % tablesPerBlock) * 64;
+    }
+    /// Room for one more table; its number.
+    uint32_t newTable();
+
     unsigned findSlowly(unsigned r, unsigned g, unsigned b);
-    const std::vector<uint8_t> &coarseSurvivors(unsigned r, unsigned g, unsigned b);
+    /// Where the states of the coarse cell of (r, g, b) begin, made if need be.
+    uint32_t blockFor(unsigned r, unsigned g, unsigned b);
+    /// The survivors of the coarse cell of (r, g, b), whose states begin at
+    /// `block`: where they start in `coarseLists`, and how many.
+    std::pair<size_t, size_t> coarseSurvivors(uint32_t block, unsigned r, unsigned g, unsigned b);
     /// The survivors of the cell of edge 8 around (r, g, b), taken from its
     /// coarse cell's: where they start in `middleLists`, and how many.
-    std::pair<size_t, size_t> middleSurvivors(unsigned r, unsigned g, unsigned b);
+    std::pair<size_t, size_t> middleSurvivors(uint32_t block, unsigned r, unsigned g, unsigned b);
     /// Fills a new table for the fine cell of (r, g, b) from its survivors
     /// and returns its number.
     uint32_t makeTable(unsigned r, unsigned g, unsigned b, const uint8_t *candidates, size_t n);
@@ -65,21 +94,17 @@ private:
 
     unsigned count;
     int red[256], green[256], blue[256];
-    /// Per coarse cell its surviving entries in index order; empty until made.
-    std::vector<std::vector<uint8_t>> coarse;
-    /// Per cell of edge 8, 0 before its survivors are found, otherwise one
-    /// more than where they lie in `middleLists`: a length byte (length -
-    /// 1), then the entries in index order. Colours of error diffusion wander
-    /// over many fine cells, each asked once or twice, and those are
-    /// answered from these shorter lists.
-    std::vector<uint32_t> middle;
-    std::vector<uint8_t> middleLists;
-    std::vector<uint32_t> fine;
-    /// Survivor lists of fine cells: a length byte (length - 1), then the
-    /// entries in index order.
-    std::vector<uint8_t> lists;
-    /// 64 answers per table, red-major.
-    std::vector<uint8_t> tables;
+    /// Per coarse cell, where its states begin in `states`; 0, the block of
+    /// a cell never asked, holds only zeros and is never written.
+    std::vector<uint32_t> stateBlock;
+    std::vector<uint32_t> states;
+    /// Survivor lists: a length byte (length - 1), then the entries in index
+    /// order. Colours of error diffusion wander over many fine cells, each
+    /// asked once or twice, and those are answered from the shorter lists of
+    /// the cells of edge 8.
+    std::vector<uint8_t> coarseLists, middleLists, lists;
+    std::vector<std::unique_ptr<uint8_t[]>> tableBlocks;
+    uint32_t tableCount = 0;
     /// Per palette entry, the number of a table that answers it everywhere
     /// (for fine cells with a single survivor), or 0 before it is needed.
     uint32_t constantTable[256];

@@ -47,6 +47,16 @@ constexpr uint64 kMaxSourceBytes = kMaxBitmapBytes;
 
 status_t readToEnd(BPositionIO *source, std::vector<uint8_t> *content, const char **reason)
 {
+    // Room for what the source says it holds, so that a large file is not
+    // copied again and again as the buffer doubles, nor held at twice its
+    // size.
+    const off_t at = source->Position(), end = source->Seek(0, SEEK_END);
+    if (source->Seek(at, SEEK_SET) != at) {
+        *reason = "the file cannot be read";
+        return B_IO_ERROR;
+    }
+    if (at >= 0 && end > at && uint64_t(end - at) <= kMaxSourceBytes)
+        content->reserve(size_t(end - at));
     uint8_t chunk[65536];
     for (;;) {
         const ssize_t count = source->Read(chunk, sizeof chunk);
