@@ -47,17 +47,24 @@ void countDistinct(const uint32_t *codes, size_t n, size_t *distinct, size_t *ce
 
 } // namespace
 
-colorHistogram_t::colorHistogram_t(const uint8_t *pixels, size_t numPixels)
+colorHistogram_t::colorHistogram_t(const pixelRuns_t &pixels)
 {
+    const size_t numPixels = size_t(pixels.total);
     std::vector<uint32_t> all(numPixels), sorted(numPixels);
-    const size_t pixelSplit[3] = {0, numPixels / 2, numPixels};
+    // The halves of the pixels, at the run where the second begins.
+    size_t runSplit = 0, before = 0;
+    while (runSplit < pixels.runs.size() && before + pixels.runs[runSplit].count <= numPixels / 2)
+        before += pixels.runs[runSplit++].count;
+    const size_t runFrom[3] = {0, runSplit, pixels.runs.size()};
+    const size_t pixelSplit[3] = {0, before, numPixels};
     size_t top[2][256] = {};
     onTwoThreads([&](unsigned half) {
-        for (size_t p = pixelSplit[half]; p < pixelSplit[half + 1]; ++p) {
-            const uint8_t *pixel = pixels + p * 4;
-            all[p] = colorCode(pixel[2], pixel[1], pixel[0]);
-            ++top[half][all[p] >> 16];
-        }
+        uint32_t *code = all.data() + pixelSplit[half];
+        size_t *counts = top[half];
+        pixels.forEach(runFrom[half], runFrom[half + 1], [&](const uint8_t *pixel) {
+            *code = colorCode(pixel[2], pixel[1], pixel[0]);
+            ++counts[*code++ >> 16];
+        });
     });
     // Each top byte's codes in one run, the first half's before the second's.
     size_t at[2][256], bucket[257];

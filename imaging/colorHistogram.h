@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/pixelRuns.h"
+
 /// Totals over a run of colours: pixels, component sums, squared lengths.
 struct colorTotals_t {
     uint64_t n, r, g, b, squares;
@@ -39,9 +41,9 @@ struct colorHistogram_t {
     /// Per cell, its colours' codes without their lowest 9 bits.
     std::vector<uint32_t> cellCodes;
 
-    /// Counts the pixels (BGRA, 1 to 2^23 of them; the squared lengths'
-    /// sums must fit 64 bits) on two threads.
-    colorHistogram_t(const uint8_t *pixels, size_t numPixels);
+    /// Counts the pixels (1 to 2^23 of them; the squared lengths' sums
+    /// must fit 64 bits) on two threads.
+    explicit colorHistogram_t(const pixelRuns_t &pixels);
 
     /// Where the cells holding colours with a code of `code` or more begin.
     size_t firstCellAtOrAfter(uint32_t code) const;

@@ -169,17 +169,18 @@ bool refine(const colorHistogram_t &histogram, const std::vector<box_t> &boxes, 
 
 palette_t getFullPalette(const loadedImage_t *image, unsigned maxColors)
 {
-    return getFullPalette(image->pixels.data(), image->width * image->height, maxColors);
+    return getFullPalette(runsOf(*image), maxColors);
 }
 
-palette_t getFullPalette(const uint8_t *pixels, unsigned numPixels, unsigned maxColors)
+palette_t getFullPalette(const pixelRuns_t &pixels, unsigned maxColors)
 {
     traceStep_t titled(1, "Selecting full palette\n");
 
     assert(maxColors >= 1 && maxColors <= 256);
     // n * sum |p|^2 must fit 64 bits.
-    assert(numPixels >= 1 && numPixels <= 1u << 23);
-    const colorHistogram_t histogram(pixels, numPixels);
+    assert(pixels.total >= 1 && pixels.total <= 1u << 23);
+    const unsigned numPixels = unsigned(pixels.total);
+    const colorHistogram_t histogram(pixels);
 
     std::vector<box_t> boxes = {makeBox(histogram, 0, 0, 0, 256)};
     splitByError(histogram, &boxes, maxColors);

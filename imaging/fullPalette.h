@@ -3,6 +3,7 @@
 
 #include "imaging/loadedImage.h"
 #include "imaging/palette.h"
+#include "imaging/pixelRuns.h"
 
 /// Passes of k-means at most; fewer when the colours settle.
 constexpr unsigned kFullPaletteRefinements = 4;
@@ -28,5 +29,5 @@ constexpr unsigned kFullPaletteRefinements = 4;
 ///    the edge of the picture's colours stays there, which error diffusion
 ///    needs to reproduce the picture's extremes.
 palette_t getFullPalette(const loadedImage_t *image, unsigned maxColors);
-/// The same for numPixels pixels (BGRA) in a row.
-palette_t getFullPalette(const uint8_t *pixels, unsigned numPixels, unsigned maxColors);
+/// The same for pixels in runs.
+palette_t getFullPalette(const pixelRuns_t &pixels, unsigned maxColors);

@@ -153,15 +153,16 @@ void splitCube(colorCube_t *destination, colorCube_t *source)
 
 palette_t getOptimalPalette(const loadedImage_t *image, unsigned maxColors)
 {
-    return getOptimalPalette(image->pixels.data(), image->width * image->height, maxColors);
+    return getOptimalPalette(runsOf(*image), maxColors);
 }
 
-palette_t getOptimalPalette(const uint8_t *pixels, unsigned numPixels, unsigned maxColors)
+palette_t getOptimalPalette(const pixelRuns_t &pixels, unsigned maxColors)
 {
     traceStep_t titled(1, "Selecting palette\n");
 
     palette_t palette{};
-    paletteCounts_t counts(pixels, numPixels);
+    const unsigned numPixels = unsigned(pixels.total);
+    paletteCounts_t counts(pixels);
     std::vector<colorCube_t> list = getCubes(counts, numPixels, maxColors);
     const unsigned numCubes = unsigned(list.size());
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "imaging/loadedImage.h"
+#include "imaging/pixelRuns.h"
 
 /// Up to 256 colours as three planes; entries from numColors on are zero.
 struct palette_t {
@@ -15,5 +16,5 @@ struct palette_t {
 
 /// Chooses at most maxColors colours for the image by colour-box subdivision.
 palette_t getOptimalPalette(const loadedImage_t *image, unsigned maxColors);
-/// The same for numPixels pixels (BGRA) in a row.
-palette_t getOptimalPalette(const uint8_t *pixels, unsigned numPixels, unsigned maxColors);
+/// The same for pixels in runs (1 to 2^32 - 1 of them).
+palette_t getOptimalPalette(const pixelRuns_t &pixels, unsigned maxColors);

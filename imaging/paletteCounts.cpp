@@ -16,14 +16,11 @@ uint32_t paletteCounts_t::code(unsigned r, unsigned g, unsigned b)
     return colorCode(r, g, b);
 }
 
-paletteCounts_t::paletteCounts_t(const uint8_t *pixels, unsigned numPixels)
-    : pixels(pixels), numPixels(numPixels), below(numCells + 1, 0), isDetailed(numCells / 64, 0)
+paletteCounts_t::paletteCounts_t(const pixelRuns_t &pixels)
+    : pixels(pixels), below(numCells + 1, 0), isDetailed(numCells / 64, 0)
 {
     uint32_t *count = below.data() + 1;
-    for (unsigned p = 0; p < numPixels; ++p) {
-        const uint8_t *pixel = pixels + uint64_t(p) * 4;
-        ++count[cellOf(pixel[2], pixel[1], pixel[0])];
-    }
+    pixels.forEach([count](const uint8_t *pixel) { ++count[cellOf(pixel[2], pixel[1], pixel[0])]; });
     for (unsigned c = 0; c < numCells; ++c)
         below[c + 1] += below[c];
 }
@@ -48,12 +45,11 @@ void paletteCounts_t::detail(const std::vector<uint32_t> &colors)
     if (!any)
         return;
     const size_t old = exact.size();
-    for (unsigned p = 0; p < numPixels; ++p) {
-        const uint8_t *pixel = pixels + uint64_t(p) * 4;
+    pixels.forEach([&](const uint8_t *pixel) {
         const uint32_t number = code(pixel[2], pixel[1], pixel[0]);
         if ((wanted[number >> 12] >> ((number >> 6) & 63)) & 1)
             exact.push_back(number);
-    }
+    });
     std::sort(exact.begin() + old, exact.end());
     std::inplace_merge(exact.begin(), exact.begin() + old, exact.end());
     for (size_t word = 0; word < wanted.size(); ++word)
@@ -80,21 +76,25 @@ uint32_t paletteCounts_t::pixelsIn(unsigned r, unsigned g, unsigned b, unsigned 
     return uint32_t(run.second - run.first);
 }
 
-std::vector<paletteCounts_t::sums_t> paletteCounts_t::sumsOf(const std::vector<cube_t> &cubes) const
+std::vector<paletteCounts_t::sums_t> paletteCounts_t::sumsOf(const std::vector<cube_t> &cubes)
 {
     std::vector<sums_t> sums(cubes.size() + 1, sums_t{0, 0, 0});
     // Cubes of edge 4 or more own whole cells: one pass over the pixels adds
-    // each to its cube's slot, the last slot taking everything else.
-    const uint16_t elsewhere = uint16_t(cubes.size());
-    std::vector<uint16_t> slot;
+    // each to its cube's slot, the last slot taking everything else. The
+    // slots take the place of the running totals, which are not asked for
+    // again.
+    const uint32_t elsewhere = uint32_t(cubes.size());
+    std::vector<uint32_t> &slot = below;
+    bool slotted = false;
     for (size_t i = 0; i < cubes.size(); ++i) {
         const cube_t &cube = cubes[i];
         if (cube.edge >= 4) {
-            if (slot.empty())
-                slot.assign(numCells, elsewhere);
+            if (!slotted)
+                std::fill(slot.begin(), slot.end(), elsewhere);
+            slotted = true;
             const uint32_t first = cellOf(cube.r, cube.g, cube.b);
             const uint32_t cells = (cube.edge / 4) * (cube.edge / 4) * (cube.edge / 4);
-            std::fill(slot.begin() + first, slot.begin() + first + cells, uint16_t(i));
+            std::fill(slot.begin() + first, slot.begin() + first + cells, uint32_t(i));
         } else {
             const auto run = exactRun(cube.r, cube.g, cube.b, cube.edge);
             for (size_t e = run.first; e < run.second; ++e) {
@@ -105,14 +105,13 @@ std::vector<paletteCounts_t::sums_t> paletteCounts_t::sumsOf(const std::vector<c
             }
         }
     }
-    if (!slot.empty()) {
-        for (unsigned p = 0; p < numPixels; ++p) {
-            const uint8_t *pixel = pixels + uint64_t(p) * 4;
+    if (slotted) {
+        pixels.forEach([&](const uint8_t *pixel) {
             sums_t &to = sums[slot[cellOf(pixel[2], pixel[1], pixel[0])]];
             to.red += pixel[2];
             to.green += pixel[1];
             to.blue += pixel[0];
-        }
+        });
     }
     sums.pop_back();
     return sums;

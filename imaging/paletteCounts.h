@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/pixelRuns.h"
+
 /// Answers "how many pixels lie in this box, and what are their component
 /// sums" for the boxes the palette subdivision makes: cubes of power-of-two
 /// edge aligned to their edge.
@@ -17,7 +19,8 @@
 /// finer have their pixels' exact colours gathered and sorted on demand.
 class paletteCounts_t {
 public:
-    paletteCounts_t(const uint8_t *pixels, unsigned numPixels);
+    /// The pixels must outlive the counts.
+    explicit paletteCounts_t(const pixelRuns_t &pixels);
 
     /// Pixels in the cube of the given edge (a power of two up to 256) whose
     /// low corner is (r, g, b). A cube of edge below 4 must lie in a cell
@@ -39,7 +42,10 @@ public:
     struct sums_t {
         uint64_t red, green, blue;
     };
-    std::vector<sums_t> sumsOf(const std::vector<cube_t> &cubes) const;
+    /// The last question: its pass over the pixels keeps the cube of every
+    /// cell where the running totals were, and pixelsIn may not be asked
+    /// afterwards.
+    std::vector<sums_t> sumsOf(const std::vector<cube_t> &cubes);
 
 private:
     static uint32_t code(unsigned r, unsigned g, unsigned b);
@@ -47,8 +53,7 @@ private:
     /// Entries of `exact` inside the cube.
     std::pair<size_t, size_t> exactRun(unsigned r, unsigned g, unsigned b, unsigned edge) const;
 
-    const uint8_t *pixels;
-    unsigned numPixels;
+    const pixelRuns_t &pixels;
     /// below[c]: pixels in cells numbered below c; 2^18 + 1 entries.
     std::vector<uint32_t> below;
     /// One bit per cell: its pixels are in `exact`.

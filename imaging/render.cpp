@@ -5,7 +5,6 @@
 #include "imaging/alphaCompose.h"
 #include "imaging/dither.h"
 #include "imaging/fullPalette.h"
-#include "imaging/mixImages.h"
 
 namespace {
 
@@ -51,28 +50,16 @@ splashRenderer_t::splashRenderer_t(const loadedImage_t *const *images, unsigned 
     unsigned W = canvasWidth, H = canvasHeight;
     if (options.fullPalette)
         fullCanvasSize(frame, stripPixels, &W, &H);
-    // A last image that covers the canvas row for row from its top left
-    // corner is all the composite shows: its first rows are the canvas, with
-    // no copy to make.
-    const loadedImage_t *last = count > 0 ? slots[count - 1] : nullptr;
-    const bool lastIsCanvas = !ownIcons && last != nullptr && last->x == 0 && last->y == 0 && last->width == W &&
-                              last->height >= H;
-    loadedImage_t canvas;
-    if (!lastIsCanvas)
-        canvas = mixImages(slots.data(), count, W, H);
+    // The palette is chosen for the composite, counted from the images
+    // without drawing it.
+    pixelRuns_t pixels = canvasRuns(slots.data(), count, W, H);
     // New strips are stored with the chosen colours, so they are chosen for
     // too. The choice counts pixels, not their places: the strips' pixels
-    // follow the composite's as one row.
-    if (ownIcons) {
+    // follow the composite's.
+    if (ownIcons)
         for (const loadedImage_t *strip : frame.icons)
-            canvas.pixels.insert(canvas.pixels.end(), strip->pixels.begin(), strip->pixels.end());
-        canvas.width = uint32_t(canvas.pixels.size() / 4);
-        canvas.height = 1;
-    }
-    const uint8_t *pixels = lastIsCanvas ? last->pixels.data() : canvas.pixels.data();
-    const unsigned numPixels = lastIsCanvas ? W * H : canvas.width * canvas.height;
-    palette = options.fullPalette ? getFullPalette(pixels, numPixels, kSplashColors)
-                                  : getOptimalPalette(pixels, numPixels, kSplashColors);
+            pixels.add(strip->pixels.data(), strip->width * strip->height);
+    palette = options.fullPalette ? getFullPalette(pixels, kSplashColors) : getOptimalPalette(pixels, kSplashColors);
 }
 
 std::vector<quantizedImage_t> splashRenderer_t::MapIcons() const
