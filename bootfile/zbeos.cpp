@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <future>
+#include <optional>
 #include <vector>
 #include <zlib.h>
 
@@ -91,20 +92,28 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, const renderOptions_t
     if (level != 9)
         header[8] = 0;
 
-    std::vector<unsigned char> pack(packLength), member;
+    std::vector<unsigned char> pack, member;
     unsigned long crc = 0;
     {
-        // The codec takes the pack's bytes as they are laid out, so that
-        // mapping the images and deflating them overlap; it sets itself up
-        // while the palette is chosen.
-        backgroundDeflate_t deflate(pack.data(), packLength, level);
-        splashRenderer_t renderer(iconPack->images, iconPack->imageCount, options, iconPack->Frame());
-        const std::vector<quantizedImage_t> strips = renderer.MapIcons();
-        iconPack->Layout(
-            renderer.Palette(), strips,
-            [&](unsigned i, uint8_t *indices, const rowsMapped_t &rowsMapped) { renderer.Map(i, indices, rowsMapped); },
-            pack.data(), [&](uint64_t bytes) { deflate.Ready(bytes); });
-        const int code = deflate.Finish(&member, &crc);
+        std::optional<backgroundDeflate_t> deflate;
+        {
+            splashRenderer_t renderer(iconPack->images, iconPack->imageCount, options, iconPack->Frame());
+            // The pack and the codec come once the palette is chosen, which
+            // needs the most memory on its own.
+            pack.resize(packLength);
+            // The codec takes the pack's bytes as they are laid out, so that
+            // mapping the images and deflating them overlap.
+            deflate.emplace(pack.data(), packLength, level);
+            const std::vector<quantizedImage_t> strips = renderer.MapIcons();
+            iconPack->Layout(
+                renderer.Palette(), strips,
+                [&](unsigned i, uint8_t *indices, const rowsMapped_t &rowsMapped) {
+                    renderer.Map(i, indices, rowsMapped);
+                },
+                pack.data(), [&](uint64_t bytes) { deflate->Ready(bytes); });
+        }
+        // The renderer and its tables are gone while the codec finishes.
+        const int code = deflate->Finish(&member, &crc);
         if (code != Z_OK)
             throw cagada_t(path, zError(code));
     }
