@@ -1,25 +1,24 @@
-// Counting distinct colours is a sort of the pixels' codes, done on two
-// threads: the codes are dealt out by their top byte, then each thread
-// sorts and counts the top bytes of its share of the pixels, and writes its
-// part of the lists where it begins.
+// Sorting the pixels' codes on two threads: each counts the top bytes of
+// half of the pixels, then deals the low 16 bits of that half's codes out
+// to runs by top byte; then each sorts the runs of the top bytes that hold
+// about half of the pixels, and makes their cells.
 #include "imaging/colorHistogram.h"
 
-#include "imaging/colorCode.h"
 #include "imaging/onTwoThreads.h"
 
 #include <algorithm>
 
 namespace {
 
-/// Sorts codes that share their top byte by their lower 16 bits: two
-/// passes of 8 bits, in linear time, `scratch` as large. Each pass writes
-/// to 256 places at once, few enough for the caches.
-void sortLowBits(uint32_t *codes, uint32_t *scratch, size_t n)
+/// Sorts 16-bit numbers: two passes of 8 bits, in linear time, `scratch`
+/// as large. Each pass writes to 256 places at once, few enough for the
+/// caches.
+void sortLowBits(uint16_t *codes, uint16_t *scratch, size_t n)
 {
     size_t start[2][257] = {};
     for (size_t i = 0; i < n; ++i) {
         ++start[0][(codes[i] & 255) + 1];
-        ++start[1][((codes[i] >> 8) & 255) + 1];
+        ++start[1][(codes[i] >> 8) + 1];
     }
     for (unsigned pass = 0; pass < 2; ++pass) {
         size_t *at = start[pass];
@@ -33,38 +32,23 @@ void sortLowBits(uint32_t *codes, uint32_t *scratch, size_t n)
     // After two passes the sorted codes are back where they started.
 }
 
-/// Distinct codes and cells in a sorted run.
-void countDistinct(const uint32_t *codes, size_t n, size_t *distinct, size_t *cells)
-{
-    size_t codeCount = n > 0, cellCount = n > 0;
-    for (size_t i = 1; i < n; ++i) {
-        codeCount += codes[i] != codes[i - 1];
-        cellCount += codes[i] >> 9 != codes[i - 1] >> 9;
-    }
-    *distinct = codeCount;
-    *cells = cellCount;
-}
+uint32_t codeOf(const uint8_t *pixel) { return colorCode(pixel[2], pixel[1], pixel[0]); }
 
 } // namespace
 
 colorHistogram_t::colorHistogram_t(const pixelRuns_t &pixels)
 {
     const size_t numPixels = size_t(pixels.total);
-    std::vector<uint32_t> all(numPixels), sorted(numPixels);
+    low.resize(numPixels);
     // The halves of the pixels, at the run where the second begins.
     size_t runSplit = 0, before = 0;
     while (runSplit < pixels.runs.size() && before + pixels.runs[runSplit].count <= numPixels / 2)
         before += pixels.runs[runSplit++].count;
     const size_t runFrom[3] = {0, runSplit, pixels.runs.size()};
-    const size_t pixelSplit[3] = {0, before, numPixels};
     size_t top[2][256] = {};
     onTwoThreads([&](unsigned half) {
-        uint32_t *code = all.data() + pixelSplit[half];
         size_t *counts = top[half];
-        pixels.forEach(runFrom[half], runFrom[half + 1], [&](const uint8_t *pixel) {
-            *code = colorCode(pixel[2], pixel[1], pixel[0]);
-            ++counts[*code++ >> 16];
-        });
+        pixels.forEach(runFrom[half], runFrom[half + 1], [counts](const uint8_t *pixel) { ++counts[codeOf(pixel) >> 16]; });
     });
     // Each top byte's codes in one run, the first half's before the second's.
     size_t at[2][256], bucket[257];
@@ -76,54 +60,49 @@ colorHistogram_t::colorHistogram_t(const pixelRuns_t &pixels)
     }
     onTwoThreads([&](unsigned half) {
         size_t *next = at[half];
-        for (size_t p = pixelSplit[half]; p < pixelSplit[half + 1]; ++p)
-            sorted[next[all[p] >> 16]++] = all[p];
+        pixels.forEach(runFrom[half], runFrom[half + 1], [&](const uint8_t *pixel) {
+            const uint32_t code = codeOf(pixel);
+            low[next[code >> 16]++] = uint16_t(code);
+        });
     });
     // The second thread takes the top bytes from the one where the second
     // half of the pixels begins; a cell never spans two top bytes.
     const unsigned topSplit[3] = {
         0, unsigned(std::lower_bound(bucket, bucket + 256, numPixels / 2) - bucket), 256};
-    size_t distinct[2] = {}, cellCount[2] = {};
+    size_t cellCount[2] = {};
     onTwoThreads([&](unsigned half) {
+        size_t largest = 0;
+        for (unsigned d = topSplit[half]; d < topSplit[half + 1]; ++d)
+            largest = std::max(largest, bucket[d + 1] - bucket[d]);
+        std::vector<uint16_t> scratch(largest);
+        size_t count = 0;
         for (unsigned d = topSplit[half]; d < topSplit[half + 1]; ++d) {
-            sortLowBits(sorted.data() + bucket[d], all.data() + bucket[d], bucket[d + 1] - bucket[d]);
+            uint16_t *codes = low.data() + bucket[d];
+            const size_t n = bucket[d + 1] - bucket[d];
+            sortLowBits(codes, scratch.data(), n);
+            for (size_t i = 0; i < n; ++i)
+                count += i == 0 || codes[i] >> 9 != codes[i - 1] >> 9;
         }
-        const size_t begin = bucket[topSplit[half]], end = bucket[topSplit[half + 1]];
-        countDistinct(sorted.data() + begin, end - begin, &distinct[half], &cellCount[half]);
+        cellCount[half] = count;
     });
-    // The lists take the place of the scratch space, not room beside it.
-    std::vector<uint32_t>().swap(all);
-    counts.resize(distinct[0] + distinct[1]);
-    red.resize(counts.size());
-    green.resize(counts.size());
-    blue.resize(counts.size());
     cells.resize(cellCount[0] + cellCount[1]);
     cellCodes.resize(cells.size());
     onTwoThreads([&](unsigned half) {
-        const size_t begin = bucket[topSplit[half]], end = bucket[topSplit[half + 1]];
-        size_t out = half == 0 ? 0 : distinct[0];
         size_t cell = half == 0 ? 0 : cellCount[0];
-        for (size_t i = begin; i < end;) {
-            size_t j = i;
-            while (j < end && sorted[j] == sorted[i])
-                ++j;
-            const uint32_t c = sorted[i];
-            const uint32_t rgb = colorOfCode(c);
-            const unsigned r = rgb >> 16, g = (rgb >> 8) & 0xff, b = rgb & 0xff;
-            const uint64_t n = j - i;
-            red[out] = uint8_t(r);
-            green[out] = uint8_t(g);
-            blue[out] = uint8_t(b);
-            counts[out] = uint32_t(n);
-            if (i == begin || sorted[i - 1] >> 9 != c >> 9) {
-                cellCodes[cell] = c >> 9;
-                cells[cell++] = {out, 0, uint8_t(r & ~7u), uint8_t(g & ~7u), uint8_t(b & ~7u), {0, 0, 0, 0, 0}};
+        for (unsigned d = topSplit[half]; d < topSplit[half + 1]; ++d)
+            for (size_t i = bucket[d]; i < bucket[d + 1]; ++i) {
+                const uint32_t code = d << 16 | low[i];
+                const uint32_t rgb = colorOfCode(code);
+                const unsigned r = rgb >> 16, g = (rgb >> 8) & 0xff, b = rgb & 0xff;
+                if (i == bucket[d] || low[i - 1] >> 9 != low[i] >> 9) {
+                    cellCodes[cell] = code >> 9;
+                    cells[cell++] = {uint32_t(i), 0, uint8_t(d), uint8_t(r & ~7u), uint8_t(g & ~7u),
+                                     uint8_t(b & ~7u), {0, 0, 0, 0, 0}};
+                }
+                colorCell_t &current = cells[cell - 1];
+                current.end = uint32_t(i + 1);
+                current.totals.add({1, r, g, b, r * r + g * g + b * b});
             }
-            colorCell_t &current = cells[cell - 1];
-            current.end = ++out;
-            current.totals.add({n, n * r, n * g, n * b, n * (r * r + g * g + b * b)});
-            i = j;
-        }
     });
 }
 

@@ -46,14 +46,11 @@ box_t makeBox(const colorHistogram_t &histogram, unsigned r, unsigned g, unsigne
     } else {
         // Inside a single cell: its colours that lie in the box.
         const size_t c = histogram.firstCellAtOrAfter(first);
-        if (c < histogram.cells.size() && histogram.cellCodes[c] == first >> 9) {
-            for (size_t i = histogram.cells[c].begin; i < histogram.cells[c].end; ++i) {
-                const uint64_t n = histogram.counts[i];
-                const unsigned cr = histogram.red[i], cg = histogram.green[i], cb = histogram.blue[i];
+        if (c < histogram.cells.size() && histogram.cellCodes[c] == first >> 9)
+            histogram.forEachColor(histogram.cells[c], [&](unsigned cr, unsigned cg, unsigned cb, uint64_t n) {
                 if (cr - r < edge && cg - g < edge && cb - b < edge)
                     t.add({n, n * cr, n * cg, n * cb, n * (cr * cr + cg * cg + cb * cb)});
-            }
-        }
+            });
     }
     if (t.n > 0)
         box.error = (t.n * t.squares - (t.r * t.r + t.g * t.g + t.b * t.b)) / t.n;
@@ -117,11 +114,9 @@ void assignNearest(const colorHistogram_t &histogram, const palette_t &palette, 
             continue;
         }
         fineLanes.gather(palette.red, palette.green, palette.blue, fine.data(), fine.size());
-        for (size_t i = cell.begin; i < cell.end; ++i) {
-            const unsigned r = histogram.red[i], g = histogram.green[i], b = histogram.blue[i];
-            const uint64_t n = histogram.counts[i];
+        histogram.forEachColor(cell, [&](unsigned r, unsigned g, unsigned b, uint64_t n) {
             (*sums)[fine[fineLanes.nearest(r, g, b)]].add({n, n * r, n * g, n * b, 0});
-        }
+        });
     }
 }
 
@@ -135,7 +130,7 @@ bool refine(const colorHistogram_t &histogram, const std::vector<box_t> &boxes, 
     const unsigned k = palette->numColors;
     // The second half starts at a cube of edge 32, near the middle of the
     // colours.
-    size_t half = std::lower_bound(cells.begin(), cells.end(), histogram.counts.size() / 2,
+    size_t half = std::lower_bound(cells.begin(), cells.end(), histogram.low.size() / 2,
                                    [](const colorCell_t &cell, size_t at) { return cell.end <= at; }) -
                   cells.begin();
     while (half > 0 && half < cells.size() &&
