@@ -47,11 +47,7 @@ inline void cubeSurvivors(const colorLanes_t &lanes, const uint8_t *from, unsign
     out->assign(kept, kept + count);
 }
 
-/// The same for the entries from[0..n) of a palette's planes. that can be nearest by
-/// squared RGB distance to some colour of the cube of the given edge whose
-/// lowest corner is (r0, g0, b0). An entry whose closest approach to the
-/// cube is farther than another entry's farthest corner is worse for every
-/// colour in it. `red`, `green` and `blue` are the palette's planes.
+/// The same for the entries from[0..n) of a palette's planes.
 template <typename plane_t>
 void cubeSurvivors(const plane_t *red, const plane_t *green, const plane_t *blue, const uint8_t *from, size_t n,
                    unsigned r0, unsigned g0, unsigned b0, unsigned edge, std::vector<uint8_t> *out)

@@ -1,19 +1,17 @@
-// The full palette works on the image's distinct colours in the order of
-// their colorCode, where an aligned cube of colours is one run and its
-// octants are eight consecutive runs.
+// The full palette works on the image's pixels sorted by colorCode
+// (colorHistogram_t), where an aligned cube of colours is one run and its
+// octants are eight consecutive runs, and on the cubes of edge 8 they fill.
 #include "imaging/fullPalette.h"
 
 #include "imaging/colorCode.h"
 #include "imaging/colorHistogram.h"
 #include "imaging/cubeSurvivors.h"
 #include "imaging/onTwoThreads.h"
-#include "imaging/squared.h"
 
 #include "diagnostics/traceStep.h"
 
 #include <algorithm>
 #include <cassert>
-#include <functional>
 #include <numeric>
 #include <vector>
 
@@ -33,9 +31,8 @@ box_t makeBox(const colorHistogram_t &histogram, unsigned r, unsigned g, unsigne
     box_t box{uint8_t(r), uint8_t(g), uint8_t(b), edge, {}, 0};
     const uint32_t first = colorCode(r, g, b);
     // Summed over the box's cells, or its colours when it is smaller than a
-    // cell, rather than kept as running totals for every colour: only split
-    // boxes are measured, and a photograph's few hundred thousand colours
-    // need no 40 bytes each.
+    // cell: only split boxes are measured, and running totals for every
+    // colour would cost a photograph 40 bytes a pixel.
     colorTotals_t &t = box.totals;
     t = {0, 0, 0, 0, 0};
     if (edge >= 8) {
