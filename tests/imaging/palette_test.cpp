@@ -119,7 +119,8 @@ TEST(Palette, SecondTryNeedsFewerNonEmptyBoxesThanTwoThirdsRoundedDown)
     // 2 < 10/3 = 3 asks for a second try, 2 < 8/3 = 2 does not.
     imagePtr image = halvesImage(8, 8);
     for (auto [maxColors, expected] : {std::pair{4u, false}, {5u, true}, {3u, false}}) {
-        const std::string trace = traceOf(9, [&] { select(image.get(), maxColors); });
+        const unsigned colors = maxColors; // a structured binding cannot be captured before C++20
+        const std::string trace = traceOf(9, [&] { select(image.get(), colors); });
         EXPECT_EQ(trace.find("split second try") != std::string::npos, expected) << maxColors;
     }
 }
