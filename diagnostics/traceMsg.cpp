@@ -3,33 +3,38 @@
 #include <cstdio>
 
 uint32_t trace_level = 1;
-thread_local uint32_t ident_level = 0;
+uint32_t ident_level = 0;
 
 namespace {
 
-/// Where this thread's traces go instead of stdout, if anywhere.
+/// Where this thread's traces go instead of stdout, if anywhere, and their
+/// depth there.
 thread_local std::string *keptText = nullptr;
+thread_local uint32_t keptDepth = 0;
+
+/// The depth of this thread's traces.
+uint32_t &depth() { return keptText != nullptr ? keptDepth : ident_level; }
 
 } // namespace
 
-traceKept_t::traceKept_t(std::string *text, uint32_t depth) : savedText(keptText), savedDepth(ident_level)
+traceKept_t::traceKept_t(std::string *text, uint32_t depth) : savedText(keptText), savedDepth(keptDepth)
 {
     keptText = text;
-    ident_level = depth;
+    keptDepth = depth;
 }
 
 traceKept_t::~traceKept_t()
 {
     keptText = savedText;
-    ident_level = savedDepth;
+    keptDepth = savedDepth;
 }
 
-void TRACE_ident() { ++ident_level; }
+void TRACE_ident() { ++depth(); }
 
 void TRACE_dedent()
 {
-    if (ident_level > 0)
-        --ident_level;
+    if (depth() > 0)
+        --depth();
 }
 
 void TRACE_inclevel() { ++trace_level; }
@@ -43,7 +48,7 @@ void TRACE(unsigned level, const char *format, va_list args)
     // One prefix per nesting step; no newline, level tag or flush is added:
     // the format carries its own line end.
     if (keptText != nullptr) {
-        for (uint32_t i = 0; i < ident_level; ++i)
+        for (uint32_t i = 0; i < keptDepth; ++i)
             keptText->append("... ");
         va_list again;
         va_copy(again, args);

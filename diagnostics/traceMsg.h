@@ -8,9 +8,9 @@
 
 /// Verbosity threshold: a message of level L is written when L < trace_level.
 extern uint32_t trace_level;
-/// Nesting depth: how many "... " prefixes stand in front of each message;
-/// each thread has its own.
-extern thread_local uint32_t ident_level;
+/// Nesting depth: how many "... " prefixes stand in front of each message
+/// (a thread under a traceKept_t has its own).
+extern uint32_t ident_level;
 
 void TRACE_ident();
 /// Never goes below zero.
@@ -20,8 +20,9 @@ void TRACE_inclevel();
 void TRACE_setlevel(unsigned level);
 
 /// While alive, the traces of the thread that made it are added to `text`
-/// rather than written, from nesting depth `depth` on: work done on another
-/// thread can then be traced in the order of the work, not of the threads.
+/// rather than written, at a nesting depth of the thread's own that starts
+/// at `depth`: work done on another thread can then be traced in the order
+/// of the work, not of the threads.
 class traceKept_t {
 public:
     traceKept_t(std::string *text, uint32_t depth);

@@ -14,7 +14,7 @@ loadedImage_t mixImages(const loadedImage_t *const *images, unsigned count, unsi
         // Positions are never negative once placed; a stray negative one is
         // read as a huge column and lands past the edge.
         const uint64_t x = uint32_t(image->x), y = uint32_t(image->y);
-        if (x >= W || y >= H)
+        if (x >= W || y >= H || image->width == 0 || image->height == 0)
             continue;
         const uint64_t copyWidth = x + image->width > W ? W - x : image->width;
         const uint64_t copyHeight = y + image->height > H ? H - y : image->height;
