@@ -95,22 +95,15 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, const renderOptions_t
     std::vector<unsigned char> pack, member;
     unsigned long crc = 0;
     {
-        // The codec takes the pack's bytes as they are laid out, so that
-        // mapping the images and deflating them overlap. It sets itself up
-        // while the usual palette is chosen; the full palette needs the
-        // most memory of a run on its own, so there the pack and the codec
-        // wait for it.
         std::optional<backgroundDeflate_t> deflate;
-        const auto startCodec = [&] {
-            pack.resize(packLength);
-            deflate.emplace(pack.data(), packLength, level);
-        };
-        if (!options.fullPalette)
-            startCodec();
         {
             splashRenderer_t renderer(iconPack->images, iconPack->imageCount, options, iconPack->Frame());
-            if (options.fullPalette)
-                startCodec();
+            // The pack and the codec come once the palette is chosen, which
+            // needs the most memory on its own. The codec takes the pack's
+            // bytes as they are laid out, so that mapping the images and
+            // deflating them overlap.
+            pack.resize(packLength);
+            deflate.emplace(pack.data(), packLength, level);
             const std::vector<quantizedImage_t> strips = renderer.MapIcons();
             iconPack->Layout(
                 renderer.Palette(), strips,

@@ -27,11 +27,9 @@ void pixelRuns_t::add(const uint8_t *pixels, uint32_t count, uint32_t step)
 
 pixelRuns_t runsOf(const loadedImage_t &image)
 {
+    // An image holds at most 1 GiB of pixels: their count fits one run.
     pixelRuns_t runs;
-    const uint64_t count = uint64_t(image.width) * image.height;
-    // A run counts in 32 bits; larger images come in several.
-    for (uint64_t at = 0; at < count; at += UINT32_MAX)
-        runs.add(image.pixels.data() + at * 4, uint32_t(std::min<uint64_t>(count - at, UINT32_MAX)));
+    runs.add(image.pixels.data(), image.width * image.height);
     return runs;
 }
 

@@ -125,29 +125,4 @@ TEST(Render, OnlyTheFullPaletteChoosesFromBeyond640x480)
     }
 }
 
-TEST(Render, ThePaletteIsChosenFromTheCanvasWhereverTheLastImageLies)
-{
-    // A last image that covers the 640 x 480 canvas stands for it; one that
-    // is taller, wider or moved must not bring in what lies off it.
-    struct cover_t {
-        uint32_t w, h;
-        int32_t x, y;
-    };
-    const cover_t covers[] = {{640, 480, 0, 0}, {640, 520, 0, 0}, {660, 480, 0, 0}, {640, 480, 0, 1}, {640, 480, 1, 0}};
-    imagePtr back = solidImage(640, 480, 200, 0, 0);
-    for (const cover_t &cover : covers) {
-        imagePtr last = shaded(cover.w, cover.h, cover.x, cover.y, false);
-        const loadedImage_t *images[] = {back.get(), last.get()};
-        const loadedImage_t canvas = mixImages(images, 2, 640, 480);
-        for (bool full : {false, true}) {
-            renderOptions_t options;
-            options.fullPalette = full;
-            const palette_t wanted = full ? getFullPalette(&canvas, 224) : getOptimalPalette(&canvas, 224);
-            const palette_t palette = renderSplash(images, 2, options).palette;
-            EXPECT_EQ(memcmp(&palette, &wanted, sizeof palette), 0)
-                << cover.w << " x " << cover.h << " at " << cover.x << ", " << cover.y << (full ? ", full" : "");
-        }
-    }
-}
-
 } // namespace
