@@ -8,16 +8,18 @@
 #include <numeric>
 
 paletteLookup_t::paletteLookup_t(const palette_t &palette, unsigned count)
-    : count(count), stateBlock(1u << 12, 0), states(blockSize, 0), constantTable()
+    : count(count), coarseBlock(1u << 12, 0), middleStates(middleBlockSize, 0), fineBlock(1u << 15, 0),
+      fineStates(8, 0), constantTable()
 {
     for (unsigned j = 0; j < count; ++j) {
         red[j] = palette.red[j];
         green[j] = palette.green[j];
         blue[j] = palette.blue[j];
     }
-    // Room for every coarse cell's states, never moved: only the pages of
-    // the cells asked are ever touched.
-    states.reserve(size_t(stateBlock.size() + 1) * blockSize);
+    // Room for every cell's states, never moved: only the pages of the
+    // cells asked are ever touched.
+    middleStates.reserve(size_t(coarseBlock.size() + 1) * middleBlockSize);
+    fineStates.reserve(size_t(fineBlock.size() + 1) * 8);
     // Table 0 stays unused so that 0 can mean "not made yet".
     newTable();
 }
@@ -29,44 +31,32 @@ uint32_t paletteLookup_t::newTable()
     return tableCount++;
 }
 
-uint32_t paletteLookup_t::blockFor(unsigned r, unsigned g, unsigned b)
+uint32_t &paletteLookup_t::middleState(unsigned r, unsigned g, unsigned b)
 {
-    uint32_t &block = stateBlock[coarseCell(r, g, b)];
+    uint32_t &block = coarseBlock[coarseCell(r, g, b)];
     if (block == 0) {
-        block = uint32_t(states.size());
-        states.resize(states.size() + blockSize, 0);
+        block = uint32_t(middleStates.size());
+        middleStates.resize(middleStates.size() + middleBlockSize, 0);
     }
-    return block;
-}
-
-std::pair<size_t, size_t> paletteLookup_t::coarseSurvivors(uint32_t block, unsigned r, unsigned g, unsigned b)
-{
-    uint32_t &cell = states[block + coarseAt];
-    if (cell == 0) {
+    uint32_t &state = middleStates[block + middleWithin(r, g, b)];
+    if (state != 0)
+        return state;
+    uint32_t &coarse = middleStates[block + coarseAt];
+    if (coarse == 0) {
         uint8_t all[256];
         std::iota(all, all + count, uint8_t(0));
         cubeSurvivors(red, green, blue, all, count, r & ~15u, g & ~15u, b & ~15u, 16, &scratch);
-        cell = uint32_t(coarseLists.size()) + 1;
+        coarse = uint32_t(coarseLists.size()) + 1;
         coarseLists.push_back(uint8_t(scratch.size() - 1));
         coarseLists.insert(coarseLists.end(), scratch.begin(), scratch.end());
     }
-    const size_t at = cell - 1;
-    return {at + 1, size_t(coarseLists[at]) + 1};
-}
-
-std::pair<size_t, size_t> paletteLookup_t::middleSurvivors(uint32_t block, unsigned r, unsigned g, unsigned b)
-{
-    const unsigned at = block + middleWithin(r, g, b);
-    if (states[at] == 0) {
-        const std::pair<size_t, size_t> parent = coarseSurvivors(block, r, g, b);
-        cubeSurvivors(red, green, blue, coarseLists.data() + parent.first, parent.second, r & ~7u, g & ~7u, b & ~7u,
-                      8, &scratch);
-        states[at] = uint32_t(middleLists.size()) + 1;
-        middleLists.push_back(uint8_t(scratch.size() - 1));
-        middleLists.insert(middleLists.end(), scratch.begin(), scratch.end());
-    }
-    const size_t list = states[at] - 1;
-    return {list + 1, size_t(middleLists[list]) + 1};
+    cubeSurvivors(red, green, blue, coarseLists.data() + coarse, size_t(coarseLists[coarse - 1]) + 1, r & ~7u,
+                  g & ~7u, b & ~7u, 8, &scratch);
+    // 2^15 middle cells of at most 257 bytes each: always within whereMask.
+    state = uint32_t(middleLists.size()) + 1;
+    middleLists.push_back(uint8_t(scratch.size() - 1));
+    middleLists.insert(middleLists.end(), scratch.begin(), scratch.end());
+    return state;
 }
 
 uint32_t paletteLookup_t::makeTable(unsigned r, unsigned g, unsigned b,
@@ -117,15 +107,24 @@ unsigned paletteLookup_t::scan(unsigned r, unsigned g, unsigned b, const uint8_t
 
 unsigned paletteLookup_t::findSlowly(unsigned r, unsigned g, unsigned b)
 {
-    const uint32_t block = blockFor(r, g, b);
-    const unsigned at = block + fineWithin(r, g, b);
-    uint32_t state = states[at];
+    uint16_t &fine = fineBlock[middleCell(r, g, b)];
+    uint32_t &middle = middleState(r, g, b);
+    const std::pair<size_t, size_t> parent = middleSurvivors(middle);
+    const uint8_t *candidates = middleLists.data() + parent.first;
+    if (fine == 0) {
+        if ((middle >> visitShift) + 1 < fineAfter) {
+            middle += 1u << visitShift;
+            return scan(r, g, b, candidates, parent.second);
+        }
+        fine = uint16_t(fineStates.size() / 8);
+        fineStates.resize(fineStates.size() + 8, 0);
+    }
+    const size_t at = size_t(fine) * 8 + fineWithin(r, g, b);
+    uint32_t state = fineStates[at];
     if (state == 0 || (state & unlisted)) {
-        const std::pair<size_t, size_t> parent = middleSurvivors(block, r, g, b);
-        const uint8_t *candidates = middleLists.data() + parent.first;
         const uint32_t answered = state >> visitShift & 0x3f;
         if (answered + 1 < listAfter) {
-            states[at] = unlisted | (answered + 1) << visitShift;
+            fineStates[at] = unlisted | (answered + 1) << visitShift;
             return scan(r, g, b, candidates, parent.second);
         }
         cubeSurvivors(red, green, blue, candidates, parent.second, r & ~3u, g & ~3u, b & ~3u, 4, &scratch);
@@ -135,24 +134,24 @@ unsigned paletteLookup_t::findSlowly(unsigned r, unsigned g, unsigned b)
                 constant = newTable();
                 std::fill_n(table(constant), 64, scratch[0]);
             }
-            states[at] = tabled | constant;
+            fineStates[at] = tabled | constant;
             return scratch[0];
         }
         if (lists.size() + 257 >= (1u << visitShift)) {
             // No room left to point at another list: go straight to a table.
-            states[at] = tabled | makeTable(r, g, b, scratch.data(), scratch.size());
+            fineStates[at] = tabled | makeTable(r, g, b, scratch.data(), scratch.size());
             return find(r, g, b);
         }
         state = uint32_t(lists.size());
         lists.push_back(uint8_t(scratch.size() - 1));
         lists.insert(lists.end(), scratch.begin(), scratch.end());
     }
-    const uint8_t *list = lists.data() + (state & ((1u << visitShift) - 1));
+    const uint8_t *list = lists.data() + (state & whereMask);
     const size_t n = size_t(list[0]) + 1;
     if ((state >> visitShift) + 1 == tableAfter) {
-        states[at] = tabled | makeTable(r, g, b, list + 1, n);
+        fineStates[at] = tabled | makeTable(r, g, b, list + 1, n);
         return find(r, g, b);
     }
-    states[at] = state + (1u << visitShift);
+    fineStates[at] = state + (1u << visitShift);
     return scan(r, g, b, list + 1, n);
 }

@@ -16,14 +16,18 @@
 /// An entry whose closest approach to a box of colours is farther than some
 /// other entry's farthest corner is strictly worse for every colour in the
 /// box, so a box needs only the entries that survive that test. Coarse cells
-/// (edge 16) keep the survivors among the whole palette, fine cells (edge 4)
-/// the survivors among their coarse cell's. A fine cell answers its first
-/// colours by scanning its few survivors; one that keeps being asked gets a
-/// table with the answer for each of its 64 colours.
+/// (edge 16) keep the survivors among the whole palette, middle cells (edge
+/// 8) the survivors among their coarse cell's, fine cells (edge 4) the
+/// survivors among their middle cell's. A middle cell answers its first
+/// colours by scanning its survivors; one that keeps being asked gets fine
+/// cells, which answer their first colours by scanning theirs; a fine cell
+/// that keeps being asked gets a table with the answer for each of its 64
+/// colours.
 ///
-/// What it keeps grows with the colours asked, not with the colour space: a
-/// coarse cell's states are made when it is first asked, and tables come in
-/// blocks of a fixed size.
+/// What it keeps grows with the colours asked, not with the colour space:
+/// states are made for the cells asked, and tables come in blocks of a
+/// fixed size. The colours of error diffusion wander over many cells, most
+/// of them asked only a few times; those cost a middle cell's state each.
 class paletteLookup_t {
 public:
     /// count is 1 to 256: the palette's entries that take part.
@@ -31,7 +35,7 @@ public:
 
     unsigned find(unsigned r, unsigned g, unsigned b)
     {
-        const uint32_t state = states[stateBlock[coarseCell(r, g, b)] + fineWithin(r, g, b)];
+        const uint32_t state = fineStates[size_t(fineBlock[middleCell(r, g, b)]) * 8 + fineWithin(r, g, b)];
         if (state & tabled)
             return table(state & ~tabled)[(r & 3) << 4 | (g & 3) << 2 | (b & 3)];
         return findSlowly(r, g, b);
@@ -39,36 +43,44 @@ public:
 
 private:
     /// A fine cell's state: 0 before its first colour; `tabled` | its table's
-    /// number; `unlisted` | the colours it answered from its cell of edge
-    /// 8's survivors << `visitShift`; otherwise the colours it answered by
+    /// number; `unlisted` | the colours it answered from its middle cell's
+    /// survivors << `visitShift`; otherwise the colours it answered by
     /// scanning << `visitShift` | where its survivors lie in `lists`.
     static constexpr uint32_t tabled = 1u << 31;
     static constexpr uint32_t unlisted = 1u << 30;
     static constexpr unsigned visitShift = 24;
-    /// Colours of a fine cell answered from its cell of edge 8's survivors
-    /// before its own are found: most cells of a photograph are asked once
-    /// or twice, and for them a list of their own costs more than it saves.
+    static constexpr uint32_t whereMask = (1u << visitShift) - 1;
+    /// Colours a middle cell answers from its own survivors before it gets
+    /// fine cells: a block of fine states costs more than a few scans.
+    static constexpr uint32_t fineAfter = 16;
+    /// Colours of a fine cell answered from its middle cell's survivors
+    /// before its own are found.
     static constexpr uint32_t listAfter = 2;
     /// Colours of a fine cell answered by scanning before it gets a table:
     /// a table costs 64 answers, so sparse cells never pay for one.
     static constexpr uint32_t tableAfter = 8;
 
-    /// A coarse cell's states, in `states`: its 64 fine cells' states, its
-    /// 8 cells of edge 8 (0 before their survivors are found, otherwise one
-    /// more than where they lie in `middleLists`), and one more than where
-    /// its own survivors lie in `coarseLists` (0 before they are found).
-    static constexpr unsigned middleAt = 64, coarseAt = 72, blockSize = 73;
+    /// A coarse cell's block in `middleStates`: its 8 middle cells' states
+    /// (0 before their survivors are found, otherwise one more than where
+    /// they lie in `middleLists` | the colours answered from them <<
+    /// `visitShift`), then one more than where its own survivors lie in
+    /// `coarseLists` (0 before they are found).
+    static constexpr unsigned coarseAt = 8, middleBlockSize = 9;
     /// Tables are kept in blocks of this many, each of 64 answers.
     static constexpr unsigned tablesPerBlock = 1024;
 
     static unsigned coarseCell(unsigned r, unsigned g, unsigned b) { return (r >> 4) << 8 | (g >> 4) << 4 | (b >> 4); }
-    static unsigned fineWithin(unsigned r, unsigned g, unsigned b)
+    static unsigned middleCell(unsigned r, unsigned g, unsigned b)
     {
-        return (r >> 2 & 3) << 4 | (g >> 2 & 3) << 2 | (b >> 2 & 3);
+        return (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3);
     }
     static unsigned middleWithin(unsigned r, unsigned g, unsigned b)
     {
-        return middleAt + ((r >> 3 & 1) << 2 | (g >> 3 & 1) << 1 | (b >> 3 & 1));
+        return (r >> 3 & 1) << 2 | (g >> 3 & 1) << 1 | (b >> 3 & 1);
+    }
+    static unsigned fineWithin(unsigned r, unsigned g, unsigned b)
+    {
+        return (r >> 2 & 1) << 2 | (g >> 2 & 1) << 1 | (b >> 2 & 1);
     }
 
     uint8_t *table(uint32_t number) const
@@ -79,14 +91,16 @@ private:
     uint32_t newTable();
 
     unsigned findSlowly(unsigned r, unsigned g, unsigned b);
-    /// Where the states of the coarse cell of (r, g, b) begin, made if need be.
-    uint32_t blockFor(unsigned r, unsigned g, unsigned b);
-    /// The survivors of the coarse cell of (r, g, b), whose states begin at
-    /// `block`: where they start in `coarseLists`, and how many.
-    std::pair<size_t, size_t> coarseSurvivors(uint32_t block, unsigned r, unsigned g, unsigned b);
-    /// The survivors of the cell of edge 8 around (r, g, b), taken from its
-    /// coarse cell's: where they start in `middleLists`, and how many.
-    std::pair<size_t, size_t> middleSurvivors(uint32_t block, unsigned r, unsigned g, unsigned b);
+    /// The state of the middle cell of (r, g, b), with its survivors found,
+    /// its coarse cell's block made if need be.
+    uint32_t &middleState(unsigned r, unsigned g, unsigned b);
+    /// The survivors of the middle cell whose state is `state`: where they
+    /// start in `middleLists`, and how many.
+    std::pair<size_t, size_t> middleSurvivors(uint32_t state) const
+    {
+        const size_t at = (state & whereMask) - 1;
+        return {at + 1, size_t(middleLists[at]) + 1};
+    }
     /// Fills a new table for the fine cell of (r, g, b) from its survivors
     /// and returns its number.
     uint32_t makeTable(unsigned r, unsigned g, unsigned b, const uint8_t *candidates, size_t n);
@@ -94,14 +108,17 @@ private:
 
     unsigned count;
     int red[256], green[256], blue[256];
-    /// Per coarse cell, where its states begin in `states`; 0, the block of
-    /// a cell never asked, holds only zeros and is never written.
-    std::vector<uint32_t> stateBlock;
-    std::vector<uint32_t> states;
+    /// Per coarse cell, where its block begins in `middleStates`; 0 for a
+    /// cell never asked.
+    std::vector<uint32_t> coarseBlock;
+    std::vector<uint32_t> middleStates;
+    /// Per middle cell, the number of its block of 8 fine states in
+    /// `fineStates`; 0, the block of a cell without fine cells, holds only
+    /// zeros and is never written. There are at most 2^15 middle cells.
+    std::vector<uint16_t> fineBlock;
+    std::vector<uint32_t> fineStates;
     /// Survivor lists: a length byte (length - 1), then the entries in index
-    /// order. Colours of error diffusion wander over many fine cells, each
-    /// asked once or twice, and those are answered from the shorter lists of
-    /// the cells of edge 8.
+    /// order.
     std::vector<uint8_t> coarseLists, middleLists, lists;
     std::vector<std::unique_ptr<uint8_t[]>> tableBlocks;
     uint32_t tableCount = 0;

@@ -93,16 +93,19 @@ std::function<palette_t(const loadedImage_t *)> randomPalette(unsigned count, un
     };
 }
 
-// One pixel in each of the first 153600 cells of edge 4 of the colour cube.
+// A pixel in each of the first 153600 cells of edge 4 of the colour cube,
+// four times over: every cell is asked often enough for a list of its own.
 imagePtr cellsImage()
 {
-    imagePtr image = blankImage(512, 300);
+    const uint32_t cells = 512 * 300;
+    imagePtr image = blankImage(512, 4 * 300);
     testRandom_t random(20);
-    for (uint32_t cell = 0; cell < 512 * 300; ++cell) {
+    for (uint32_t pixel = 0; pixel < 4 * cells; ++pixel) {
+        const uint32_t cell = pixel % cells;
         const unsigned red = (cell >> 12) * 4 + random.below(4);
         const unsigned green = (cell >> 6 & 63) * 4 + random.below(4);
         const unsigned blue = (cell & 63) * 4 + random.below(4);
-        setPixel(image.get(), cell % 512, cell / 512, red, green, blue);
+        setPixel(image.get(), pixel % 512, pixel / 512, red, green, blue);
     }
     return image;
 }
