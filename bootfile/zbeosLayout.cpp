@@ -1,6 +1,7 @@
 #include "bootfile/zbeosLayout.h"
 
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -97,12 +98,15 @@ std::vector<unsigned char> inflateSplash(const unsigned char *bytes, const zbeos
     const uint64_t afterHeader = layout.size - layout.splashOffset - zbeosSplashHeaderSize;
     if (afterHeader < zbeosTrailerSize)
         throw cagada_t(path, cannotUncompress);
-    std::vector<unsigned char> pack(zbeosMaxSplashSize);
+    // Room for the largest splash, left untouched beyond what the stream
+    // fills: its pages cost nothing until written.
+    std::unique_ptr<unsigned char[]> room(new unsigned char[zbeosMaxSplashSize]);
     unsigned long packLength = zbeosMaxSplashSize;
-    if (guncompress(pack.data(), &packLength, bytes + layout.splashOffset + zbeosSplashHeaderSize,
+    if (guncompress(room.get(), &packLength, bytes + layout.splashOffset + zbeosSplashHeaderSize,
                     afterHeader - zbeosTrailerSize) != Z_OK)
         throw cagada_t(path, cannotUncompress);
-    pack.resize(packLength);
+    std::vector<unsigned char> pack(room.get(), room.get() + packLength);
+    room.reset();
     {
         traceStep_t step;
         TRACE(8, "third  section %lu bytes (splash expanded)\n", packLength);
