@@ -19,6 +19,7 @@
 quantizedImage_t ditherImage(const loadedImage_t *image, const palette_t *palette);
 
 /// ditherImage into `indices` (width * height bytes), through the palette's
-/// lookup (see lookupFor), telling `rowsMapped` as rows are done.
+/// lookup (see lookupFor; a wandering one suits it best), telling
+/// `rowsMapped` as rows are done.
 void ditherInto(const loadedImage_t *image, const palette_t *palette, paletteLookup_t *lookup, uint8_t *indices,
                 const rowsMapped_t &rowsMapped);

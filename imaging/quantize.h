@@ -29,8 +29,9 @@ quantizedImage_t quantizeImage(const loadedImage_t *image, const palette_t *pale
 using rowsMapped_t = std::function<void(uint32_t rows)>;
 
 /// The lookup of a palette, shared by every image mapped to it; null for a
-/// palette without colours, which maps every pixel to 255.
-std::unique_ptr<paletteLookup_t> lookupFor(const palette_t &palette);
+/// palette without colours, which maps every pixel to 255. `wandering` for
+/// the colours of error diffusion (see paletteLookup_t).
+std::unique_ptr<paletteLookup_t> lookupFor(const palette_t &palette, bool wandering = false);
 
 /// quantizeImage into `indices` (width * height bytes), through the
 /// palette's lookup, telling `rowsMapped` as rows are done.

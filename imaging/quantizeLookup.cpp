@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <numeric>
 
-paletteLookup_t::paletteLookup_t(const palette_t &palette, unsigned count)
-    : count(count), coarseBlock(1u << 12, 0), middleStates(middleBlockSize, 0), fineBlock(1u << 15, 0),
-      fineStates(8, 0), constantTable()
+paletteLookup_t::paletteLookup_t(const palette_t &palette, unsigned count, bool wandering)
+    : count(count), wandering(wandering), coarseBlock(1u << 12, 0), middleStates(middleBlockSize, 0),
+      fineBlock(1u << 15, 0), fineStates(8, 0), constantTable()
 {
     for (unsigned j = 0; j < count; ++j) {
         red[j] = palette.red[j];
@@ -112,6 +112,8 @@ unsigned paletteLookup_t::findSlowly(unsigned r, unsigned g, unsigned b)
     const std::pair<size_t, size_t> parent = middleSurvivors(middle);
     const uint8_t *candidates = middleLists.data() + parent.first;
     if (fine == 0) {
+        if (wandering)
+            return scan(r, g, b, candidates, parent.second);
         if ((middle >> visitShift) + 1 < fineAfter) {
             middle += 1u << visitShift;
             return scan(r, g, b, candidates, parent.second);

@@ -90,7 +90,7 @@ std::vector<quantizedImage_t> splashRenderer_t::MapIcons() const
 void splashRenderer_t::Map(unsigned i, uint8_t *indices, const rowsMapped_t &rowsMapped)
 {
     if (lookup == nullptr)
-        lookup = lookupFor(palette);
+        lookup = lookupFor(palette, dither);
     if (dither)
         ditherInto(slots[i], &palette, lookup.get(), indices, rowsMapped);
     else
