@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # How close a whole run of Dawnmark comes to the floor that the boot loader
-# file sets: zlib deflating the same icon pack at level 9, alone.
+# file sets: zlib deflating the same icon pack at the same level, alone.
 # Three scenes of photograph-like pictures (ImageMagick's plasma, which has
 # the colours and fine grain of a photograph), each plain and with all three
 # long options: (a) one full screen, (b) three full screens of different

@@ -5,8 +5,8 @@
 //
 // A scene is a folder holding splash.txt and its images; an optional
 // options.txt holds Dawnmark's long options for it. Runs and deflates take
-// turns, so that a busy machine weighs on both alike, and the median of each
-// counts. The peak memory is the run's largest resident set less that of a
+// turns, and the scenes take turns round by round, so that a busy machine
+// weighs on all alike; the median of each counts. The peak memory is the run's largest resident set less that of a
 // run that stops at once (the program and its libraries), against 4 bytes a
 // pixel of every image as loaded; runs for it are started through
 // peak-resident, as the kernel's figure for a process started from this one
@@ -97,14 +97,14 @@ std::string readText(const std::string &path)
     return s;
 }
 
-/// Deflates the pack as the boot loader file stores it, at level 9, with its
+/// Deflates the pack as the boot loader file stores it, at `level`, with its
 /// CRC-32, and returns the time.
-double deflateSeconds(const std::vector<unsigned char> &pack)
+double deflateSeconds(const std::vector<unsigned char> &pack, int level)
 {
     std::vector<unsigned char> out(2 * pack.size() + 64);
     const auto start = std::chrono::steady_clock::now();
     z_stream stream{};
-    deflateInit2(&stream, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    deflateInit2(&stream, level, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
     stream.next_in = const_cast<unsigned char *>(pack.data());
     stream.avail_in = unsigned(pack.size());
     stream.next_out = out.data();
@@ -153,6 +153,11 @@ int main(int argc, char **argv)
     const std::string dawnmark = argv[1], zbeos = argv[2];
     TRACE_setlevel(0); // loading the images to count their pixels says nothing
     std::printf("%-26s %9s %9s %8s %8s\n", "scene", "run (ms)", "zlib (ms)", "run/zlib", "memory");
+    // Every scene's arguments and pack, each scene run once to warm the
+    // caches.
+    std::vector<std::vector<std::string>> argsOf;
+    std::vector<std::vector<unsigned char>> packOf;
+    std::vector<int> levelOf;
     for (int s = 3; s < argc; ++s) {
         const std::string scene = argv[s];
         std::vector<std::string> args = {dawnmark};
@@ -160,24 +165,34 @@ int main(int argc, char **argv)
         for (std::string option; options >> option;)
             args.push_back(option);
         args.insert(args.end(), {"-z", zbeos, "-o", "bench.zbeos", "splash.txt"});
-        const std::vector<std::string> stop = {dawnmark, "--no-such-option"};
-
-        runProcess(args, scene); // warm the caches
+        runProcess(args, scene);
         const std::vector<unsigned char> file = readAll(scene + "/bench.zbeos");
         const zbeosLayout_t layout = dissectZbeos(file.data(), file.size(), "bench.zbeos");
-        const std::vector<unsigned char> pack = inflateSplash(file.data(), layout, "bench.zbeos");
-
-        std::vector<double> runs, floors;
-        for (int round = 0; round < kRounds; ++round) {
-            runs.push_back(runProcess(args, scene));
-            floors.push_back(deflateSeconds(pack));
+        packOf.push_back(inflateSplash(file.data(), layout, "bench.zbeos"));
+        // The member's XFL byte tells level 9 (2) from the level 6 of
+        // dithered splashes (0).
+        levelOf.push_back(file[layout.splashOffset + 8] == 2 ? 9 : 6);
+        argsOf.push_back(args);
+    }
+    // The scenes take turns round by round, so that a machine that grows
+    // busier weighs on every scene alike, and on a scene and the same scene
+    // with options.
+    const size_t scenes = argsOf.size();
+    std::vector<std::vector<double>> runs(scenes), floors(scenes);
+    for (int round = 0; round < kRounds; ++round)
+        for (size_t s = 0; s < scenes; ++s) {
+            runs[s].push_back(runProcess(argsOf[s], argv[3 + s]));
+            floors[s].push_back(deflateSeconds(packOf[s], levelOf[s]));
         }
+    const std::vector<std::string> stop = {dawnmark, "--no-such-option"};
+    for (size_t s = 0; s < scenes; ++s) {
+        const std::string scene = argv[3 + s];
         long maxResident = 0, stopResident = 0;
         for (int round = 0; round < 3; ++round) {
-            maxResident = std::max(maxResident, peakResidentKiB(args, scene));
+            maxResident = std::max(maxResident, peakResidentKiB(argsOf[s], scene));
             stopResident = std::max(stopResident, peakResidentKiB(stop, scene, 1));
         }
-        const double run = median(runs), floor = median(floors);
+        const double run = median(runs[s]), floor = median(floors[s]);
         const double memory = double(maxResident - stopResident) * 1024 / pixelBytes(scene);
         std::string name = scene.substr(scene.find_last_of('/') + 1);
         std::printf("%-26s %9.1f %9.1f %8.2f %8.2f\n", name.c_str(), run * 1000, floor * 1000, run / floor,
