@@ -20,16 +20,16 @@
 /// 8) the survivors among their coarse cell's, fine cells (edge 4) the
 /// survivors among their middle cell's. A middle cell answers its first
 /// colours by scanning its survivors; one that keeps being asked gets fine
-/// cells, which answer their first colours by scanning theirs; a fine cell
-/// that keeps being asked gets a table with the answer for each of its 64
-/// colours.
+/// cells, each of which finds its own survivors once asked again; a fine
+/// cell that keeps being asked gets a table with the answer for each of its
+/// 64 colours.
 ///
 /// What it keeps grows with the colours asked, not with the colour space:
 /// states are made for the cells asked, and tables come in blocks of a
 /// fixed size. The colours of error diffusion wander over many cells, most
 /// of them asked only a few times, and a fine cell keeps barely fewer
 /// survivors than its middle cell: a lookup for them (`wandering`) answers
-/// from middle cells alone, as fast and with a third of the memory.
+/// from middle cells alone, as fast and with a fraction of the memory.
 class paletteLookup_t {
 public:
     /// count is 1 to 256: the palette's entries that take part.
