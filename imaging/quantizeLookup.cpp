@@ -9,7 +9,7 @@
 
 paletteLookup_t::paletteLookup_t(const palette_t &palette, unsigned count, bool wandering)
     : count(count), wandering(wandering), coarseBlock(1u << 12, 0), middleStates(middleBlockSize, 0),
-      fineBlock(1u << 15, 0), fineStates(8, 0), constantTable()
+      constantTable()
 {
     for (unsigned j = 0; j < count; ++j) {
         red[j] = palette.red[j];
@@ -19,7 +19,13 @@ paletteLookup_t::paletteLookup_t(const palette_t &palette, unsigned count, bool 
     // Room for every cell's states, never moved: only the pages of the
     // cells asked are ever touched.
     middleStates.reserve(size_t(coarseBlock.size() + 1) * middleBlockSize);
-    fineStates.reserve(size_t(fineBlock.size() + 1) * 8);
+    if (wandering) {
+        middleOf.assign(middleCells, 0);
+        return;
+    }
+    fineBlock.assign(middleCells, 0);
+    fineStates.assign(8, 0);
+    fineStates.reserve(size_t(middleCells + 1) * 8);
     // Table 0 stays unused so that 0 can mean "not made yet".
     newTable();
 }
@@ -89,31 +95,17 @@ uint32_t paletteLookup_t::makeTable(unsigned r, unsigned g, unsigned b,
     return number;
 }
 
-unsigned paletteLookup_t::scan(unsigned r, unsigned g, unsigned b, const uint8_t *candidates,
-                               size_t n) const
-{
-    unsigned best = ~0u, index = 255;
-    for (size_t k = 0; k < n; ++k) {
-        const unsigned j = candidates[k];
-        const unsigned d = squared(int(r) - red[j]) + squared(int(g) - green[j]) +
-                           squared(int(b) - blue[j]);
-        if (d < best) {
-            best = d;
-            index = j;
-        }
-    }
-    return index;
-}
-
 unsigned paletteLookup_t::findSlowly(unsigned r, unsigned g, unsigned b)
 {
-    uint16_t &fine = fineBlock[middleCell(r, g, b)];
     uint32_t &middle = middleState(r, g, b);
+    if (wandering) {
+        middleOf[middleCell(r, g, b)] = middle;
+        return find(r, g, b);
+    }
+    uint16_t &fine = fineBlock[middleCell(r, g, b)];
     const std::pair<size_t, size_t> parent = middleSurvivors(middle);
     const uint8_t *candidates = middleLists.data() + parent.first;
     if (fine == 0) {
-        if (wandering)
-            return scan(r, g, b, candidates, parent.second);
         if ((middle >> visitShift) + 1 < fineAfter) {
             middle += 1u << visitShift;
             return scan(r, g, b, candidates, parent.second);
