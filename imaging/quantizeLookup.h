@@ -4,6 +4,7 @@
 #include "imaging/palette.h"
 #include "imaging/squared.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -119,16 +120,16 @@ private:
     uint32_t makeTable(unsigned r, unsigned g, unsigned b, const uint8_t *candidates, size_t n);
     unsigned scan(unsigned r, unsigned g, unsigned b, const uint8_t *candidates, size_t n) const
     {
-        unsigned best = ~0u, index = 255;
+        // Distance above, index below: the smallest key is the nearest
+        // entry, the lowest index among equals, without a branch to
+        // mispredict.
+        unsigned best = ~0u;
         for (size_t k = 0; k < n; ++k) {
             const unsigned j = candidates[k];
             const unsigned d = squared(int(r) - red[j]) + squared(int(g) - green[j]) + squared(int(b) - blue[j]);
-            if (d < best) {
-                best = d;
-                index = j;
-            }
+            best = std::min(best, d << 8 | j);
         }
-        return index;
+        return best & 0xff;
     }
 
     unsigned count;
