@@ -14,20 +14,20 @@ const uint64_t wakeEvery = 32768;
 } // namespace
 
 backgroundDeflate_t::backgroundDeflate_t(const unsigned char *data, uint64_t length, int level)
-    : data(data), length(length), level(level), thread(&backgroundDeflate_t::Run, this)
+    : data(data), length(length), level(level), worker(new besideTask_t([this] { Run(); }))
 {
 }
 
 backgroundDeflate_t::~backgroundDeflate_t()
 {
-    if (!thread.joinable())
+    if (worker == nullptr)
         return;
     {
         std::lock_guard<std::mutex> lock(mutex);
         abandoned = true;
     }
     more.notify_one();
-    thread.join();
+    worker.reset();
 }
 
 void backgroundDeflate_t::Ready(uint64_t bytes)
@@ -52,7 +52,8 @@ uint64_t backgroundDeflate_t::WaitBeyond(uint64_t fed)
 int backgroundDeflate_t::Finish(std::vector<unsigned char> *deflated, unsigned long *crc)
 {
     Ready(length);
-    thread.join();
+    worker->Wait();
+    worker.reset();
     if (code == Z_OK) {
         deflated->swap(output);
         *crc = checksum;

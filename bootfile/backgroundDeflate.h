@@ -5,14 +5,16 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
+
+#include "imaging/besideTask.h"
 
 /// Raw deflate of `length` bytes at `data`, exactly as gcompress makes it
 /// (zlib gives the same stream however its input is split), together with
 /// their CRC-32. The bytes are taken as Ready says they are final. The
-/// thread is always joined: by Finish, or by the destructor when the filling
+/// thread always ends: by Finish, or by the destructor when the filling
 /// ended early (an exception), which abandons the stream.
 class backgroundDeflate_t {
 public:
@@ -47,5 +49,6 @@ private:
     std::vector<unsigned char> output;
     unsigned long checksum = 0;
 
-    std::thread thread;
+    /// Last, so that it ends before what it uses.
+    std::unique_ptr<besideTask_t> worker;
 };

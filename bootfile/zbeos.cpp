@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <future>
 #include <optional>
 #include <vector>
 #include <zlib.h>
@@ -14,6 +13,7 @@
 #include "diagnostics/traceStep.h"
 #include "bootfile/zbeosLayout.h"
 #include "diagnostics/errors.h"
+#include "imaging/besideTask.h"
 #include "imaging/render.h"
 
 namespace {
@@ -123,13 +123,15 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, const renderOptions_t
     putLE32(member.data() + compressedLength + 4, uint32_t(packLength));
 
     // The splash is inflated again while the file is written and read back.
-    std::future<bool> sound = std::async(std::launch::async, [&] { return inflatesTo(member, pack); });
+    bool inflatedRight = false;
+    besideTask_t check([&] { inflatedRight = inflatesTo(member, pack); });
     safeFile_t file(path);
     file.Write(headSections.get(), headSectionsSize);
     file.Write(header, splashHeaderSize);
     file.Write(member.data(), member.size());
     file.Flush();
-    if (!sound.get())
+    check.Wait();
+    if (!inflatedRight)
         file.Fail(strerror(EIO));
     file.Commit();
     return pack;

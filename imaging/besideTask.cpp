@@ -1,0 +1,141 @@
+#include "imaging/besideTask.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <pthread.h>
+
+namespace {
+
+/// A child made by fork has only the thread that forked: the kept thread's
+/// object is copied, its thread is not there to run a task.
+bool forked = false;
+
+void onForkInChild() { forked = true; }
+
+} // namespace
+
+/// The thread kept for the whole program, handed one task at a time.
+class besideTask_t::keptThread_t {
+public:
+    /// The program's kept thread, started on first use; null while another
+    /// task has it.
+    static keptThread_t *Take()
+    {
+        static keptThread_t thread;
+        bool free = false;
+        return !forked && thread.taken.compare_exchange_strong(free, true) ? &thread : nullptr;
+    }
+
+    ~keptThread_t()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            stopping = true;
+        }
+        changed.notify_all();
+        if (forked)
+            thread.detach();
+        else
+            thread.join();
+    }
+
+    /// Runs `work`, which must last until Finish, and returns at once.
+    void Start(const std::function<void()> &work)
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            task = &work;
+            running = true;
+            failure = nullptr;
+        }
+        changed.notify_all();
+    }
+
+    /// Waits for the task to end and gives the thread back; what the task
+    /// threw.
+    std::exception_ptr Finish()
+    {
+        std::exception_ptr failed;
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            changed.wait(lock, [&] { return !running; });
+            failed = failure;
+        }
+        taken = false;
+        return failed;
+    }
+
+private:
+    keptThread_t() : thread(&keptThread_t::Run, this) { pthread_atfork(nullptr, nullptr, onForkInChild); }
+
+    void Run()
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        for (;;) {
+            changed.wait(lock, [&] { return stopping || task != nullptr; });
+            if (task == nullptr)
+                return;
+            const std::function<void()> *work = task;
+            task = nullptr;
+            lock.unlock();
+            std::exception_ptr failed;
+            try {
+                (*work)();
+            } catch (...) {
+                failed = std::current_exception();
+            }
+            lock.lock();
+            failure = failed;
+            running = false;
+            changed.notify_all();
+        }
+    }
+
+    /// Whether a task has the thread, from Take to Finish.
+    std::atomic<bool> taken{false};
+    std::mutex mutex;
+    std::condition_variable changed;
+    const std::function<void()> *task = nullptr;
+    bool running = false;
+    bool stopping = false;
+    std::exception_ptr failure;
+    std::thread thread;
+};
+
+besideTask_t::besideTask_t(std::function<void()> work) : task(std::move(work)), kept(keptThread_t::Take())
+{
+    if (kept != nullptr) {
+        kept->Start(task);
+        return;
+    }
+    own = std::thread([this] {
+        try {
+            task();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+}
+
+besideTask_t::~besideTask_t()
+{
+    if (waited)
+        return;
+    try {
+        Wait();
+    } catch (...) {
+    }
+}
+
+void besideTask_t::Wait()
+{
+    waited = true;
+    if (kept != nullptr) {
+        failure = kept->Finish();
+    } else {
+        own.join();
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
