@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "imaging/besideTask.h"
 #include "language/parseDescription.h"
 
 dawnmarkRun_t::dawnmarkRun_t() : application("application/x-vnd.Tolvane.Dawnmark"), description{} {}
@@ -20,6 +21,9 @@ int dawnmarkRun_t::Run(int argc, char **argv)
     printBanner();
     if (int status = parseCommandLine(argc, argv, &settings))
         return status;
+    // Started now, the second thread waits ready by the time the save hands
+    // it the codec.
+    besideTask_t::Prepare();
 
     FILE *input = fopen(settings.splashFile, "r");
     if (input == nullptr) {

@@ -20,9 +20,15 @@ class besideTask_t::keptThread_t {
 public:
     /// The program's kept thread, started on first use; null while another
     /// task has it.
-    static keptThread_t *Take()
+    static keptThread_t &Shared()
     {
         static keptThread_t thread;
+        return thread;
+    }
+
+    static keptThread_t *Take()
+    {
+        keptThread_t &thread = Shared();
         bool free = false;
         return !forked && thread.taken.compare_exchange_strong(free, true) ? &thread : nullptr;
     }
@@ -117,6 +123,8 @@ besideTask_t::besideTask_t(std::function<void()> work) : task(std::move(work)), 
         }
     });
 }
+
+void besideTask_t::Prepare() { keptThread_t::Shared(); }
 
 besideTask_t::~besideTask_t()
 {

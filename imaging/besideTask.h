@@ -14,6 +14,9 @@
 class besideTask_t {
 public:
     explicit besideTask_t(std::function<void()> task);
+    /// Starts the kept thread, if not yet started, so that the first task
+    /// finds it waiting.
+    static void Prepare();
     /// Waits for the task if Wait was not called; what it threw is lost.
     ~besideTask_t();
     besideTask_t(const besideTask_t &) = delete;
