@@ -10,10 +10,12 @@
 #include <condition_variable>
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <thread>
 
 #include "diagnostics/traceMsg.h"
+#include "imaging/besideTask.h"
 #include "imaging/loadImage.h"
 
 namespace {
@@ -31,8 +33,9 @@ public:
         : paths(paths), slots(paths.size()), depth(depth)
     {
         try {
-            for (std::thread &thread : threads)
-                thread = std::thread(&loaders_t::Work, this);
+            kept.reset(new besideTask_t([this] { Work(); }));
+            if (paths.size() > 1)
+                own = std::thread(&loaders_t::Work, this);
         } catch (...) {
             Join();
             throw;
@@ -52,9 +55,9 @@ private:
     void Join()
     {
         stop = true;
-        for (std::thread &thread : threads)
-            if (thread.joinable())
-                thread.join();
+        kept.reset();
+        if (own.joinable())
+            own.join();
     }
 
     void Work()
@@ -87,7 +90,9 @@ private:
     std::atomic<bool> stop{false};
     std::mutex mutex;
     std::condition_variable filled;
-    std::thread threads[2];
+    /// The kept second thread, and a thread of its own for the other half.
+    std::unique_ptr<besideTask_t> kept;
+    std::thread own;
 };
 
 } // namespace
