@@ -18,14 +18,15 @@ void onForkInChild() { forked = true; }
 /// The thread kept for the whole program, handed one task at a time.
 class besideTask_t::keptThread_t {
 public:
-    /// The program's kept thread, started on first use; null while another
-    /// task has it.
+    /// The program's kept thread, started on first use.
     static keptThread_t &Shared()
     {
         static keptThread_t thread;
         return thread;
     }
 
+    /// The kept thread for one task; null while another task has it, and
+    /// in a forked child.
     static keptThread_t *Take()
     {
         keptThread_t &thread = Shared();

@@ -12,7 +12,6 @@
 #include <exception>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 #include "diagnostics/traceMsg.h"
 #include "imaging/besideTask.h"
@@ -33,9 +32,10 @@ public:
         : paths(paths), slots(paths.size()), depth(depth)
     {
         try {
-            kept.reset(new besideTask_t([this] { Work(); }));
-            if (paths.size() > 1)
-                own = std::thread(&loaders_t::Work, this);
+            // The second loader gets a thread of its own: the kept one is
+            // the first's.
+            for (size_t k = 0; k < 2 && k < paths.size(); ++k)
+                workers[k].reset(new besideTask_t([this] { Work(); }));
         } catch (...) {
             Join();
             throw;
@@ -55,9 +55,8 @@ private:
     void Join()
     {
         stop = true;
-        kept.reset();
-        if (own.joinable())
-            own.join();
+        for (std::unique_ptr<besideTask_t> &worker : workers)
+            worker.reset();
     }
 
     void Work()
@@ -90,9 +89,7 @@ private:
     std::atomic<bool> stop{false};
     std::mutex mutex;
     std::condition_variable filled;
-    /// The kept second thread, and a thread of its own for the other half.
-    std::unique_ptr<besideTask_t> kept;
-    std::thread own;
+    std::unique_ptr<besideTask_t> workers[2];
 };
 
 } // namespace
