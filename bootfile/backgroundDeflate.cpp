@@ -32,6 +32,10 @@ backgroundDeflate_t::~backgroundDeflate_t()
 
 void backgroundDeflate_t::Ready(uint64_t bytes)
 {
+    // The checksum is the caller's work: the codec is the slower of the two,
+    // and the run waits for it alone at the end.
+    checksum = crc32_z(checksum, data + summed, size_t(bytes - summed));
+    summed = bytes;
     bool wake;
     {
         std::lock_guard<std::mutex> lock(mutex);
@@ -63,7 +67,6 @@ int backgroundDeflate_t::Finish(std::vector<unsigned char> *deflated, unsigned l
 
 void backgroundDeflate_t::Run()
 {
-    checksum = crc32(0L, Z_NULL, 0);
     // zlib counts in uInt; larger buffers are refused rather than truncated.
     if (length > UINT_MAX) {
         code = Z_BUF_ERROR;
@@ -92,7 +95,6 @@ void backgroundDeflate_t::Run()
             code = Z_STREAM_ERROR;
             break;
         }
-        checksum = crc32(checksum, data + fed, uInt(available - fed));
         stream.next_in = const_cast<Bytef *>(data + fed);
         stream.avail_in = uInt(available - fed);
         fed = available;

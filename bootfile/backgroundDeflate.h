@@ -24,6 +24,7 @@ public:
     backgroundDeflate_t &operator=(const backgroundDeflate_t &) = delete;
 
     /// The first `bytes` of the data are final; never fewer than before.
+    /// Their CRC-32 is taken here, on the caller's thread.
     void Ready(uint64_t bytes);
     /// Waits for the stream's end. Returns Z_OK with the deflate data and
     /// the CRC-32 of the data, or the zlib code of the failure.
@@ -44,10 +45,13 @@ private:
     uint64_t ready = 0;
     bool abandoned = false;
 
+    /// The CRC-32 of the first `summed` bytes, kept by the caller's thread.
+    unsigned long checksum = 0;
+    uint64_t summed = 0;
+
     // Written by the thread only, read once it has been joined.
     int code = 0;
     std::vector<unsigned char> output;
-    unsigned long checksum = 0;
 
     /// Last, so that it ends before what it uses.
     std::unique_ptr<besideTask_t> worker;

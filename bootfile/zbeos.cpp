@@ -21,17 +21,17 @@ namespace {
 const unsigned splashHeaderSize = zbeosSplashHeaderSize;
 const unsigned trailerSize = zbeosTrailerSize;
 
-// Whether the splash member inflates to the pack it was made from, with a
-// trailer that matches: this catches a member that was wrong before it was
-// written. The file's bytes are compared with the member in memory, so the
-// member in memory stands for what is on the disk.
-bool inflatesTo(const std::vector<unsigned char> &member, const std::vector<unsigned char> &pack)
+// Whether the deflate data of the splash inflates to the pack it was made
+// from, with a trailer that matches: this catches a member that was wrong
+// before it was written. The file's bytes are compared with the member in
+// memory, so the member in memory stands for what is on the disk.
+bool inflatesTo(const std::vector<unsigned char> &deflated, const unsigned char *trailer,
+                const std::vector<unsigned char> &pack)
 {
     const unsigned long packLength = pack.size();
     std::vector<unsigned char> inflated(packLength);
     unsigned long inflatedLength = packLength;
-    int code = guncompress(inflated.data(), &inflatedLength, member.data(), member.size() - trailerSize);
-    const unsigned char *trailer = member.data() + member.size() - trailerSize;
+    int code = guncompress(inflated.data(), &inflatedLength, deflated.data(), deflated.size());
     return code == Z_OK && inflatedLength == packLength && inflated == pack &&
            getLE32(trailer) == uint32_t(crc32(0L, inflated.data(), uInt(packLength))) &&
            getLE32(trailer + 4) == packLength;
@@ -94,6 +94,7 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, const renderOptions_t
 
     std::vector<unsigned char> pack, member;
     unsigned long crc = 0;
+    std::optional<safeFile_t> file;
     {
         std::optional<backgroundDeflate_t> deflate;
         {
@@ -112,27 +113,28 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, const renderOptions_t
                 },
                 pack.data(), [&](uint64_t bytes) { deflate->Ready(bytes); });
         }
-        // The renderer and its tables are gone while the codec finishes.
+        // The renderer and its tables are gone while the codec finishes, and
+        // the file is begun.
+        file.emplace(path);
+        file->Write(headSections.get(), headSectionsSize);
+        file->Write(header, splashHeaderSize);
         const int code = deflate->Finish(&member, &crc);
         if (code != Z_OK)
             throw cagada_t(path, zError(code));
     }
-    const size_t compressedLength = member.size();
-    member.resize(compressedLength + trailerSize);
-    putLE32(member.data() + compressedLength, uint32_t(crc));
-    putLE32(member.data() + compressedLength + 4, uint32_t(packLength));
+    unsigned char trailer[trailerSize];
+    putLE32(trailer, uint32_t(crc));
+    putLE32(trailer + 4, uint32_t(packLength));
 
     // The splash is inflated again while the file is written and read back.
     bool inflatedRight = false;
-    besideTask_t check([&] { inflatedRight = inflatesTo(member, pack); });
-    safeFile_t file(path);
-    file.Write(headSections.get(), headSectionsSize);
-    file.Write(header, splashHeaderSize);
-    file.Write(member.data(), member.size());
-    file.Flush();
+    besideTask_t check([&] { inflatedRight = inflatesTo(member, trailer, pack); });
+    file->Write(member.data(), member.size());
+    file->Write(trailer, trailerSize);
+    file->Flush();
     check.Wait();
     if (!inflatedRight)
-        file.Fail(strerror(EIO));
-    file.Commit();
+        file->Fail(strerror(EIO));
+    file->Commit();
     return pack;
 }
