@@ -1,15 +1,31 @@
 #include "bootfile/backgroundDeflate.h"
 
 #include <climits>
+#include <cstdlib>
 #include <memory>
 #include <new>
 #include <zlib.h>
+
+#include "diagnostics/mappedAtOnce.h"
 
 namespace {
 
 // Waking the thread for every row would cost more than it saves: it is told
 // of new bytes a stretch at a time, and of the last ones at once.
 const uint64_t wakeEvery = 32768;
+
+// The codec's tables (about 400 KB at memory level 9) are all used on a
+// pack of any size: their pages are mapped at once.
+voidpf allocateMapped(voidpf, uInt items, uInt size)
+{
+    const size_t bytes = size_t(items) * size;
+    void *memory = malloc(bytes);
+    if (memory != nullptr)
+        mapForWriting(memory, bytes);
+    return memory;
+}
+
+void freeMapped(voidpf, voidpf memory) { free(memory); }
 
 } // namespace
 
@@ -73,6 +89,8 @@ void backgroundDeflate_t::Run()
         return;
     }
     z_stream stream{};
+    stream.zalloc = allocateMapped;
+    stream.zfree = freeMapped;
     code = deflateInit2(&stream, level, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
     if (code != Z_OK)
         return;

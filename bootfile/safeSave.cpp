@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "diagnostics/errors.h"
+#include "diagnostics/mappedAtOnce.h"
 #include "diagnostics/transferFully.h"
 
 namespace {
@@ -100,7 +101,8 @@ std::vector<unsigned char> safeFile_t::ReadAll()
     // A file that grew or shrank behind our back is as wrong as a changed byte.
     if (uint64_t(status.st_size) != written.size())
         Fail(strerror(EIO));
-    std::vector<unsigned char> contents(written.size());
+    std::vector<unsigned char> contents;
+    resizeMappedAtOnce(contents, written.size());
     const ssize_t got = transferFully(contents.size(), [&](size_t done) {
         return pread(fd, contents.data() + done, contents.size() - done, off_t(done));
     });

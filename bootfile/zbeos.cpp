@@ -13,6 +13,7 @@
 #include "diagnostics/traceStep.h"
 #include "bootfile/zbeosLayout.h"
 #include "diagnostics/errors.h"
+#include "diagnostics/mappedAtOnce.h"
 #include "imaging/besideTask.h"
 #include "imaging/render.h"
 
@@ -103,7 +104,7 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, const renderOptions_t
             // needs the most memory on its own. The codec takes the pack's
             // bytes as they are laid out, so that mapping the images and
             // deflating them overlap.
-            pack.resize(packLength);
+            resizeMappedAtOnce(pack, size_t(packLength));
             deflate.emplace(pack.data(), packLength, level);
             const std::vector<quantizedImage_t> strips = renderer.MapIcons();
             iconPack->Layout(

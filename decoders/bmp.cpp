@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "decoders/decodeFailure.h"
+#include "diagnostics/mappedAtOnce.h"
 
 namespace {
 
@@ -372,7 +373,7 @@ bool decodeBmp(const uint8_t *data, size_t size, decodedBitmap_t *out)
     bitmap.width = layout.width;
     bitmap.height = layout.height;
     bitmap.alpha = layout.alpha;
-    bitmap.pixels.resize(size_t(layout.width) * layout.height * 4);
+    resizeMappedAtOnce(bitmap.pixels, size_t(layout.width) * layout.height * 4);
     if (layout.compression == kRle8 || layout.compression == kRle4) {
         if (!decodeRunLength(data, size, layout, &bitmap))
             return false;

@@ -16,6 +16,7 @@
 
 #include "decoders/decodeFailure.h"
 #include "decoders/gif.h"
+#include "diagnostics/mappedAtOnce.h"
 
 namespace {
 
@@ -105,7 +106,7 @@ bool readFrame(GifFileType *gif, int transparent, decodedBitmap_t *bitmap)
     std::vector<GifPixelType> line;
     try {
         line.resize(size_t(frame.Width));
-        bitmap->pixels.resize(size_t(gif->SWidth) * gif->SHeight * 4);
+        resizeMappedAtOnce(bitmap->pixels, size_t(gif->SWidth) * gif->SHeight * 4);
     } catch (const std::bad_alloc &) {
         return decodeFailed("out of memory");
     }

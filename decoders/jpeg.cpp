@@ -12,6 +12,7 @@
 
 #include "decoders/decodeFailure.h"
 #include "decoders/jpeg.h"
+#include "diagnostics/mappedAtOnce.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ bool prepareBitmap(decodedBitmap_t *bitmap, JDIMENSION width, JDIMENSION height)
         bitmap->width = width;
         bitmap->height = height;
         bitmap->alpha = false;
-        bitmap->pixels.resize(size_t(width) * height * 4);
+        resizeMappedAtOnce(bitmap->pixels, size_t(width) * height * 4);
     } catch (const std::bad_alloc &) {
         decodeFailed("out of memory");
         return false;

@@ -10,6 +10,7 @@
 
 #include "decoders/decodeFailure.h"
 #include "decoders/png.h"
+#include "diagnostics/mappedAtOnce.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ bool prepareBuffers(pngDecode_t *decode, png_uint_32 width, png_uint_32 height, 
         decode->bitmap.width = width;
         decode->bitmap.height = height;
         decode->bitmap.alpha = alpha;
-        decode->bitmap.pixels.resize(size_t(width) * height * 4);
+        resizeMappedAtOnce(decode->bitmap.pixels, size_t(width) * height * 4);
         decode->rows.resize(height);
     } catch (const std::bad_alloc &) {
         decodeFailed("out of memory");

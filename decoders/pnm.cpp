@@ -10,6 +10,7 @@
 
 #include "decoders/decodeFailure.h"
 #include "decoders/pnm.h"
+#include "diagnostics/mappedAtOnce.h"
 
 namespace {
 
@@ -194,7 +195,7 @@ bool decodePnm(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
     bitmap->alpha = false;
     std::vector<uint8_t> scale;
     try {
-        bitmap->pixels.resize(size_t(header.width) * header.height * 4);
+        resizeMappedAtOnce(bitmap->pixels, size_t(header.width) * header.height * 4);
         scale.resize(size_t(header.maxval) + 1);
     } catch (const std::bad_alloc &) {
         return decodeFailed("out of memory");

@@ -16,6 +16,7 @@
 #include "decoders/byteReader.h"
 #include "decoders/decodeFailure.h"
 #include "decoders/psd.h"
+#include "diagnostics/mappedAtOnce.h"
 
 namespace {
 
@@ -219,7 +220,7 @@ bool decodePsd(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
     try {
         buffer.resize(rows.runLength ? h.rowBytes() : 0);
         alpha.resize(h.alpha() ? pixels : 0);
-        bitmap->pixels.resize(pixels * 4);
+        resizeMappedAtOnce(bitmap->pixels, pixels * 4);
     } catch (const std::bad_alloc &) {
         return decodeFailed("out of memory");
     }

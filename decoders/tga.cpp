@@ -12,6 +12,7 @@
 #include "decoders/decodeFailure.h"
 #include "decoders/tga.h"
 #include "decoders/byteReader.h"
+#include "diagnostics/mappedAtOnce.h"
 
 namespace {
 
@@ -132,7 +133,7 @@ bool decodeTga(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
     try {
         if (h.kind() == 1)
             map.resize(size_t(h.mapLength) * 4);
-        bitmap->pixels.resize(pixels * 4);
+        resizeMappedAtOnce(bitmap->pixels, pixels * 4);
     } catch (const std::bad_alloc &) {
         return decodeFailed("out of memory");
     }

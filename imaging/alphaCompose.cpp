@@ -1,7 +1,10 @@
 #include "imaging/alphaCompose.h"
+#include "diagnostics/mappedAtOnce.h"
 
 #include <algorithm>
 #include <cstring>
+
+#include "diagnostics/mappedAtOnce.h"
 
 namespace {
 
@@ -29,7 +32,7 @@ loadedImage_t composeOver(const loadedImage_t *image, const loadedImage_t *const
 {
     const uint64_t n = uint64_t(image->width) * image->height;
     loadedImage_t result;
-    result.pixels.assign(n * 4, 0);
+    resizeMappedAtOnce(result.pixels, n * 4);
     result.width = image->width;
     result.height = image->height;
     result.x = image->x;

@@ -1,5 +1,6 @@
 #include "imaging/paletteCounts.h"
 
+#include "diagnostics/mappedAtOnce.h"
 #include "imaging/colorCode.h"
 
 #include <algorithm>
@@ -17,8 +18,9 @@ uint32_t paletteCounts_t::code(unsigned r, unsigned g, unsigned b)
 }
 
 paletteCounts_t::paletteCounts_t(const pixelRuns_t &pixels)
-    : pixels(pixels), below(numCells + 1, 0), isDetailed(numCells / 64, 0)
+    : pixels(pixels), isDetailed(numCells / 64, 0)
 {
+    resizeMappedAtOnce(below, numCells + 1);
     uint32_t *count = below.data() + 1;
     pixels.forEach([count](const uint8_t *pixel) { ++count[cellOf(pixel[2], pixel[1], pixel[0])]; });
     for (unsigned c = 0; c < numCells; ++c)

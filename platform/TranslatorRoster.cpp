@@ -7,6 +7,7 @@
 #include "decoders/decodeFailure.h"
 #include "decoders/decodedBitmap.h"
 #include "decoders/imageDecoders.h"
+#include "diagnostics/mappedAtOnce.h"
 #include "platform/BitmapStream.h"
 
 namespace {
@@ -55,8 +56,10 @@ status_t readToEnd(BPositionIO *source, std::vector<uint8_t> *content, const cha
         *reason = "the file cannot be read";
         return B_IO_ERROR;
     }
-    if (at >= 0 && end > at && uint64_t(end - at) <= kMaxSourceBytes)
+    if (at >= 0 && end > at && uint64_t(end - at) <= kMaxSourceBytes) {
         content->reserve(size_t(end - at));
+        mapForWriting(content->data(), size_t(end - at));
+    }
     uint8_t chunk[65536];
     for (;;) {
         const ssize_t count = source->Read(chunk, sizeof chunk);
