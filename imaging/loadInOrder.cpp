@@ -1,9 +1,12 @@
 // Decoding is most of the time of loading, and files decode independently:
-// two threads take the files in turn, each keeping its traces and outcome
-// in the file's own slot, and this thread hands the slots over in order as
-// they fill. Files are only read, and a file that is not a regular one is
-// refused before it is read, so a load that turns out not to be needed has
-// no effect but its time.
+// this thread and the kept second thread take the files in turn, each
+// keeping its traces and outcome in the file's own slot, and this thread
+// hands the slots over in order as they fill, loading the next file itself
+// while the one to hand over is not done. A lone file is loaded here, where
+// the palette is then counted from caches it has just filled. Files are
+// only read, and a file that is not a regular one is refused before it is
+// read, so a load that turns out not to be needed has no effect but its
+// time.
 #include "imaging/loadInOrder.h"
 
 #include <atomic>
@@ -31,55 +34,61 @@ public:
     loaders_t(const std::vector<std::string> &paths, uint32_t depth)
         : paths(paths), slots(paths.size()), depth(depth)
     {
-        try {
-            // The second loader gets a thread of its own: the kept one is
-            // the first's.
-            for (size_t k = 0; k < 2 && k < paths.size(); ++k)
-                workers[k].reset(new besideTask_t([this] { Work(); }));
-        } catch (...) {
-            Join();
-            throw;
-        }
+        if (paths.size() > 1)
+            worker.reset(new besideTask_t([this] {
+                while (LoadNext()) {
+                }
+            }));
     }
 
-    ~loaders_t() { Join(); }
+    ~loaders_t()
+    {
+        stop = true;
+        worker.reset();
+    }
 
     slot_t &Wait(size_t i)
     {
+        while (!Done(i) && LoadNext()) {
+        }
         std::unique_lock<std::mutex> lock(mutex);
         filled.wait(lock, [&] { return slots[i].done; });
         return slots[i];
     }
 
 private:
-    void Join()
+    bool Done(size_t i)
     {
-        stop = true;
-        for (std::unique_ptr<besideTask_t> &worker : workers)
-            worker.reset();
+        std::lock_guard<std::mutex> lock(mutex);
+        return slots[i].done;
     }
 
-    void Work()
+    /// Loads the next file no thread has taken; false when none is left.
+    bool LoadNext()
     {
-        for (size_t i = next++; i < slots.size() && !stop; i = next++) {
-            slot_t &slot = slots[i];
-            {
-                traceKept_t kept(&slot.trace, depth);
-                TRACE(0, "loading %s\n", paths[i].c_str());
-                try {
-                    slot.outcome.image.emplace(loadImage(paths[i].c_str()));
-                } catch (imgtoolsError_t &error) {
-                    slot.outcome.error.emplace(error);
-                } catch (...) {
-                    slot.failure = std::current_exception();
-                }
+        if (stop)
+            return false;
+        const size_t i = next++;
+        if (i >= slots.size())
+            return false;
+        slot_t &slot = slots[i];
+        {
+            traceKept_t kept(&slot.trace, depth);
+            TRACE(0, "loading %s\n", paths[i].c_str());
+            try {
+                slot.outcome.image.emplace(loadImage(paths[i].c_str()));
+            } catch (imgtoolsError_t &error) {
+                slot.outcome.error.emplace(error);
+            } catch (...) {
+                slot.failure = std::current_exception();
             }
-            {
-                std::lock_guard<std::mutex> lock(mutex);
-                slot.done = true;
-            }
-            filled.notify_all();
         }
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            slot.done = true;
+        }
+        filled.notify_all();
+        return true;
     }
 
     const std::vector<std::string> &paths;
@@ -89,7 +98,8 @@ private:
     std::atomic<bool> stop{false};
     std::mutex mutex;
     std::condition_variable filled;
-    std::unique_ptr<besideTask_t> workers[2];
+    /// Last, so that it ends before what it uses.
+    std::unique_ptr<besideTask_t> worker;
 };
 
 } // namespace

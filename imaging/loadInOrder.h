@@ -16,10 +16,10 @@ struct loadOutcome_t {
     std::optional<imgtoolsError_t> error;
 };
 
-/// Loads the files on two threads and hands each outcome to `use` in the
-/// order of the list, on this thread, just after writing the traces of its
-/// loading ("loading <path>" and what loadImage traces). Ends at the first
-/// outcome that `use` refuses by returning false, and returns false: later
-/// files give neither traces nor outcomes, as if they were never read. Any
-/// other exception of a load is thrown here, in its turn.
+/// Loads the files on this thread and one more, and hands each outcome to
+/// `use` in the order of the list, on this thread, just after writing the
+/// traces of its loading ("loading <path>" and what loadImage traces). Ends
+/// at the first outcome that `use` refuses by returning false, and returns
+/// false: later files give neither traces nor outcomes, as if they were
+/// never read. Any other exception of a load is thrown here, in its turn.
 bool loadInOrder(const std::vector<std::string> &paths, const std::function<bool(size_t, loadOutcome_t *)> &use);
