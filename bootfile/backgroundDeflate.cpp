@@ -1,5 +1,6 @@
 #include "bootfile/backgroundDeflate.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <memory>
@@ -13,6 +14,10 @@ namespace {
 // Waking the thread for every row would cost more than it saves: it is told
 // of new bytes a stretch at a time, and of the last ones at once.
 const uint64_t wakeEvery = 32768;
+
+// The codec is given at most this much at a time, so that what it has made
+// can be handed on while it goes on.
+const uint64_t sliceBytes = 65536;
 
 // The codec's tables (about 400 KB at memory level 9) are all used on a
 // pack of any size: their pages are mapped at once.
@@ -69,71 +74,104 @@ uint64_t backgroundDeflate_t::WaitBeyond(uint64_t fed)
     return abandoned ? 0 : ready;
 }
 
-int backgroundDeflate_t::Finish(std::vector<unsigned char> *deflated, unsigned long *crc)
+void backgroundDeflate_t::Made(uint64_t bytes)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (bytes == made)
+            return;
+        made = bytes;
+    }
+    progress.notify_one();
+}
+
+int backgroundDeflate_t::Finish(std::vector<unsigned char> *deflated, unsigned long *crc,
+                                const std::function<void(const unsigned char *, size_t)> &take)
 {
     Ready(length);
+    for (uint64_t given = 0; take;) {
+        uint64_t now;
+        bool last;
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            progress.wait(lock, [&] { return ended || made > given; });
+            now = made;
+            last = ended;
+        }
+        if (now > given)
+            take(stream.get() + given, size_t(now - given));
+        given = now;
+        if (last)
+            break;
+    }
     worker->Wait();
     worker.reset();
-    if (code == Z_OK) {
-        deflated->swap(output);
-        *crc = checksum;
-    }
-    return code;
+    if (code != Z_OK)
+        return code;
+    if (deflated != nullptr)
+        deflated->assign(stream.get(), stream.get() + made);
+    *crc = checksum;
+    return Z_OK;
 }
 
 void backgroundDeflate_t::Run()
+{
+    Deflate();
+    std::lock_guard<std::mutex> lock(mutex);
+    ended = true;
+    progress.notify_one();
+}
+
+void backgroundDeflate_t::Deflate()
 {
     // zlib counts in uInt; larger buffers are refused rather than truncated.
     if (length > UINT_MAX) {
         code = Z_BUF_ERROR;
         return;
     }
-    z_stream stream{};
-    stream.zalloc = allocateMapped;
-    stream.zfree = freeMapped;
-    code = deflateInit2(&stream, level, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    z_stream codec{};
+    codec.zalloc = allocateMapped;
+    codec.zfree = freeMapped;
+    code = deflateInit2(&codec, level, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
     if (code != Z_OK)
         return;
     // The bound holds the whole stream, so the output never runs out. It is
     // left uninitialised: the pages the stream does not reach are then never
     // touched, and cost no memory.
-    const uLong bound = deflateBound(&stream, uLong(length));
-    std::unique_ptr<unsigned char[]> bounded(new (std::nothrow) unsigned char[bound]);
-    if (!bounded) {
-        deflateEnd(&stream);
+    const uLong bound = deflateBound(&codec, uLong(length));
+    stream.reset(new (std::nothrow) unsigned char[bound]);
+    if (!stream) {
+        deflateEnd(&codec);
         code = Z_MEM_ERROR;
         return;
     }
-    stream.next_out = bounded.get();
-    stream.avail_out = uInt(bound);
-    uint64_t fed = 0;
+    codec.next_out = stream.get();
+    codec.avail_out = uInt(bound);
+    uint64_t fed = 0, available = 0;
     while (code == Z_OK && fed < length) {
-        const uint64_t available = WaitBeyond(fed);
+        if (available == fed)
+            available = WaitBeyond(fed);
         if (available == 0) {
             code = Z_STREAM_ERROR;
             break;
         }
-        stream.next_in = const_cast<Bytef *>(data + fed);
-        stream.avail_in = uInt(available - fed);
-        fed = available;
-        code = deflate(&stream, fed == length ? Z_FINISH : Z_NO_FLUSH);
+        const uint64_t slice = std::min(available - fed, sliceBytes);
+        codec.next_in = const_cast<Bytef *>(data + fed);
+        codec.avail_in = uInt(slice);
+        fed += slice;
+        code = deflate(&codec, fed == length ? Z_FINISH : Z_NO_FLUSH);
         if (code == Z_STREAM_END)
             code = fed == length ? Z_OK : Z_STREAM_ERROR;
         else if (fed == length && code == Z_OK)
             code = Z_BUF_ERROR; // Z_FINISH that did not finish
+        Made(codec.total_out);
     }
     if (length == 0 && code == Z_OK) {
-        code = deflate(&stream, Z_FINISH);
+        code = deflate(&codec, Z_FINISH);
         code = code == Z_STREAM_END ? Z_OK : code;
+        Made(codec.total_out);
     }
-    // An exception must not leave this thread: running short here is the
-    // codec's own failure to report.
-    try {
-        output.assign(bounded.get(), bounded.get() + stream.total_out);
-    } catch (const std::bad_alloc &) {
-        code = Z_MEM_ERROR;
-    }
-    const int ended = deflateEnd(&stream);
+    const int codecEnded = deflateEnd(&codec);
     if (code == Z_OK)
-        code = ended;
+        code = codecEnded;
 }

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -26,12 +28,20 @@ public:
     /// The first `bytes` of the data are final; never fewer than before.
     /// Their CRC-32 is taken here, on the caller's thread.
     void Ready(uint64_t bytes);
-    /// Waits for the stream's end. Returns Z_OK with the deflate data and
-    /// the CRC-32 of the data, or the zlib code of the failure.
-    int Finish(std::vector<unsigned char> *deflated, unsigned long *crc);
+    /// Waits for the stream's end. Returns Z_OK with the deflate data (if
+    /// `deflated` is given) and the CRC-32 of the data, or the zlib code of
+    /// the failure. While it waits, `take` (if given) gets each stretch of
+    /// the stream as the codec makes it, in order, on this thread; after a
+    /// failure it may have had part of a stream.
+    int Finish(std::vector<unsigned char> *deflated, unsigned long *crc,
+               const std::function<void(const unsigned char *, size_t)> &take = nullptr);
 
 private:
     void Run();
+    /// The codec's work, which leaves its outcome in `code`.
+    void Deflate();
+    /// The first `bytes` of the stream are final.
+    void Made(uint64_t bytes);
     /// Waits until more bytes than `fed` are ready, or the stream is
     /// abandoned; returns how many are ready then (0 when abandoned).
     uint64_t WaitBeyond(uint64_t fed);
@@ -44,6 +54,12 @@ private:
     std::condition_variable more;
     uint64_t ready = 0;
     bool abandoned = false;
+    /// The stream, written by the thread: its first `made` bytes are final,
+    /// and `ended` once the thread is done with it.
+    std::condition_variable progress;
+    std::unique_ptr<unsigned char[]> stream;
+    uint64_t made = 0;
+    bool ended = false;
 
     /// The CRC-32 of the first `summed` bytes, kept by the caller's thread.
     unsigned long checksum = 0;
@@ -51,7 +67,6 @@ private:
 
     // Written by the thread only, read once it has been joined.
     int code = 0;
-    std::vector<unsigned char> output;
 
     /// Last, so that it ends before what it uses.
     std::unique_ptr<besideTask_t> worker;

@@ -7,36 +7,19 @@
 #include <zlib.h>
 
 #include "bootfile/backgroundDeflate.h"
-#include "bootfile/gziptools.h"
+#include "bootfile/inflateCheck.h"
 #include "bootfile/littleEndian.h"
 #include "bootfile/safeSave.h"
 #include "diagnostics/traceStep.h"
 #include "bootfile/zbeosLayout.h"
 #include "diagnostics/errors.h"
 #include "diagnostics/mappedAtOnce.h"
-#include "imaging/besideTask.h"
 #include "imaging/render.h"
 
 namespace {
 
 const unsigned splashHeaderSize = zbeosSplashHeaderSize;
 const unsigned trailerSize = zbeosTrailerSize;
-
-// Whether the deflate data of the splash inflates to the pack it was made
-// from, with a trailer that matches: this catches a member that was wrong
-// before it was written. The file's bytes are compared with the member in
-// memory, so the member in memory stands for what is on the disk.
-bool inflatesTo(const std::vector<unsigned char> &deflated, const unsigned char *trailer,
-                const std::vector<unsigned char> &pack)
-{
-    const unsigned long packLength = pack.size();
-    std::vector<unsigned char> inflated(packLength);
-    unsigned long inflatedLength = packLength;
-    int code = guncompress(inflated.data(), &inflatedLength, deflated.data(), deflated.size());
-    return code == Z_OK && inflatedLength == packLength && inflated == pack &&
-           getLE32(trailer) == uint32_t(crc32(0L, inflated.data(), uInt(packLength))) &&
-           getLE32(trailer + 4) == packLength;
-}
 
 } // namespace
 
@@ -93,9 +76,10 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, const renderOptions_t
     if (level != 9)
         header[8] = 0;
 
-    std::vector<unsigned char> pack, member;
+    std::vector<unsigned char> pack;
     unsigned long crc = 0;
     std::optional<safeFile_t> file;
+    std::optional<inflateCheck_t> check;
     {
         std::optional<backgroundDeflate_t> deflate;
         {
@@ -114,28 +98,29 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, const renderOptions_t
                 },
                 pack.data(), [&](uint64_t bytes) { deflate->Ready(bytes); });
         }
-        // The renderer and its tables are gone while the codec finishes, and
-        // the file is begun.
+        // The renderer and its tables are gone while the codec finishes. What
+        // it gives out is written and inflated again at once: a member that
+        // does not inflate to the pack was wrong before it was written. The
+        // file's bytes are compared with what was written, so the bytes
+        // checked here stand for what is on the disk.
         file.emplace(path);
+        check.emplace(pack);
         file->Write(headSections.get(), headSectionsSize);
         file->Write(header, splashHeaderSize);
-        const int code = deflate->Finish(&member, &crc);
+        const int code = deflate->Finish(nullptr, &crc, [&](const unsigned char *bytes, size_t size) {
+            file->Write(bytes, size);
+            check->Take(bytes, size);
+        });
         if (code != Z_OK)
             throw cagada_t(path, zError(code));
     }
     unsigned char trailer[trailerSize];
     putLE32(trailer, uint32_t(crc));
     putLE32(trailer + 4, uint32_t(packLength));
-
-    // The splash is inflated again while the file is written and read back.
-    bool inflatedRight = false;
-    besideTask_t check([&] { inflatedRight = inflatesTo(member, trailer, pack); });
-    file->Write(member.data(), member.size());
     file->Write(trailer, trailerSize);
-    file->Flush();
-    check.Wait();
-    if (!inflatedRight)
+    if (!check->Matches(trailer))
         file->Fail(strerror(EIO));
+    file->Flush();
     file->Commit();
     return pack;
 }

@@ -37,10 +37,15 @@ TEST_P(BackgroundDeflate, GivesTheOnePassStreamAndCrc)
         backgroundDeflate_t deflate(data.data(), data.size(), level);
         for (size_t ready = 0; ready < data.size(); ready += c.step)
             deflate.Ready(ready);
-        bytes_t deflated;
+        bytes_t deflated, streamed;
         unsigned long crc = 0;
-        ASSERT_EQ(deflate.Finish(&deflated, &crc), Z_OK);
+        ASSERT_EQ(deflate.Finish(&deflated, &crc,
+                                 [&](const unsigned char *bytes, size_t size) {
+                                     streamed.insert(streamed.end(), bytes, bytes + size);
+                                 }),
+                  Z_OK);
         EXPECT_EQ(deflated, expected) << "level " << level;
+        EXPECT_EQ(streamed, expected) << "level " << level;
         EXPECT_EQ(crc, expectedCrc);
     }
 }
