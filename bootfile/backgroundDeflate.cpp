@@ -74,34 +74,36 @@ uint64_t backgroundDeflate_t::WaitBeyond(uint64_t fed)
     return abandoned ? 0 : ready;
 }
 
-void backgroundDeflate_t::Made(uint64_t bytes)
+void backgroundDeflate_t::Made(uint64_t bytes, bool whole)
 {
     {
         std::lock_guard<std::mutex> lock(mutex);
-        if (bytes == made)
+        if (bytes == made && !whole)
             return;
         made = bytes;
+        complete = whole;
     }
     progress.notify_one();
 }
 
 int backgroundDeflate_t::Finish(std::vector<unsigned char> *deflated, unsigned long *crc,
-                                const std::function<void(const unsigned char *, size_t)> &take)
+                                const std::function<void(const unsigned char *, size_t, bool)> &take)
 {
     Ready(length);
     for (uint64_t given = 0; take;) {
         uint64_t now;
-        bool last;
+        bool whole, over;
         {
             std::unique_lock<std::mutex> lock(mutex);
-            progress.wait(lock, [&] { return ended || made > given; });
+            progress.wait(lock, [&] { return ended || complete || made > given; });
             now = made;
-            last = ended;
+            whole = complete;
+            over = ended;
         }
-        if (now > given)
-            take(stream.get() + given, size_t(now - given));
+        if (now > given || whole)
+            take(stream.get() + given, size_t(now - given), whole);
         given = now;
-        if (last)
+        if (whole || over)
             break;
     }
     worker->Wait();
@@ -164,12 +166,12 @@ void backgroundDeflate_t::Deflate()
             code = fed == length ? Z_OK : Z_STREAM_ERROR;
         else if (fed == length && code == Z_OK)
             code = Z_BUF_ERROR; // Z_FINISH that did not finish
-        Made(codec.total_out);
+        Made(codec.total_out, fed == length && code == Z_OK);
     }
     if (length == 0 && code == Z_OK) {
         code = deflate(&codec, Z_FINISH);
         code = code == Z_STREAM_END ? Z_OK : code;
-        Made(codec.total_out);
+        Made(codec.total_out, code == Z_OK);
     }
     const int codecEnded = deflateEnd(&codec);
     if (code == Z_OK)

@@ -31,17 +31,20 @@ public:
     /// Waits for the stream's end. Returns Z_OK with the deflate data (if
     /// `deflated` is given) and the CRC-32 of the data, or the zlib code of
     /// the failure. While it waits, `take` (if given) gets each stretch of
-    /// the stream as the codec makes it, in order, on this thread; after a
-    /// failure it may have had part of a stream.
+    /// the stream as the codec makes it, in order, on this thread; the last
+    /// stretch of a whole stream (possibly empty) says so, and stays where
+    /// it is until the destructor. After a failure it may have had part of
+    /// a stream.
     int Finish(std::vector<unsigned char> *deflated, unsigned long *crc,
-               const std::function<void(const unsigned char *, size_t)> &take = nullptr);
+               const std::function<void(const unsigned char *, size_t, bool last)> &take = nullptr);
 
 private:
     void Run();
     /// The codec's work, which leaves its outcome in `code`.
     void Deflate();
-    /// The first `bytes` of the stream are final.
-    void Made(uint64_t bytes);
+    /// The first `bytes` of the stream are final; `whole` when they are all
+    /// of it.
+    void Made(uint64_t bytes, bool whole = false);
     /// Waits until more bytes than `fed` are ready, or the stream is
     /// abandoned; returns how many are ready then (0 when abandoned).
     uint64_t WaitBeyond(uint64_t fed);
@@ -55,10 +58,12 @@ private:
     uint64_t ready = 0;
     bool abandoned = false;
     /// The stream, written by the thread: its first `made` bytes are final,
-    /// and `ended` once the thread is done with it.
+    /// `complete` once they are the whole stream, and `ended` once the
+    /// thread is done with it.
     std::condition_variable progress;
     std::unique_ptr<unsigned char[]> stream;
     uint64_t made = 0;
+    bool complete = false;
     bool ended = false;
 
     /// The CRC-32 of the first `summed` bytes, kept by the caller's thread.

@@ -14,6 +14,7 @@
 #include "bootfile/zbeosLayout.h"
 #include "diagnostics/errors.h"
 #include "diagnostics/mappedAtOnce.h"
+#include "imaging/besideTask.h"
 #include "imaging/render.h"
 
 namespace {
@@ -78,49 +79,63 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, const renderOptions_t
 
     std::vector<unsigned char> pack;
     unsigned long crc = 0;
+    // The codec outlives the save: the stretch of its stream checked last
+    // is still its own.
+    std::optional<backgroundDeflate_t> deflate;
     std::optional<safeFile_t> file;
     std::optional<inflateCheck_t> check;
+    const unsigned char *unchecked = nullptr;
+    size_t uncheckedSize = 0;
     {
-        std::optional<backgroundDeflate_t> deflate;
-        {
-            splashRenderer_t renderer(iconPack->images, iconPack->imageCount, options, iconPack->Frame());
-            // The pack and the codec come once the palette is chosen, which
-            // needs the most memory on its own. The codec takes the pack's
-            // bytes as they are laid out, so that mapping the images and
-            // deflating them overlap.
-            resizeMappedAtOnce(pack, size_t(packLength));
-            deflate.emplace(pack.data(), packLength, level);
-            const std::vector<quantizedImage_t> strips = renderer.MapIcons();
-            iconPack->Layout(
-                renderer.Palette(), strips,
-                [&](unsigned i, uint8_t *indices, const rowsMapped_t &rowsMapped) {
-                    renderer.Map(i, indices, rowsMapped);
-                },
-                pack.data(), [&](uint64_t bytes) { deflate->Ready(bytes); });
-        }
-        // The renderer and its tables are gone while the codec finishes. What
-        // it gives out is written and inflated again at once: a member that
-        // does not inflate to the pack was wrong before it was written. The
-        // file's bytes are compared with what was written, so the bytes
-        // checked here stand for what is on the disk.
-        file.emplace(path);
-        check.emplace(pack);
-        file->Write(headSections.get(), headSectionsSize);
-        file->Write(header, splashHeaderSize);
-        const int code = deflate->Finish(nullptr, &crc, [&](const unsigned char *bytes, size_t size) {
-            file->Write(bytes, size);
-            check->Take(bytes, size);
-        });
-        if (code != Z_OK)
-            throw cagada_t(path, zError(code));
+        splashRenderer_t renderer(iconPack->images, iconPack->imageCount, options, iconPack->Frame());
+        // The pack and the codec come once the palette is chosen, which
+        // needs the most memory on its own. The codec takes the pack's
+        // bytes as they are laid out, so that mapping the images and
+        // deflating them overlap.
+        resizeMappedAtOnce(pack, size_t(packLength));
+        deflate.emplace(pack.data(), packLength, level);
+        const std::vector<quantizedImage_t> strips = renderer.MapIcons();
+        iconPack->Layout(
+            renderer.Palette(), strips,
+            [&](unsigned i, uint8_t *indices, const rowsMapped_t &rowsMapped) { renderer.Map(i, indices, rowsMapped); },
+            pack.data(), [&](uint64_t bytes) { deflate->Ready(bytes); });
     }
+    // The renderer and its tables are gone while the codec finishes. What it
+    // gives out is written and inflated again at once: a member that does
+    // not inflate to the pack was wrong before it was written. The file's
+    // bytes are compared with what was written, so the bytes checked here
+    // stand for what is on the disk.
+    file.emplace(path);
+    check.emplace(pack);
+    file->Write(headSections.get(), headSectionsSize);
+    file->Write(header, splashHeaderSize);
+    const int code = deflate->Finish(nullptr, &crc, [&](const unsigned char *bytes, size_t size, bool last) {
+        file->Write(bytes, size);
+        if (last) {
+            unchecked = bytes;
+            uncheckedSize = size;
+        } else {
+            check->Take(bytes, size);
+        }
+    });
+    if (code != Z_OK)
+        throw cagada_t(path, zError(code));
     unsigned char trailer[trailerSize];
     putLE32(trailer, uint32_t(crc));
     putLE32(trailer + 4, uint32_t(packLength));
     file->Write(trailer, trailerSize);
-    if (!check->Matches(trailer))
-        file->Fail(strerror(EIO));
+
+    // The last stretch, the codec's last block, comes with its end: it is
+    // checked while the file is flushed and read back.
+    bool matches = false;
+    besideTask_t lastStretch([&] {
+        check->Take(unchecked, uncheckedSize);
+        matches = check->Matches(trailer);
+    });
     file->Flush();
+    lastStretch.Wait();
+    if (!matches)
+        file->Fail(strerror(EIO));
     file->Commit();
     return pack;
 }

@@ -39,13 +39,18 @@ TEST_P(BackgroundDeflate, GivesTheOnePassStreamAndCrc)
             deflate.Ready(ready);
         bytes_t deflated, streamed;
         unsigned long crc = 0;
+        size_t stretchesAfterLast = 0, lastOnes = 0;
         ASSERT_EQ(deflate.Finish(&deflated, &crc,
-                                 [&](const unsigned char *bytes, size_t size) {
+                                 [&](const unsigned char *bytes, size_t size, bool last) {
+                                     stretchesAfterLast += lastOnes;
+                                     lastOnes += last;
                                      streamed.insert(streamed.end(), bytes, bytes + size);
                                  }),
                   Z_OK);
         EXPECT_EQ(deflated, expected) << "level " << level;
         EXPECT_EQ(streamed, expected) << "level " << level;
+        EXPECT_EQ(lastOnes, 1u) << "level " << level;
+        EXPECT_EQ(stretchesAfterLast, 0u) << "level " << level;
         EXPECT_EQ(crc, expectedCrc);
     }
 }
