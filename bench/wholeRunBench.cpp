@@ -6,9 +6,10 @@
 // A scene is a folder holding splash.txt and its images; an optional
 // options.txt holds Dawnmark's long options for it. Runs and deflates take
 // turns, and the scenes take turns round by round, so that a busy machine
-// weighs on all alike; the median of each counts. The peak memory is the run's largest resident set less that of a
-// run that stops at once (the program and its libraries), against 4 bytes a
-// pixel of every image as loaded; runs for it are started through
+// weighs on all alike; the median of each counts. The peak memory is the
+// run's largest resident set less that of a run that stops at once (the
+// program and its libraries), against 4 bytes a pixel of every image as
+// loaded; runs for it are started through
 // peak-resident, as the kernel's figure for a process started from this one
 // would count this one's memory too.
 #include <sys/resource.h>

@@ -23,11 +23,7 @@ inflateCheck_t::inflateCheck_t(const std::vector<unsigned char> &expected) : exp
         wrong = true;
 }
 
-inflateCheck_t::~inflateCheck_t()
-{
-    inflateEnd(&state->stream);
-    delete state;
-}
+inflateCheck_t::~inflateCheck_t() { inflateEnd(&state->stream); }
 
 void inflateCheck_t::Take(const unsigned char *bytes, size_t size)
 {

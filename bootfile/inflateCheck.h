@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 /// Whether raw deflate data, given in order in any pieces, inflates to
@@ -28,7 +29,7 @@ public:
 private:
     const std::vector<unsigned char> &expected;
     struct state_t;
-    state_t *state;
+    std::unique_ptr<state_t> state;
     bool wrong = false;
     bool ended = false;
     uint64_t inflated = 0;

@@ -79,13 +79,8 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, const renderOptions_t
 
     std::vector<unsigned char> pack;
     unsigned long crc = 0;
-    // The codec outlives the save: the stretch of its stream checked last
-    // is still its own.
+    // The codec lasts to the end: the stretch checked last is in its stream.
     std::optional<backgroundDeflate_t> deflate;
-    std::optional<safeFile_t> file;
-    std::optional<inflateCheck_t> check;
-    const unsigned char *unchecked = nullptr;
-    size_t uncheckedSize = 0;
     {
         splashRenderer_t renderer(iconPack->images, iconPack->imageCount, options, iconPack->Frame());
         // The pack and the codec come once the palette is chosen, which
@@ -105,17 +100,19 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, const renderOptions_t
     // not inflate to the pack was wrong before it was written. The file's
     // bytes are compared with what was written, so the bytes checked here
     // stand for what is on the disk.
-    file.emplace(path);
-    check.emplace(pack);
-    file->Write(headSections.get(), headSectionsSize);
-    file->Write(header, splashHeaderSize);
+    safeFile_t file(path);
+    inflateCheck_t check(pack);
+    file.Write(headSections.get(), headSectionsSize);
+    file.Write(header, splashHeaderSize);
+    const unsigned char *unchecked = nullptr;
+    size_t uncheckedSize = 0;
     const int code = deflate->Finish(nullptr, &crc, [&](const unsigned char *bytes, size_t size, bool last) {
-        file->Write(bytes, size);
+        file.Write(bytes, size);
         if (last) {
             unchecked = bytes;
             uncheckedSize = size;
         } else {
-            check->Take(bytes, size);
+            check.Take(bytes, size);
         }
     });
     if (code != Z_OK)
@@ -123,19 +120,19 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, const renderOptions_t
     unsigned char trailer[trailerSize];
     putLE32(trailer, uint32_t(crc));
     putLE32(trailer + 4, uint32_t(packLength));
-    file->Write(trailer, trailerSize);
+    file.Write(trailer, trailerSize);
 
     // The last stretch, the codec's last block, comes with its end: it is
     // checked while the file is flushed and read back.
     bool matches = false;
     besideTask_t lastStretch([&] {
-        check->Take(unchecked, uncheckedSize);
-        matches = check->Matches(trailer);
+        check.Take(unchecked, uncheckedSize);
+        matches = check.Matches(trailer);
     });
-    file->Flush();
+    file.Flush();
     lastStretch.Wait();
     if (!matches)
-        file->Fail(strerror(EIO));
-    file->Commit();
+        file.Fail(strerror(EIO));
+    file.Commit();
     return pack;
 }

@@ -1,5 +1,4 @@
 #include "imaging/alphaCompose.h"
-#include "diagnostics/mappedAtOnce.h"
 
 #include <algorithm>
 #include <cstring>
