@@ -27,7 +27,7 @@
 #include <vector>
 #include <zlib.h>
 
-#include "bootfile/zbeosLayout.h"
+#include "bootfile/zbeosSections.h"
 #include "diagnostics/traceMsg.h"
 #include "imaging/loadImage.h"
 #include "language/parseDescription.h"
@@ -168,7 +168,7 @@ int main(int argc, char **argv)
         args.insert(args.end(), {"-z", zbeos, "-o", "bench.zbeos", "splash.txt"});
         runProcess(args, scene);
         const std::vector<unsigned char> file = readAll(scene + "/bench.zbeos");
-        const zbeosLayout_t layout = dissectZbeos(file.data(), file.size(), "bench.zbeos");
+        const zbeosSections_t layout = dissectZbeos(file.data(), file.size(), "bench.zbeos");
         packOf.push_back(inflateSplash(file.data(), layout, "bench.zbeos"));
         // The member's XFL byte tells level 9 (2) from the level 6 of
         // dithered splashes (0).

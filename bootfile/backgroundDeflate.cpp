@@ -7,7 +7,7 @@
 #include <new>
 #include <zlib.h>
 
-#include "diagnostics/mappedAtOnce.h"
+#include "base/mappedAtOnce.h"
 
 namespace {
 
@@ -34,8 +34,9 @@ void freeMapped(voidpf, voidpf memory) { free(memory); }
 
 } // namespace
 
-backgroundDeflate_t::backgroundDeflate_t(const unsigned char *data, uint64_t length, int level)
-    : data(data), length(length), level(level), worker(new besideTask_t([this] { Run(); }))
+backgroundDeflate_t::backgroundDeflate_t(const unsigned char *data, uint64_t length, int level,
+                                         secondThread_t *thread)
+    : data(data), length(length), level(level), worker(new besideTask_t(thread, [this] { Run(); }))
 {
 }
 

@@ -11,16 +11,16 @@
 #include <mutex>
 #include <vector>
 
-#include "imaging/besideTask.h"
+#include "base/secondThread.h"
 
-/// Raw deflate of `length` bytes at `data`, exactly as gcompress makes it
-/// (zlib gives the same stream however its input is split), together with
-/// their CRC-32. The bytes are taken as Ready says they are final. The
-/// thread always ends: by Finish, or by the destructor when the filling
+/// Raw deflate of `length` bytes at `data`, exactly as one call of zlib
+/// makes it (zlib gives the same stream however its input is split),
+/// together with their CRC-32, on `thread` (one of its own when null). The
+/// bytes are taken as Ready says they are final. The thread always ends: by Finish, or by the destructor when the filling
 /// ended early (an exception), which abandons the stream.
 class backgroundDeflate_t {
 public:
-    backgroundDeflate_t(const unsigned char *data, uint64_t length, int level);
+    backgroundDeflate_t(const unsigned char *data, uint64_t length, int level, secondThread_t *thread = nullptr);
     ~backgroundDeflate_t();
     backgroundDeflate_t(const backgroundDeflate_t &) = delete;
     backgroundDeflate_t &operator=(const backgroundDeflate_t &) = delete;

@@ -63,25 +63,3 @@ int guncompress(unsigned char *destination, unsigned long *destinationLength,
     // An unfinished stream is a failure whatever zlib calls it.
     return code == Z_OK ? Z_BUF_ERROR : code;
 }
-
-int gcompress(unsigned char *destination, unsigned long *destinationLength,
-              const unsigned char *source, unsigned long sourceLength, unsigned long *crc, int level)
-{
-    *crc = crc32(0L, Z_NULL, 0);
-    z_stream stream;
-    if (!prepareStream(&stream, destination, *destinationLength, source, sourceLength))
-        return Z_BUF_ERROR;
-    int code = deflateInit2(&stream, level, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
-    if (code != Z_OK)
-        return code;
-    code = deflate(&stream, Z_FINISH);
-    if (code == Z_STREAM_END) {
-        *destinationLength = stream.total_out;
-        *crc = crc32(*crc, source, static_cast<uInt>(sourceLength));
-        return deflateEnd(&stream);
-    }
-    deflateEnd(&stream);
-    // With Z_FINISH, zlib answers Z_OK when the output filled up before the
-    // end: that must never pass for success.
-    return code == Z_OK ? Z_BUF_ERROR : code;
-}

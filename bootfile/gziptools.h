@@ -1,6 +1,7 @@
-// Raw deflate and inflate of the gzip members inside a boot loader file, and
-// recognition of their headers. Nothing here reads or writes gzip headers or
-// trailers: the caller finds headers with checkZSig and frames the data.
+// Raw inflate of the gzip members inside a boot loader file, and recognition
+// of their headers; the deflate is backgroundDeflate_t. Nothing here reads or
+// writes gzip headers or trailers: the caller finds headers with checkZSig and
+// frames the data.
 #pragma once
 
 /// Header of the compressed loader member: FNAME only, name "beos".
@@ -17,12 +18,3 @@ bool checkZSig(const unsigned char *data, const unsigned char *signature, unsign
 /// code of the failure, leaving *destinationLength unchanged then.
 int guncompress(unsigned char *destination, unsigned long *destinationLength,
                 const unsigned char *source, unsigned long sourceLength);
-
-/// Deflates (raw, memory level 9, at the given level, 9 unless said) in one
-/// pass and computes the gzip CRC-32 of the source. *destinationLength is the capacity on entry
-/// and the compressed length on success. Returns Z_OK, or a zlib code
-/// (Z_BUF_ERROR when the capacity is too small) leaving the length unchanged
-/// and *crc at the CRC start value.
-int gcompress(unsigned char *destination, unsigned long *destinationLength,
-              const unsigned char *source, unsigned long sourceLength, unsigned long *crc,
-              int level = 9);

@@ -10,8 +10,8 @@
 #include <unistd.h>
 
 #include "diagnostics/errors.h"
-#include "diagnostics/mappedAtOnce.h"
-#include "diagnostics/transferFully.h"
+#include "base/mappedAtOnce.h"
+#include "base/transferFully.h"
 
 namespace {
 

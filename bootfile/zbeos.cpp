@@ -2,20 +2,17 @@
 
 #include <cerrno>
 #include <cstring>
-#include <optional>
 #include <vector>
 #include <zlib.h>
 
+#include "base/mappedAtOnce.h"
 #include "bootfile/backgroundDeflate.h"
 #include "bootfile/inflateCheck.h"
 #include "bootfile/littleEndian.h"
 #include "bootfile/safeSave.h"
-#include "diagnostics/traceStep.h"
-#include "bootfile/zbeosLayout.h"
+#include "bootfile/zbeosSections.h"
 #include "diagnostics/errors.h"
-#include "diagnostics/mappedAtOnce.h"
-#include "imaging/besideTask.h"
-#include "imaging/render.h"
+#include "diagnostics/traceStep.h"
 
 namespace {
 
@@ -24,16 +21,14 @@ const unsigned trailerSize = zbeosTrailerSize;
 
 } // namespace
 
-zbeos_t::zbeos_t(const char *path) : headSectionsSize(0), splashHeader{}
+zbeos_t::zbeos_t(const char *path) : splashHeader{}
 {
     traceStep_t titled(8, "loading zbeos image\n");
 
     const std::vector<unsigned char> file = readZbeosFile(path);
-    const zbeosLayout_t layout = dissectZbeos(file.data(), file.size(), path);
+    const zbeosSections_t layout = dissectZbeos(file.data(), file.size(), path);
 
-    headSectionsSize = uint32_t(layout.splashOffset);
-    headSections.reset(new unsigned char[layout.splashOffset]);
-    memcpy(headSections.get(), file.data(), layout.splashOffset);
+    headSections.assign(file.begin(), file.begin() + layout.splashOffset);
     memcpy(splashHeader, file.data() + layout.splashOffset, splashHeaderSize);
 
     const std::vector<unsigned char> pack = inflateSplash(file.data(), layout, path);
@@ -49,29 +44,26 @@ void zbeos_t::DefineScreen(unsigned width, unsigned height, unsigned depth)
 
 void zbeos_t::IconsAt(unsigned x, unsigned y) { iconPack->IconsAt(x, y); }
 
-void zbeos_t::AddImage(const loadedImage_t *image) { iconPack->AddImage(image); }
+void zbeos_t::AddImage(const packPicture_t &picture) { iconPack->AddImage(picture); }
 
-void zbeos_t::UseIcons(const loadedImage_t *lit, const char *litName, const loadedImage_t *unlit,
+void zbeos_t::UseIcons(const packPicture_t &lit, const char *litName, const packPicture_t &unlit,
                        const char *unlitName)
 {
     iconPack->UseIcons(lit, litName, unlit, unlitName);
 }
 
-std::vector<unsigned char> zbeos_t::Save(const char *path, const renderOptions_t &options) const
+void zbeos_t::RequireSplashFits(const char *path) const
 {
-    // A splash that does not inflate into the boot loader's buffer would
-    // make a file that cannot boot (and that this tool cannot read again).
-    // Its size follows from the images' sizes, so it is refused before the
-    // palette is chosen.
-    const uint64_t packLength = iconPack->SerializedSize();
-    if (packLength > zbeosMaxSplashSize)
+    if (iconPack->SerializedSize() > zbeosMaxSplashSize)
         throw cagada_t(path, "new splash is larger than 1048576 bytes");
+}
 
-    // Dithered pixels repeat in short, slightly different runs, on which
-    // level 9's long match searches cost 4 to 12 times level 6's for about
-    // the same size; the header's XFL then no longer claims maximum
-    // compression.
-    const int level = options.dither ? 6 : 9;
+std::vector<unsigned char> zbeos_t::Save(const char *path, newSplash_t splash, int level,
+                                         secondThread_t *thread) const
+{
+    RequireSplashFits(path);
+    const uint64_t packLength = iconPack->SerializedSize();
+    // Below level 9 the header's XFL no longer claims maximum compression.
     unsigned char header[splashHeaderSize];
     memcpy(header, splashHeader, splashHeaderSize);
     if (level != 9)
@@ -79,41 +71,26 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, const renderOptions_t
 
     std::vector<unsigned char> pack;
     unsigned long crc = 0;
-    // The codec lasts to the end: the stretch checked last is in its stream.
-    std::optional<backgroundDeflate_t> deflate;
-    {
-        splashRenderer_t renderer(iconPack->images, iconPack->imageCount, options, iconPack->Frame());
-        // The pack and the codec come once the palette is chosen, which
-        // needs the most memory on its own. The codec takes the pack's
-        // bytes as they are laid out, so that mapping the images and
-        // deflating them overlap.
-        resizeMappedAtOnce(pack, size_t(packLength));
-        deflate.emplace(pack.data(), packLength, level);
-        const std::vector<quantizedImage_t> strips = renderer.MapIcons();
-        iconPack->Layout(
-            renderer.Palette(), strips,
-            [&](unsigned i, uint8_t *indices, const rowsMapped_t &rowsMapped) { renderer.Map(i, indices, rowsMapped); },
-            pack.data(), [&](uint64_t bytes) { deflate->Ready(bytes); });
-    }
-    // The renderer and its tables are gone while the codec finishes. What it
-    // gives out is written and inflated again at once: a member that does
+    // The codec takes the pack's bytes as they are laid out, so that making
+    // the pictures' indices and deflating them overlap. It lasts to the
+    // end: the stretch checked last is in its stream.
+    resizeMappedAtOnce(pack, size_t(packLength));
+    backgroundDeflate_t deflate(pack.data(), packLength, level, thread);
+    iconPack->Layout(splash, pack.data(), [&](uint64_t bytes) { deflate.Ready(bytes); });
+    // What made the indices, and its tables, is gone while the codec
+    // finishes.
+    splash.pictureRows = nullptr;
+    // What the codec gives out is written and inflated again at once: a member that does
     // not inflate to the pack was wrong before it was written. The file's
     // bytes are compared with what was written, so the bytes checked here
     // stand for what is on the disk.
     safeFile_t file(path);
     inflateCheck_t check(pack);
-    file.Write(headSections.get(), headSectionsSize);
+    file.Write(headSections.data(), headSections.size());
     file.Write(header, splashHeaderSize);
-    const unsigned char *unchecked = nullptr;
-    size_t uncheckedSize = 0;
-    const int code = deflate->Finish(nullptr, &crc, [&](const unsigned char *bytes, size_t size, bool last) {
+    const int code = deflate.Finish(nullptr, &crc, [&](const unsigned char *bytes, size_t size, bool) {
         file.Write(bytes, size);
-        if (last) {
-            unchecked = bytes;
-            uncheckedSize = size;
-        } else {
-            check.Take(bytes, size);
-        }
+        check.Take(bytes, size);
     });
     if (code != Z_OK)
         throw cagada_t(path, zError(code));
@@ -122,16 +99,8 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, const renderOptions_t
     putLE32(trailer + 4, uint32_t(packLength));
     file.Write(trailer, trailerSize);
 
-    // The last stretch, the codec's last block, comes with its end: it is
-    // checked while the file is flushed and read back.
-    bool matches = false;
-    besideTask_t lastStretch([&] {
-        check.Take(unchecked, uncheckedSize);
-        matches = check.Matches(trailer);
-    });
     file.Flush();
-    lastStretch.Wait();
-    if (!matches)
+    if (!check.Matches(trailer))
         file.Fail(strerror(EIO));
     file.Commit();
     return pack;

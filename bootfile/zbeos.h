@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "bootfile/zbeosIcon.h"
-#include "imaging/loadedImage.h"
-#include "imaging/renderOptions.h"
+#include "base/secondThread.h"
+#include "bootfile/iconPack.h"
+#include "bootfile/newSplash.h"
 
 /// One boot loader file: everything in front of the splash member is kept
 /// byte for byte, the splash is parsed into an icon pack and rebuilt on Save.
@@ -24,23 +24,33 @@ public:
 
     void DefineScreen(unsigned width, unsigned height, unsigned depth);
     void IconsAt(unsigned x, unsigned y);
-    /// The image must stay alive until Save has returned.
-    void AddImage(const loadedImage_t *image);
-    /// zbeosIconPack_t::UseIcons; the strips must stay alive until Save has
-    /// returned.
-    void UseIcons(const loadedImage_t *lit, const char *litName, const loadedImage_t *unlit, const char *unlitName);
-    /// Writes the new boot loader file to path, replacing any file there
-    /// only once the new one is complete and verified. Throws cagada_t with
-    /// subject path and the system's reason on failure, leaving what was at
-    /// path untouched. The options say how the images become the splash.
-    /// Returns the inflated splash written, for a look at it that does not
-    /// depend on reading path back.
-    std::vector<unsigned char> Save(const char *path, const renderOptions_t &options = renderOptions_t()) const;
+    void AddImage(const packPicture_t &picture);
+    /// zbeosIconPack_t::UseIcons.
+    void UseIcons(const packPicture_t &lit, const char *litName, const packPicture_t &unlit, const char *unlitName);
+    /// Refuses, with cagada_t (subject path), a new splash too large for the
+    /// boot loader's buffer: a file that could not boot (and that could not
+    /// be read again). Its size follows from the pictures' sizes, so this is
+    /// known before any work is done on them.
+    void RequireSplashFits(const char *path) const;
+    /// Writes the new boot loader file to path, the splash deflated at
+    /// `level` on `thread` (one of its own when null), replacing any file
+    /// there only once the new one is complete and verified. Throws cagada_t
+    /// with subject path and the system's reason on failure, leaving what
+    /// was at path untouched. The splash is released as soon as the pack is
+    /// laid out. Returns the inflated splash written, for a look at it that
+    /// does not depend on reading path back.
+    std::vector<unsigned char> Save(const char *path, newSplash_t splash, int level,
+                                    secondThread_t *thread = nullptr) const;
 
-    /// The first and second sections: file bytes 0 to headSectionsSize - 1.
-    std::unique_ptr<unsigned char[]> headSections;
-    uint32_t headSectionsSize;
+    const zbeosIconPack_t &IconPack() const { return *iconPack; }
+    /// The first and second sections: file bytes 0 to HeadSectionsSize() - 1.
+    const unsigned char *HeadSections() const { return headSections.data(); }
+    uint32_t HeadSectionsSize() const { return uint32_t(headSections.size()); }
     /// The splash member's gzip header exactly as found in the input.
+    const unsigned char *SplashHeader() const { return splashHeader; }
+
+private:
+    std::vector<unsigned char> headSections;
     unsigned char splashHeader[17];
     std::unique_ptr<zbeosIconPack_t> iconPack;
 };

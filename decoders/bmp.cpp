@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "decoders/decodeFailure.h"
-#include "diagnostics/mappedAtOnce.h"
+#include "base/mappedAtOnce.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 
 #include "decoders/decodeFailure.h"
 #include "decoders/gif.h"
-#include "diagnostics/mappedAtOnce.h"
+#include "base/mappedAtOnce.h"
 
 namespace {
 

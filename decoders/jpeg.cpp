@@ -12,7 +12,7 @@
 
 #include "decoders/decodeFailure.h"
 #include "decoders/jpeg.h"
-#include "diagnostics/mappedAtOnce.h"
+#include "base/mappedAtOnce.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "decoders/decodeFailure.h"
 #include "decoders/png.h"
-#include "diagnostics/mappedAtOnce.h"
+#include "base/mappedAtOnce.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "decoders/byteReader.h"
 #include "decoders/decodeFailure.h"
 #include "decoders/psd.h"
-#include "diagnostics/mappedAtOnce.h"
+#include "base/mappedAtOnce.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "decoders/decodeFailure.h"
 #include "decoders/tga.h"
 #include "decoders/byteReader.h"
-#include "diagnostics/mappedAtOnce.h"
+#include "base/mappedAtOnce.h"
 
 namespace {
 

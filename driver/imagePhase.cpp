@@ -22,7 +22,7 @@ bool takeImage(loadOutcome_t *outcome, std::vector<loadedImage_t> *images)
 } // namespace
 
 int runImagePhase(const splashDescription_t &description, std::vector<loadedImage_t> *images,
-                  std::vector<loadedImage_t> *iconStrips)
+                  std::vector<loadedImage_t> *iconStrips, secondThread_t *thread)
 {
     // The strips are taken as they are: their size is checked against the
     // boot loader's own once that is read, and their place is the strip's.
@@ -52,6 +52,6 @@ int runImagePhase(const splashDescription_t &description, std::vector<loadedImag
         image->clipToWorld(description.screenWidth, description.screenHeight);
         TRACE(0, "\n");
         return true;
-    });
+    }, thread);
     return loaded ? 0 : 1;
 }

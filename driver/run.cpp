@@ -2,15 +2,12 @@
 
 #include <cstdio>
 
-#include "imaging/besideTask.h"
 #include "language/parseDescription.h"
 
 dawnmarkRun_t::dawnmarkRun_t() : application("application/x-vnd.Tolvane.Dawnmark"), description{} {}
 
 dawnmarkRun_t::~dawnmarkRun_t()
 {
-    // The boot loader file holds the images by pointer: it goes first.
-    zbeos.reset();
     images.clear();
     iconStrips.clear();
     releaseFileNames(&description);
@@ -21,9 +18,9 @@ int dawnmarkRun_t::Run(int argc, char **argv)
     printBanner();
     if (int status = parseCommandLine(argc, argv, &settings))
         return status;
-    // Started now, the second thread waits ready by the time the save hands
-    // it the codec.
-    besideTask_t::Prepare();
+    // Started now, the second thread waits ready by the time the first
+    // work is handed to it.
+    secondThread.emplace();
 
     FILE *input = fopen(settings.splashFile, "r");
     if (input == nullptr) {
@@ -38,9 +35,9 @@ int dawnmarkRun_t::Run(int argc, char **argv)
         return guardStatus;
     if (int previewStatus = checkPreviewPaths(settings, description))
         return previewStatus;
-    if (int imageStatus = runImagePhase(description, &images, &iconStrips))
+    if (int imageStatus = runImagePhase(description, &images, &iconStrips, &*secondThread))
         return imageStatus;
-    if (int saveStatus = runBootloaderPhase(settings, description, images, iconStrips, &zbeos, &pack))
+    if (int saveStatus = runBootloaderPhase(settings, description, images, iconStrips, &*secondThread, &pack))
         return saveStatus;
     return runPreviewPhase(settings, pack);
 }

@@ -4,10 +4,10 @@
 #pragma once
 
 #include <cstdio>
-#include <memory>
+#include <optional>
 #include <vector>
 
-#include "bootfile/zbeos.h"
+#include "base/secondThread.h"
 #include "imaging/loadedImage.h"
 #include "imaging/renderOptions.h"
 #include "language/splashDescription.h"
@@ -24,8 +24,8 @@ struct runSettings_t {
 };
 
 /// One run of the tool. It owns everything the phases make for as long as
-/// the run lasts: the description with its file names, the loaded images
-/// and the boot loader file that holds them.
+/// the run lasts: the description with its file names, the loaded images,
+/// the splash saved, and the second thread the phases hand work to.
 class dawnmarkRun_t {
 public:
     dawnmarkRun_t();
@@ -42,8 +42,9 @@ private:
     splashDescription_t description;
     std::vector<loadedImage_t> images; ///< one per description entry
     std::vector<loadedImage_t> iconStrips; ///< lit and unlit, when the description names them
-    std::unique_ptr<zbeos_t> zbeos;   ///< holds the images by pointer
     std::vector<unsigned char> pack;  ///< the splash saved, inflated
+    /// Started once the command line is read; last, so that it ends first.
+    std::optional<secondThread_t> secondThread;
 };
 
 /// The banner, always shown: an empty line, name and version, build stamp.
@@ -70,18 +71,19 @@ int runDescriptionPhase(FILE *input, splashDescription_t *description);
 int refuseInputAsOutput(const runSettings_t &settings, const splashDescription_t &description);
 
 /// Loads and fits every image the description names into images, one per
-/// entry, then the icon strips it names, if any, into iconStrips. Returns 0,
-/// or 1 after reporting an image that cannot be loaded.
+/// entry, then the icon strips it names, if any, into iconStrips, sharing
+/// the loads with `thread`. Returns 0, or 1 after reporting an image that
+/// cannot be loaded.
 int runImagePhase(const splashDescription_t &description, std::vector<loadedImage_t> *images,
-                  std::vector<loadedImage_t> *iconStrips);
+                  std::vector<loadedImage_t> *iconStrips, secondThread_t *thread);
 
-/// Reads the boot loader file into zbeos, replaces its splash with the
-/// images (and its icon strips with iconStrips, when there are any) and
-/// saves the result, whose inflated splash goes into pack. Returns 0, or 1
-/// after reporting a failure.
+/// Reads the boot loader file, renders the images for it (and the icon
+/// strips, when there are any), replaces its splash with them and saves
+/// the result, handing work to `thread`; the inflated splash goes into
+/// pack. Returns 0, or 1 after reporting a failure.
 int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t &description,
                        const std::vector<loadedImage_t> &images, const std::vector<loadedImage_t> &iconStrips,
-                       std::unique_ptr<zbeos_t> *zbeos, std::vector<unsigned char> *pack);
+                       secondThread_t *thread, std::vector<unsigned char> *pack);
 
 /// Refuses, before any work is done, a preview path that names a file the
 /// run reads or writes (the boot loader files, the description, an image,

@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "diagnostics/traceMsg.h"
-#include "diagnostics/transferFully.h"
+#include "base/transferFully.h"
 
 void quietTrace()
 {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "bootfile/littleEndian.h"
-#include "bootfile/zbeosIcon.h"
+#include "bootfile/iconPack.h"
 #include "diagnostics/errors.h"
 #include "fuzzSupport.h"
 
@@ -42,17 +42,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     pack->DefineScreen(640, 480, 8);
     pack->IconsAt(data[0] * 3u, size > 1 ? data[1] * 2u : 0u);
 
+    // A splash without pictures that keeps the pack's palette.
+    newSplash_t splash;
+    memcpy(splash.palette, pack->Palette(), sizeof splash.palette);
     std::vector<uint8_t> serialized;
     try {
-        serialized = pack->Serialize(renderSplash(nullptr, 0, renderOptions_t()));
+        serialized.resize(pack->SerializedSize());
     } catch (const cagada_t &) {
         return 0; // too large for the pack's 32-bit lengths
     }
+    pack->Layout(splash, serialized.data(), [](uint64_t) {});
     zbeosIconPack_t again(serialized.data(), unsigned(serialized.size()));
-    if (memcmp(again.palette, pack->palette, 16 * 3) != 0 || !sameRecord(again.icons, pack->icons) ||
-        !sameRecord(again.offIcons, pack->offIcons))
+    if (memcmp(again.Palette(), pack->Palette(), sizeof splash.palette) != 0 ||
+        !sameRecord(again.Icons(), pack->Icons()) || !sameRecord(again.OffIcons(), pack->OffIcons()))
         abort();
-    if (again.screen.width != 640 || again.screen.height != 480 || again.screen.depth != 8)
+    const screenGeometry_t &screen = again.Screen();
+    if (screen.width != 640 || screen.height != 480 || screen.depth != 8)
         abort();
     return 0;
 }

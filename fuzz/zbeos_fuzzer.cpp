@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "bootfile/zbeosIcon.h"
-#include "bootfile/zbeosLayout.h"
+#include "bootfile/iconPack.h"
+#include "bootfile/zbeosSections.h"
 #include "diagnostics/errors.h"
 #include "fuzzSupport.h"
 
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const char *const path = "fuzz input";
     try {
-        zbeosLayout_t layout = dissectZbeos(data, size, path);
+        zbeosSections_t layout = dissectZbeos(data, size, path);
         if (layout.size != size || layout.loaderOffset >= layout.splashOffset + 1 ||
             layout.splashOffset + zbeosSplashHeaderSize >= size)
             abort();

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "diagnostics/mappedAtOnce.h"
+#include "base/mappedAtOnce.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 // 4 bytes a pixel.
 #include "imaging/colorHistogram.h"
 
-#include "imaging/onTwoThreads.h"
+#include "base/onTwoThreads.h"
 
 #include <algorithm>
 
@@ -38,7 +38,7 @@ uint32_t codeOf(const uint8_t *pixel) { return colorCode(pixel[2], pixel[1], pix
 
 } // namespace
 
-colorHistogram_t::colorHistogram_t(const pixelRuns_t &pixels)
+colorHistogram_t::colorHistogram_t(const pixelRuns_t &pixels, secondThread_t *thread)
 {
     const size_t numPixels = size_t(pixels.total);
     low.resize(numPixels);
@@ -48,7 +48,7 @@ colorHistogram_t::colorHistogram_t(const pixelRuns_t &pixels)
         before += pixels.runs[runSplit++].count;
     const size_t runFrom[3] = {0, runSplit, pixels.runs.size()};
     size_t top[2][256] = {};
-    onTwoThreads([&](unsigned half) {
+    onTwoThreads(thread, [&](unsigned half) {
         size_t *counts = top[half];
         pixels.forEach(runFrom[half], runFrom[half + 1], [counts](const uint8_t *pixel) { ++counts[codeOf(pixel) >> 16]; });
     });
@@ -60,7 +60,7 @@ colorHistogram_t::colorHistogram_t(const pixelRuns_t &pixels)
         at[1][d] = at[0][d] + top[0][d];
         bucket[d + 1] = at[1][d] + top[1][d];
     }
-    onTwoThreads([&](unsigned half) {
+    onTwoThreads(thread, [&](unsigned half) {
         size_t *next = at[half];
         pixels.forEach(runFrom[half], runFrom[half + 1], [&](const uint8_t *pixel) {
             const uint32_t code = codeOf(pixel);
@@ -72,7 +72,7 @@ colorHistogram_t::colorHistogram_t(const pixelRuns_t &pixels)
     const unsigned topSplit[3] = {
         0, unsigned(std::lower_bound(bucket, bucket + 256, numPixels / 2) - bucket), 256};
     size_t cellCount[2] = {};
-    onTwoThreads([&](unsigned half) {
+    onTwoThreads(thread, [&](unsigned half) {
         size_t largest = 0;
         for (unsigned d = topSplit[half]; d < topSplit[half + 1]; ++d)
             largest = std::max(largest, bucket[d + 1] - bucket[d]);
@@ -89,7 +89,7 @@ colorHistogram_t::colorHistogram_t(const pixelRuns_t &pixels)
     });
     cells.resize(cellCount[0] + cellCount[1]);
     cellCodes.resize(cells.size());
-    onTwoThreads([&](unsigned half) {
+    onTwoThreads(thread, [&](unsigned half) {
         size_t cell = half == 0 ? 0 : cellCount[0];
         for (unsigned d = topSplit[half]; d < topSplit[half + 1]; ++d)
             for (size_t i = bucket[d]; i < bucket[d + 1]; ++i) {

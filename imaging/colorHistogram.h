@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/secondThread.h"
 #include "imaging/colorCode.h"
 #include "imaging/pixelRuns.h"
 
@@ -48,8 +49,8 @@ struct colorHistogram_t {
     std::vector<uint32_t> cellCodes;
 
     /// Sorts the pixels (1 to 2^23 of them; the squared lengths' sums must
-    /// fit 64 bits) on two threads.
-    explicit colorHistogram_t(const pixelRuns_t &pixels);
+    /// fit 64 bits) on this thread and `thread` (one of its own when null).
+    explicit colorHistogram_t(const pixelRuns_t &pixels, secondThread_t *thread = nullptr);
 
     /// Where the cells holding colours with a code of `code` or more begin.
     size_t firstCellAtOrAfter(uint32_t code) const;

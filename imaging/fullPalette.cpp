@@ -6,7 +6,7 @@
 #include "imaging/colorCode.h"
 #include "imaging/colorHistogram.h"
 #include "imaging/cubeSurvivors.h"
-#include "imaging/onTwoThreads.h"
+#include "base/onTwoThreads.h"
 
 #include "diagnostics/traceStep.h"
 
@@ -121,7 +121,8 @@ void assignNearest(const colorHistogram_t &histogram, const palette_t &palette, 
 /// boxes[j]; returns whether any entry moved. The cells are shared out
 /// between two threads, each with totals of its own: integer sums come out
 /// the same in any order, so the result does not depend on the split.
-bool refine(const colorHistogram_t &histogram, const std::vector<box_t> &boxes, palette_t *palette)
+bool refine(const colorHistogram_t &histogram, const std::vector<box_t> &boxes, palette_t *palette,
+            secondThread_t *thread)
 {
     const std::vector<colorCell_t> &cells = histogram.cells;
     const unsigned k = palette->numColors;
@@ -135,7 +136,7 @@ bool refine(const colorHistogram_t &histogram, const std::vector<box_t> &boxes, 
         ++half;
     std::vector<colorTotals_t> sums[2] = {std::vector<colorTotals_t>(k, colorTotals_t{0, 0, 0, 0, 0}),
                                           std::vector<colorTotals_t>(k, colorTotals_t{0, 0, 0, 0, 0})};
-    onTwoThreads([&](unsigned share) {
+    onTwoThreads(thread, [&](unsigned share) {
         assignNearest(histogram, *palette, share == 0 ? 0 : half, share == 0 ? half : cells.size(), &sums[share]);
     });
     for (unsigned j = 0; j < k; ++j)
@@ -159,12 +160,12 @@ bool refine(const colorHistogram_t &histogram, const std::vector<box_t> &boxes, 
 
 } // namespace
 
-palette_t getFullPalette(const loadedImage_t *image, unsigned maxColors)
+palette_t getFullPalette(const loadedImage_t *image, unsigned maxColors, secondThread_t *thread)
 {
-    return getFullPalette(runsOf(*image), maxColors);
+    return getFullPalette(runsOf(*image), maxColors, thread);
 }
 
-palette_t getFullPalette(const pixelRuns_t &pixels, unsigned maxColors)
+palette_t getFullPalette(const pixelRuns_t &pixels, unsigned maxColors, secondThread_t *thread)
 {
     traceStep_t titled(1, "Selecting full palette\n");
 
@@ -172,7 +173,7 @@ palette_t getFullPalette(const pixelRuns_t &pixels, unsigned maxColors)
     // n * sum |p|^2 must fit 64 bits.
     assert(pixels.total >= 1 && pixels.total <= 1u << 23);
     const unsigned numPixels = unsigned(pixels.total);
-    const colorHistogram_t histogram(pixels);
+    const colorHistogram_t histogram(pixels, thread);
 
     std::vector<box_t> boxes = {makeBox(histogram, 0, 0, 0, 256)};
     splitByError(histogram, &boxes, maxColors);
@@ -205,7 +206,7 @@ palette_t getFullPalette(const pixelRuns_t &pixels, unsigned maxColors)
     unsigned passes = 0;
     while (passes < kFullPaletteRefinements) {
         ++passes;
-        if (!refine(histogram, chosen, &palette))
+        if (!refine(histogram, chosen, &palette, thread))
             break;
     }
     TRACE(1, "Refined colors in %d passes\n", int(passes));

@@ -1,6 +1,7 @@
 // Choosing a palette that uses every entry it may, refined by k-means.
 #pragma once
 
+#include "base/secondThread.h"
 #include "imaging/loadedImage.h"
 #include "imaging/palette.h"
 #include "imaging/pixelRuns.h"
@@ -28,6 +29,8 @@ constexpr unsigned kFullPaletteRefinements = 4;
 ///    it ends after a pass that moves nothing. Kept in its box, an entry at
 ///    the edge of the picture's colours stays there, which error diffusion
 ///    needs to reproduce the picture's extremes.
-palette_t getFullPalette(const loadedImage_t *image, unsigned maxColors);
+/// Half of the counting and of each pass runs on `thread` (one of its own
+/// when null).
+palette_t getFullPalette(const loadedImage_t *image, unsigned maxColors, secondThread_t *thread = nullptr);
 /// The same for pixels in runs.
-palette_t getFullPalette(const pixelRuns_t &pixels, unsigned maxColors);
+palette_t getFullPalette(const pixelRuns_t &pixels, unsigned maxColors, secondThread_t *thread = nullptr);

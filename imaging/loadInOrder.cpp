@@ -1,5 +1,5 @@
 // Decoding is most of the time of loading, and files decode independently:
-// this thread and the kept second thread take the files in turn, each
+// this thread and the run's second thread take the files in turn, each
 // keeping its traces and outcome in the file's own slot, and this thread
 // hands the slots over in order as they fill, loading the next file itself
 // while the one to hand over is not done. A lone file is loaded here, where
@@ -17,7 +17,7 @@
 #include <mutex>
 
 #include "diagnostics/traceMsg.h"
-#include "imaging/besideTask.h"
+#include "base/secondThread.h"
 #include "imaging/loadImage.h"
 
 namespace {
@@ -31,11 +31,11 @@ struct slot_t {
 
 class loaders_t {
 public:
-    loaders_t(const std::vector<std::string> &paths, uint32_t depth)
+    loaders_t(const std::vector<std::string> &paths, uint32_t depth, secondThread_t *thread)
         : paths(paths), slots(paths.size()), depth(depth)
     {
         if (paths.size() > 1)
-            worker.reset(new besideTask_t([this] {
+            worker.reset(new besideTask_t(thread, [this] {
                 while (LoadNext()) {
                 }
             }));
@@ -104,9 +104,10 @@ private:
 
 } // namespace
 
-bool loadInOrder(const std::vector<std::string> &paths, const std::function<bool(size_t, loadOutcome_t *)> &use)
+bool loadInOrder(const std::vector<std::string> &paths, const std::function<bool(size_t, loadOutcome_t *)> &use,
+                 secondThread_t *thread)
 {
-    loaders_t loaders(paths, ident_level);
+    loaders_t loaders(paths, ident_level, thread);
     for (size_t i = 0; i < paths.size(); ++i) {
         slot_t &slot = loaders.Wait(i);
         fputs(slot.trace.c_str(), stdout);

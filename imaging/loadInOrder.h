@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/secondThread.h"
 #include "diagnostics/errors.h"
 #include "imaging/loadedImage.h"
 
@@ -16,10 +17,12 @@ struct loadOutcome_t {
     std::optional<imgtoolsError_t> error;
 };
 
-/// Loads the files on this thread and one more, and hands each outcome to
+/// Loads the files on this thread and `thread` (one of its own when null;
+/// a lone file only on this thread), and hands each outcome to
 /// `use` in the order of the list, on this thread, just after writing the
 /// traces of its loading ("loading <path>" and what loadImage traces). Ends
 /// at the first outcome that `use` refuses by returning false, and returns
 /// false: later files give neither traces nor outcomes, as if they were
 /// never read. Any other exception of a load is thrown here, in its turn.
-bool loadInOrder(const std::vector<std::string> &paths, const std::function<bool(size_t, loadOutcome_t *)> &use);
+bool loadInOrder(const std::vector<std::string> &paths, const std::function<bool(size_t, loadOutcome_t *)> &use,
+                 secondThread_t *thread = nullptr);

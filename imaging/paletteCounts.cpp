@@ -1,6 +1,6 @@
 #include "imaging/paletteCounts.h"
 
-#include "diagnostics/mappedAtOnce.h"
+#include "base/mappedAtOnce.h"
 #include "imaging/colorCode.h"
 
 #include <algorithm>

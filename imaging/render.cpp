@@ -1,6 +1,8 @@
 #include "imaging/render.h"
 
 #include <algorithm>
+#include <cassert>
+#include <cstring>
 
 #include "imaging/alphaCompose.h"
 #include "imaging/dither.h"
@@ -38,7 +40,8 @@ void fullCanvasSize(const splashFrame_t &frame, uint64_t stripPixels, unsigned *
 } // namespace
 
 splashRenderer_t::splashRenderer_t(const loadedImage_t *const *images, unsigned count,
-                                   const renderOptions_t &options, const splashFrame_t &frame)
+                                   const renderOptions_t &options, const splashFrame_t &frame,
+                                   secondThread_t *thread)
     : frame(frame), slots(images, images + count), dither(options.dither)
 {
     // With alpha, the composed images take the place of the loaded ones:
@@ -59,7 +62,16 @@ splashRenderer_t::splashRenderer_t(const loadedImage_t *const *images, unsigned 
     if (ownIcons)
         for (const loadedImage_t *strip : frame.icons)
             pixels.add(strip->pixels.data(), strip->width * strip->height);
-    palette = options.fullPalette ? getFullPalette(pixels, kSplashColors) : getOptimalPalette(pixels, kSplashColors);
+    palette = options.fullPalette ? getFullPalette(pixels, kSplashColors, thread)
+                                  : getOptimalPalette(pixels, kSplashColors);
+    // The boot loader keeps its first entries for itself; the chosen colours
+    // follow them.
+    memcpy(stored, frame.palette, 3 * kKeptColors);
+    for (unsigned j = 0; j < 256 - kKeptColors; ++j) {
+        stored[3 * (kKeptColors + j)] = palette.red[j];
+        stored[3 * (kKeptColors + j) + 1] = palette.green[j];
+        stored[3 * (kKeptColors + j) + 2] = palette.blue[j];
+    }
 }
 
 std::vector<quantizedImage_t> splashRenderer_t::MapIcons() const
@@ -69,21 +81,16 @@ std::vector<quantizedImage_t> splashRenderer_t::MapIcons() const
         return strips;
     // The palette as the pack stores it: a strip's colour that equals a kept
     // one maps to it, the first of equals.
-    palette_t stored{};
-    for (unsigned j = 0; j < kKeptColors; ++j) {
-        stored.red[j] = frame.keptColors[3 * j];
-        stored.green[j] = frame.keptColors[3 * j + 1];
-        stored.blue[j] = frame.keptColors[3 * j + 2];
+    palette_t storedColors{};
+    storedColors.numColors = std::min(kKeptColors + palette.numColors, 256u);
+    for (unsigned j = 0; j < storedColors.numColors; ++j) {
+        storedColors.red[j] = stored[3 * j];
+        storedColors.green[j] = stored[3 * j + 1];
+        storedColors.blue[j] = stored[3 * j + 2];
     }
-    for (unsigned j = 0; j < palette.numColors && kKeptColors + j < 256; ++j) {
-        stored.red[kKeptColors + j] = palette.red[j];
-        stored.green[kKeptColors + j] = palette.green[j];
-        stored.blue[kKeptColors + j] = palette.blue[j];
-    }
-    stored.numColors = std::min(kKeptColors + palette.numColors, 256u);
     // Strips are never dithered: their few flat colours need no grain.
     for (const loadedImage_t *strip : frame.icons)
-        strips.push_back(quantizeImage(strip, &stored));
+        strips.push_back(quantizeImage(strip, &storedColors));
     return strips;
 }
 
@@ -91,24 +98,34 @@ void splashRenderer_t::Map(unsigned i, uint8_t *indices, const rowsMapped_t &row
 {
     if (lookup == nullptr)
         lookup = lookupFor(palette, dither);
+    // Mapped rows become stored ones before they are handed on.
+    const uint64_t width = slots[i]->width;
+    uint64_t done = 0;
+    const rowsMapped_t storeRows = [&](uint32_t rows) {
+        for (const uint64_t mapped = rows * width; done < mapped; ++done)
+            indices[done] = uint8_t(indices[done] + kKeptColors);
+        rowsMapped(rows);
+    };
     if (dither)
-        ditherInto(slots[i], &palette, lookup.get(), indices, rowsMapped);
+        ditherInto(slots[i], &palette, lookup.get(), indices, storeRows);
     else
-        quantizeInto(slots[i], lookup.get(), indices, rowsMapped);
+        quantizeInto(slots[i], lookup.get(), indices, storeRows);
+    assert(done == width * slots[i]->height);
 }
 
-renderedSplash_t renderSplash(const loadedImage_t *const *images, unsigned count, const renderOptions_t &options,
-                              const splashFrame_t &frame)
+packPicture_t pictureOf(const loadedImage_t &image)
 {
-    splashRenderer_t renderer(images, count, options, frame);
-    renderedSplash_t splash;
-    splash.palette = renderer.Palette();
-    splash.images.reserve(count);
-    for (unsigned i = 0; i < count; ++i) {
-        std::vector<uint8_t> indices(uint64_t(images[i]->width) * images[i]->height);
-        renderer.Map(i, indices.data(), [](uint32_t) {});
-        splash.images.push_back(quantizedLike(images[i], &splash.palette, std::move(indices)));
-    }
-    splash.icons = renderer.MapIcons();
+    return {image.width, image.height, uint32_t(image.x), uint32_t(image.y)};
+}
+
+newSplash_t packSplashOf(const std::shared_ptr<splashRenderer_t> &renderer)
+{
+    newSplash_t splash;
+    memcpy(splash.palette, renderer->StoredPalette(), sizeof splash.palette);
+    for (quantizedImage_t &strip : renderer->MapIcons())
+        splash.strips.push_back(std::move(strip.pixels));
+    splash.pictureRows = [renderer](unsigned i, uint8_t *indices, const rowsDone_t &rowsDone) {
+        renderer->Map(i, indices, rowsDone);
+    };
     return splash;
 }

@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "base/secondThread.h"
+#include "bootfile/newSplash.h"
 #include "imaging/loadedImage.h"
 #include "imaging/palette.h"
 #include "imaging/quantize.h"
@@ -27,21 +29,9 @@ struct splashFrame_t {
     /// The lit strip and the unlit (OffIcons) one, not owned; both null
     /// when the boot loader's own are kept.
     const loadedImage_t *icons[2] = {nullptr, nullptr};
-    /// The boot loader's kept entries as red, green, blue: the strips are
-    /// mapped to them and the chosen colours, as the palette is stored.
-    uint8_t keptColors[kKeptColors * 3] = {};
-};
-
-/// The images of a splash as palette images, ready to be laid out.
-struct renderedSplash_t {
-    /// The chosen colours, at most kSplashColors of them.
-    palette_t palette{};
-    /// One per image given, in the same order, with its size and place;
-    /// every index is below palette.numColors (255 when there is none).
-    std::vector<quantizedImage_t> images;
-    /// The frame's strips, lit then unlit, indexing the palette as stored
-    /// (the kept colours, then the chosen ones); empty when it has none.
-    std::vector<quantizedImage_t> icons;
+    /// The boot loader's palette as it was read, red, green, blue: its
+    /// first kKeptColors entries are kept, the chosen colours follow them.
+    uint8_t palette[768] = {};
 };
 
 /// Renders `count` placed images, later ones over earlier ones, as the
@@ -49,29 +39,31 @@ struct renderedSplash_t {
 /// beneath them first, and those compositions are what is chosen for and
 /// stored; the palette is chosen by colour boxes (or the full palette) from
 /// the composite of the screen's top-left 640 x 480 pixels (the whole
-/// screen with the full palette) and the frame's strips; each image is
-/// mapped to its nearest colours (or dithered), each strip to its nearest
-/// stored colours.
-renderedSplash_t renderSplash(const loadedImage_t *const *images, unsigned count, const renderOptions_t &options,
-                              const splashFrame_t &frame = splashFrame_t());
-
-/// renderSplash one image at a time, for a caller that stores each image's
-/// indices as they come: the palette is chosen when it is made, and Map
-/// maps the images, in order, one call each.
+/// screen with the full palette) and the frame's strips when it is made;
+/// each image is mapped to its nearest colours (or dithered), each strip to
+/// its nearest stored colours, as they are asked for.
 class splashRenderer_t {
 public:
     /// The images, and the frame's strips, must outlive the renderer.
+    /// Counting the full palette is shared with `thread` (one of its own
+    /// when null).
     splashRenderer_t(const loadedImage_t *const *images, unsigned count, const renderOptions_t &options,
-                     const splashFrame_t &frame = splashFrame_t());
+                     const splashFrame_t &frame = splashFrame_t(), secondThread_t *thread = nullptr);
     splashRenderer_t(const splashRenderer_t &) = delete;
     splashRenderer_t &operator=(const splashRenderer_t &) = delete;
 
+    /// The chosen colours, at most kSplashColors of them.
     const palette_t &Palette() const { return palette; }
-    /// Maps image i into `indices` (its width * height bytes), telling
-    /// `rowsMapped` as rows are done.
+    /// All 256 entries as stored: the frame's kept ones, then the chosen
+    /// colours (the rest of them zero).
+    const uint8_t *StoredPalette() const { return stored; }
+    /// Maps image i into `indices` (its width * height bytes) as stored:
+    /// entry kKeptColors + j for chosen colour j (uint8_t(kKeptColors + 255)
+    /// for every pixel when no colour was chosen), telling `rowsMapped` as
+    /// rows are done.
     void Map(unsigned i, uint8_t *indices, const rowsMapped_t &rowsMapped);
-    /// The frame's strips, lit then unlit, mapped to the palette as stored;
-    /// empty when the frame has none.
+    /// The frame's strips, lit then unlit, mapped to the palette as stored
+    /// (never dithered); empty when the frame has none.
     std::vector<quantizedImage_t> MapIcons() const;
 
 private:
@@ -82,6 +74,15 @@ private:
     std::deque<loadedImage_t> composed;
     bool dither;
     palette_t palette{};
+    uint8_t stored[768];
     /// One lookup for every image: built once, it learns the colours of all.
     std::unique_ptr<paletteLookup_t> lookup;
 };
+
+/// The size and place of an image in a pack.
+packPicture_t pictureOf(const loadedImage_t &image);
+
+/// The splash as the boot loader file takes it: `renderer`'s stored palette
+/// and strips, and its images' rows, which it maps as the pack asks for
+/// them; the splash holds the renderer until then.
+newSplash_t packSplashOf(const std::shared_ptr<splashRenderer_t> &renderer);

@@ -107,7 +107,7 @@ std::vector<std::string> extractImages(const inspection_t &inspection, const std
             continue;
         }
         writeIndexedPng(path.c_str(), record.width, record.height, record.pixels,
-                        inspection.parsed->palette, overwrite);
+                        inspection.parsed->Palette(), overwrite);
         lines.push_back(formatText("wrote %s (%s, %u x %u)", path.c_str(), kindName(entry.kind),
                                    unsigned(record.width), unsigned(record.height)));
     }

@@ -57,7 +57,7 @@ void readDirectory(inspection_t &inspection)
     uint64_t end = packFirstImageSlot;
     directory.WalkImages(unreadable, [&](uint64_t k, const packEntry_t &entry, const unsigned char *area) {
         const entryKind_t kind =
-            k == inspection.parsed->offIconsSlot ? entryKind_t::offIcons : entryKind_t::image;
+            k == inspection.parsed->OffIconsSlot() ? entryKind_t::offIcons : entryKind_t::image;
         const packRecord_t record = recordAt(entry, area);
         if (record.pixels == nullptr)
             inspection.damage.push_back(

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "bootfile/zbeosIcon.h"
-#include "bootfile/zbeosLayout.h"
+#include "bootfile/iconPack.h"
+#include "bootfile/zbeosSections.h"
 #include "inspect/memberCheck.h"
 
 /// What a directory entry of the icon pack holds.
@@ -39,7 +39,7 @@ struct directoryEntry_t {
 /// A boot loader file taken apart by the same functions that Dawnmark uses.
 struct inspection_t {
     std::string path;
-    zbeosLayout_t layout;
+    zbeosSections_t layout;
     unsigned char splashHeader[zbeosSplashHeaderSize];
     /// The loader member inflated whole and checked against its trailer.
     memberCheck_t loader;

@@ -3,7 +3,7 @@
 #include <zlib.h>
 
 #include "bootfile/littleEndian.h"
-#include "bootfile/zbeosLayout.h"
+#include "bootfile/zbeosSections.h"
 #include "inspect/formatText.h"
 
 memberCheck_t checkMember(const unsigned char *data, uint64_t size)

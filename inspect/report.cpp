@@ -43,7 +43,7 @@ std::string mtimeText(uint32_t mtime)
     return formatText("%u (%s)", unsigned(mtime), date);
 }
 
-std::string sectionsText(const zbeosLayout_t &layout)
+std::string sectionsText(const zbeosSections_t &layout)
 {
     const uint64_t offsets[] = {0, layout.loaderOffset, layout.splashOffset, layout.size};
     const char *const names[] = {"first   boot code          ", "second  loader, compressed ",

@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "diagnostics/transferFully.h"
+#include "base/transferFully.h"
 
 namespace {
 

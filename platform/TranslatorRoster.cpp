@@ -7,7 +7,7 @@
 #include "decoders/decodeFailure.h"
 #include "decoders/decodedBitmap.h"
 #include "decoders/imageDecoders.h"
-#include "diagnostics/mappedAtOnce.h"
+#include "base/mappedAtOnce.h"
 #include "platform/BitmapStream.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include "bootfile/gziptools.h"
+#include "gcompress_support.h"
 #include "fixtures/testImages.h"
 #include "ioFaults_support.h"
 #include "packBuilder_support.h"

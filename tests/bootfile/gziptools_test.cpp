@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include "bootfile/littleEndian.h"
+#include "gcompress_support.h"
 #include "packBuilder_support.h"
 
 namespace {

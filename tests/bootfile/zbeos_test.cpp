@@ -1,5 +1,4 @@
 #include "bootfile/zbeos.h"
-#include "imaging/render.h"
 
 #include <cerrno>
 #include <cstring>
@@ -11,9 +10,10 @@
 #include "bootfile/littleEndian.h"
 #include "diagnostics/errors.h"
 #include "diagnostics/traceMsg.h"
-#include "bootfile/zbeosLayout.h"
+#include "bootfile/zbeosSections.h"
 #include "ioFaults_support.h"
 #include "packBuilder_support.h"
+#include "renderedSplash_support.h"
 #include "saveFailure_support.h"
 #include "tools/sampleZbeos.h"
 
@@ -75,7 +75,7 @@ TEST(Zbeos, DissectionIsTraced)
              file.size(), scratch.Path("zbeos").c_str(), splashAt - 100, file.size() - splashAt,
              wellFormedPack().size());
     EXPECT_EQ(trace.Text(), expected);
-    EXPECT_EQ(zbeos.headSectionsSize, splashAt);
+    EXPECT_EQ(zbeos.HeadSectionsSize(), splashAt);
     EXPECT_EQ(ident_level, 0u);
 }
 
@@ -94,10 +94,16 @@ void expectGzipReadsSplash(const std::string &file, uint32_t splashAt, const byt
     remove(member.c_str());
 }
 
-bytes_t serialized(const zbeos_t &zbeos)
+/// The splash of `images` for `zbeos`, rendered as a run renders it.
+newSplash_t splashOf(const zbeos_t &zbeos, const std::vector<const loadedImage_t *> &images = {})
 {
-    const zbeosIconPack_t &pack = *zbeos.iconPack;
-    return pack.Serialize(renderSplash(pack.images, pack.imageCount, renderOptions_t()));
+    return renderedFor(zbeos.IconPack().Palette(), images);
+}
+
+/// Saves `zbeos` to path with the splash of `images`, as a run does.
+void save(const zbeos_t &zbeos, const std::string &path, const std::vector<const loadedImage_t *> &images = {})
+{
+    zbeos.Save(path.c_str(), splashOf(zbeos, images), 9);
 }
 
 TEST(ZbeosSave, KeepsTheHeadAndSplashHeaderAndWritesAFreshMember)
@@ -115,7 +121,7 @@ TEST(ZbeosSave, KeepsTheHeadAndSplashHeaderAndWritesAFreshMember)
     zbeos_t zbeos(scratch.Path("zbeos").c_str());
     zbeos.DefineScreen(640, 480, 8);
     zbeos.IconsAt(1000, 1000);
-    zbeos.Save(scratch.Path("newZbeos").c_str());
+    save(zbeos, scratch.Path("newZbeos"));
 
     bytes_t head = parts.bootCode;
     head.insert(head.end(), parts.loaderMember.begin(), parts.loaderMember.end());
@@ -124,7 +130,7 @@ TEST(ZbeosSave, KeepsTheHeadAndSplashHeaderAndWritesAFreshMember)
     bytes_t written = readBytes(scratch.Path("newZbeos"));
     ASSERT_GT(written.size(), head.size());
     EXPECT_EQ(bytes_t(written.begin(), written.begin() + head.size()), head);
-    expectGzipReadsSplash(scratch.Path("newZbeos"), zbeos.headSectionsSize, serialized(zbeos));
+    expectGzipReadsSplash(scratch.Path("newZbeos"), zbeos.HeadSectionsSize(), laidOut(zbeos.IconPack(), splashOf(zbeos)));
 }
 
 TEST(ZbeosSave, OutputReparsesWithTheNewImagesFirst)
@@ -141,10 +147,14 @@ TEST(ZbeosSave, OutputReparsesWithTheNewImagesFirst)
         for (unsigned p = 0; p < 20 * 10 * 4; ++p)
             images[i].pixels.push_back(uint8_t(p * (i + 1)));
     }
-    for (loadedImage_t &image : images)
-        zbeos.AddImage(&image);
-    zbeos.Save(scratch.Path("newZbeos").c_str());
-    expectGzipReadsSplash(scratch.Path("newZbeos"), zbeos.headSectionsSize, serialized(zbeos));
+    std::vector<const loadedImage_t *> pointers;
+    for (loadedImage_t &image : images) {
+        zbeos.AddImage(pictureOf(image));
+        pointers.push_back(&image);
+    }
+    save(zbeos, scratch.Path("newZbeos"), pointers);
+    expectGzipReadsSplash(scratch.Path("newZbeos"), zbeos.HeadSectionsSize(),
+                          laidOut(zbeos.IconPack(), splashOf(zbeos, pointers)));
 
     traceCapture_t trace;
     zbeos_t again(scratch.Path("newZbeos").c_str());
@@ -159,8 +169,8 @@ TEST(ZbeosSave, OverTheInputGivesTheSameFile)
     writeFile(scratch.Path("zbeos"), makeSampleZbeos());
     zbeos_t zbeos(scratch.Path("zbeos").c_str());
     zbeos.IconsAt(5, 5);
-    zbeos.Save(scratch.Path("elsewhere").c_str());
-    zbeos.Save(scratch.Path("zbeos").c_str());
+    save(zbeos, scratch.Path("elsewhere"));
+    save(zbeos, scratch.Path("zbeos"));
     EXPECT_EQ(readBytes(scratch.Path("zbeos")), readBytes(scratch.Path("elsewhere")));
     EXPECT_EQ(scratch.Entries(), (std::vector<std::string>{"elsewhere", "zbeos"}));
 }
@@ -178,7 +188,7 @@ protected:
     /// 0 when the save to path is refused with reason.
     int Refused(const std::string &path, const char *reason) const
     {
-        return saveRefused([this](const char *to) { zbeos->Save(to); }, path, reason);
+        return saveRefused([this](const char *to) { save(*zbeos, to); }, path, reason);
     }
 
     scratchDir_t input;
@@ -190,7 +200,7 @@ protected:
 struct diskFault_t {
     const char *name;
     bool onRead; ///< flipped when read back, not when written
-    int64_t (*offset)(const zbeosLayout_t &layout);
+    int64_t (*offset)(const zbeosSections_t &layout);
 };
 
 void PrintTo(const diskFault_t &fault, std::ostream *out) { *out << fault.name; }
@@ -200,7 +210,7 @@ class ZbeosSaveDiskFault : public ZbeosSaveFailure, public testing::WithParamInt
 TEST_P(ZbeosSaveDiskFault, IsAFailedSaveThatRenamesNothing)
 {
     const bytes_t original = readBytes(input.Path("zbeos"));
-    const zbeosLayout_t layout = dissectZbeos(original.data(), original.size(), "zbeos");
+    const zbeosSections_t layout = dissectZbeos(original.data(), original.size(), "zbeos");
     ioFaultsScope_t faults;
     (GetParam().onRead ? ioFaults.flipReadByteAt : ioFaults.flipWrittenByteAt) = GetParam().offset(layout);
     EXPECT_EQ(Refused(output.Path("newZbeos"), strerror(EIO)), 0);
@@ -211,17 +221,17 @@ TEST_P(ZbeosSaveDiskFault, IsAFailedSaveThatRenamesNothing)
 INSTANTIATE_TEST_SUITE_P(
     EverySection, ZbeosSaveDiskFault,
     testing::Values(
-        diskFault_t{"BootCodeWritten", false, [](const zbeosLayout_t &) { return int64_t(3); }},
+        diskFault_t{"BootCodeWritten", false, [](const zbeosSections_t &) { return int64_t(3); }},
         diskFault_t{"LoaderWritten", false,
-                    [](const zbeosLayout_t &l) { return int64_t(l.loaderOffset + 20); }},
+                    [](const zbeosSections_t &l) { return int64_t(l.loaderOffset + 20); }},
         diskFault_t{"SplashHeaderWritten", false,
-                    [](const zbeosLayout_t &l) { return int64_t(l.splashOffset + 4); }},
+                    [](const zbeosSections_t &l) { return int64_t(l.splashOffset + 4); }},
         diskFault_t{"SplashDataWritten", false,
-                    [](const zbeosLayout_t &l) { return int64_t(l.splashOffset + 30); }},
+                    [](const zbeosSections_t &l) { return int64_t(l.splashOffset + 30); }},
         diskFault_t{"LoaderReadBack", true,
-                    [](const zbeosLayout_t &l) { return int64_t(l.splashOffset - 1); }},
+                    [](const zbeosSections_t &l) { return int64_t(l.splashOffset - 1); }},
         diskFault_t{"SplashReadBack", true,
-                    [](const zbeosLayout_t &l) { return int64_t(l.splashOffset + 40); }}),
+                    [](const zbeosSections_t &l) { return int64_t(l.splashOffset + 40); }}),
     [](const testing::TestParamInfo<diskFault_t> &info) { return std::string(info.param.name); });
 
 TEST_F(ZbeosSaveFailure, CompressionFailure)
@@ -248,7 +258,7 @@ TEST_P(ZbeosSaveInterrupted, LeavesNoTemporaryFile)
     int status = inChild([&] {
         signal(c.signalNumber, c.ignored ? SIG_IGN : SIG_DFL);
         ioFaults.raiseAtFsync = c.signalNumber;
-        zbeos->Save(output.Path("newZbeos").c_str());
+        save(*zbeos, output.Path("newZbeos"));
         struct sigaction after;
         return sigaction(c.signalNumber, nullptr, &after) == 0 && after.sa_handler == SIG_IGN ? 0 : 1;
     });
@@ -273,16 +283,12 @@ TEST(SplashLimit, PackBeyondTheBootLoadersBufferIsRefusedBeforeWriting)
     zbeos_t zbeos(scratch.Path("zbeos").c_str());
 
     // Four screens of pixels, one byte each in the pack: more than 1 MiB.
-    std::vector<loadedImage_t> images(4);
-    for (loadedImage_t &image : images) {
-        image.width = 640;
-        image.height = 480;
-        image.pixels.assign(640 * 480 * 4, 0);
-        zbeos.AddImage(&image);
-    }
+    // Refused from their sizes alone, before anything is rendered.
+    for (unsigned i = 0; i < 4; ++i)
+        zbeos.AddImage({640, 480, 0, 0});
     const std::string out = scratch.Path("out");
     try {
-        zbeos.Save(out.c_str());
+        zbeos.RequireSplashFits(out.c_str());
         FAIL() << "a splash of four screens was written";
     } catch (const cagada_t &error) {
         EXPECT_EQ(error.subject, out);

@@ -79,8 +79,8 @@ TEST_F(RenderOptions, DitheredSplashIsDeflatedAtTheDefaultLevelAndSaysSo)
          {std::vector<std::string>{}, {"--full-palette", "--alpha"}, {"--dither"}}) {
         run(options);
         zbeos_t written((dir + "/out").c_str());
-        EXPECT_EQ(written.splashHeader[8], options == std::vector<std::string>{"--dither"} ? 0 : 2);
-        EXPECT_EQ(written.splashHeader[9], 3) << "the rest of the header stays";
+        EXPECT_EQ(written.SplashHeader()[8], options == std::vector<std::string>{"--dither"} ? 0 : 2);
+        EXPECT_EQ(written.SplashHeader()[9], 3) << "the rest of the header stays";
     }
 }
 

@@ -7,7 +7,7 @@
 
 #include "bootfile/littleEndian.h"
 #include "bootfile/zbeos.h"
-#include "bootfile/zbeosLayout.h"
+#include "bootfile/zbeosSections.h"
 #include "fixtures/bitmapStream.h"
 #include "runFolder_support.h"
 
@@ -179,18 +179,18 @@ TEST_F(WholeRun, OwnIconStripsAreWrittenAsGivenWhenTheirColoursAreKept)
     // The sample's strips use kept colours only: swapped, each comes back
     // as the other, pixel for pixel.
     const zbeos_t sample(zbeos.c_str());
-    const zbeosIconPack_t &pack = *sample.iconPack;
-    for (const std::vector<uint8_t> *record : {&pack.offIcons, &pack.icons})
-        writeFile(dir + (record == &pack.icons ? "/unlit.bits" : "/lit.bits"),
+    const zbeosIconPack_t &pack = sample.IconPack();
+    for (const std::vector<uint8_t> *record : {&pack.OffIcons(), &pack.Icons()})
+        writeFile(dir + (record == &pack.Icons() ? "/unlit.bits" : "/lit.bits"),
                   bitmapStreamOf(200, 40, 0x0008, [&](uint32_t column, uint32_t row, uint8_t *p) {
-                      const uint8_t *rgb = pack.palette + 3 * (*record)[16 + row * 200 + column];
+                      const uint8_t *rgb = pack.Palette() + 3 * (*record)[16 + row * 200 + column];
                       p[0] = rgb[2], p[1] = rgb[1], p[2] = rgb[0], p[3] = 0;
                   }));
     writeFile(dir + "/d", "image \"a.png\"\nicons \"lit.bits\" \"unlit.bits\" at 0 8\n");
     ASSERT_EQ(runDawnmark({"-z", zbeos, "-o", "out", "d"}, dir).status, 0);
     const zbeos_t written((dir + "/out").c_str());
-    EXPECT_TRUE(std::equal(pack.offIcons.begin() + 16, pack.offIcons.end(), written.iconPack->icons.begin() + 16));
-    EXPECT_TRUE(std::equal(pack.icons.begin() + 16, pack.icons.end(), written.iconPack->offIcons.begin() + 16));
+    EXPECT_TRUE(std::equal(pack.OffIcons().begin() + 16, pack.OffIcons().end(), written.IconPack().Icons().begin() + 16));
+    EXPECT_TRUE(std::equal(pack.Icons().begin() + 16, pack.Icons().end(), written.IconPack().OffIcons().begin() + 16));
 }
 
 TEST_F(WholeRun, SecondMissingImageStopsAfterTheFirstImageLoaded)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 
 #include "fixtures/testImages.h"
 #include "imaging/alphaCompose.h"
@@ -31,6 +32,26 @@ imagePtr shaded(uint32_t w, uint32_t h, int32_t x, int32_t y, bool alpha)
     return image;
 }
 
+/// What a renderer makes of the images, all at once: the chosen colours,
+/// the splash as the boot loader file takes it and each image's indices.
+struct rendered_t {
+    palette_t palette;
+    newSplash_t splash;
+    std::vector<std::vector<uint8_t>> pictures;
+};
+
+rendered_t renderSplash(const loadedImage_t *const *images, unsigned count, const renderOptions_t &options,
+                        const splashFrame_t &frame = splashFrame_t())
+{
+    const auto renderer = std::make_shared<splashRenderer_t>(images, count, options, frame);
+    rendered_t rendered{renderer->Palette(), packSplashOf(renderer), {}};
+    for (unsigned i = 0; i < count; ++i) {
+        rendered.pictures.emplace_back(uint64_t(images[i]->width) * images[i]->height);
+        rendered.splash.pictureRows(i, rendered.pictures.back().data(), [](uint32_t) {});
+    }
+    return rendered;
+}
+
 class RenderOptions : public testing::TestWithParam<unsigned> {};
 
 TEST_P(RenderOptions, SplashHoldsWhatTheOptionsMake)
@@ -43,7 +64,7 @@ TEST_P(RenderOptions, SplashHoldsWhatTheOptionsMake)
 
     imagePtr back = shaded(640, 480, 0, 0, false), logo = shaded(120, 60, 600, 20, true);
     const loadedImage_t *images[] = {back.get(), logo.get()};
-    const renderedSplash_t splash = renderSplash(images, 2, options);
+    const rendered_t splash = renderSplash(images, 2, options);
 
     // What the options stand for, made by hand from the image tools.
     const loadedImage_t *slots[] = {back.get(), logo.get()};
@@ -55,14 +76,12 @@ TEST_P(RenderOptions, SplashHoldsWhatTheOptionsMake)
     const loadedImage_t canvas = mixImages(slots, 2, 640, 480);
     const palette_t palette = options.fullPalette ? getFullPalette(&canvas, 224) : getOptimalPalette(&canvas, 224);
     ASSERT_EQ(memcmp(&splash.palette, &palette, sizeof palette), 0);
-    ASSERT_EQ(splash.images.size(), 2u);
     for (unsigned i = 0; i < 2; ++i) {
-        const quantizedImage_t mapped =
-            options.dither ? ditherImage(slots[i], &palette) : quantizeImage(slots[i], &palette);
-        const quantizedImage_t &rendered = splash.images[i];
-        ASSERT_EQ(rendered.width, mapped.width);
-        ASSERT_EQ(rendered.x, mapped.x);
-        ASSERT_EQ(rendered.pixels, mapped.pixels) << "image " << i;
+        quantizedImage_t mapped = options.dither ? ditherImage(slots[i], &palette) : quantizeImage(slots[i], &palette);
+        // Stored behind the boot loader's kept entries.
+        for (uint8_t &index : mapped.pixels)
+            index = uint8_t(index + kKeptColors);
+        ASSERT_EQ(splash.pictures[i], mapped.pixels) << "image " << i;
     }
     // The images given stay as they were.
     EXPECT_EQ(logo->pixels[4 * 119 + 3], 252);
@@ -90,20 +109,22 @@ TEST(Render, OwnIconsAreChosenForAndMappedToTheKeptAndChosenColours)
     splashFrame_t frame;
     frame.icons[0] = lit.get();
     frame.icons[1] = unlit.get();
-    frame.keptColors[3 * 3 + 2] = 170;
+    frame.palette[3 * 3 + 2] = 170;
     const loadedImage_t *images[] = {back.get()};
     for (bool full : {false, true}) {
         renderOptions_t options;
         options.fullPalette = full;
-        const renderedSplash_t splash = renderSplash(images, 1, options, frame);
-        const unsigned green = indexOf(splash.palette, 0x00c800);
-        ASSERT_LT(green, splash.palette.numColors) << "the strips take part in the choice";
-        ASSERT_EQ(splash.icons.size(), 2u);
-        EXPECT_EQ(splash.icons[0].palette.numColors, 16 + splash.palette.numColors);
-        EXPECT_EQ(splash.icons[0].pixels[0], 16 + green) << "chosen colours follow the kept ones";
-        EXPECT_EQ(splash.icons[0].pixels[19], 3) << "a kept colour maps to its own entry";
-        EXPECT_EQ(splash.icons[1].pixels, std::vector<uint8_t>(20, 3));
-        EXPECT_EQ(splash.images[0].pixels[0], indexOf(splash.palette, 0xc80000)) << "images index chosen ones";
+        const rendered_t rendered = renderSplash(images, 1, options, frame);
+        const newSplash_t &splash = rendered.splash;
+        const unsigned green = indexOf(rendered.palette, 0x00c800);
+        ASSERT_LT(green, rendered.palette.numColors) << "the strips take part in the choice";
+        ASSERT_EQ(splash.strips.size(), 2u);
+        EXPECT_EQ(splash.palette[3 * (16 + green) + 1], 200) << "chosen colours follow the kept ones";
+        EXPECT_EQ(splash.palette[3 * 3 + 2], 170) << "the kept colours stay";
+        EXPECT_EQ(splash.strips[0][0], 16 + green);
+        EXPECT_EQ(splash.strips[0][19], 3) << "a kept colour maps to its own entry";
+        EXPECT_EQ(splash.strips[1], std::vector<uint8_t>(20, 3));
+        EXPECT_EQ(rendered.pictures[0][0], 16 + indexOf(rendered.palette, 0xc80000)) << "images index chosen ones";
     }
 }
 

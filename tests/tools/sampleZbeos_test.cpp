@@ -59,7 +59,7 @@ TEST_F(SampleZbeos, MembersAreRealGzip)
     zbeos_t zbeos(file.c_str());
     trace_level = savedLevel;
     const size_t loaderAt = makeSampleBootCode().size();
-    const size_t splashAt = zbeos.headSectionsSize;
+    const size_t splashAt = zbeos.HeadSectionsSize();
     EXPECT_EQ(bytes_t(sample.begin(), sample.begin() + loaderAt), makeSampleBootCode());
     EXPECT_EQ(gunzipped(directory, bytes_t(sample.begin() + loaderAt, sample.begin() + splashAt)),
               makeSampleLoader());
@@ -79,16 +79,16 @@ TEST_F(SampleZbeos, PackHoldsArtworkAndOffIcons)
     EXPECT_NE(trace.find("found 3 images\n"), std::string::npos) << trace;
     EXPECT_NE(trace.find("OffIcons at slot 6\n"), std::string::npos) << trace;
 
-    const zbeosIconPack_t &pack = *zbeos.iconPack;
+    const zbeosIconPack_t &pack = zbeos.IconPack();
     const uint32_t header[4] = {sampleStrip_t::width, sampleStrip_t::height, sampleStrip_t::x,
                                 sampleStrip_t::y};
     for (unsigned i = 0; i < 4; ++i)
-        EXPECT_EQ(getLE32(&pack.icons[4 * i]), header[i]);
-    EXPECT_EQ(pack.icons.size(), 16u + 200 * 40);
-    EXPECT_NE(pack.icons, pack.offIcons);
+        EXPECT_EQ(getLE32(&pack.Icons()[4 * i]), header[i]);
+    EXPECT_EQ(pack.Icons().size(), 16u + 200 * 40);
+    EXPECT_NE(pack.Icons(), pack.OffIcons());
     // Black first, white sixteenth, like a system palette.
-    EXPECT_EQ(bytes_t(pack.palette, pack.palette + 3), (bytes_t{0, 0, 0}));
-    EXPECT_EQ(bytes_t(pack.palette + 45, pack.palette + 48), (bytes_t{255, 255, 255}));
+    EXPECT_EQ(bytes_t(pack.Palette(), pack.Palette() + 3), (bytes_t{0, 0, 0}));
+    EXPECT_EQ(bytes_t(pack.Palette() + 45, pack.Palette() + 48), (bytes_t{255, 255, 255}));
 }
 
 } // namespace

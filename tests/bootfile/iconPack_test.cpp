@@ -1,4 +1,4 @@
-#include "bootfile/zbeosIcon.h"
+#include "bootfile/iconPack.h"
 
 #include <cstring>
 #include <functional>
@@ -8,6 +8,7 @@
 #include "diagnostics/errors.h"
 #include "imaging/render.h"
 #include "packBuilder_support.h"
+#include "renderedSplash_support.h"
 
 namespace {
 
@@ -133,9 +134,9 @@ TEST(IconPack, LastOfTwoMatchesIsTheOffIconsRecord)
     EXPECT_EQ(trace.Text(), "... Dissecting IconPack\n"
                             "... ... found 2 images\n"
                             "... ... OffIcons at slot 5\n");
-    EXPECT_EQ(pack.offIcons, imageRecord(200, 40, 220, 420, 3));
-    EXPECT_EQ(pack.icons, imageRecord(200, 40, 220, 420, 7));
-    EXPECT_EQ(bytes_t(pack.palette, pack.palette + 768), testPalette());
+    EXPECT_EQ(pack.OffIcons(), imageRecord(200, 40, 220, 420, 3));
+    EXPECT_EQ(pack.Icons(), imageRecord(200, 40, 220, 420, 7));
+    EXPECT_EQ(bytes_t(pack.Palette(), pack.Palette() + 768), testPalette());
 }
 
 struct placeCase_t {
@@ -154,7 +155,7 @@ TEST_P(IconsAt, KeepsTheStripOnScreen)
     if (c.screenWidth != 0)
         pack.DefineScreen(c.screenWidth, c.screenHeight, 8);
     pack.IconsAt(c.x, c.y);
-    for (const bytes_t *record : {&pack.icons, &pack.offIcons}) {
+    for (const bytes_t *record : {&pack.Icons(), &pack.OffIcons()}) {
         EXPECT_EQ(getLE32(&(*record)[8]), c.expectedX);
         EXPECT_EQ(getLE32(&(*record)[12]), c.expectedY);
     }
@@ -185,9 +186,9 @@ struct solidImage_t {
     loadedImage_t image;
 };
 
-bytes_t serialized(const zbeosIconPack_t &pack)
+bytes_t serialized(const zbeosIconPack_t &pack, const std::vector<const loadedImage_t *> &images = {})
 {
-    return pack.Serialize(renderSplash(pack.images, pack.imageCount, renderOptions_t()));
+    return laidOut(pack, renderedFor(pack.Palette(), images));
 }
 
 TEST(IconPack, SerializesWithoutImages)
@@ -225,9 +226,9 @@ TEST(IconPack, NewImagesGoBeforeOffIconsAndReparse)
     solidImage_t red(30, 10, 5, 6, 200);
     // Same size and place as the strip: must not be taken for OffIcons.
     solidImage_t lookalike(200, 40, 220, 420, 90);
-    pack.AddImage(&red.image);
-    pack.AddImage(&lookalike.image);
-    bytes_t out = serialized(pack);
+    pack.AddImage(pictureOf(red.image));
+    pack.AddImage(pictureOf(lookalike.image));
+    bytes_t out = serialized(pack, {&red.image, &lookalike.image});
 
     EXPECT_EQ(entryLength(out, 4), 16u + 300);
     EXPECT_EQ(getLE32(&out[entryOffset(out, 4) + 8]), 5u);
@@ -241,7 +242,7 @@ TEST(IconPack, NewImagesGoBeforeOffIconsAndReparse)
     EXPECT_EQ(trace.Text(), "... Dissecting IconPack\n"
                             "... ... found 3 images\n"
                             "... ... OffIcons at slot 6\n");
-    EXPECT_EQ(again.offIcons, imageRecord(200, 40, 220, 420, 3));
+    EXPECT_EQ(again.OffIcons(), imageRecord(200, 40, 220, 420, 3));
 }
 
 TEST(IconPack, NewColoursFollowTheSixteenKeptEntries)
@@ -249,8 +250,8 @@ TEST(IconPack, NewColoursFollowTheSixteenKeptEntries)
     bytes_t input = wellFormedPack();
     zbeosIconPack_t pack(input.data(), unsigned(input.size()));
     solidImage_t red(30, 10, 5, 6, 200);
-    pack.AddImage(&red.image);
-    bytes_t out = serialized(pack);
+    pack.AddImage(pictureOf(red.image));
+    bytes_t out = serialized(pack, {&red.image});
 
     const uint32_t palette = entryOffset(out, 1);
     const bytes_t kept = testPalette();
@@ -277,25 +278,26 @@ TEST(IconPack, LaysOutTheRenderedSplashAsGiven)
     bytes_t input = wellFormedPack();
     zbeosIconPack_t pack(input.data(), unsigned(input.size()));
     solidImage_t first(3, 2, 7, 8, 1), second(1, 1, 9, 10, 1);
-    pack.AddImage(&first.image);
-    pack.AddImage(&second.image);
-    renderedSplash_t splash;
-    for (unsigned j = 0; j < 240; ++j) {
-        splash.palette.red[j] = uint8_t(j);
-        splash.palette.green[j] = uint8_t(255 - j);
-        splash.palette.blue[j] = 7;
+    pack.AddImage(pictureOf(first.image));
+    pack.AddImage(pictureOf(second.image));
+    newSplash_t splash;
+    for (unsigned j = 0; j < 256; ++j) {
+        splash.palette[3 * j] = uint8_t(j);
+        splash.palette[3 * j + 1] = uint8_t(255 - j);
+        splash.palette[3 * j + 2] = 7;
     }
-    splash.palette.numColors = 224;
-    splash.images.resize(2);
-    splash.images[0] = {splash.palette, 3, 2, 7, 8, {0, 1, 2, 223, 100, 5}};
-    splash.images[1] = {splash.palette, 1, 1, 9, 10, {42}};
-    const bytes_t out = pack.Serialize(splash);
+    const std::vector<bytes_t> indices = {{16, 17, 18, 239, 116, 21}, {58}};
+    splash.pictureRows = [&](unsigned i, uint8_t *at, const rowsDone_t &rowsDone) {
+        std::copy(indices[i].begin(), indices[i].end(), at);
+        rowsDone(i == 0 ? 2 : 1);
+    };
+    const bytes_t out = laidOut(pack, splash);
 
     const uint32_t palette = entryOffset(out, 1);
-    for (unsigned j = 0; j < 240; ++j)
-        ASSERT_EQ(bytes_t(out.begin() + palette + 48 + 3 * j, out.begin() + palette + 51 + 3 * j),
+    for (unsigned j = 0; j < 256; ++j)
+        ASSERT_EQ(bytes_t(out.begin() + palette + 3 * j, out.begin() + palette + 3 + 3 * j),
                   (bytes_t{uint8_t(j), uint8_t(255 - j), 7}))
-            << "entry " << j + 16;
+            << "entry " << j;
     EXPECT_EQ(bytes_t(out.begin() + entryOffset(out, 4), out.end() - 16 - 200 * 40 - 17),
               (bytes_t{3, 0, 0, 0, 2, 0, 0, 0, 7, 0, 0, 0, 8, 0, 0, 0, 16, 17, 18, 239, 116, 21}));
     EXPECT_EQ(bytes_t(out.begin() + entryOffset(out, 5), out.end() - 16 - 200 * 40),
@@ -307,22 +309,22 @@ TEST(IconPack, RefusesAPackBeyond32BitLengths)
     bytes_t input = wellFormedPack();
     zbeosIconPack_t pack(input.data(), unsigned(input.size()));
     // Refused from the sizes alone: the pixels are never touched.
-    loadedImage_t huge;
+    packPicture_t huge;
     huge.width = huge.height = 70000;
-    pack.AddImage(&huge);
+    pack.AddImage(huge);
     EXPECT_THROW(pack.SerializedSize(), cagada_t);
-    EXPECT_THROW(pack.Serialize(renderedSplash_t()), cagada_t);
+    EXPECT_THROW(laidOut(pack, newSplash_t()), cagada_t);
 }
 
 TEST(IconPack, HoldsAtMost64Images)
 {
     bytes_t input = wellFormedPack();
     zbeosIconPack_t pack(input.data(), unsigned(input.size()));
-    loadedImage_t image;
+    const uint64_t empty = pack.SerializedSize();
     for (unsigned i = 0; i < 64; ++i)
-        pack.AddImage(&image);
-    EXPECT_THROW(pack.AddImage(&image), cagada_t);
-    EXPECT_EQ(pack.imageCount, 64u);
+        pack.AddImage(packPicture_t());
+    EXPECT_THROW(pack.AddImage(packPicture_t()), cagada_t);
+    EXPECT_EQ(pack.SerializedSize(), empty + 64 * (8 + 16)) << "64 images and no more";
 }
 
 } // namespace

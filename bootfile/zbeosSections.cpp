@@ -1,4 +1,4 @@
-#include "bootfile/zbeosLayout.h"
+#include "bootfile/zbeosSections.h"
 
 #include <fcntl.h>
 #include <memory>
@@ -9,7 +9,7 @@
 #include "bootfile/gziptools.h"
 #include "diagnostics/traceStep.h"
 #include "diagnostics/errors.h"
-#include "diagnostics/transferFully.h"
+#include "base/transferFully.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ std::vector<unsigned char> readZbeosFile(const char *path)
     return contents;
 }
 
-zbeosLayout_t dissectZbeos(const unsigned char *bytes, uint64_t size, const char *path)
+zbeosSections_t dissectZbeos(const unsigned char *bytes, uint64_t size, const char *path)
 {
     TRACE(8, "dissecting zbeos...\n");
     const uint64_t loader = findHeader(bytes, size, 0, firstSignature, sizeof firstSignature);
@@ -92,7 +92,7 @@ zbeosLayout_t dissectZbeos(const unsigned char *bytes, uint64_t size, const char
     return {loader, splash, size};
 }
 
-std::vector<unsigned char> inflateSplash(const unsigned char *bytes, const zbeosLayout_t &layout,
+std::vector<unsigned char> inflateSplash(const unsigned char *bytes, const zbeosSections_t &layout,
                                          const char *path)
 {
     const uint64_t afterHeader = layout.size - layout.splashOffset - zbeosSplashHeaderSize;

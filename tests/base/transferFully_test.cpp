@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <vector>
 
-#include "diagnostics/transferFully.h"
+#include "base/transferFully.h"
 
 namespace {
 

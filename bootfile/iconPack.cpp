@@ -1,4 +1,4 @@
-#include "bootfile/zbeosIcon.h"
+#include "bootfile/iconPack.h"
 
 #include <algorithm>
 #include <cassert>
@@ -19,7 +19,6 @@ const char *const iconsCorrupted = "icons seems to be corrupted";
 
 const unsigned recordHeaderSize = packRecordHeaderSize;
 const unsigned paletteSize = 768;
-const unsigned keptPaletteBytes = 16 * 3;
 
 // The icon strip and OffIcons records are written back whole, so their
 // areas must hold all the pixels their headers announce.
@@ -32,7 +31,7 @@ void requireWholeRecord(const packEntry_t &entry, const unsigned char *area)
 } // namespace
 
 zbeosIconPack_t::zbeosIconPack_t(const unsigned char *pack, unsigned length)
-    : screen{640, 480, 8}, palette{}, offIconsSlot(0), imageCount(0), images{}, ownIcons{}
+    : screen{640, 480, 8}, palette{}, offIconsSlot(0)
 {
     traceStep_t titled(8, "Dissecting IconPack\n");
 
@@ -102,61 +101,50 @@ void zbeosIconPack_t::IconsAt(unsigned x, unsigned y)
     }
 }
 
-void zbeosIconPack_t::AddImage(const loadedImage_t *image)
+void zbeosIconPack_t::AddImage(const packPicture_t &picture)
 {
-    if (imageCount >= MAX_SPLASH_IMAGES)
+    if (pictures.size() >= MAX_SPLASH_IMAGES)
         throw cagada_t("add_image", "image table full");
-    images[imageCount++] = image;
+    pictures.push_back(picture);
 }
 
-void zbeosIconPack_t::UseIcons(const loadedImage_t *lit, const char *litName, const loadedImage_t *unlit,
+void zbeosIconPack_t::UseIcons(const packPicture_t &lit, const char *litName, const packPicture_t &unlit,
                                const char *unlitName)
 {
     const uint32_t w = getLE32(icons.data()), h = getLE32(icons.data() + 4);
-    for (const auto &strip : {std::make_pair(lit, litName), std::make_pair(unlit, unlitName)})
+    for (const auto &strip : {std::make_pair(&lit, litName), std::make_pair(&unlit, unlitName)})
         if (strip.first->width != w || strip.first->height != h)
             throw cagada_t(strip.second, "the icon strip must be " + std::to_string(w) + " x " + std::to_string(h) +
                                              " pixels, as the boot loader's own");
-    ownIcons[0] = lit;
-    ownIcons[1] = unlit;
-}
-
-splashFrame_t zbeosIconPack_t::Frame() const
-{
-    splashFrame_t frame;
-    frame.screenWidth = screen.width;
-    frame.screenHeight = screen.height;
-    frame.icons[0] = ownIcons[0];
-    frame.icons[1] = ownIcons[1];
-    memcpy(frame.keptColors, palette, keptPaletteBytes);
-    return frame;
+    newIcons = true;
 }
 
 uint64_t zbeosIconPack_t::SerializedSize() const
 {
-    const uint64_t directorySize = 8 * (uint64_t(imageCount) + 6);
+    const uint64_t directorySize = 8 * (uint64_t(pictures.size()) + 6);
     uint64_t packSize = directorySize + 12 + paletteSize + 2 * packRecordSize(icons.data());
-    for (uint32_t i = 0; i < imageCount; ++i)
-        packSize += recordHeaderSize + uint64_t(images[i]->width) * images[i]->height;
+    for (const packPicture_t &picture : pictures)
+        packSize += recordHeaderSize + uint64_t(picture.width) * picture.height;
     // Every offset and length of the pack is 32 bits: refuse rather than wrap.
     if (packSize > UINT32_MAX)
         throw cagada_t("save_images", "icon pack too large");
     return packSize;
 }
 
-void zbeosIconPack_t::Layout(const palette_t &chosen, const std::vector<quantizedImage_t> &strips,
-                             const imageIndices_t &indicesOf, uint8_t *pack, const packReady_t &ready) const
+void zbeosIconPack_t::Layout(const newSplash_t &splash, uint8_t *pack, const packReady_t &ready) const
 {
-    assert(strips.empty() || (strips.size() == 2 && strips[0].pixels.size() + recordHeaderSize == icons.size() &&
-                              strips[1].pixels.size() + recordHeaderSize == icons.size()));
+    const std::vector<std::vector<uint8_t>> &strips = splash.strips;
+    assert(strips.empty() != newIcons);
+    assert(strips.empty() || (strips.size() == 2 && strips[0].size() + recordHeaderSize == icons.size() &&
+                              strips[1].size() + recordHeaderSize == icons.size()));
     const uint64_t packSize = SerializedSize();
     const uint64_t iconBytes = packRecordSize(icons.data());
 
     // The directory comes first, so every area's length is settled before
     // any of it is written.
     std::vector<uint64_t> lengths = {12, paletteSize, iconBytes, 0};
-    for (uint32_t i = 0; i < imageCount; ++i)
-        lengths.push_back(recordHeaderSize + uint64_t(images[i]->width) * images[i]->height);
+    for (const packPicture_t &picture : pictures)
+        lengths.push_back(recordHeaderSize + uint64_t(picture.width) * picture.height);
     lengths.push_back(iconBytes);
     lengths.push_back(0); // the end of the list
     uint64_t offset = 8 * lengths.size();
@@ -174,14 +162,7 @@ void zbeosIconPack_t::Layout(const palette_t &chosen, const std::vector<quantize
     putLE32(screenRecord + 4, screen.height);
     putLE32(screenRecord + 8, screen.depth);
 
-    // Entries 0 to 15 belong to the system; the new colours follow them.
-    unsigned char *packPalette = pack + offsets[1];
-    memcpy(packPalette, palette, keptPaletteBytes);
-    for (unsigned j = 0; j < 256 - 16; ++j) {
-        packPalette[keptPaletteBytes + 3 * j] = chosen.red[j];
-        packPalette[keptPaletteBytes + 3 * j + 1] = chosen.green[j];
-        packPalette[keptPaletteBytes + 3 * j + 2] = chosen.blue[j];
-    }
+    memcpy(pack + offsets[1], splash.palette, paletteSize);
 
     // Replaced strips keep the header, and so the place, of the kept ones.
     const auto putStrip = [&](unsigned char *at, const std::vector<uint8_t> &kept, unsigned k) {
@@ -190,47 +171,25 @@ void zbeosIconPack_t::Layout(const palette_t &chosen, const std::vector<quantize
             return;
         }
         memcpy(at, kept.data(), recordHeaderSize);
-        std::copy(strips[k].pixels.begin(), strips[k].pixels.end(), at + recordHeaderSize);
+        std::copy(strips[k].begin(), strips[k].end(), at + recordHeaderSize);
     };
     putStrip(pack + offsets[2], icons, 0);
     ready(offsets[2] + iconBytes);
 
-    for (uint32_t i = 0; i < imageCount; ++i) {
-        const loadedImage_t &image = *images[i];
+    for (unsigned i = 0; i < pictures.size(); ++i) {
+        const packPicture_t &picture = pictures[i];
         unsigned char *record = pack + offsets[4 + i];
-        putLE32(record, image.width);
-        putLE32(record + 4, image.height);
-        putLE32(record + 8, uint32_t(image.x));
-        putLE32(record + 12, uint32_t(image.y));
-        uint8_t *pixels = record + recordHeaderSize;
-        uint64_t done = 0;
-        indicesOf(i, pixels, [&](uint32_t rows) {
-            const uint64_t mapped = uint64_t(rows) * image.width;
-            for (; done < mapped; ++done)
-                pixels[done] = uint8_t(pixels[done] + 16);
-            ready(uint64_t(pixels - pack) + done);
-        });
-        assert(done == uint64_t(image.width) * image.height);
-        ready(uint64_t(pixels - pack) + done);
+        putLE32(record, picture.width);
+        putLE32(record + 4, picture.height);
+        putLE32(record + 8, picture.x);
+        putLE32(record + 12, picture.y);
+        const uint64_t start = uint64_t(record - pack) + recordHeaderSize;
+        splash.pictureRows(i, record + recordHeaderSize,
+                           [&](uint32_t rows) { ready(start + uint64_t(rows) * picture.width); });
+        ready(start + uint64_t(picture.width) * picture.height);
     }
 
     // Written last so that it stays the last match when the pack is read again.
-    putStrip(pack + offsets[4 + imageCount], offIcons, 1);
+    putStrip(pack + offsets[4 + pictures.size()], offIcons, 1);
     ready(packSize);
-}
-
-std::vector<uint8_t> zbeosIconPack_t::Serialize(const renderedSplash_t &splash) const
-{
-    std::vector<uint8_t> pack(SerializedSize());
-    assert(splash.images.size() == imageCount);
-    Layout(
-        splash.palette, splash.icons,
-        [&](unsigned i, uint8_t *indices, const rowsMapped_t &rowsMapped) {
-            const quantizedImage_t &image = splash.images[i];
-            assert(image.width == images[i]->width && image.height == images[i]->height);
-            std::copy(image.pixels.begin(), image.pixels.end(), indices);
-            rowsMapped(image.height);
-        },
-        pack.data(), [](uint64_t) {});
-    return pack;
 }

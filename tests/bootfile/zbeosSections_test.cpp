@@ -1,4 +1,4 @@
-#include "bootfile/zbeosLayout.h"
+#include "bootfile/zbeosSections.h"
 
 #include <cstring>
 #include <functional>

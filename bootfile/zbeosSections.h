@@ -17,7 +17,7 @@ constexpr unsigned long zbeosMaxSplashSize = 1048576;
 /// Where the sections of a boot loader file lie. The first section is bytes
 /// 0 to loaderOffset - 1, the second loaderOffset to splashOffset - 1, the
 /// third (splash header, deflate data, trailer) splashOffset to size - 1.
-struct zbeosLayout_t {
+struct zbeosSections_t {
     uint64_t loaderOffset; ///< first byte of the loader member's header
     uint64_t splashOffset; ///< first byte of the splash member's header
     uint64_t size;         ///< the whole file
@@ -32,11 +32,11 @@ std::vector<unsigned char> readZbeosFile(const char *path);
 /// and reason "doesn't look like a zbeos booter" when either member header
 /// is missing; path is used for nothing else and must outlive the
 /// exception. Traces the dissection at level 8.
-zbeosLayout_t dissectZbeos(const unsigned char *bytes, uint64_t size, const char *path);
+zbeosSections_t dissectZbeos(const unsigned char *bytes, uint64_t size, const char *path);
 
 /// Inflates the splash member of a dissected file into the icon pack it
 /// holds. The trailer is neither read nor tested. Throws cagada_t with
 /// subject path and "cannot uncompress loader\n" when the data is corrupt,
 /// shorter than a trailer, or inflates to more than zbeosMaxSplashSize.
-std::vector<unsigned char> inflateSplash(const unsigned char *bytes, const zbeosLayout_t &layout,
+std::vector<unsigned char> inflateSplash(const unsigned char *bytes, const zbeosSections_t &layout,
                                          const char *path);

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "diagnostics/mappedAtOnce.h"
+#include "base/mappedAtOnce.h"
 
 namespace {
 
