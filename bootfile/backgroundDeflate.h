@@ -15,8 +15,15 @@
 
 /// Raw deflate of `length` bytes at `data`, exactly as one call of zlib
 /// makes it (zlib gives the same stream however its input is split),
-/// together with their CRC-32, on `thread` (one of its own when null). The
-/// bytes are taken as Ready says they are final. The thread always ends: by Finish, or by the destructor when the filling
+/// together with their CRC-32, on `thread` (one of its own when null).
+///
+/// The buffer is shared while it is being filled, on these terms: the
+/// caller fills it from its start and calls Ready(bytes) once the first
+/// `bytes` are final; from then on it never writes them again, and the codec
+/// reads nothing beyond them. Ready's lock hands the bytes over, so no
+/// other synchronisation is needed. The buffer must outlive the object.
+///
+/// The thread always ends: by Finish, or by the destructor when the filling
 /// ended early (an exception), which abandons the stream.
 class backgroundDeflate_t {
 public:

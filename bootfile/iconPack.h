@@ -51,8 +51,8 @@ public:
     /// pack's own order: screen record, the splash's palette, icon strip,
     /// the added pictures with their indices as the splash gives them,
     /// OffIcons; the splash's strips in place of the kept ones after
-    /// UseIcons. Tells `ready` as the bytes from the start become final: a
-    /// consumer may take them while the rest is still being made.
+    /// UseIcons. Tells `ready` as the bytes from the start become final, on
+    /// the terms of backgroundDeflate_t::Ready.
     void Layout(const newSplash_t &splash, uint8_t *pack, const packReady_t &ready) const;
 
     const screenGeometry_t &Screen() const { return screen; }

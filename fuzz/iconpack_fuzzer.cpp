@@ -1,5 +1,5 @@
 // The icon pack parser on arbitrary bytes; a pack it accepts must survive a
-// round trip through Serialize with everything it keeps unchanged.
+// round trip through its layout with everything it keeps unchanged.
 #include <cstdlib>
 #include <cstring>
 #include <memory>
