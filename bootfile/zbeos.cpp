@@ -65,7 +65,7 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, const renderOptions_t
     // palette is chosen.
     const uint64_t packLength = iconPack->SerializedSize();
     if (packLength > zbeosMaxSplashSize)
-        throw cagada_t(path, "new splash is larger than 1048576 bytes");
+        throw dawnmarkError_t(path, "new splash is larger than 1048576 bytes");
 
     // Dithered pixels repeat in short, slightly different runs, on which
     // level 9's long match searches cost 4 to 12 times level 6's for about
@@ -116,7 +116,7 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, const renderOptions_t
         }
     });
     if (code != Z_OK)
-        throw cagada_t(path, zError(code));
+        throw dawnmarkError_t(path, zError(code));
     unsigned char trailer[trailerSize];
     putLE32(trailer, uint32_t(crc));
     putLE32(trailer + 4, uint32_t(packLength));

@@ -14,9 +14,9 @@
 /// byte for byte, the splash is parsed into an icon pack and rebuilt on Save.
 class zbeos_t {
 public:
-    /// Reads and dissects the file at path; throws cagada_t (subject path)
+    /// Reads and dissects the file at path; throws dawnmarkError_t (subject path)
     /// when it cannot be read or is not a boot loader file, and lets the
-    /// icon pack's own cagada_t pass.
+    /// icon pack's own dawnmarkError_t pass.
     explicit zbeos_t(const char *path);
     virtual ~zbeos_t();
     zbeos_t(const zbeos_t &) = delete;
@@ -30,7 +30,7 @@ public:
     /// returned.
     void UseIcons(const loadedImage_t *lit, const char *litName, const loadedImage_t *unlit, const char *unlitName);
     /// Writes the new boot loader file to path, replacing any file there
-    /// only once the new one is complete and verified. Throws cagada_t with
+    /// only once the new one is complete and verified. Throws dawnmarkError_t with
     /// subject path and the system's reason on failure, leaving what was at
     /// path untouched. The options say how the images become the splash.
     /// Returns the inflated splash written, for a look at it that does not

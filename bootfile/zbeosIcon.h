@@ -25,7 +25,7 @@ struct screenGeometry_t {
 class zbeosIconPack_t {
 public:
     /// Parses an inflated pack of length bytes, copying what it keeps.
-    /// Throws cagada_t with subject "load_images" on a malformed pack.
+    /// Throws dawnmarkError_t with subject "load_images" on a malformed pack.
     zbeosIconPack_t(const unsigned char *pack, unsigned length);
 
     /// Sets the geometry written into the new pack; no test is made.
@@ -33,24 +33,24 @@ public:
     /// Moves the icon strip and the OffIcons image together, kept on screen.
     void IconsAt(unsigned x, unsigned y);
     /// Appends an image (held, not copied: it must outlive the pack's use
-    /// of it). Throws cagada_t beyond MAX_SPLASH_IMAGES.
+    /// of it). Throws dawnmarkError_t beyond MAX_SPLASH_IMAGES.
     void AddImage(const loadedImage_t *image);
     /// Replaces the icon strip by `lit` and the OffIcons image by `unlit`
     /// (held, not copied), which keep the strip's place. Both must have the
     /// strip's size, since nothing tells how the boot loader would split a
-    /// strip of another: otherwise throws cagada_t with the name of the
+    /// strip of another: otherwise throws dawnmarkError_t with the name of the
     /// first that differs and the size needed, and nothing changes.
     void UseIcons(const loadedImage_t *lit, const char *litName, const loadedImage_t *unlit, const char *unlitName);
     /// What the images are rendered for: the screen, the strips given to
     /// UseIcons and the kept colours.
     splashFrame_t Frame() const;
     /// The length of the pack Serialize would build, known from the images'
-    /// sizes alone. Throws cagada_t when it would not fit 32-bit lengths.
+    /// sizes alone. Throws dawnmarkError_t when it would not fit 32-bit lengths.
     uint64_t SerializedSize() const;
     /// Lays out the new pack: screen record, the kept and the chosen
     /// colours, icon strip, the rendered images (which must be the added
     /// ones, in order), OffIcons; the rendered strips in place of the kept
-    /// ones when there are any. Throws cagada_t when the pack would not
+    /// ones when there are any. Throws dawnmarkError_t when the pack would not
     /// fit 32-bit lengths.
     std::vector<uint8_t> Serialize(const renderedSplash_t &splash) const;
 

@@ -45,7 +45,7 @@ int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t 
         TRACE(0, "Building new zbeos (%s)\n", settings.output);
         *pack = zbeos->Save(settings.output, settings.render);
         TRACE(0, "\n");
-    } catch (cagada_t &error) {
+    } catch (dawnmarkError_t &error) {
         // A boot loader that was not written is a failure, whatever step
         // refused it.
         fflush(stdout);

@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::unique_ptr<zbeosIconPack_t> pack;
     try {
         pack.reset(new zbeosIconPack_t(data, unsigned(size)));
-    } catch (const cagada_t &) {
+    } catch (const dawnmarkError_t &) {
         return 0;
     }
 
@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::vector<uint8_t> serialized;
     try {
         serialized = pack->Serialize(renderSplash(nullptr, 0, renderOptions_t()));
-    } catch (const cagada_t &) {
+    } catch (const dawnmarkError_t &) {
         return 0; // too large for the pack's 32-bit lengths
     }
     zbeosIconPack_t again(serialized.data(), unsigned(serialized.size()));

@@ -18,7 +18,7 @@ std::string parseFailure(const bytes_t &pack)
 {
     try {
         zbeosIconPack_t parsed(pack.data(), unsigned(pack.size()));
-    } catch (const cagada_t &error) {
+    } catch (const dawnmarkError_t &error) {
         EXPECT_EQ(error.subject, "load_images");
         return error.reason.value_or("(no reason)");
     }
@@ -310,8 +310,8 @@ TEST(IconPack, RefusesAPackBeyond32BitLengths)
     loadedImage_t huge;
     huge.width = huge.height = 70000;
     pack.AddImage(&huge);
-    EXPECT_THROW(pack.SerializedSize(), cagada_t);
-    EXPECT_THROW(pack.Serialize(renderedSplash_t()), cagada_t);
+    EXPECT_THROW(pack.SerializedSize(), dawnmarkError_t);
+    EXPECT_THROW(pack.Serialize(renderedSplash_t()), dawnmarkError_t);
 }
 
 TEST(IconPack, HoldsAtMost64Images)
@@ -321,7 +321,7 @@ TEST(IconPack, HoldsAtMost64Images)
     loadedImage_t image;
     for (unsigned i = 0; i < 64; ++i)
         pack.AddImage(&image);
-    EXPECT_THROW(pack.AddImage(&image), cagada_t);
+    EXPECT_THROW(pack.AddImage(&image), dawnmarkError_t);
     EXPECT_EQ(pack.imageCount, 64u);
 }
 
