@@ -25,7 +25,7 @@ const unsigned paletteSize = 768;
 void requireWholeRecord(const packEntry_t &entry, const unsigned char *area)
 {
     if (!packRecordIsWhole(entry.length, area))
-        throw cagada_t(packSubject, iconsCorrupted);
+        throw dawnmarkError_t(packSubject, iconsCorrupted);
 }
 
 } // namespace
@@ -38,12 +38,12 @@ zbeosIconPack_t::zbeosIconPack_t(const unsigned char *pack, unsigned length)
     packDirectory_t reader(pack, length);
     packEntry_t paletteEntry = reader.Entry(packPaletteSlot, paletteCorrupted);
     if (paletteEntry.length != paletteSize)
-        throw cagada_t(packSubject, paletteCorrupted);
+        throw dawnmarkError_t(packSubject, paletteCorrupted);
     memcpy(palette, reader.Area(paletteEntry, paletteCorrupted), paletteSize);
 
     packEntry_t iconEntry = reader.Entry(packIconsSlot, iconsCorrupted);
     if (iconEntry.length == 0)
-        throw cagada_t(packSubject, iconsCorrupted);
+        throw dawnmarkError_t(packSubject, iconsCorrupted);
     const unsigned char *iconArea = reader.Area(iconEntry, iconsCorrupted);
     requireWholeRecord(iconEntry, iconArea);
     icons.assign(iconArea, iconArea + iconEntry.length);
@@ -62,7 +62,7 @@ zbeosIconPack_t::zbeosIconPack_t(const unsigned char *pack, unsigned length)
         }
     });
     if (offIconsSlot == 0)
-        throw cagada_t(packSubject, iconsCorrupted);
+        throw dawnmarkError_t(packSubject, iconsCorrupted);
 
     TRACE(8, "found %d images\n", int(scanned));
     TRACE(8, "OffIcons at slot %d\n", int(offIconsSlot));
@@ -104,7 +104,7 @@ void zbeosIconPack_t::IconsAt(unsigned x, unsigned y)
 void zbeosIconPack_t::AddImage(const packPicture_t &picture)
 {
     if (pictures.size() >= MAX_SPLASH_IMAGES)
-        throw cagada_t("add_image", "image table full");
+        throw dawnmarkError_t("add_image", "image table full");
     pictures.push_back(picture);
 }
 
@@ -114,7 +114,7 @@ void zbeosIconPack_t::UseIcons(const packPicture_t &lit, const char *litName, co
     const uint32_t w = getLE32(icons.data()), h = getLE32(icons.data() + 4);
     for (const auto &strip : {std::make_pair(&lit, litName), std::make_pair(&unlit, unlitName)})
         if (strip.first->width != w || strip.first->height != h)
-            throw cagada_t(strip.second, "the icon strip must be " + std::to_string(w) + " x " + std::to_string(h) +
+            throw dawnmarkError_t(strip.second, "the icon strip must be " + std::to_string(w) + " x " + std::to_string(h) +
                                              " pixels, as the boot loader's own");
     newIcons = true;
 }
@@ -127,7 +127,7 @@ uint64_t zbeosIconPack_t::SerializedSize() const
         packSize += recordHeaderSize + uint64_t(picture.width) * picture.height;
     // Every offset and length of the pack is 32 bits: refuse rather than wrap.
     if (packSize > UINT32_MAX)
-        throw cagada_t("save_images", "icon pack too large");
+        throw dawnmarkError_t("save_images", "icon pack too large");
     return packSize;
 }
 

@@ -25,24 +25,24 @@ struct screenGeometry_t {
 class zbeosIconPack_t {
 public:
     /// Parses an inflated pack of length bytes, copying what it keeps.
-    /// Throws cagada_t with subject "load_images" on a malformed pack.
+    /// Throws dawnmarkError_t with subject "load_images" on a malformed pack.
     zbeosIconPack_t(const unsigned char *pack, unsigned length);
 
     /// Sets the geometry written into the new pack; no test is made.
     void DefineScreen(unsigned width, unsigned height, unsigned depth);
     /// Moves the icon strip and the OffIcons image together, kept on screen.
     void IconsAt(unsigned x, unsigned y);
-    /// Appends a picture's size and place. Throws cagada_t beyond
+    /// Appends a picture's size and place. Throws dawnmarkError_t beyond
     /// MAX_SPLASH_IMAGES.
     void AddImage(const packPicture_t &picture);
     /// The icon strip and the OffIcons image will be replaced by new strips
     /// `lit` and `unlit`, which keep the strip's place. Both must have the
     /// strip's size, since nothing tells how the boot loader would split a
-    /// strip of another: otherwise throws cagada_t with the name of the
+    /// strip of another: otherwise throws dawnmarkError_t with the name of the
     /// first that differs and the size needed, and nothing changes.
     void UseIcons(const packPicture_t &lit, const char *litName, const packPicture_t &unlit, const char *unlitName);
     /// The length of the new pack, known from the pictures' sizes alone.
-    /// Throws cagada_t when it would not fit 32-bit lengths.
+    /// Throws dawnmarkError_t when it would not fit 32-bit lengths.
     uint64_t SerializedSize() const;
 
     /// Told, as the pack is laid out, how many bytes from its start are final.

@@ -12,13 +12,13 @@ const char *const packSubject = "load_images";
 packEntry_t packDirectory_t::Entry(uint64_t k, const char *reason) const
 {
     if (8 * k + 8 > length)
-        throw cagada_t(packSubject, reason);
+        throw dawnmarkError_t(packSubject, reason);
     return {getLE32(pack + 8 * k), getLE32(pack + 8 * k + 4)};
 }
 
 const unsigned char *packDirectory_t::Area(const packEntry_t &entry, const char *reason) const
 {
     if (!Holds(entry))
-        throw cagada_t(packSubject, reason);
+        throw dawnmarkError_t(packSubject, reason);
     return pack + entry.offset;
 }

@@ -27,7 +27,7 @@ struct packEntry_t {
 };
 
 /// Bounds-checked access to a pack's directory and areas. Failures throw
-/// cagada_t with subject "load_images" and the reason the caller names.
+/// dawnmarkError_t with subject "load_images" and the reason the caller names.
 class packDirectory_t {
 public:
     packDirectory_t(const unsigned char *pack, uint64_t length) : pack(pack), length(length) {}

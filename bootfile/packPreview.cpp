@@ -39,16 +39,16 @@ packPreview_t renderPackPreview(const unsigned char *pack, uint64_t length, bool
     const packDirectory_t directory(pack, length);
     const packEntry_t screen = directory.Entry(packScreenSlot, outsidePack);
     if (screen.length < 12 || !directory.Holds(screen))
-        throw cagada_t(subject, "the screen record is damaged, there is no screen to render");
+        throw dawnmarkError_t(subject, "the screen record is damaged, there is no screen to render");
     const unsigned char *screenArea = directory.Area(screen, outsidePack);
     packPreview_t canvas{getLE32(screenArea), getLE32(screenArea + 4), {}};
     if (canvas.width == 0 || canvas.height == 0 || canvas.width > previewMaxSide ||
         canvas.height > previewMaxSide)
-        throw cagada_t(subject, "the screen record's size is empty or larger than 4096 pixels a side");
+        throw dawnmarkError_t(subject, "the screen record's size is empty or larger than 4096 pixels a side");
 
     const packEntry_t paletteEntry = directory.Entry(packPaletteSlot, outsidePack);
     if (paletteEntry.length != paletteBytes)
-        throw cagada_t("load_images", "palette seems to be corrupted");
+        throw dawnmarkError_t("load_images", "palette seems to be corrupted");
     const unsigned char *palette = directory.Area(paletteEntry, outsidePack);
 
     canvas.rgb.assign(3 * uint64_t(canvas.width) * canvas.height, 0);

@@ -20,7 +20,7 @@ struct packPreview_t {
 /// its position in the pack's palette (OffIcons at its own slot, so the
 /// strip shows unlit) and, when lit, the icon strip record drawn last.
 /// Whatever lies off the canvas is cut off; records too short for their
-/// pixels are left out. Throws cagada_t with the given subject when the
+/// pixels are left out. Throws dawnmarkError_t with the given subject when the
 /// screen record is damaged, empty or larger than previewMaxSide on a side,
 /// and with subject "load_images" when the palette is not 256 entries or the
 /// directory leaves the pack, which packs Dawnmark reads never do.

@@ -77,7 +77,7 @@ safeFile_t::~safeFile_t()
         cleanup->Disarm();
 }
 
-void safeFile_t::Fail(const char *reason) const { throw cagada_t(path, reason); }
+void safeFile_t::Fail(const char *reason) const { throw dawnmarkError_t(path, reason); }
 
 void safeFile_t::FailFromErrno() const { Fail(strerror(errno)); }
 

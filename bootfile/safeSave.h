@@ -12,7 +12,7 @@
 #include "bootfile/removeOnSignal.h"
 
 /// A replacement for the file at a path, being written. Every failure throws
-/// cagada_t with the path as subject and the system's text as reason, and
+/// dawnmarkError_t with the path as subject and the system's text as reason, and
 /// the temporary file is removed unless Commit succeeded, also when SIGINT,
 /// SIGTERM or SIGHUP ends the process first.
 class safeFile_t {

@@ -55,7 +55,7 @@ void zbeos_t::UseIcons(const packPicture_t &lit, const char *litName, const pack
 void zbeos_t::RequireSplashFits(const char *path) const
 {
     if (iconPack->SerializedSize() > zbeosMaxSplashSize)
-        throw cagada_t(path, "new splash is larger than 1048576 bytes");
+        throw dawnmarkError_t(path, "new splash is larger than 1048576 bytes");
 }
 
 std::vector<unsigned char> zbeos_t::Save(const char *path, newSplash_t splash, int level,
@@ -93,7 +93,7 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, newSplash_t splash, i
         check.Take(bytes, size);
     });
     if (code != Z_OK)
-        throw cagada_t(path, zError(code));
+        throw dawnmarkError_t(path, zError(code));
     unsigned char trailer[trailerSize];
     putLE32(trailer, uint32_t(crc));
     putLE32(trailer + 4, uint32_t(packLength));

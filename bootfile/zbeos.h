@@ -14,9 +14,9 @@
 /// byte for byte, the splash is parsed into an icon pack and rebuilt on Save.
 class zbeos_t {
 public:
-    /// Reads and dissects the file at path; throws cagada_t (subject path)
+    /// Reads and dissects the file at path; throws dawnmarkError_t (subject path)
     /// when it cannot be read or is not a boot loader file, and lets the
-    /// icon pack's own cagada_t pass.
+    /// icon pack's own dawnmarkError_t pass.
     explicit zbeos_t(const char *path);
     virtual ~zbeos_t();
     zbeos_t(const zbeos_t &) = delete;
@@ -27,14 +27,14 @@ public:
     void AddImage(const packPicture_t &picture);
     /// zbeosIconPack_t::UseIcons.
     void UseIcons(const packPicture_t &lit, const char *litName, const packPicture_t &unlit, const char *unlitName);
-    /// Refuses, with cagada_t (subject path), a new splash too large for the
+    /// Refuses, with dawnmarkError_t (subject path), a new splash too large for the
     /// boot loader's buffer: a file that could not boot (and that could not
     /// be read again). Its size follows from the pictures' sizes, so this is
     /// known before any work is done on them.
     void RequireSplashFits(const char *path) const;
     /// Writes the new boot loader file to path, the splash deflated at
     /// `level` on `thread` (one of its own when null), replacing any file
-    /// there only once the new one is complete and verified. Throws cagada_t
+    /// there only once the new one is complete and verified. Throws dawnmarkError_t
     /// with subject path and the system's reason on failure, leaving what
     /// was at path untouched. The splash is released as soon as the pack is
     /// laid out. Returns the inflated splash written, for a look at it that

@@ -50,26 +50,26 @@ std::vector<unsigned char> readZbeosFile(const char *path)
 {
     descriptor_t file{open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
     if (file.fd < 0)
-        throw cagada_t(path, notFound);
+        throw dawnmarkError_t(path, notFound);
     struct stat status;
     if (fstat(file.fd, &status) != 0 || !(S_ISREG(status.st_mode) || S_ISCHR(status.st_mode)))
-        throw cagada_t(path, troublesReading);
+        throw dawnmarkError_t(path, troublesReading);
     off_t end = lseek(file.fd, 0, SEEK_END);
     if (end < 0)
-        throw cagada_t(path, troublesReading);
+        throw dawnmarkError_t(path, troublesReading);
     const uint64_t size = uint64_t(end);
     TRACE(8, "loading %llu bytes from %s\n", static_cast<unsigned long long>(size), path);
     // The sections are measured in 32 bits.
     if (size > UINT32_MAX)
-        throw cagada_t(path, troublesReading);
+        throw dawnmarkError_t(path, troublesReading);
 
     std::vector<unsigned char> contents(size);
     if (lseek(file.fd, 0, SEEK_SET) != 0)
-        throw cagada_t(path, troublesReading);
+        throw dawnmarkError_t(path, troublesReading);
     const ssize_t got =
         transferFully(size, [&](size_t done) { return read(file.fd, contents.data() + done, size - done); });
     if (got < 0 || uint64_t(got) != size)
-        throw cagada_t(path, troublesReading);
+        throw dawnmarkError_t(path, troublesReading);
     return contents;
 }
 
@@ -78,12 +78,12 @@ zbeosSections_t dissectZbeos(const unsigned char *bytes, uint64_t size, const ch
     TRACE(8, "dissecting zbeos...\n");
     const uint64_t loader = findHeader(bytes, size, 0, firstSignature, sizeof firstSignature);
     if (loader == size)
-        throw cagada_t(path, notABooter);
+        throw dawnmarkError_t(path, notABooter);
     // The search starts on the loader header itself: the splash member must
     // come after it.
     const uint64_t splash = findHeader(bytes, size, loader, secondSignature, zbeosSplashHeaderSize);
     if (splash == size)
-        throw cagada_t(path, notABooter);
+        throw dawnmarkError_t(path, notABooter);
 
     traceStep_t step;
     TRACE(8, "first  section %u bytes\n", unsigned(loader));
@@ -97,14 +97,14 @@ std::vector<unsigned char> inflateSplash(const unsigned char *bytes, const zbeos
 {
     const uint64_t afterHeader = layout.size - layout.splashOffset - zbeosSplashHeaderSize;
     if (afterHeader < zbeosTrailerSize)
-        throw cagada_t(path, cannotUncompress);
+        throw dawnmarkError_t(path, cannotUncompress);
     // Room for the largest splash, left untouched beyond what the stream
     // fills: its pages cost nothing until written.
     std::unique_ptr<unsigned char[]> room(new unsigned char[zbeosMaxSplashSize]);
     unsigned long packLength = zbeosMaxSplashSize;
     if (guncompress(room.get(), &packLength, bytes + layout.splashOffset + zbeosSplashHeaderSize,
                     afterHeader - zbeosTrailerSize) != Z_OK)
-        throw cagada_t(path, cannotUncompress);
+        throw dawnmarkError_t(path, cannotUncompress);
     std::vector<unsigned char> pack(room.get(), room.get() + packLength);
     room.reset();
     {

@@ -23,19 +23,19 @@ struct zbeosSections_t {
     uint64_t size;         ///< the whole file
 };
 
-/// Reads the whole regular file at path. Throws cagada_t (subject path)
+/// Reads the whole regular file at path. Throws dawnmarkError_t (subject path)
 /// "File not found" or "troubles reading". path must outlive the exception.
 std::vector<unsigned char> readZbeosFile(const char *path);
 
 /// Finds the sections of the size bytes of a boot loader file held in
-/// memory; reads nothing outside them. Throws cagada_t with subject path
+/// memory; reads nothing outside them. Throws dawnmarkError_t with subject path
 /// and reason "doesn't look like a zbeos booter" when either member header
 /// is missing; path is used for nothing else and must outlive the
 /// exception. Traces the dissection at level 8.
 zbeosSections_t dissectZbeos(const unsigned char *bytes, uint64_t size, const char *path);
 
 /// Inflates the splash member of a dissected file into the icon pack it
-/// holds. The trailer is neither read nor tested. Throws cagada_t with
+/// holds. The trailer is neither read nor tested. Throws dawnmarkError_t with
 /// subject path and "cannot uncompress loader\n" when the data is corrupt,
 /// shorter than a trailer, or inflates to more than zbeosMaxSplashSize.
 std::vector<unsigned char> inflateSplash(const unsigned char *bytes, const zbeosSections_t &layout,

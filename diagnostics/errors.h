@@ -1,8 +1,7 @@
-// The two exceptions of the tool. Both carry a subject (what went wrong: a
-// path, a step) and a reason, each a copy of its own, so a text made on the
-// spot may end before the report. Either text may be missing, which the
-// reports tell apart from an empty one. They share no base on purpose: a
-// handler for one never catches the other.
+// The one exception of both programs. It carries a subject (what went
+// wrong: a path, a step) and a reason, each a copy of its own, so a text
+// made on the spot may end before the report. Either text may be missing,
+// which the report tells apart from an empty one.
 #pragma once
 
 #include <optional>
@@ -11,27 +10,17 @@
 /// One text of an error; empty when it is missing rather than blank.
 using errorText_t = std::optional<std::string>;
 
-/// General error of the boot loader phase.
-struct cagada_t {
+/// An error of Dawnmark or Dawnmark-inspect: of the boot loader file, of an
+/// image, of an output.
+struct dawnmarkError_t {
     errorText_t subject;
     errorText_t reason;
 
     /// A null pointer leaves its text missing.
-    cagada_t(const char *subject = nullptr, const char *reason = nullptr);
-    cagada_t(std::string subject, std::string reason);
+    dawnmarkError_t(const char *subject = nullptr, const char *reason = nullptr);
+    dawnmarkError_t(std::string subject, std::string reason);
 
     /// "Error: subject -- reason" on standard error; see errors.cpp for the
     /// forms with missing fields.
-    void report() const;
-};
-
-/// Error of the image tools.
-struct imgtoolsError_t {
-    errorText_t subject;
-    errorText_t reason;
-
-    /// A null pointer leaves its text missing.
-    imgtoolsError_t(const char *subject = nullptr, const char *reason = nullptr);
-
     void report() const;
 };

@@ -82,7 +82,7 @@ int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t 
                            renderFor(zbeos, description, images, iconStrips, settings.render, thread), level,
                            thread);
         TRACE(0, "\n");
-    } catch (cagada_t &error) {
+    } catch (dawnmarkError_t &error) {
         // A boot loader that was not written is a failure, whatever step
         // refused it.
         fflush(stdout);

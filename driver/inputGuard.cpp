@@ -29,6 +29,6 @@ int refuseInputAsOutput(const runSettings_t &settings, const splashDescription_t
     if (!input)
         return 0;
     fflush(stdout);
-    cagada_t(settings.output, "is an input of this run; it is never overwritten").report();
+    dawnmarkError_t(settings.output, "is an input of this run; it is never overwritten").report();
     return 1;
 }

@@ -56,8 +56,8 @@ void writePreview(const char *path, const std::vector<unsigned char> &pack, bool
     std::vector<uint8_t> png;
     try {
         png = encodeRgbPng(screen.width, screen.height, screen.rgb.data());
-    } catch (const imgtoolsError_t &error) {
-        throw cagada_t(path, error.reason.value_or(""));
+    } catch (const dawnmarkError_t &error) {
+        throw dawnmarkError_t(path, error.reason.value_or(""));
     }
     safeFile_t file(path);
     file.Write(png.data(), png.size());
@@ -78,7 +78,7 @@ int checkPreviewPaths(const runSettings_t &settings, const splashDescription_t &
             others.push_back(previews[q].first);
         if (const char *reason = refusal(previews[p].first, others)) {
             fflush(stdout);
-            cagada_t(previews[p].first, reason).report();
+            dawnmarkError_t(previews[p].first, reason).report();
             return 1;
         }
     }
@@ -96,7 +96,7 @@ int runPreviewPhase(const runSettings_t &settings, const std::vector<unsigned ch
             writePreview(path, pack, lit);
         }
         TRACE(0, "\n");
-    } catch (const cagada_t &error) {
+    } catch (const dawnmarkError_t &error) {
         fflush(stdout);
         error.report();
         return 1;

@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::unique_ptr<zbeosIconPack_t> pack;
     try {
         pack.reset(new zbeosIconPack_t(data, unsigned(size)));
-    } catch (const cagada_t &) {
+    } catch (const dawnmarkError_t &) {
         return 0;
     }
 
@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::vector<uint8_t> serialized;
     try {
         serialized.resize(pack->SerializedSize());
-    } catch (const cagada_t &) {
+    } catch (const dawnmarkError_t &) {
         return 0; // too large for the pack's 32-bit lengths
     }
     pack->Layout(splash, serialized.data(), [](uint64_t) {});

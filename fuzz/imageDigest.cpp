@@ -23,7 +23,7 @@ int main(int argc, char **argv)
             for (size_t k = 0; k < size_t(image.width) * image.height * 4; ++k)
                 digest = (digest ^ image.pixels[k]) * 1099511628211ull;
             std::printf("  %ux%u pixels %016llx\n", image.width, image.height, (unsigned long long)digest);
-        } catch (const imgtoolsError_t &failure) {
+        } catch (const dawnmarkError_t &failure) {
             std::printf("  refused: %s\n", failure.reason.value_or("(null)").c_str());
         }
     }

@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     loadedImage_t image;
     try {
         image = loadImage(file.Path());
-    } catch (const imgtoolsError_t &failure) {
+    } catch (const dawnmarkError_t &failure) {
         if (!failure.subject || !failure.reason)
             abort();
         return 0;

@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (pack.size() > zbeosMaxSplashSize)
             abort();
         zbeosIconPack_t iconPack(pack.data(), unsigned(pack.size()));
-    } catch (const cagada_t &failure) {
+    } catch (const dawnmarkError_t &failure) {
         if (!failure.subject || !failure.reason)
             abort();
     }

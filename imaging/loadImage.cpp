@@ -45,26 +45,26 @@ loadedImage_t unpackBitmapStream(BMallocIO *stream)
     TranslatorBitmap header;
     // A failed translation leaves less than a header behind.
     if (!readHeader(stream, &header))
-        throw imgtoolsError_t(kLoadError, "");
+        throw dawnmarkError_t(kLoadError, "");
     if (header.magic != B_TRANSLATOR_BITMAP)
-        throw imgtoolsError_t(kLoadError, "not a bitmap stream (wrong magic)");
+        throw dawnmarkError_t(kLoadError, "not a bitmap stream (wrong magic)");
 
     TRACE(1, "RowBytes: %d\n", header.rowBytes);
     TRACE(1, "Colors  : %x\n", header.colors);
     TRACE(0, "DataSize: %d\n", header.dataSize);
 
     if (header.colors != B_RGB32 && header.colors != B_RGBA32)
-        throw imgtoolsError_t(kLoadError, "colour space is neither B_RGB32 nor B_RGBA32");
+        throw dawnmarkError_t(kLoadError, "colour space is neither B_RGB32 nor B_RGBA32");
     // Less than one pixel per row would make an image of width 0 whose
     // height cannot be derived from the data size.
     if (header.rowBytes < 4)
-        throw imgtoolsError_t(kLoadError, "row size is smaller than one pixel");
+        throw dawnmarkError_t(kLoadError, "row size is smaller than one pixel");
 
     // The header alone decides the allocation: a few bytes may claim 4 GiB.
     // No translator makes a bitmap larger than kMaxBitmapBytes, and the
     // roster reads no file larger than that, so a larger claim is a lie.
     if (header.dataSize > kMaxBitmapBytes)
-        throw imgtoolsError_t(kLoadError, "pixel data larger than 1 GiB");
+        throw dawnmarkError_t(kLoadError, "pixel data larger than 1 GiB");
 
     image.width = header.rowBytes / 4;
     image.height = header.dataSize / (4 * uint64(image.width));

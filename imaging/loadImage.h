@@ -3,5 +3,5 @@
 
 #include "imaging/loadedImage.h"
 
-/// Loads an image file through the translators; throws imgtoolsError_t.
+/// Loads an image file through the translators; throws dawnmarkError_t.
 loadedImage_t loadImage(const char *path);

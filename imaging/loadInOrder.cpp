@@ -77,7 +77,7 @@ private:
             TRACE(0, "loading %s\n", paths[i].c_str());
             try {
                 slot.outcome.image.emplace(loadImage(paths[i].c_str()));
-            } catch (imgtoolsError_t &error) {
+            } catch (dawnmarkError_t &error) {
                 slot.outcome.error.emplace(error);
             } catch (...) {
                 slot.failure = std::current_exception();

@@ -14,7 +14,7 @@
 /// What loading one file gave: its image, or the reason it has none.
 struct loadOutcome_t {
     std::optional<loadedImage_t> image;
-    std::optional<imgtoolsError_t> error;
+    std::optional<dawnmarkError_t> error;
 };
 
 /// Loads the files on this thread and `thread` (one of its own when null;

@@ -9,7 +9,7 @@
 
 namespace {
 
-[[noreturn]] void fail(const char *reason) { throw imgtoolsError_t("png", reason); }
+[[noreturn]] void fail(const char *reason) { throw dawnmarkError_t("png", reason); }
 
 png_image describe(uint32_t width, uint32_t height, png_uint_32 format)
 {

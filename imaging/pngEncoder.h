@@ -7,7 +7,7 @@
 
 /// The PNG file of a palette image: width x height indices (rows top to
 /// bottom, no gap) into all 256 red, green, blue entries of palette, so
-/// that an index in the file is the index given. Throws imgtoolsError_t
+/// that an index in the file is the index given. Throws dawnmarkError_t
 /// (subject "png") when the size does not suit PNG or libpng fails.
 std::vector<uint8_t> encodeIndexedPng(uint32_t width, uint32_t height, const uint8_t *indices,
                                       const uint8_t palette[768]);

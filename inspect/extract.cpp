@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "diagnostics/errors.h"
 #include "inspect/formatText.h"
-#include "inspect/inspectError.h"
 #include "inspect/pngWriter.h"
 
 namespace {
@@ -83,14 +83,14 @@ std::vector<std::string> extractImages(const inspection_t &inspection, const std
     std::error_code error;
     std::filesystem::create_directories(directory, error);
     if (error)
-        throw inspectError_t{directory, error.message()};
+        throw dawnmarkError_t{directory, error.message()};
 
     // Every name is checked before the first file is written, so a refusal
     // leaves the directory as it was.
     if (!overwrite)
         for (const std::string &path : extractedPaths(inspection, directory))
             if (std::filesystem::symlink_status(path, error).type() != std::filesystem::file_type::not_found)
-                throw inspectError_t{path, pngExistsReason};
+                throw dawnmarkError_t{path, pngExistsReason};
 
     const std::filesystem::path base(directory);
 

@@ -28,6 +28,6 @@ std::vector<std::string> extractedPaths(const inspection_t &inspection, const st
 /// (created with its parents when missing). Records too short for their pixels and empty ones are
 /// skipped. Refuses to replace existing files unless overwrite; in that case
 /// nothing is written at all. Returns a line for each file written or
-/// record skipped. Throws inspectError_t on failure.
+/// record skipped. Throws dawnmarkError_t on failure.
 std::vector<std::string> extractImages(const inspection_t &inspection, const std::string &directory,
                                        bool overwrite);

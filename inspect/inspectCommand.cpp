@@ -10,7 +10,6 @@
 
 #include "diagnostics/errors.h"
 #include "inspect/extract.h"
-#include "inspect/inspectError.h"
 #include "inspect/inspection.h"
 #include "inspect/pngWriter.h"
 #include "inspect/preview.h"
@@ -116,7 +115,7 @@ inspectOptions_t parseOptions(int argc, char **argv)
 }
 
 // Reports come after everything printed so far.
-template <typename error_t> void reportError(const error_t &error)
+void reportError(const dawnmarkError_t &error)
 {
     fflush(stdout);
     error.report();
@@ -152,7 +151,7 @@ int writeOutputs(const inspection_t &inspection, const inspectOptions_t &options
     // writes nothing at all.
     const std::string clash = outputOverInspected(inspection, options);
     if (!clash.empty()) {
-        reportError(inspectError_t{clash, "is the boot loader file being inspected; it is never overwritten"});
+        reportError(dawnmarkError_t{clash, "is the boot loader file being inspected; it is never overwritten"});
         return inspectDamaged;
     }
     int status = inspectSound;
@@ -160,7 +159,7 @@ int writeOutputs(const inspection_t &inspection, const inspectOptions_t &options
         try {
             for (const std::string &line : extractImages(inspection, options.extractDirectory, options.force))
                 printf("%s\n", line.c_str());
-        } catch (const inspectError_t &error) {
+        } catch (const dawnmarkError_t &error) {
             reportError(error);
             status = inspectDamaged;
         }
@@ -170,13 +169,13 @@ int writeOutputs(const inspection_t &inspection, const inspectOptions_t &options
             packPreview_t canvas;
             try {
                 canvas = renderPreview(inspection, options.lit);
-            } catch (const inspectError_t &error) {
-                throw inspectError_t{options.previewFile, error.reason};
+            } catch (const dawnmarkError_t &error) {
+                throw dawnmarkError_t(options.previewFile, error.reason.value_or(""));
             }
             writeRgbPng(options.previewFile, canvas.width, canvas.height, canvas.rgb.data(), options.force);
             printf("wrote %s (preview, %u x %u, icons %s)\n", options.previewFile, unsigned(canvas.width),
                    unsigned(canvas.height), options.lit ? "lit" : "unlit");
-        } catch (const inspectError_t &error) {
+        } catch (const dawnmarkError_t &error) {
             reportError(error);
             status = inspectDamaged;
         }
@@ -192,7 +191,7 @@ int runInspect(int argc, char **argv)
     inspection_t inspection;
     try {
         inspection = inspectZbeos(options.file);
-    } catch (const cagada_t &error) {
+    } catch (const dawnmarkError_t &error) {
         reportError(error);
         return inspectDamaged;
     }
@@ -200,7 +199,7 @@ int runInspect(int argc, char **argv)
 
     int status = inspectSound;
     for (const std::string &reason : inspection.damage) {
-        reportError(inspectError_t{inspection.path, reason});
+        reportError(dawnmarkError_t{inspection.path, reason});
         status = inspectDamaged;
     }
     if (options.extractDirectory != nullptr || options.previewFile != nullptr) {

@@ -57,7 +57,7 @@ struct inspection_t {
     std::vector<std::string> damage;
 };
 
-/// Reads and takes apart the boot loader file at path. Throws cagada_t
+/// Reads and takes apart the boot loader file at path. Throws dawnmarkError_t
 /// exactly as Dawnmark's reading of the file does; anything else that is
 /// wrong is listed in damage.
 inspection_t inspectZbeos(const char *path);

@@ -8,7 +8,6 @@
 
 #include "diagnostics/errors.h"
 #include "imaging/pngEncoder.h"
-#include "inspect/inspectError.h"
 
 const char *const pngExistsReason = "file exists (use --force to overwrite it)";
 
@@ -16,7 +15,7 @@ namespace {
 
 [[noreturn]] void fail(const char *path, const char *reason)
 {
-    throw inspectError_t{path, reason};
+    throw dawnmarkError_t{path, reason};
 }
 
 template <typename encode_t> void writePng(const char *path, bool overwrite, encode_t encode)
@@ -24,7 +23,7 @@ template <typename encode_t> void writePng(const char *path, bool overwrite, enc
     std::vector<uint8_t> png;
     try {
         png = encode();
-    } catch (const imgtoolsError_t &error) {
+    } catch (const dawnmarkError_t &error) {
         fail(path, error.reason ? error.reason->c_str() : "");
     }
     writeOutputFile(path, png, overwrite);

@@ -5,13 +5,13 @@
 #include <vector>
 
 /// Writes bytes as the file at path. An existing file is refused unless
-/// overwrite. Throws inspectError_t (subject path) on failure, leaving no
+/// overwrite. Throws dawnmarkError_t (subject path) on failure, leaving no
 /// partial file behind.
 void writeOutputFile(const char *path, const std::vector<uint8_t> &bytes, bool overwrite);
 
 /// Writes a palette image: width x height indices (rows top to bottom, no
 /// gap) into the 256 red, green, blue entries of palette. An existing file
-/// is refused unless overwrite. Throws inspectError_t (subject path) on failure,
+/// is refused unless overwrite. Throws dawnmarkError_t (subject path) on failure,
 /// leaving no partial file behind.
 void writeIndexedPng(const char *path, uint32_t width, uint32_t height, const uint8_t *indices,
                      const uint8_t palette[768], bool overwrite);

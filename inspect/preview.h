@@ -4,7 +4,7 @@
 #include "bootfile/packPreview.h"
 #include "inspect/inspection.h"
 
-/// The inspection's pack drawn by renderPackPreview. Throws inspectError_t
+/// The inspection's pack drawn by renderPackPreview. Throws dawnmarkError_t
 /// (subject "preview") when the screen record is damaged, empty or larger
 /// than previewMaxSide on a side.
 packPreview_t renderPreview(const inspection_t &inspection, bool lit);

@@ -19,7 +19,7 @@ std::string parseFailure(const bytes_t &pack)
 {
     try {
         zbeosIconPack_t parsed(pack.data(), unsigned(pack.size()));
-    } catch (const cagada_t &error) {
+    } catch (const dawnmarkError_t &error) {
         EXPECT_EQ(error.subject, "load_images");
         return error.reason.value_or("(no reason)");
     }
@@ -312,8 +312,8 @@ TEST(IconPack, RefusesAPackBeyond32BitLengths)
     packPicture_t huge;
     huge.width = huge.height = 70000;
     pack.AddImage(huge);
-    EXPECT_THROW(pack.SerializedSize(), cagada_t);
-    EXPECT_THROW(laidOut(pack, newSplash_t()), cagada_t);
+    EXPECT_THROW(pack.SerializedSize(), dawnmarkError_t);
+    EXPECT_THROW(laidOut(pack, newSplash_t()), dawnmarkError_t);
 }
 
 TEST(IconPack, HoldsAtMost64Images)
@@ -323,7 +323,7 @@ TEST(IconPack, HoldsAtMost64Images)
     const uint64_t empty = pack.SerializedSize();
     for (unsigned i = 0; i < 64; ++i)
         pack.AddImage(packPicture_t());
-    EXPECT_THROW(pack.AddImage(packPicture_t()), cagada_t);
+    EXPECT_THROW(pack.AddImage(packPicture_t()), dawnmarkError_t);
     EXPECT_EQ(pack.SerializedSize(), empty + 64 * (8 + 16)) << "64 images and no more";
 }
 

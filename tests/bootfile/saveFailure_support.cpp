@@ -32,7 +32,7 @@ int saveRefused(const std::function<void(const char *path)> &save, const std::st
 {
     try {
         save(path.c_str());
-    } catch (const cagada_t &error) {
+    } catch (const dawnmarkError_t &error) {
         if (error.subject != path)
             return 2;
         return error.reason == reason ? 0 : 3;

@@ -27,7 +27,7 @@ protected:
 /// signal that ended it), so that limits and mounts stay with the child.
 int inChild(const std::function<int()> &work);
 
-/// 0 when save(path) throws cagada_t with the path as subject and reason as
+/// 0 when save(path) throws dawnmarkError_t with the path as subject and reason as
 /// reason; 1 when it does not throw, 2 for another subject, 3 for another
 /// reason. An exit status, for saves made in a child.
 int saveRefused(const std::function<void(const char *path)> &save, const std::string &path,

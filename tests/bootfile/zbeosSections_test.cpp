@@ -28,7 +28,7 @@ std::string loadFailure(const std::string &path)
     try {
         const std::vector<unsigned char> file = readZbeosFile(path.c_str());
         inflateSplash(file.data(), dissectZbeos(file.data(), file.size(), path.c_str()), path.c_str());
-    } catch (const cagada_t &error) {
+    } catch (const dawnmarkError_t &error) {
         EXPECT_EQ(error.subject, path);
         return *error.reason;
     }

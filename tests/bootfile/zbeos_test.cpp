@@ -24,7 +24,7 @@ std::string loadFailure(const std::string &path, const char *expectedSubject = n
 {
     try {
         zbeos_t zbeos(path.c_str());
-    } catch (const cagada_t &error) {
+    } catch (const dawnmarkError_t &error) {
         EXPECT_EQ(error.subject, expectedSubject ? expectedSubject : path.c_str());
         return error.reason.value_or("(no reason)");
     }
@@ -290,7 +290,7 @@ TEST(SplashLimit, PackBeyondTheBootLoadersBufferIsRefusedBeforeWriting)
     try {
         zbeos.RequireSplashFits(out.c_str());
         FAIL() << "a splash of four screens was written";
-    } catch (const cagada_t &error) {
+    } catch (const dawnmarkError_t &error) {
         EXPECT_EQ(error.subject, out);
         EXPECT_EQ(error.reason, "new splash is larger than 1048576 bytes");
     }

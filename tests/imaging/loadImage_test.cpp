@@ -184,7 +184,7 @@ TEST_F(LoadImage, RefusalsSayWhyAndRestoreTheTrace)
         const auto load = [&] {
             try {
                 loadImage(c.path.c_str());
-            } catch (const imgtoolsError_t &error) {
+            } catch (const dawnmarkError_t &error) {
                 thrown = true;
                 EXPECT_EQ(error.subject, "LoadImage error");
                 ASSERT_TRUE(error.reason);
@@ -218,7 +218,7 @@ TEST(OversizedBitmapStream, ClaimBeyondOneGibibyteIsRefusedWithoutAllocating)
         try {
             traceOf(0, [&] { loadImage(path.c_str()); });
             FAIL() << "loaded";
-        } catch (const imgtoolsError_t &error) {
+        } catch (const dawnmarkError_t &error) {
             EXPECT_EQ(error.subject, "LoadImage error");
             EXPECT_EQ(error.reason, "pixel data larger than 1 GiB");
         }

@@ -60,7 +60,7 @@ TEST_P(LoadInOrder, HandsOverAndTracesAsOneAfterTheOther)
             bool failed = false;
             try {
                 loadImage(paths[i].c_str());
-            } catch (imgtoolsError_t &) {
+            } catch (dawnmarkError_t &) {
                 failed = true;
             }
             wantedOrder.push_back(i);
