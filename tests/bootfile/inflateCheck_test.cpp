@@ -17,16 +17,13 @@ namespace {
 TEST(InflateCheck, PassesOnlyTheStreamAndTrailerOfThePack)
 {
     testRandom_t random(7);
-    bytes_t pack(200000);
-    for (size_t i = 0; i < pack.size(); ++i)
-        pack[i] = uint8_t(i / 3000 % 2 ? 16 + random.below(8) : 40);
-    bytes_t deflated(pack.size() + pack.size() / 8 + 64);
-    unsigned long length = deflated.size(), crc = 0;
-    ASSERT_EQ(gcompress(deflated.data(), &length, pack.data(), pack.size(), &crc), Z_OK);
-    deflated.resize(length);
-    unsigned char trailer[8];
-    putLE32(trailer, uint32_t(crc));
-    putLE32(trailer + 4, uint32_t(pack.size()));
+    bytes_t mixed(200000);
+    for (size_t i = 0; i < mixed.size(); ++i)
+        mixed[i] = uint8_t(i / 3000 % 2 ? 16 + random.below(8) : 40);
+    // Two of the check's windows and a byte, deflated into one block of long
+    // matches: once the second window is full, zlib has used up all its
+    // input and still holds the last byte.
+    const bytes_t heldAtTheEnd(2 * 65536 + 1, 0);
 
     const struct {
         const char *name;
@@ -35,6 +32,7 @@ TEST(InflateCheck, PassesOnlyTheStreamAndTrailerOfThePack)
         long cut;              ///< bytes dropped from the end (negative: added)
         unsigned trailerByte;  ///< trailer byte changed; 8 for none
         bool passes;
+        const bytes_t *pack = nullptr; ///< the mixed pack when null
     } cases[] = {
         {"whole", SIZE_MAX, -1, 0, 8, true},
         {"byte by byte", 1, -1, 0, 8, true},
@@ -44,9 +42,17 @@ TEST(InflateCheck, PassesOnlyTheStreamAndTrailerOfThePack)
         {"bytes after the end", 4099, -1, -3, 8, false},
         {"wrong checksum", 4099, -1, 0, 0, false},
         {"wrong length", 4099, -1, 0, 5, false},
+        {"last byte held after the input", SIZE_MAX, -1, 0, 8, true, &heldAtTheEnd},
     };
     for (const auto &c : cases) {
-        bytes_t data = deflated;
+        const bytes_t &pack = c.pack != nullptr ? *c.pack : mixed;
+        bytes_t data(pack.size() + pack.size() / 8 + 64);
+        unsigned long length = data.size(), crc = 0;
+        ASSERT_EQ(gcompress(data.data(), &length, pack.data(), pack.size(), &crc), Z_OK);
+        data.resize(length);
+        unsigned char trailer[8];
+        putLE32(trailer, uint32_t(crc));
+        putLE32(trailer + 4, uint32_t(pack.size()));
         if (c.flipAt >= 0)
             data[size_t(c.flipAt)] ^= 0x10;
         if (c.cut > 0)

@@ -25,11 +25,20 @@ bool covers(int64_t offset, off_t start, size_t size)
 } // namespace
 
 extern "C" {
+int __real_mkstemp(char *pattern);
 ssize_t __real_write(int fd, const void *data, size_t size);
 ssize_t __real_pread(int fd, void *data, size_t size, off_t offset);
 int __real_fsync(int fd);
 int __real_rename(const char *from, const char *to);
 int __real_deflate(z_streamp stream, int flush);
+
+int __wrap_mkstemp(char *pattern)
+{
+    const int fd = __real_mkstemp(pattern);
+    if (ioFaults.raiseAtMkstemp != 0 && fd >= 0)
+        raise(ioFaults.raiseAtMkstemp);
+    return fd;
+}
 
 ssize_t __wrap_write(int fd, const void *data, size_t size)
 {

@@ -1,7 +1,7 @@
 // Faults of the disk and the codec, made on purpose. The bootfile test
-// program links write, pread, fsync, rename and deflate through wrappers in
-// ioFaults_support.cpp; they pass every call through unchanged until a test
-// arms a fault, and log what the save does in the meantime.
+// program links mkstemp, write, pread, fsync, rename and deflate through
+// wrappers in ioFaults_support.cpp; they pass every call through unchanged
+// until a test arms a fault, and log what the save does in the meantime.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +15,9 @@ struct ioFaults_t {
     int64_t flipWrittenByteAt = -1;
     /// File offset whose byte is flipped when pread brings it back; -1 for none.
     int64_t flipReadByteAt = -1;
+    /// Signal that mkstemp raises once it has made the file, before its
+    /// caller knows the name, as a Ctrl-C while a save begins; 0 for none.
+    int raiseAtMkstemp = 0;
     /// Signal that fsync of a regular file raises before it flushes, as a
     /// user's Ctrl-C in the middle of a save; 0 for none.
     int raiseAtFsync = 0;

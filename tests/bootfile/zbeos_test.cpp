@@ -242,12 +242,14 @@ TEST_F(ZbeosSaveFailure, CompressionFailure)
     ExpectOutputUntouched();
 }
 
-// A save ended from outside leaves the old file and nothing else; a signal
-// the caller ignores stays ignored, and the save goes on.
+// A save ended from outside leaves the old file and nothing else, also when
+// the signal comes while the temporary file is being made; a signal the
+// caller ignores stays ignored, and the save goes on.
 struct interruption_t {
     const char *name;
     int signalNumber;
     bool ignored;
+    bool whileMakingTheFile = false; ///< raised by mkstemp rather than by fsync
 };
 
 class ZbeosSaveInterrupted : public ZbeosSaveFailure, public testing::WithParamInterface<interruption_t> {};
@@ -257,7 +259,7 @@ TEST_P(ZbeosSaveInterrupted, LeavesNoTemporaryFile)
     const interruption_t &c = GetParam();
     int status = inChild([&] {
         signal(c.signalNumber, c.ignored ? SIG_IGN : SIG_DFL);
-        ioFaults.raiseAtFsync = c.signalNumber;
+        (c.whileMakingTheFile ? ioFaults.raiseAtMkstemp : ioFaults.raiseAtFsync) = c.signalNumber;
         save(*zbeos, output.Path("newZbeos"));
         struct sigaction after;
         return sigaction(c.signalNumber, nullptr, &after) == 0 && after.sa_handler == SIG_IGN ? 0 : 1;
@@ -270,7 +272,8 @@ TEST_P(ZbeosSaveInterrupted, LeavesNoTemporaryFile)
 INSTANTIATE_TEST_SUITE_P(
     Signals, ZbeosSaveInterrupted,
     testing::Values(interruption_t{"Interrupt", SIGINT, false}, interruption_t{"Terminate", SIGTERM, false},
-                    interruption_t{"HangUp", SIGHUP, false}, interruption_t{"IgnoredHangUp", SIGHUP, true}),
+                    interruption_t{"HangUp", SIGHUP, false}, interruption_t{"IgnoredHangUp", SIGHUP, true},
+                    interruption_t{"InterruptWhileTheFileIsMade", SIGINT, false, true}),
     [](const testing::TestParamInfo<interruption_t> &info) { return std::string(info.param.name); });
 
 // A new splash must inflate into the boot loader's 1 MiB buffer: a larger

@@ -230,6 +230,7 @@ struct DescriptionFault {
     std::string text;
     int status;
     std::string err; ///< for status 0: a text that must appear on standard output
+    std::vector<std::string> options = {}; ///< before "-z zbeos -o out"
 };
 
 class DescriptionLimit : public Faults, public testing::WithParamInterface<DescriptionFault> {};
@@ -237,7 +238,9 @@ class DescriptionLimit : public Faults, public testing::WithParamInterface<Descr
 TEST_P(DescriptionLimit, EndsAsTheLanguageSays)
 {
     const DescriptionFault &c = GetParam();
-    ToolRun result = run(c.text, {"-z", "zbeos", "-o", "out"});
+    std::vector<std::string> args = c.options;
+    args.insert(args.end(), {"-z", "zbeos", "-o", "out"});
+    ToolRun result = run(c.text, args);
     EXPECT_EQ(result.status, c.status) << result.err;
     if (c.status == 0) {
         EXPECT_EQ(result.err, "");
@@ -267,7 +270,11 @@ INSTANTIATE_TEST_SUITE_P(
         DescriptionFault{"NineThousandNineHundredNinetyNineDefinitions", repeated("icons at 1 2\n", 9999), 1,
                          "\n\nSyntax error at line 9995\n"},
         DescriptionFault{"ImagesFillingTheBootLoadersBufferExactly", splashOfExactly1MiB, 0,
-                         "Building new zbeos (out)\n"}),
+                         "Building new zbeos (out)\n"},
+        // The image lies wholly beyond the 640 x 480 corner that the default
+        // palette is chosen from; the full palette counts its colours too.
+        DescriptionFault{"FullPaletteOverAScreenBeyondTheCorner", "screen 1024 768 8\nimage \"a.png\" at 900 700\n",
+                         0, "Selected 224 colors\n", {"-v", "--full-palette"}}),
     [](const testing::TestParamInfo<DescriptionFault> &info) { return std::string(info.param.name); });
 
 // The boot loader inflates its splash into 1 MiB: three screens fit, and a

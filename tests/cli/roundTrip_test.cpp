@@ -99,7 +99,8 @@ bytes_t stripesPng(uint32_t w, uint32_t h, std::vector<uint32_t> colours)
 // The extracted files and their description make the same boot screen
 // again, lit and unlit. The example is dithered over a full palette: every
 // one of its 224 colours must come back. Strips of the splash's own colours
-// must come back as they were, mapped to the new palette.
+// must come back as they were, mapped to the new palette, also when the
+// only one they use is the first chosen (a screen and strips of one colour).
 struct roundTrip_t {
     const char *name;
     std::vector<std::string> options;
@@ -120,6 +121,7 @@ TEST_P(RoundTripRebuild, FromTheExtractedDescriptionLooksTheSame)
         writeFile(dir + "/art.png", stripesPng(64, 48, {0x102030, 0xc08040, 0x20a060}));
         writeFile(dir + "/lit.png", stripesPng(200, 40, {0xff0000, 0xffff00, 0x00ff00, 0x00ffff, 0x0000ff}));
         writeFile(dir + "/unlit.png", stripesPng(200, 40, {0x404040, 0x808080, 0x000000}));
+        writeFile(dir + "/flat.png", stripesPng(200, 40, {0x336699}));
     }
     std::vector<std::string> first = c.options;
     first.insert(first.end(), {"-z", dir + "/zbeos", "-o", dir + "/first", "splash.txt"});
@@ -150,7 +152,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(roundTrip_t{"DitheredExample", {"--full-palette", "--dither"}, ""},
                     roundTrip_t{"OwnIcons", {"--full-palette"},
                                 "screen 640 480 8\nicons \"lit.png\" \"unlit.png\" at 220 420\n"
-                                "image \"art.png\" at 10 10\n"}),
+                                "image \"art.png\" at 10 10\n"},
+                    roundTrip_t{"StripsOfTheFirstChosenColour", {"--full-palette"},
+                                "screen 200 40 8\nicons \"flat.png\" \"flat.png\" at 0 0\nimage \"flat.png\"\n"}),
     [](const testing::TestParamInfo<roundTrip_t> &info) { return std::string(info.param.name); });
 
 TEST(RoundTrip, ExtractionNeverReplacesFilesUnlessForced)

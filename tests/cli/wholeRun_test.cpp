@@ -150,6 +150,8 @@ TEST_P(RunFailure, ReportsAndWritesNothing)
     const FailedRun &c = GetParam();
     writeFile(dir + "/out", "existing");
     writeFile(dir + "/d", c.description);
+    // As many pixels as the boot loader's 200 x 40 strip, in another shape.
+    writeFile(dir + "/tall.png", bitmapStream(40, 200, 90));
     std::vector<std::string> args = {"-z", zbeos, "-o", "out"};
     args.insert(args.end(), c.extraArgs.begin(), c.extraArgs.end());
     args.push_back("d");
@@ -171,7 +173,9 @@ INSTANTIATE_TEST_SUITE_P(
         FailedRun{"OutputDirectoryMissing", "image \"a.png\"\n", {"-o", "no/out"},
                   "Error: no/out -- No such file or directory\n", true},
         FailedRun{"IconStripOfAnotherSize", "image \"a.png\"\nicons \"a.png\" \"a.png\" at 0 0\n", {},
-                  "Error: a.png -- the icon strip must be 200 x 40 pixels, as the boot loader's own\n", true}),
+                  "Error: a.png -- the icon strip must be 200 x 40 pixels, as the boot loader's own\n", true},
+        FailedRun{"IconStripOfAnotherShape", "image \"a.png\"\nicons \"tall.png\" \"tall.png\" at 0 0\n", {},
+                  "Error: tall.png -- the icon strip must be 200 x 40 pixels, as the boot loader's own\n", true}),
     [](const testing::TestParamInfo<FailedRun> &info) { return std::string(info.param.name); });
 
 TEST_F(WholeRun, OwnIconStripsAreWrittenAsGivenWhenTheirColoursAreKept)

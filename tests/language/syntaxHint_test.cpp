@@ -39,6 +39,9 @@ INSTANTIATE_TEST_SUITE_P(
                  "found 'sun.png' where a file name was expected: file names stand in double quotes"},
         HintCase{"SingleQuotedIcons", "icons 'lit.png' 'unlit.png' at 0 0\n",
                  "found 'lit.png' where 'at' or a file name was expected: file names stand in double quotes"},
+        // A tab is a blank of text, not a byte of an image.
+        HintCase{"SingleQuotesThenATab", "image 'a.png'\timage \"b.png\"\n",
+                 "found 'a.png' where a file name was expected: file names stand in double quotes"},
         HintCase{"CommaBetweenNumbers", "screen 640,480,16\n",
                  "found ',' where a number was expected: numbers are separated by blanks"},
         HintCase{"MinusSign", "icons at 10 -20\n",
