@@ -5,7 +5,7 @@
 // gives it a photograph-like one), or else one the fixtures make.
 #include "diagnostics/traceMsg.h"
 #include "imaging/loadImage.h"
-#include "imaging/mixImages.h"
+#include "fixtures/wholeImage.h"
 #include "imaging/palette.h"
 #include "imaging/quantize.h"
 #include "fixtures/plainPalette.h"

@@ -54,9 +54,3 @@ void ditherInto(const loadedImage_t *image, const palette_t *palette, paletteLoo
     }
 }
 
-quantizedImage_t ditherImage(const loadedImage_t *image, const palette_t *palette)
-{
-    std::vector<uint8_t> indices(uint64_t(image->width) * image->height);
-    ditherInto(image, palette, lookupFor(*palette, true).get(), indices.data(), [](uint32_t) {});
-    return quantizedLike(image, palette, std::move(indices));
-}

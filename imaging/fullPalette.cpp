@@ -160,11 +160,6 @@ bool refine(const colorHistogram_t &histogram, const std::vector<box_t> &boxes, 
 
 } // namespace
 
-palette_t getFullPalette(const loadedImage_t *image, unsigned maxColors, secondThread_t *thread)
-{
-    return getFullPalette(runsOf(*image), maxColors, thread);
-}
-
 palette_t getFullPalette(const pixelRuns_t &pixels, unsigned maxColors, secondThread_t *thread)
 {
     traceStep_t titled(1, "Selecting full palette\n");

@@ -9,8 +9,7 @@
 /// Passes of k-means at most; fewer when the colours settle.
 constexpr unsigned kFullPaletteRefinements = 4;
 
-/// A palette of up to maxColors colours (1 to 256) for an image of 1 to 2^23
-/// pixels, meant to be nearer to its pixels than getOptimalPalette's, with
+/// A palette of up to maxColors colours (1 to 256) for 1 to 2^23 pixels, meant to be nearer to its pixels than getOptimalPalette's, with
 /// or without error diffusion.
 ///
 /// 1. Colour boxes as in the subdivision (aligned cubes split into their
@@ -31,6 +30,4 @@ constexpr unsigned kFullPaletteRefinements = 4;
 ///    needs to reproduce the picture's extremes.
 /// Half of the counting and of each pass runs on `thread` (one of its own
 /// when null).
-palette_t getFullPalette(const loadedImage_t *image, unsigned maxColors, secondThread_t *thread = nullptr);
-/// The same for pixels in runs.
 palette_t getFullPalette(const pixelRuns_t &pixels, unsigned maxColors, secondThread_t *thread = nullptr);

@@ -151,11 +151,6 @@ void splitCube(colorCube_t *destination, colorCube_t *source)
     }
 }
 
-palette_t getOptimalPalette(const loadedImage_t *image, unsigned maxColors)
-{
-    return getOptimalPalette(runsOf(*image), maxColors);
-}
-
 palette_t getOptimalPalette(const pixelRuns_t &pixels, unsigned maxColors)
 {
     traceStep_t titled(1, "Selecting palette\n");

@@ -14,7 +14,6 @@ struct palette_t {
     uint32_t numColors;
 };
 
-/// Chooses at most maxColors colours for the image by colour-box subdivision.
-palette_t getOptimalPalette(const loadedImage_t *image, unsigned maxColors);
-/// The same for pixels in runs (1 to 2^32 - 1 of them).
+/// Chooses at most maxColors colours for the pixels (1 to 2^32 - 1 of them)
+/// by colour-box subdivision.
 palette_t getOptimalPalette(const pixelRuns_t &pixels, unsigned maxColors);

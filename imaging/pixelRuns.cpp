@@ -4,7 +4,7 @@
 
 namespace {
 
-/// The canvas's colour where no image lies, as mixImages leaves it.
+/// The canvas's colour where no image lies.
 const uint8_t kBlack[4] = {0, 0, 0, 0};
 
 /// Part of a canvas row: columns [begin, end) show image `image` (its
@@ -25,14 +25,6 @@ void pixelRuns_t::add(const uint8_t *pixels, uint32_t count, uint32_t step)
     total += count;
 }
 
-pixelRuns_t runsOf(const loadedImage_t &image)
-{
-    // An image holds at most 1 GiB of pixels: their count fits one run.
-    pixelRuns_t runs;
-    runs.add(image.pixels.data(), image.width * image.height);
-    return runs;
-}
-
 pixelRuns_t canvasRuns(const loadedImage_t *const *images, unsigned count, unsigned W, unsigned H)
 {
     pixelRuns_t runs;
@@ -41,8 +33,7 @@ pixelRuns_t canvasRuns(const loadedImage_t *const *images, unsigned count, unsig
         row.assign(1, span_t{0, W, nullptr, 0});
         for (unsigned i = 0; i < count; ++i) {
             const loadedImage_t *image = images[i];
-            // Placed as mixImages places it: a stray negative position is a
-            // huge one, off the canvas.
+            // A stray negative position is a huge one, off the canvas.
             const uint64_t x = uint32_t(image->x), top = uint32_t(image->y);
             if (x >= W || y < top || y - top >= image->height || image->width == 0)
                 continue;

@@ -36,9 +36,6 @@ struct pixelRuns_t {
     template <typename visit_t> void forEach(visit_t visit) const { forEach(0, runs.size(), visit); }
 };
 
-/// The pixels of an image, in one run.
-pixelRuns_t runsOf(const loadedImage_t &image);
-
-/// The pixels of the W x H canvas that mixImages would draw from the same
-/// images: each image over those before it, black where none lies.
+/// The pixels of a W x H canvas drawn from the images, without drawing it:
+/// each image over those before it, black where none lies.
 pixelRuns_t canvasRuns(const loadedImage_t *const *images, unsigned count, unsigned W, unsigned H);

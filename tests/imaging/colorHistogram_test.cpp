@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 
+#include "fixtures/wholeImage.h"
 #include "fixtures/testImages.h"
 #include "imaging/colorHistogram.h"
 

@@ -1,3 +1,4 @@
+#include "fixtures/wholeImage.h"
 #include "imaging/fullPalette.h"
 #include "imaging/palette.h"
 #include "imaging/plainRender_support.h"

@@ -1,4 +1,4 @@
-#include "imaging/mixImages.h"
+#include "fixtures/wholeImage.h"
 #include "fixtures/testImages.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+#include "fixtures/wholeImage.h"
 #include "imaging/colorCube.h"
 #include "imaging/palette.h"
 #include "fixtures/plainPalette.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "fixtures/testImages.h"
-#include "imaging/mixImages.h"
+#include "fixtures/wholeImage.h"
 #include "imaging/pixelRuns.h"
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "fixtures/wholeImage.h"
 #include "fixtures/testImages.h"
 #include "imaging/loadedImage.h"
 #include "imaging/palette.h"

@@ -10,7 +10,7 @@
 #include "imaging/alphaCompose.h"
 #include "imaging/dither.h"
 #include "imaging/fullPalette.h"
-#include "imaging/mixImages.h"
+#include "fixtures/wholeImage.h"
 #include "imaging/render.h"
 
 namespace {
