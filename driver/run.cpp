@@ -5,7 +5,7 @@
 #include "imaging/besideTask.h"
 #include "language/parseDescription.h"
 
-dawnmarkRun_t::dawnmarkRun_t() : application("application/x-vnd.Tolvane.Dawnmark"), description{} {}
+dawnmarkRun_t::dawnmarkRun_t() : description{} {}
 
 dawnmarkRun_t::~dawnmarkRun_t()
 {
