@@ -15,7 +15,9 @@ constexpr uint64_t kMaxBitmapBytes = uint64_t(1) << 30;
 bool bitmapSizeAcceptable(uint64_t width, uint64_t height);
 
 /// A decoded image: 4 bytes per pixel in blue, green, red, fourth-byte
-/// order, rows packed top to bottom. Without alpha the fourth byte is 255.
+/// order, rows packed top to bottom. Without alpha the fourth byte is 255,
+/// except in a bitmap stream, which keeps its own (and may hold no whole
+/// row).
 struct decodedBitmap_t {
     uint32_t width = 0;
     uint32_t height = 0;

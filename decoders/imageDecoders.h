@@ -1,4 +1,6 @@
-// Every decoder, in the order a file's content is matched against them.
+// Every decoder that reads a whole file in one step, in the order a file's
+// content is matched against them; a bitmap stream is taken before any of
+// them (decodeFile.cpp).
 #pragma once
 
 #include <vector>

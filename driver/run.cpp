@@ -4,7 +4,7 @@
 
 #include "language/parseDescription.h"
 
-dawnmarkRun_t::dawnmarkRun_t() : application("application/x-vnd.Tolvane.Dawnmark"), description{} {}
+dawnmarkRun_t::dawnmarkRun_t() : description{} {}
 
 dawnmarkRun_t::~dawnmarkRun_t()
 {

@@ -11,7 +11,6 @@
 #include "imaging/loadedImage.h"
 #include "imaging/renderOptions.h"
 #include "language/splashDescription.h"
-#include "platform/Application.h"
 
 /// What the command line sets; the later phases only read it.
 struct runSettings_t {
@@ -37,7 +36,6 @@ public:
     int Run(int argc, char **argv);
 
 private:
-    BApplication application; ///< its message loop never runs
     runSettings_t settings;
     splashDescription_t description;
     std::vector<loadedImage_t> images; ///< one per description entry

@@ -1,6 +1,6 @@
-// Image loading on arbitrary bytes: the roster picks the translator by
-// content (PNG, JPEG, PNM, GIF, PSD, BMP, TGA, bitmap streams) and the loader
-// unpacks the bitmap stream the translator made.
+// Image loading on arbitrary bytes: the decoder is picked by content
+// (bitmap streams, PNG, JPEG, PNM, GIF, PSD, BMP, TGA) and its pixels become
+// the image record.
 #include <cstdlib>
 #include <cstring>
 

@@ -14,8 +14,6 @@
 
 #include "fixtures/bitmapStream.h"
 #include "fixtures/imageVariants.h"
-#include "platform/ByteOrder.h"
-#include "platform/TranslatorFormats.h"
 #include "tools/sampleZbeos.h"
 
 namespace {

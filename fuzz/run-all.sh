@@ -32,7 +32,7 @@ for target in "${targets[@]}"; do
   artifacts="$build/artifacts/$target"
   mkdir -p "$work" "$artifacts" "$build/logs"
   echo "== $target: ${seconds}s"
-  # Pixel buffers up to the translators' 1 GiB limit are legitimate.
+  # Pixel buffers up to the decoders' 1 GiB limit are legitimate.
   "$build/fuzz/${target}_fuzzer" "$work" "fuzz/corpus/$target" \
     -max_total_time="$seconds" -timeout=25 -close_fd_mask=3 \
     -rss_limit_mb=4096 -malloc_limit_mb=2048 -print_final_stats=1 \

@@ -3,5 +3,7 @@
 
 #include "imaging/loadedImage.h"
 
-/// Loads an image file through the translators; throws dawnmarkError_t.
+/// Loads an image file of any format the decoders read (decodeFile) and
+/// traces what it holds; throws dawnmarkError_t (subject "LoadImage error")
+/// when the file gives no image.
 loadedImage_t loadImage(const char *path);

@@ -38,8 +38,8 @@ TEST(BmpDecoder, EveryVariantGivesItsPixelsExactly)
     }
 }
 
-// Through the roster: the variants are taken for BMP and come out as
-// streams of their pixels.
+// As a file's content: the variants are taken for BMP and come out as
+// their pixels.
 TEST(BmpDecoder, EveryVariantIsTranslatedToItsPixels)
 {
     expectEveryVariantDecoded("BMP");
@@ -61,9 +61,9 @@ TEST(BmpDecoder, BitFieldsAreScaledByRounding)
 TEST(BmpDecoder, TwentyFourBitFileGivesIdenticalPixels)
 {
     const rgbaImage_t image = colourfulImage(5, 3);
-    const translated_t result = translateBytes(encodeBmp(image));
+    const decodedFile_t result = decodeBytes(encodeBmp(image));
     expectBitmap(result, 5, 3, kRgb32);
-    EXPECT_EQ(result.pixels, toBgra(image, false));
+    EXPECT_EQ(result.bitmap.pixels, toBgra(image, false));
 }
 
 bytes_t patched(bytes_t file, size_t offset, uint32_t value, int bytes = 4)
@@ -133,7 +133,7 @@ TEST(BmpDecoder, DamagedFilesAreRefusedWithAReason)
     }
 }
 
-// Through the roster, which reads the whole file first.
+// As a file's content, which is recognised first.
 TEST(BmpDecoder, BrokenFilesWriteNothing)
 {
     const bytes_t bmp = encodeBmp(colourfulImage(7, 5));

@@ -4,9 +4,6 @@
 
 namespace {
 
-constexpr uint32_t kRgb32 = 0x0008;
-constexpr uint32_t kRgba32 = 0x2008;
-
 bool ofFormat(const std::string &name, const std::string &format)
 {
     return name.compare(0, format.size() + 1, format + " ") == 0;
@@ -14,34 +11,34 @@ bool ofFormat(const std::string &name, const std::string &format)
 
 } // namespace
 
-void expectBitmap(const translated_t &result, uint32_t width, uint32_t height, uint32_t colors)
+decodedFile_t decodeBytes(const bytes_t &file) { return decodeContent(file.data(), file.size()); }
+
+void expectBitmap(const decodedFile_t &result, uint32_t width, uint32_t height, uint32_t colors)
 {
-    ASSERT_TRUE(result.ok) << result.reason;
-    EXPECT_EQ(result.rowBytes, width * 4);
-    EXPECT_EQ(result.dataSize, width * height * 4);
-    EXPECT_EQ(result.colors, colors);
-    EXPECT_EQ(result.bounds[0], 0.0f);
-    EXPECT_EQ(result.bounds[1], 0.0f);
-    EXPECT_EQ(result.bounds[2], float(width - 1));
-    EXPECT_EQ(result.bounds[3], float(height - 1));
-    EXPECT_EQ(result.pixels.size(), size_t(result.dataSize));
+    ASSERT_EQ(result.refusedBy, refusedBy_t::nothing) << result.reason;
+    EXPECT_EQ(result.bitmap.width, width);
+    EXPECT_EQ(result.bitmap.height, height);
+    EXPECT_EQ(result.bitmap.alpha, colors == kColorsRgba32);
+    ASSERT_TRUE(result.header);
+    EXPECT_EQ(result.header->rowBytes, width * 4);
+    EXPECT_EQ(result.header->dataSize, width * height * 4);
+    EXPECT_EQ(result.header->colors, colors);
+    EXPECT_EQ(result.bitmap.pixels.size(), size_t(result.header->dataSize));
 }
 
 void expectDecodedAs(const imageVariant_t &variant)
 {
-    const translated_t result = translateBytes(variant.file);
-    ASSERT_TRUE(result.ok) << result.reason;
-    EXPECT_EQ(result.rowBytes, variant.width * 4);
-    EXPECT_EQ(result.dataSize, variant.width * variant.height * 4);
-    EXPECT_EQ(result.colors, variant.alpha ? kRgba32 : kRgb32);
-    EXPECT_TRUE(result.pixels == variant.bgra);
+    const decodedFile_t result = decodeBytes(variant.file);
+    expectBitmap(result, variant.width, variant.height, variant.alpha ? kColorsRgba32 : kColorsRgb32);
+    EXPECT_TRUE(result.bitmap.pixels == variant.bgra);
 }
 
 void expectRefused(const damagedImage_t &damaged)
 {
-    const translated_t result = translateBytes(damaged.file);
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.streamLength, 0u);
+    const decodedFile_t result = decodeBytes(damaged.file);
+    EXPECT_EQ(result.refusedBy, refusedBy_t::decoding);
+    EXPECT_TRUE(result.bitmap.pixels.empty());
+    EXPECT_FALSE(result.header);
     EXPECT_NE(result.reason.find(damaged.reason), std::string::npos) << result.reason;
 }
 

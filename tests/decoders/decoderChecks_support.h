@@ -1,21 +1,26 @@
-// What the decoders' tests check of every file: decoded through the roster
-// to exactly its pixels, or refused with its reason and nothing written.
+// What the decoders' tests check of every file: decoded as a file's content
+// is (decodeContent) to exactly its pixels, or refused with its reason and
+// no pixels.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "decoders/decodeFile.h"
 #include "fixtures/imageVariants.h"
 
-/// The stream made of a width x height image: its header fields and as
-/// many pixel bytes as it announces.
-void expectBitmap(const translated_t &result, uint32_t width, uint32_t height, uint32_t colors);
+/// decodeContent on the whole of `file`.
+decodedFile_t decodeBytes(const bytes_t &file);
+
+/// A width x height image in the colour space `colors`, with the header the
+/// load traces and as many pixel bytes as it announces.
+void expectBitmap(const decodedFile_t &result, uint32_t width, uint32_t height, uint32_t colors);
 
 /// The variant's file becomes its pixels, in B_RGBA32 if it has alpha.
 void expectDecodedAs(const imageVariant_t &variant);
 
-/// The file is refused, nothing is written, and the reason contains the
-/// expected part.
+/// The file is refused by the decoding with no pixels, and the reason
+/// contains the expected part.
 void expectRefused(const damagedImage_t &damaged);
 
 /// expectDecodedAs and expectRefused for every variant and every damaged

@@ -33,13 +33,13 @@ TEST(JpegDecoder, Kinds)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        const translated_t result = translateBytes(c.file);
+        const decodedFile_t result = decodeBytes(c.file);
         expectBitmap(result, 24, 16, kRgb32);
-        for (size_t i = 0; i < result.pixels.size(); i += 4) {
-            EXPECT_NEAR(result.pixels[i], c.b, 3) << i;
-            EXPECT_NEAR(result.pixels[i + 1], c.g, 3) << i;
-            EXPECT_NEAR(result.pixels[i + 2], c.r, 3) << i;
-            EXPECT_EQ(result.pixels[i + 3], 255) << i;
+        for (size_t i = 0; i < result.bitmap.pixels.size(); i += 4) {
+            EXPECT_NEAR(result.bitmap.pixels[i], c.b, 3) << i;
+            EXPECT_NEAR(result.bitmap.pixels[i + 1], c.g, 3) << i;
+            EXPECT_NEAR(result.bitmap.pixels[i + 2], c.r, 3) << i;
+            EXPECT_EQ(result.bitmap.pixels[i + 3], 255) << i;
         }
     }
 }

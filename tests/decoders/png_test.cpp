@@ -22,17 +22,17 @@ rgbaImage_t withAlphaRamp(rgbaImage_t image)
 TEST(PngDecoder, LosslessPixels)
 {
     const rgbaImage_t image = colourfulImage(5, 3);
-    const translated_t result = translateBytes(encodePng(image, false));
+    const decodedFile_t result = decodeBytes(encodePng(image, false));
     expectBitmap(result, 5, 3, kRgb32);
-    EXPECT_EQ(result.pixels, toBgra(image, false));
+    EXPECT_EQ(result.bitmap.pixels, toBgra(image, false));
 }
 
 TEST(PngDecoder, AlphaIsKeptAndMarked)
 {
     const rgbaImage_t image = withAlphaRamp(colourfulImage(4, 3));
-    const translated_t result = translateBytes(encodePng(image, true));
+    const decodedFile_t result = decodeBytes(encodePng(image, true));
     expectBitmap(result, 4, 3, kRgba32);
-    EXPECT_EQ(result.pixels, toBgra(image, true));
+    EXPECT_EQ(result.bitmap.pixels, toBgra(image, true));
 }
 
 // The pixel a PNG of the given kind should decode to: samples below 8 bits
@@ -123,9 +123,9 @@ TEST(PngDecoder, ColourTypesAndDepths)
             expected.insert(expected.end(), {b, g, r, alpha});
         }
 
-        const translated_t result = translateBytes(encodePng(spec));
+        const decodedFile_t result = decodeBytes(encodePng(spec));
         expectBitmap(result, width, height, c.alpha ? kRgba32 : kRgb32);
-        EXPECT_EQ(result.pixels, expected);
+        EXPECT_EQ(result.bitmap.pixels, expected);
     }
 }
 

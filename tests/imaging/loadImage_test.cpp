@@ -146,8 +146,9 @@ TEST_F(LoadImage, RefusalsSayWhyAndRestoreTheTrace)
     std::swap(swapped[1], swapped[2]);
     const std::string missing = scratchDirectory() + "/nothing here.png";
     const std::string cutShort = "P6\n2 1\n255\n\x01\x02\x03";
-    // Failed translations keep the error line as it always was and say why
-    // in the trace just before it; the loader's own refusals say it there.
+    // Files that cannot be opened or decoded keep the error line as it always
+    // was and say why in the trace just before it; a bitmap stream's header
+    // says it there.
     const struct {
         const char *name;
         std::string path;

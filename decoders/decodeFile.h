@@ -1,0 +1,45 @@
+// An image file read whole and decoded: which file is read, in which order
+// the formats are tried, and why a file gives no pixels.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "decoders/bitmapStream.h"
+#include "decoders/decodedBitmap.h"
+
+/// The step that refused a file, which decides how the refusal is told.
+enum class refusedBy_t {
+    nothing,      ///< the file was decoded
+    opening,      ///< it cannot be opened, or is not a regular file
+    decoding,     ///< it cannot be read whole, or no decoder takes it
+    streamHeader, ///< it is a bitmap stream whose header is refused
+    memory,       ///< it is a bitmap stream whose pixels do not fit in memory
+};
+
+/// What a file gave: its pixels, or the step that refused it and why.
+struct decodedFile_t {
+    decodedBitmap_t bitmap;
+    /// What the file states of its pixels: a bitmap stream's header as read,
+    /// also when it is then refused; for any other format, the header a
+    /// stream of the decoded pixels would carry. Missing when neither is
+    /// there.
+    std::optional<bitmapStreamHeader_t> header;
+    refusedBy_t refusedBy = refusedBy_t::nothing;
+    /// Why, in a few words: the system's text ("No such file or
+    /// directory"), "not a regular file", "the file is empty", "unknown file
+    /// format" or the decoder's own ("PNM data ends early").
+    std::string reason;
+};
+
+/// Reads the regular file at `path`, of at most 1 GiB, and decodes it as
+/// decodeContent does. A directory, device or FIFO is refused before it is
+/// read (a FIFO without a writer does not block).
+decodedFile_t decodeFile(const char *path);
+
+/// Decodes a whole file held in memory, recognised by its content: a bitmap
+/// stream first, then every decoder of imageDecoders() that recognises it,
+/// in their order, until one succeeds; a refusal gives the reason of the
+/// first of them, which is the decoder made for the format rather than a
+/// general one.
+decodedFile_t decodeContent(const uint8_t *data, size_t size);
