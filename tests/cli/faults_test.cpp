@@ -356,6 +356,34 @@ INSTANTIATE_TEST_SUITE_P(
                    "zbeos", "o", 1, notRegular, S_IFSOCK}),
     [](const testing::TestParamInfo<OutputPath> &info) { return std::string(info.param.name); });
 
+// With --backup nothing at the output path is lost: each file replaced is
+// kept under a name no earlier backup has, the input boot loader too.
+TEST_F(Faults, BackupKeepsEveryReplacedFile)
+{
+    writeFile(path("mine"), zbeosBytes);
+    ToolRun first = run("image \"a.png\"\n", {"--backup", "-z", "mine", "-o", "out"});
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_NE(first.out.find("Building new zbeos (out)\n... the file replaced is kept as out.old\n"),
+              std::string::npos) << first.out;
+    const std::string made = readFile(path("out"));
+    ASSERT_EQ(run("\n", {"--backup", "-z", "mine", "-o", "out"}).status, 0);
+    EXPECT_EQ(readFile(path("out.old")), "existing");
+    EXPECT_EQ(readFile(path("out.old.1")), made);
+
+    ASSERT_EQ(run("\n", {"--backup", "-z", "mine", "-o", "mine"}).status, 0);
+    EXPECT_EQ(readFile(path("mine.old")), zbeosBytes) << "the way back";
+}
+
+// Nothing at the output path, or a device there, leaves nothing to keep.
+TEST_F(Faults, BackupOfNothingIsNothing)
+{
+    for (const std::string output : {path("fresh"), std::string("/dev/null")}) {
+        ToolRun result = run("\n", {"--backup", "-z", "zbeos", "-o", output});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_NE(access((output + ".old").c_str(), F_OK), 0) << output;
+    }
+}
+
 // A pipe takes the very bytes a file would get, and stays a pipe.
 TEST_F(Faults, PipeAtTheOutputPathIsWrittenInto)
 {

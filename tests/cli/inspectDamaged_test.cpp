@@ -1,6 +1,6 @@
 // Damaged boot loader files: what Dawnmark refuses the inspector refuses
 // with the same words; what Dawnmark lets pass the inspector still calls
-// damage.
+// damage; a damaged loader member both call damage, and Dawnmark refuses it.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -93,18 +93,40 @@ struct damageCase_t {
     std::function<std::string()> error; // after "Error: <path> -- "
 };
 
-class DamageDawnmarkAccepts : public testing::TestWithParam<damageCase_t> {};
+class DamageDawnmarkAccepts : public testing::TestWithParam<damageCase_t> {
+protected:
+    /// Writes the case's file at path and checks what the inspector says of it.
+    void ExpectReportedAfterTheListing(const std::string &path)
+    {
+        writeFile(path, GetParam().file());
+        ToolRun run = runInspector({path});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.out.find("Directory: "), std::string::npos) << run.out;
+        EXPECT_EQ(run.out.find("DOES NOT MATCH") != std::string::npos,
+                  std::string(GetParam().name).rfind("Wrong", 0) == 0);
+        EXPECT_EQ(run.err, "Error: " + path + " -- " + GetParam().error() + "\n");
+    }
+};
 
 TEST_P(DamageDawnmarkAccepts, IsReportedAfterTheReportWithStatusOne)
 {
-    const std::string path = makeScratchDirectory() + "/zbeos";
-    writeFile(path, GetParam().file());
-    ToolRun run = runInspector({path});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("Directory: "), std::string::npos) << run.out;
-    EXPECT_EQ(run.out.find("DOES NOT MATCH") != std::string::npos,
-              std::string(GetParam().name).rfind("Wrong", 0) == 0);
-    EXPECT_EQ(run.err, "Error: " + path + " -- " + GetParam().error() + "\n");
+    ExpectReportedAfterTheListing(makeScratchDirectory() + "/zbeos");
+}
+
+// The loader member is carried over as it is: a damaged one would make a
+// boot loader that does not start, so Dawnmark refuses it in the
+// inspector's words and writes nothing.
+class DamagedLoader : public DamageDawnmarkAccepts {};
+
+TEST_P(DamagedLoader, IsReportedByTheInspectorAndRefusedByDawnmark)
+{
+    const std::string dir = makeScratchDirectory();
+    ExpectReportedAfterTheListing(dir + "/zbeos");
+    writeFile(dir + "/plain.splash", "screen 640 480 16\n");
+    ToolRun dawnmark = runDawnmark({"-z", dir + "/zbeos", "-o", dir + "/newZbeos", dir + "/plain.splash"});
+    EXPECT_EQ(dawnmark.status, 1);
+    EXPECT_EQ(dawnmark.err, "Error: " + dir + "/zbeos -- " + GetParam().error() + "\n");
+    EXPECT_TRUE(readBytes(dir + "/newZbeos").empty()) << "nothing is written";
 }
 
 bytes_t withTrailerValue(unsigned fromEnd, uint32_t value)
@@ -185,7 +207,7 @@ std::string loaderLengthMismatch()
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Loader, DamageDawnmarkAccepts,
+    Loader, DamagedLoader,
     testing::Values(
         damageCase_t{"WrongCrc", [] { return withLoaderTrailerValue(8, 0x12345678); }, [] { return loaderCrcMismatch(); }},
         damageCase_t{"WrongCrcOfALargeLoader", [] { return withLoaderTrailerValue(8, 0x12345678, largeLoader()); },

@@ -97,17 +97,36 @@ TEST_F(RenderOptions, AlphaChangesNothingWithoutTransparentImages)
     EXPECT_EQ(run({"--alpha"}), run({}));
 }
 
+// The logo has transparent pixels, the background none: under -v and
+// without --alpha the logo, and only the logo, gets a hint at --alpha.
+TEST_F(RenderOptions, TransparentImageGetsAHintAtAlphaUnderVerbose)
+{
+    const std::string hint = "has transparent pixels: with --alpha they show what lies beneath them";
+    for (const auto &[options, hinted] : std::vector<std::pair<std::vector<std::string>, bool>>{
+             {{"-v"}, true}, {{}, false}, {{"-v", "--alpha"}, false}}) {
+        std::vector<std::string> args = options;
+        args.insert(args.end(), {"-z", "zbeos", "-o", "out", "d"});
+        const ToolRun result = runDawnmark(args, dir);
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out.find("... logo.bits " + hint) != std::string::npos, hinted) << result.out;
+        EXPECT_EQ(result.out.find("back.bits " + hint), std::string::npos);
+    }
+}
+
 struct previewRefusal_t {
     const char *name;
     std::vector<std::string> options;
     const char *path; ///< the refused preview, as named in the report
     const char *reason;
+    std::string existing = ""; ///< when not empty, what a file at path holds before the run
 };
 
 class PreviewRefused : public RenderOptions, public testing::WithParamInterface<previewRefusal_t> {};
 
 TEST_P(PreviewRefused, BeforeAnyWorkAndLeavesThePathAsItWas)
 {
+    if (!GetParam().existing.empty())
+        writeFile(dir + "/" + GetParam().path, GetParam().existing);
     const std::string before = readFile(dir + "/" + GetParam().path);
     std::vector<std::string> args = GetParam().options;
     args.insert(args.end(), {"-z", "zbeos", "-o", "out", "d"});
@@ -119,6 +138,7 @@ TEST_P(PreviewRefused, BeforeAnyWorkAndLeavesThePathAsItWas)
 }
 
 const char *const readOrWritten = "is a file this run reads or writes; a preview never replaces it";
+const char *const notAPreview = "is not a preview made by Dawnmark; it is never overwritten";
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, PreviewRefused,
@@ -128,7 +148,12 @@ INSTANTIATE_TEST_SUITE_P(
                     previewRefusal_t{"Output", {"--preview", "out"}, "out", readOrWritten},
                     previewRefusal_t{"OtherPreview", {"--preview", "p.png", "--preview-lit", "x/../p.png"},
                                      "x/../p.png", readOrWritten},
-                    previewRefusal_t{"Directory", {"--preview", "."}, ".", "not a regular file"}),
+                    previewRefusal_t{"Directory", {"--preview", "."}, ".", "not a regular file"},
+                    previewRefusal_t{"Photo", {"--preview", "holiday.jpg"}, "holiday.jpg", notAPreview,
+                                     std::string("\xff\xd8\xff\xe0\0\x10JFIF", 10)},
+                    // A PNG file of another program: being a PNG is not enough.
+                    previewRefusal_t{"OtherPicture", {"--preview-lit", "sun.png"}, "sun.png", notAPreview,
+                                     readFile(DAWNMARK_SOURCE_DIR "/examples/sun.png")}),
     [](const testing::TestParamInfo<previewRefusal_t> &info) { return std::string(info.param.name); });
 
 class BadLongOption : public testing::TestWithParam<const char *> {};

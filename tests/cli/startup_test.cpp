@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <fstream>
 #include <unistd.h>
 
 #include "support/files.h"
@@ -72,6 +73,37 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, Usage,
                                          UsageCase{"ZWithoutArgument", {"-z"}},
                                          UsageCase{"OWithoutArgument", {"file", "-o"}}),
                          [](const testing::TestParamInfo<UsageCase> &info) { return std::string(info.param.name); });
+
+// The rows of the README's table of Dawnmark's options, its first table of
+// options: "-z path", "--preview FILE.png", ...
+std::vector<std::string> readmeOptions()
+{
+    std::ifstream readme(DAWNMARK_SOURCE_DIR "/README.md");
+    std::vector<std::string> options;
+    bool inTable = false;
+    for (std::string line; std::getline(readme, line);) {
+        if (line == "| option | meaning |")
+            inTable = true;
+        else if (inTable && line.rfind("| `", 0) == 0)
+            options.push_back(line.substr(3, line.find('`', 3) - 3));
+        else if (inTable && line.rfind("|", 0) != 0)
+            break;
+    }
+    return options;
+}
+
+TEST(Startup, HelpListsEveryOptionOnItsOwnLineAndAnExample)
+{
+    ToolRun run = runDawnmark({"--help"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    const std::string help = run.out.substr(bannerOf(run.out).size());
+    const std::vector<std::string> options = readmeOptions();
+    EXPECT_GE(options.size(), 10u);
+    for (const std::string &option : options)
+        EXPECT_NE(help.find("\n  " + option + " "), std::string::npos) << option << " in\n" << help;
+    EXPECT_NE(help.find("\nExample: Dawnmark "), std::string::npos) << help;
+}
 
 TEST(Startup, UnopenableDescriptionIsReportedBySystemText)
 {
