@@ -12,6 +12,7 @@
 #include "saveFailure_support.h"
 #include "support/files.h"
 #include "support/readOnlyMount.h"
+#include "support/traceCapture.h"
 #include "tools/sampleZbeos.h"
 
 namespace {
@@ -107,7 +108,8 @@ TEST_F(SafeSave, FileThenNameAreFlushed)
 TEST_F(SafeSave, ReplacedFileIsKeptBeforeTheRename)
 {
     ioFaultsScope_t faults;
-    replaceWith(output.Path("newZbeos").c_str(), content, true);
+    const std::string trace = traceOf(1, [&] { replaceWith(output.Path("newZbeos").c_str(), content, true); });
+    EXPECT_EQ(trace, "... the file replaced is kept as " + output.Path("newZbeos.old") + "\n");
     EXPECT_EQ(ioFaults.events, (std::vector<std::string>{"fsync file", "link", "rename", "fsync directory"}));
     EXPECT_EQ(readBytes(output.Path("newZbeos.old")), precious);
 }

@@ -377,7 +377,7 @@ TEST_F(Faults, BackupKeepsEveryReplacedFile)
 // Nothing at the output path, or a device there, leaves nothing to keep.
 TEST_F(Faults, BackupOfNothingIsNothing)
 {
-    for (const std::string output : {path("fresh"), std::string("/dev/null")}) {
+    for (const std::string &output : {path("fresh"), std::string("/dev/null")}) {
         ToolRun result = run("\n", {"--backup", "-z", "zbeos", "-o", output});
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_NE(access((output + ".old").c_str(), F_OK), 0) << output;
