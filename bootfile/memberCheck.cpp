@@ -60,7 +60,9 @@ memberCheck_t checkMember(const unsigned char *data, uint64_t size)
 memberCheck_t checkLoaderMember(const unsigned char *bytes, const zbeosSections_t &layout)
 {
     const uint64_t data = layout.loaderOffset + sizeof firstSignature;
-    return checkMember(bytes + data, layout.splashOffset - data);
+    // The splash header may begin inside the loader's own (within its
+    // MTIME, XFL and OS), which leaves the loader no data at all.
+    return checkMember(bytes + data, layout.splashOffset > data ? layout.splashOffset - data : 0);
 }
 
 const char *const loaderMemberName = "loader member";

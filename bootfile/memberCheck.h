@@ -35,7 +35,7 @@ memberCheck_t checkMember(const unsigned char *data, uint64_t size);
 /// whole.
 memberCheck_t checkLoaderMember(const unsigned char *bytes, const zbeosSections_t &layout);
 
-/// What the damage of the loader member is called by: "loader member".
+/// The name the loader member's damage is reported under: "loader member".
 extern const char *const loaderMemberName;
 
 /// What is wrong with the member, one line each, every line beginning with

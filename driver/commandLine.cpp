@@ -36,7 +36,7 @@ const optionEntry_t optionTable[] = {
     {nullptr, 'v', nullptr, "more detail; repeat for even more"},
     {"dither", optDither, nullptr, "error diffusion: smooth gradients instead of bands"},
     {"alpha", optAlpha, nullptr, "lay images with transparency over what lies beneath"},
-    {"full-palette", optFullPalette, nullptr, "use all 224 colours, each moved to its pixels"},
+    {"full-palette", optFullPalette, nullptr, "use all 224 colours, each fitted to its pixels"},
     {"preview", optPreview, "FILE.png", "after saving, write the boot screen, icons unlit"},
     {"preview-lit", optPreviewLit, "FILE.png", "the same with the icon strip lit"},
     {"backup", optBackup, nullptr, "keep the file the output replaces as OUTPUT.old"},

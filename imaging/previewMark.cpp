@@ -1,9 +1,7 @@
 #include "imaging/previewMark.h"
 
 #include <algorithm>
-#include <cstring>
 #include <fcntl.h>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -12,7 +10,8 @@
 
 namespace {
 
-// The signature, then IHDR: its length (13), its type, its data and its CRC.
+// The signature, then the length (13) and type of IHDR, whose data and CRC
+// follow.
 const uint8_t pngStart[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
 const size_t headerChunkEnd = sizeof pngStart + 13 + 4;
 

@@ -192,6 +192,18 @@ bytes_t withLoaderCut(unsigned bytes)
     return withLoaderMember([&](bytes_t &member) { member.resize(member.size() - bytes); });
 }
 
+// A splash header that begins in the loader's own, where its MTIME, XFL and
+// OS would be: the loader member holds no data at all.
+bytes_t withSplashHeaderInTheLoaders()
+{
+    const bytes_t header = {0x1f, 0x8b, 8, 8, 0, 0, 0x1f, 0x8b, 8, 8, 'b', 'e', 'o', 's', 0, 0};
+    bytes_t file = makeSampleBootCode();
+    file.insert(file.end(), header.begin(), header.end());
+    const bytes_t whole = sample();
+    file.insert(file.end(), whole.begin() + splashAt() + 10, whole.end());
+    return file;
+}
+
 std::string loaderCrcMismatch(const bytes_t &loader = makeSampleLoader())
 {
     char text[128];
@@ -219,7 +231,9 @@ INSTANTIATE_TEST_SUITE_P(
                      [] { return std::string("loader member ends before its deflate data does"); }},
         damageCase_t{"CorruptData",
                      [] { return withLoaderMember([](bytes_t &member) { member[15] = 0xff; }); },
-                     [] { return std::string("loader member deflate data is corrupt (invalid block type)"); }}),
+                     [] { return std::string("loader member deflate data is corrupt (invalid block type)"); }},
+        damageCase_t{"SplashHeaderInItsHeader", withSplashHeaderInTheLoaders,
+                     [] { return std::string("loader member ends before its deflate data does"); }}),
     [](const testing::TestParamInfo<damageCase_t> &info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
