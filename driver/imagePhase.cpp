@@ -53,9 +53,10 @@ int runImagePhase(const splashDescription_t &description, bool alpha, std::vecto
             image->clipTo(entry.width, entry.height);
         image->clipToWorld(description.screenWidth, description.screenHeight);
         // Without --alpha such a picture shows the colours hidden under its
-        // transparent parts, often a surprise; the hint is only shown under
-        // -v, so the default trace stays as it was.
-        if (!alpha && hasTransparentPixels(*image)) {
+        // transparent parts, often a surprise. The hint is only shown under
+        // -v, so the default trace stays as it was; without -v the pixels
+        // are not even looked at.
+        if (!alpha && trace_level > 1 && hasTransparentPixels(*image)) {
             traceStep_t step;
             TRACE(1, "%s has transparent pixels: with --alpha they show what lies beneath them, "
                      "not their own colours\n",
