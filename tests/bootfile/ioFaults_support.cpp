@@ -1,6 +1,5 @@
 #include "ioFaults_support.h"
 
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <sys/stat.h>
@@ -71,10 +70,6 @@ int __wrap_rename(const char *from, const char *to)
 int __wrap_link(const char *from, const char *to)
 {
     ioFaults.events.push_back("link");
-    if (ioFaults.failLinkWith != 0) {
-        errno = ioFaults.failLinkWith;
-        return -1;
-    }
     return __real_link(from, to);
 }
 

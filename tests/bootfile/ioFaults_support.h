@@ -1,7 +1,7 @@
 // Faults of the disk and the codec, made on purpose. The bootfile test
-// program links write, pread, fsync, rename, link and deflate through wrappers in
-// ioFaults_support.cpp; they pass every call through unchanged until a test
-// arms a fault, and log what the save does in the meantime.
+// program links write, pread, fsync, rename, link and deflate through
+// wrappers in ioFaults_support.cpp; they pass every call through unchanged
+// until a test arms a fault, and log what the save does in the meantime.
 #pragma once
 
 #include <cstdint>
@@ -20,9 +20,8 @@ struct ioFaults_t {
     int raiseAtFsync = 0;
     /// deflate answers Z_STREAM_ERROR.
     bool failDeflate = false;
-    /// errno with which link fails, as on a file system without hard links; 0 for none.
-    int failLinkWith = 0;
-    /// "fsync file", "fsync directory", "link" and "rename" in the order they happened.
+    /// "fsync file", "fsync directory", "link" and "rename" in the order they
+    /// happened.
     std::vector<std::string> events;
 };
 

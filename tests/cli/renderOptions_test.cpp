@@ -97,22 +97,6 @@ TEST_F(RenderOptions, AlphaChangesNothingWithoutTransparentImages)
     EXPECT_EQ(run({"--alpha"}), run({}));
 }
 
-// The logo has transparent pixels, the background none: under -v and
-// without --alpha the logo, and only the logo, gets a hint at --alpha.
-TEST_F(RenderOptions, TransparentImageGetsAHintAtAlphaUnderVerbose)
-{
-    const std::string hint = "has transparent pixels: with --alpha they show what lies beneath them";
-    for (const auto &[options, hinted] : std::vector<std::pair<std::vector<std::string>, bool>>{
-             {{"-v"}, true}, {{}, false}, {{"-v", "--alpha"}, false}}) {
-        std::vector<std::string> args = options;
-        args.insert(args.end(), {"-z", "zbeos", "-o", "out", "d"});
-        const ToolRun result = runDawnmark(args, dir);
-        EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(result.out.find("... logo.bits " + hint) != std::string::npos, hinted) << result.out;
-        EXPECT_EQ(result.out.find("back.bits " + hint), std::string::npos);
-    }
-}
-
 struct previewRefusal_t {
     const char *name;
     std::vector<std::string> options;
