@@ -115,7 +115,9 @@ void zbeosIconPack_t::UseIcons(const packPicture_t &lit, const char *litName, co
     for (const auto &strip : {std::make_pair(&lit, litName), std::make_pair(&unlit, unlitName)})
         if (strip.first->width != w || strip.first->height != h)
             throw dawnmarkError_t(strip.second, "the icon strip must be " + std::to_string(w) + " x " + std::to_string(h) +
-                                             " pixels, as the boot loader's own");
+                                             " pixels, as the boot loader's own; " + strip.second + " is " +
+                                             std::to_string(strip.first->width) + " x " +
+                                             std::to_string(strip.first->height));
     newIcons = true;
 }
 

@@ -39,7 +39,7 @@ public:
     /// `lit` and `unlit`, which keep the strip's place. Both must have the
     /// strip's size, since nothing tells how the boot loader would split a
     /// strip of another: otherwise throws dawnmarkError_t with the name of the
-    /// first that differs and the size needed, and nothing changes.
+    /// first that differs, the size needed and its own, and nothing changes.
     void UseIcons(const packPicture_t &lit, const char *litName, const packPicture_t &unlit, const char *unlitName);
     /// The length of the new pack, known from the pictures' sizes alone.
     /// Throws dawnmarkError_t when it would not fit 32-bit lengths.

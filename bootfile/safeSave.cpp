@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "diagnostics/errors.h"
+#include "diagnostics/traceStep.h"
 #include "base/mappedAtOnce.h"
 #include "base/transferFully.h"
 
@@ -135,7 +136,26 @@ std::vector<unsigned char> safeFile_t::Flush()
     return contents;
 }
 
-void safeFile_t::Commit()
+void safeFile_t::KeepReplaced() const
+{
+    // link never replaces a name that exists: the first free one is taken,
+    // even when another program takes one at the same time.
+    for (unsigned n = 0;; ++n) {
+        const std::string backup = target + ".old" + (n == 0 ? "" : "." + std::to_string(n));
+        if (link(target.c_str(), backup.c_str()) == 0) {
+            traceStep_t step;
+            TRACE(0, "the file replaced is kept as %s\n", backup.c_str());
+            return;
+        }
+        // Nothing at the path: nothing to keep.
+        if (errno == ENOENT)
+            return;
+        if (errno != EEXIST)
+            Fail(("cannot keep the file it replaces as " + backup + ": " + strerror(errno)).c_str());
+    }
+}
+
+void safeFile_t::Commit(bool keepReplaced)
 {
     assert(flushed);
     int closing = fd;
@@ -146,6 +166,8 @@ void safeFile_t::Commit()
         committed = true;
         return;
     }
+    if (keepReplaced)
+        KeepReplaced();
     if (rename(temporary.c_str(), target.c_str()) != 0)
         FailFromErrno();
     committed = true;

@@ -35,8 +35,13 @@ public:
     /// or pipe has nothing to read back: what was written is returned.
     std::vector<unsigned char> Flush();
     /// Renames the flushed file over the path and flushes the directory so
-    /// that the new name lasts; closes a device or pipe.
-    void Commit();
+    /// that the new name lasts; closes a device or pipe. With keepReplaced,
+    /// a file that the new one replaces is first given a second name, the
+    /// path with ".old" (".old.1", ".old.2", ... when that is taken), which
+    /// the rename leaves to it: it is never absent, and no earlier copy is
+    /// replaced. When that name cannot be made, the failure says so and
+    /// nothing is replaced.
+    void Commit(bool keepReplaced = false);
     /// Throws the failure of this replacement with the given reason.
     [[noreturn]] void Fail(const char *reason) const;
 
@@ -45,6 +50,9 @@ private:
     [[noreturn]] void FailFromErrno() const;
     /// Reads the whole temporary file from its start.
     std::vector<unsigned char> ReadAll();
+    /// Links the file at the target to the first free backup name, if
+    /// there is a file; traces the name.
+    void KeepReplaced() const;
 
     std::string path;
     std::string target;

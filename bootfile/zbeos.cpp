@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <vector>
 #include <zlib.h>
 
@@ -9,6 +10,7 @@
 #include "bootfile/backgroundDeflate.h"
 #include "bootfile/inflateCheck.h"
 #include "bootfile/littleEndian.h"
+#include "bootfile/memberCheck.h"
 #include "bootfile/safeSave.h"
 #include "bootfile/zbeosSections.h"
 #include "diagnostics/errors.h"
@@ -33,6 +35,15 @@ zbeos_t::zbeos_t(const char *path) : splashHeader{}
 
     const std::vector<unsigned char> pack = inflateSplash(file.data(), layout, path);
     iconPack.reset(new zbeosIconPack_t(pack.data(), unsigned(pack.size())));
+
+    // The loader member is carried over as it is, so a damaged one would
+    // make a boot loader that does not start. It is checked last, so that
+    // a file damaged in several places is refused for the same reason as
+    // the inspector gives first.
+    std::vector<std::string> damage;
+    addMemberDamage(loaderMemberName, checkLoaderMember(file.data(), layout), &damage);
+    if (!damage.empty())
+        throw dawnmarkError_t(path, damage.front());
 }
 
 zbeos_t::~zbeos_t() = default;
@@ -59,7 +70,7 @@ void zbeos_t::RequireSplashFits(const char *path) const
 }
 
 std::vector<unsigned char> zbeos_t::Save(const char *path, newSplash_t splash, int level,
-                                         secondThread_t *thread) const
+                                         secondThread_t *thread, bool keepReplaced) const
 {
     RequireSplashFits(path);
     const uint64_t packLength = iconPack->SerializedSize();
@@ -102,6 +113,6 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, newSplash_t splash, i
     file.Flush();
     if (!check.Matches(trailer))
         file.Fail(strerror(EIO));
-    file.Commit();
+    file.Commit(keepReplaced);
     return pack;
 }

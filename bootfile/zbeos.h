@@ -15,8 +15,9 @@
 class zbeos_t {
 public:
     /// Reads and dissects the file at path; throws dawnmarkError_t (subject path)
-    /// when it cannot be read or is not a boot loader file, and lets the
-    /// icon pack's own dawnmarkError_t pass.
+    /// when it cannot be read, is not a boot loader file or its loader
+    /// member does not inflate to its trailer (the reason in the words of
+    /// addMemberDamage), and lets the icon pack's own dawnmarkError_t pass.
     explicit zbeos_t(const char *path);
     virtual ~zbeos_t();
     zbeos_t(const zbeos_t &) = delete;
@@ -37,10 +38,12 @@ public:
     /// there only once the new one is complete and verified. Throws dawnmarkError_t
     /// with subject path and the system's reason on failure, leaving what
     /// was at path untouched. The splash is released as soon as the pack is
-    /// laid out. Returns the inflated splash written, for a look at it that
-    /// does not depend on reading path back.
+    /// laid out. With keepReplaced, a file that the new one replaces is
+    /// kept as a backup beside it (safeFile_t::Commit). Returns the inflated
+    /// splash written, for a look at it that does not depend on reading
+    /// path back.
     std::vector<unsigned char> Save(const char *path, newSplash_t splash, int level,
-                                    secondThread_t *thread = nullptr) const;
+                                    secondThread_t *thread = nullptr, bool keepReplaced = false) const;
 
     const zbeosIconPack_t &IconPack() const { return *iconPack; }
     /// The first and second sections: file bytes 0 to HeadSectionsSize() - 1.

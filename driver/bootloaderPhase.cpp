@@ -80,7 +80,7 @@ int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t 
         const int level = settings.render.dither ? 6 : 9;
         *pack = zbeos.Save(settings.output,
                            renderFor(zbeos, description, images, iconStrips, settings.render, thread), level,
-                           thread);
+                           thread, settings.backup);
         TRACE(0, "\n");
     } catch (dawnmarkError_t &error) {
         // A boot loader that was not written is a failure, whatever step

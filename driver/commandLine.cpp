@@ -1,6 +1,8 @@
 #include <cstdio>
 #include <getopt.h>
+#include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "driver/run.h"
 #include "diagnostics/traceMsg.h"
@@ -18,23 +20,61 @@ int usage()
 namespace {
 
 // Codes past any character, so that no short option can stand for them.
-enum : int { optDither = 256, optAlpha, optFullPalette, optPreview, optPreviewLit };
+enum : int { optDither = 256, optAlpha, optFullPalette, optPreview, optPreviewLit, optBackup, optHelp };
 
-const option longOptions[] = {
-    {"dither", no_argument, nullptr, optDither},
-    {"alpha", no_argument, nullptr, optAlpha},
-    {"full-palette", no_argument, nullptr, optFullPalette},
-    {"preview", required_argument, nullptr, optPreview},
-    {"preview-lit", required_argument, nullptr, optPreviewLit},
-    {nullptr, 0, nullptr, 0},
+/// One option: what getopt_long is told of it and its line in --help.
+struct optionEntry_t {
+    const char *longName; ///< null for a short option
+    int code;             ///< the short option's letter, or one of the codes above
+    const char *argument; ///< the name --help gives its argument; null when it takes none
+    const char *meaning;
 };
+
+const optionEntry_t optionTable[] = {
+    {nullptr, 'z', "path", "the boot loader file to read (default /system/zbeos)"},
+    {nullptr, 'o', "path", "the new boot loader file to write (default ./newZbeos)"},
+    {nullptr, 'v', nullptr, "more detail; repeat for even more"},
+    {"dither", optDither, nullptr, "error diffusion: smooth gradients instead of bands"},
+    {"alpha", optAlpha, nullptr, "lay images with transparency over what lies beneath"},
+    {"full-palette", optFullPalette, nullptr, "use all 224 colours, each fitted to its pixels"},
+    {"preview", optPreview, "FILE.png", "after saving, write the boot screen, icons unlit"},
+    {"preview-lit", optPreviewLit, "FILE.png", "the same with the icon strip lit"},
+    {"backup", optBackup, nullptr, "keep the file the output replaces as OUTPUT.old"},
+    {"help", optHelp, nullptr, "print this list of options and stop"},
+};
+
+const char *const helpExample = "Example: Dawnmark -z zbeos.old -o newZbeos --backup --preview look.png my.splash\n";
+
+void printHelp()
+{
+    printf("Usage: Dawnmark [OPTION]... splashFile\n");
+    for (const optionEntry_t &entry : optionTable) {
+        std::string synopsis = entry.longName != nullptr ? std::string("--") + entry.longName
+                                                         : std::string("-") + char(entry.code);
+        if (entry.argument != nullptr)
+            synopsis += std::string(" ") + entry.argument;
+        printf("  %-24s%s\n", synopsis.c_str(), entry.meaning);
+    }
+    printf("%s", helpExample);
+}
 
 } // namespace
 
-int parseCommandLine(int argc, char **argv, runSettings_t *settings)
+std::optional<int> parseCommandLine(int argc, char **argv, runSettings_t *settings)
 {
+    std::string shortOptions;
+    std::vector<option> longOptions;
+    for (const optionEntry_t &entry : optionTable) {
+        const int argument = entry.argument != nullptr ? required_argument : no_argument;
+        if (entry.longName != nullptr)
+            longOptions.push_back({entry.longName, argument, nullptr, entry.code});
+        else
+            shortOptions += std::string(1, char(entry.code)) + (argument == required_argument ? ":" : "");
+    }
+    longOptions.push_back({nullptr, 0, nullptr, 0});
+
     int option;
-    while ((option = getopt_long(argc, argv, "z:o:v", longOptions, nullptr)) != -1) {
+    while ((option = getopt_long(argc, argv, shortOptions.c_str(), longOptions.data(), nullptr)) != -1) {
         switch (option) {
         // The arguments live as long as the process: no copy to lose when a
         // later option of the same kind replaces an earlier one.
@@ -62,6 +102,12 @@ int parseCommandLine(int argc, char **argv, runSettings_t *settings)
         case optPreviewLit:
             settings->previewLit = optarg;
             break;
+        case optBackup:
+            settings->backup = true;
+            break;
+        case optHelp:
+            printHelp();
+            return 0;
         default:
             return usage();
         }
@@ -70,5 +116,5 @@ int parseCommandLine(int argc, char **argv, runSettings_t *settings)
         return usage();
     // Further operands are ignored.
     settings->splashFile = argv[optind];
-    return 0;
+    return std::nullopt;
 }

@@ -2,7 +2,9 @@
 
 #include "diagnostics/errors.h"
 #include "diagnostics/traceMsg.h"
+#include "diagnostics/traceStep.h"
 #include "driver/run.h"
+#include "imaging/alphaCompose.h"
 #include "imaging/loadInOrder.h"
 
 namespace {
@@ -21,7 +23,7 @@ bool takeImage(loadOutcome_t *outcome, std::vector<loadedImage_t> *images)
 
 } // namespace
 
-int runImagePhase(const splashDescription_t &description, std::vector<loadedImage_t> *images,
+int runImagePhase(const splashDescription_t &description, bool alpha, std::vector<loadedImage_t> *images,
                   std::vector<loadedImage_t> *iconStrips, secondThread_t *thread)
 {
     // The strips are taken as they are: their size is checked against the
@@ -50,6 +52,16 @@ int runImagePhase(const splashDescription_t &description, std::vector<loadedImag
         else if (entry.modifier == MOD_CLIPPED)
             image->clipTo(entry.width, entry.height);
         image->clipToWorld(description.screenWidth, description.screenHeight);
+        // Without --alpha such a picture shows the colours hidden under its
+        // transparent parts, often a surprise. The hint is only shown under
+        // -v, so the default trace stays as it was; without -v the pixels
+        // are not even looked at.
+        if (!alpha && trace_level > 1 && hasTransparentPixels(*image)) {
+            traceStep_t step;
+            TRACE(1, "%s has transparent pixels: with --alpha they show what lies beneath them, "
+                     "not their own colours\n",
+                  entry.fileName.c_str());
+        }
         TRACE(0, "\n");
         return true;
     }, thread);

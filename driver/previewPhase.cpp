@@ -10,6 +10,7 @@
 #include "diagnostics/traceMsg.h"
 #include "driver/run.h"
 #include "imaging/pngEncoder.h"
+#include "imaging/previewMark.h"
 
 namespace {
 
@@ -44,9 +45,15 @@ const char *refusal(const char *preview, const std::vector<const char *> &others
         if (sameFile(preview, other))
             return "is a file this run reads or writes; a preview never replaces it";
     struct stat status;
+    if (stat(preview, &status) != 0)
+        return nullptr;
     // A rename over a device or a directory would replace it, not write into it.
-    if (stat(preview, &status) == 0 && !S_ISREG(status.st_mode))
+    if (!S_ISREG(status.st_mode))
         return "not a regular file";
+    // A preview is replaced on every run while the user edits and looks;
+    // anything else at its path may be a picture of their own.
+    if (!isMarkedPreview(preview))
+        return "is not a preview made by Dawnmark; it is never overwritten";
     return nullptr;
 }
 
@@ -55,7 +62,7 @@ void writePreview(const char *path, const std::vector<unsigned char> &pack, bool
     const packPreview_t screen = renderPackPreview(pack.data(), pack.size(), lit, path);
     std::vector<uint8_t> png;
     try {
-        png = encodeRgbPng(screen.width, screen.height, screen.rgb.data());
+        png = encodePreviewPng(screen.width, screen.height, screen.rgb.data());
     } catch (const dawnmarkError_t &error) {
         throw dawnmarkError_t(path, error.reason.value_or(""));
     }

@@ -16,8 +16,8 @@ dawnmarkRun_t::~dawnmarkRun_t()
 int dawnmarkRun_t::Run(int argc, char **argv)
 {
     printBanner();
-    if (int status = parseCommandLine(argc, argv, &settings))
-        return status;
+    if (const std::optional<int> end = parseCommandLine(argc, argv, &settings))
+        return *end;
     // Started now, the second thread waits ready by the time the first
     // work is handed to it.
     secondThread.emplace();
@@ -35,7 +35,7 @@ int dawnmarkRun_t::Run(int argc, char **argv)
         return guardStatus;
     if (int previewStatus = checkPreviewPaths(settings, description))
         return previewStatus;
-    if (int imageStatus = runImagePhase(description, &images, &iconStrips, &*secondThread))
+    if (int imageStatus = runImagePhase(description, settings.render.alpha, &images, &iconStrips, &*secondThread))
         return imageStatus;
     if (int saveStatus = runBootloaderPhase(settings, description, images, iconStrips, &*secondThread, &pack))
         return saveStatus;

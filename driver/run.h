@@ -20,6 +20,7 @@ struct runSettings_t {
     renderOptions_t render;                    ///< the long options
     const char *preview = nullptr;    ///< the new boot screen, icons unlit
     const char *previewLit = nullptr; ///< the new boot screen, icons lit
+    bool backup = false; ///< keep the file the output replaces
 };
 
 /// One run of the tool. It owns everything the phases make for as long as
@@ -48,9 +49,10 @@ private:
 /// The banner, always shown: an empty line, name and version, build stamp.
 void printBanner();
 
-/// Reads the options into settings. Returns 0, or 1 after the usage text
-/// for a bad command line.
-int parseCommandLine(int argc, char **argv, runSettings_t *settings);
+/// Reads the options into settings. Returns nothing when the run goes on;
+/// otherwise the status it ends with: 0 after the list of options that
+/// --help asks for, 1 after the usage text for a bad command line.
+std::optional<int> parseCommandLine(int argc, char **argv, runSettings_t *settings);
 
 /// Writes the usage text on standard error; returns the status that goes
 /// with it, 1.
@@ -70,9 +72,10 @@ int refuseInputAsOutput(const runSettings_t &settings, const splashDescription_t
 
 /// Loads and fits every image the description names into images, one per
 /// entry, then the icon strips it names, if any, into iconStrips, sharing
-/// the loads with `thread`. Returns 0, or 1 after reporting an image that
-/// cannot be loaded.
-int runImagePhase(const splashDescription_t &description, std::vector<loadedImage_t> *images,
+/// the loads with `thread`; without `alpha` (--alpha), hints under -v at
+/// images with transparent pixels. Returns 0, or 1 after reporting an image
+/// that cannot be loaded.
+int runImagePhase(const splashDescription_t &description, bool alpha, std::vector<loadedImage_t> *images,
                   std::vector<loadedImage_t> *iconStrips, secondThread_t *thread);
 
 /// Reads the boot loader file, renders the images for it (and the icon
@@ -85,8 +88,9 @@ int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t 
 
 /// Refuses, before any work is done, a preview path that names a file the
 /// run reads or writes (the boot loader files, the description, an image,
-/// the other preview) or something other than a regular file. Returns 0,
-/// or 1 after reporting the first such path.
+/// the other preview), something other than a regular file, or a file that
+/// is not a preview this tool wrote. Returns 0, or 1 after reporting the
+/// first such path.
 int checkPreviewPaths(const runSettings_t &settings, const splashDescription_t &description);
 
 /// Draws the boot screen of the saved pack for each preview asked for and

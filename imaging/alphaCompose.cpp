@@ -51,6 +51,16 @@ loadedImage_t composeOver(const loadedImage_t *image, const loadedImage_t *const
     return result;
 }
 
+bool hasTransparentPixels(const loadedImage_t &image)
+{
+    if (!image.hasAlpha)
+        return false;
+    for (size_t alpha = 3; alpha < image.pixels.size(); alpha += 4)
+        if (image.pixels[alpha] < 255)
+            return true;
+    return false;
+}
+
 void composeImages(const loadedImage_t **images, unsigned count, std::deque<loadedImage_t> *composed)
 {
     for (unsigned i = 0; i < count; ++i) {

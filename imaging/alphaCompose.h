@@ -12,6 +12,10 @@
 /// with a the pixel's fourth byte. The fourth byte of the result is 255.
 loadedImage_t composeOver(const loadedImage_t *image, const loadedImage_t *const *beneath, unsigned count);
 
+/// Whether the image has alpha and any pixel below 255: one that composing
+/// changes.
+bool hasTransparentPixels(const loadedImage_t &image);
+
 /// Replaces, in order, every image that has alpha by its composition over
 /// the images before it, as composed; the others stay as they are. The new
 /// images are kept in `composed`, where they never move, and which must

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "diagnostics/errors.h"
+#include "imaging/previewMark.h"
 
 namespace {
 
@@ -51,8 +52,12 @@ std::vector<uint8_t> encodeIndexedPng(uint32_t width, uint32_t height, const uin
     return encode(image, indices, palette);
 }
 
-std::vector<uint8_t> encodeRgbPng(uint32_t width, uint32_t height, const uint8_t *rgb)
+std::vector<uint8_t> encodePreviewPng(uint32_t width, uint32_t height, const uint8_t *rgb)
 {
     png_image image = describe(width, height, PNG_FORMAT_RGB);
-    return encode(image, rgb, nullptr);
+    std::vector<uint8_t> png = encode(image, rgb, nullptr);
+    // libpng's simplified interface writes no text chunks: the mark is put
+    // in afterwards.
+    markAsPreview(&png);
+    return png;
 }

@@ -12,5 +12,6 @@
 std::vector<uint8_t> encodeIndexedPng(uint32_t width, uint32_t height, const uint8_t *indices,
                                       const uint8_t palette[768]);
 
-/// The PNG file of an 8-bit RGB image, three bytes per pixel.
-std::vector<uint8_t> encodeRgbPng(uint32_t width, uint32_t height, const uint8_t *rgb);
+/// The PNG file of a preview: an 8-bit RGB image, three bytes per pixel,
+/// carrying the preview mark (previewMark.h).
+std::vector<uint8_t> encodePreviewPng(uint32_t width, uint32_t height, const uint8_t *rgb);

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/formatText.h"
 #include "diagnostics/errors.h"
-#include "inspect/formatText.h"
 #include "inspect/pngWriter.h"
 
 namespace {
@@ -26,6 +26,35 @@ bool usesSplashColours(const directoryEntry_t &entry)
     return std::any_of(record.pixels, record.pixels + count, [](uint8_t index) { return index >= 16; });
 }
 
+// path as named from inside directory: relative when path is, so that the
+// two can move together, absolute otherwise. Links are resolved first, as
+// the system resolves ".." in a path.
+std::string pathFrom(const std::string &directory, const std::string &path)
+{
+    std::error_code error;
+    const std::filesystem::path file = std::filesystem::weakly_canonical(path, error);
+    if (error)
+        return path;
+    const std::filesystem::path relative =
+        file.lexically_relative(std::filesystem::weakly_canonical(directory, error));
+    if (error || relative.empty() || std::filesystem::path(path).is_absolute())
+        return file.string();
+    return relative.string();
+}
+
+// A path as one word of a shell command: quoted when it holds anything but
+// letters, digits and . / _ + -.
+std::string shellWord(const std::string &path)
+{
+    if (!path.empty() && path.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                                "0123456789./_+-") == std::string::npos)
+        return path;
+    std::string word = "'";
+    for (char c : path)
+        word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return word + "'";
+}
+
 } // namespace
 
 std::string extractedName(const directoryEntry_t &entry)
@@ -38,9 +67,15 @@ std::string extractedName(const directoryEntry_t &entry)
 
 const char *const extractedDescriptionName = "splash.txt";
 
-std::string extractedDescription(const inspection_t &inspection)
+std::string extractedDescription(const inspection_t &inspection, const std::string &directory)
 {
-    std::string text = "# Rebuild: Dawnmark --full-palette -z <the same boot loader file> -o <new file> splash.txt\n";
+    // A line end in the name would end the comment early and leave the rest
+    // of the name as a line of the description.
+    const std::string zbeos = inspection.path.find_first_of("\r\n") == std::string::npos
+                                  ? shellWord(pathFrom(directory, inspection.path))
+                                  : "YOUR_ZBEOS";
+    std::string text = "# Rebuild from this folder: Dawnmark --full-palette -z " + zbeos + " -o newZbeos " +
+                       extractedDescriptionName + "\n";
     if (inspection.hasScreen)
         text += formatText("screen %u %u %u\n", unsigned(inspection.screen.width),
                            unsigned(inspection.screen.height), unsigned(inspection.screen.depth));
@@ -111,7 +146,7 @@ std::vector<std::string> extractImages(const inspection_t &inspection, const std
         lines.push_back(formatText("wrote %s (%s, %u x %u)", path.c_str(), kindName(entry.kind),
                                    unsigned(record.width), unsigned(record.height)));
     }
-    const std::string description = extractedDescription(inspection);
+    const std::string description = extractedDescription(inspection, directory);
     const std::string path = (base / extractedDescriptionName).string();
     writeOutputFile(path.c_str(), std::vector<uint8_t>(description.begin(), description.end()), overwrite);
     lines.push_back(formatText("wrote %s (splash description)", path.c_str()));

@@ -13,12 +13,13 @@ std::string extractedName(const directoryEntry_t &entry);
 /// The name of the splash description extractImages writes beside the PNG files.
 extern const char *const extractedDescriptionName;
 
-/// A splash description of the extracted files: the screen record's line
+/// A splash description of the extracted files in directory: a comment
+/// with the command that rebuilds from there, the screen record's line
 /// (when it is whole), the icon strip's place and one line per written
 /// image at its position, in directory order. Run from the directory with
 /// --full-palette against the same boot loader file, it rebuilds a splash
 /// that looks the same; the icon strip and OffIcons come from that file.
-std::string extractedDescription(const inspection_t &inspection);
+std::string extractedDescription(const inspection_t &inspection, const std::string &directory);
 
 /// The paths extractImages writes into directory, in the order it writes them.
 std::vector<std::string> extractedPaths(const inspection_t &inspection, const std::string &directory);

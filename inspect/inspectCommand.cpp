@@ -172,7 +172,7 @@ int writeOutputs(const inspection_t &inspection, const inspectOptions_t &options
             } catch (const dawnmarkError_t &error) {
                 throw dawnmarkError_t(options.previewFile, error.reason.value_or(""));
             }
-            writeRgbPng(options.previewFile, canvas.width, canvas.height, canvas.rgb.data(), options.force);
+            writePreviewPng(options.previewFile, canvas.width, canvas.height, canvas.rgb.data(), options.force);
             printf("wrote %s (preview, %u x %u, icons %s)\n", options.previewFile, unsigned(canvas.width),
                    unsigned(canvas.height), options.lit ? "lit" : "unlit");
         } catch (const dawnmarkError_t &error) {

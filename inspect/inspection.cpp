@@ -3,10 +3,9 @@
 #include <cstring>
 #include <zlib.h>
 
-#include "bootfile/gziptools.h"
 #include "bootfile/littleEndian.h"
 #include "bootfile/packDirectory.h"
-#include "inspect/formatText.h"
+#include "base/formatText.h"
 
 namespace {
 
@@ -83,11 +82,10 @@ inspection_t inspectZbeos(const char *path)
     inspection.pack = inflateSplash(file.data(), inspection.layout, path);
     inspection.parsed.reset(new zbeosIconPack_t(inspection.pack.data(), unsigned(inspection.pack.size())));
 
-    // Dawnmark copies the loader member without looking into it; a damaged
-    // one would still make a boot loader that does not start.
-    const uint64_t loaderData = inspection.layout.loaderOffset + sizeof firstSignature;
-    inspection.loader = checkMember(file.data() + loaderData, inspection.layout.splashOffset - loaderData);
-    addMemberDamage("loader member", inspection.loader, &inspection.damage);
+    // Dawnmark refuses this damage in the same words, but only after what
+    // is read above: the listing still shows what the file holds.
+    inspection.loader = checkLoaderMember(file.data(), inspection.layout);
+    addMemberDamage(loaderMemberName, inspection.loader, &inspection.damage);
 
     const unsigned char *trailer = file.data() + file.size() - zbeosTrailerSize;
     memberCheck_t &splash = inspection.splash;

@@ -10,7 +10,7 @@
 
 #include "bootfile/iconPack.h"
 #include "bootfile/zbeosSections.h"
-#include "inspect/memberCheck.h"
+#include "bootfile/memberCheck.h"
 
 /// What a directory entry of the icon pack holds.
 enum class entryKind_t { screen, palette, iconStrip, unused, image, offIcons, end };

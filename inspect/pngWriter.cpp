@@ -55,8 +55,8 @@ void writeIndexedPng(const char *path, uint32_t width, uint32_t height, const ui
     writePng(path, overwrite, [&] { return encodeIndexedPng(width, height, indices, palette); });
 }
 
-void writeRgbPng(const char *path, uint32_t width, uint32_t height, const uint8_t *rgb,
+void writePreviewPng(const char *path, uint32_t width, uint32_t height, const uint8_t *rgb,
                  bool overwrite)
 {
-    writePng(path, overwrite, [&] { return encodeRgbPng(width, height, rgb); });
+    writePng(path, overwrite, [&] { return encodePreviewPng(width, height, rgb); });
 }

@@ -16,8 +16,9 @@ void writeOutputFile(const char *path, const std::vector<uint8_t> &bytes, bool o
 void writeIndexedPng(const char *path, uint32_t width, uint32_t height, const uint8_t *indices,
                      const uint8_t palette[768], bool overwrite);
 
-/// Writes an 8-bit RGB image, three bytes per pixel, under the same rules.
-void writeRgbPng(const char *path, uint32_t width, uint32_t height, const uint8_t *rgb,
+/// Writes a preview, an 8-bit RGB image of three bytes per pixel with the
+/// preview mark, under the same rules.
+void writePreviewPng(const char *path, uint32_t width, uint32_t height, const uint8_t *rgb,
                  bool overwrite);
 
 /// The reason an existing file is refused with.

@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-#include "inspect/formatText.h"
+#include "base/formatText.h"
 
 namespace {
 
@@ -64,6 +64,25 @@ std::string headerText(const unsigned char *header)
            formatText("  MTIME   %s\n", mtimeText(mtime).c_str()) +
            formatText("  XFL     %u (%s)\n", unsigned(header[8]), xflName(header[8])) +
            formatText("  OS      %u (%s)\n", unsigned(header[9]), osName(header[9]));
+}
+
+// The member's check under title ("Loader trailer").
+std::string memberCheckText(const char *title, const memberCheck_t &check)
+{
+    std::string text = formatText("%s\n", title);
+    if (!check.complete)
+        return text + formatText("  DAMAGED: the member %s\n", check.failure.c_str());
+    if (check.CrcMatches())
+        text += formatText("  CRC-32  0x%08x  matches the inflated data\n", unsigned(check.storedCrc));
+    else
+        text += formatText("  CRC-32  0x%08x  DOES NOT MATCH the inflated data (0x%08x)\n",
+                           unsigned(check.storedCrc), unsigned(check.inflatedCrc));
+    if (check.LengthMatches())
+        text += formatText("  length  %-10u  matches the inflated data\n", unsigned(check.storedLength));
+    else
+        text += formatText("  length  %-10u  DOES NOT MATCH the inflated data (%llu bytes)\n",
+                           unsigned(check.storedLength), static_cast<unsigned long long>(check.inflatedLength));
+    return text;
 }
 
 std::string paletteText(const inspection_t &inspection)

@@ -30,6 +30,7 @@ ssize_t __real_write(int fd, const void *data, size_t size);
 ssize_t __real_pread(int fd, void *data, size_t size, off_t offset);
 int __real_fsync(int fd);
 int __real_rename(const char *from, const char *to);
+int __real_link(const char *from, const char *to);
 int __real_deflate(z_streamp stream, int flush);
 
 int __wrap_mkstemp(char *pattern)
@@ -73,6 +74,12 @@ int __wrap_rename(const char *from, const char *to)
 {
     ioFaults.events.push_back("rename");
     return __real_rename(from, to);
+}
+
+int __wrap_link(const char *from, const char *to)
+{
+    ioFaults.events.push_back("link");
+    return __real_link(from, to);
 }
 
 int __wrap_deflate(z_streamp stream, int flush)

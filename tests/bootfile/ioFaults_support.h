@@ -1,5 +1,5 @@
 // Faults of the disk and the codec, made on purpose. The bootfile test
-// program links mkstemp, write, pread, fsync, rename and deflate through
+// program links mkstemp, write, pread, fsync, rename, link and deflate through
 // wrappers in ioFaults_support.cpp; they pass every call through unchanged
 // until a test arms a fault, and log what the save does in the meantime.
 #pragma once
@@ -23,7 +23,8 @@ struct ioFaults_t {
     int raiseAtFsync = 0;
     /// deflate answers Z_STREAM_ERROR.
     bool failDeflate = false;
-    /// "fsync file", "fsync directory" and "rename" in the order they happened.
+    /// "fsync file", "fsync directory", "link" and "rename" in the order they
+    /// happened.
     std::vector<std::string> events;
 };
 

@@ -12,18 +12,19 @@
 #include "saveFailure_support.h"
 #include "support/files.h"
 #include "support/readOnlyMount.h"
+#include "support/traceCapture.h"
 #include "tools/sampleZbeos.h"
 
 namespace {
 
 // A replacement made the way every caller makes one: the whole content, the
 // flush that reads it back, then the commit.
-void replaceWith(const char *path, const bytes_t &content)
+void replaceWith(const char *path, const bytes_t &content, bool keepReplaced = false)
 {
     safeFile_t file(path);
     file.Write(content.data(), content.size());
     file.Flush();
-    file.Commit();
+    file.Commit(keepReplaced);
 }
 
 class SafeSave : public SaveFailure {
@@ -100,6 +101,17 @@ TEST_F(SafeSave, FileThenNameAreFlushed)
     replaceWith(output.Path("newZbeos").c_str(), content);
     EXPECT_EQ(ioFaults.events, (std::vector<std::string>{"fsync file", "rename", "fsync directory"}));
     EXPECT_NE(readBytes(output.Path("newZbeos")), precious);
+}
+
+// The kept file takes its second name before the new one takes the first:
+// at no moment is it absent.
+TEST_F(SafeSave, ReplacedFileIsKeptBeforeTheRename)
+{
+    ioFaultsScope_t faults;
+    traceCapture_t quiet;
+    replaceWith(output.Path("newZbeos").c_str(), content, true);
+    EXPECT_EQ(ioFaults.events, (std::vector<std::string>{"fsync file", "link", "rename", "fsync directory"}));
+    EXPECT_EQ(readBytes(output.Path("newZbeos.old")), precious);
 }
 
 } // namespace

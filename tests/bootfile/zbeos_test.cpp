@@ -51,9 +51,9 @@ TEST(Zbeos, DissectionIsTraced)
 {
     scratchDir_t scratch;
     zbeosParts_t parts;
-    // A copy of the loader header inside the boot code is where the loader
-    // section starts: the first match wins.
-    std::copy(firstSignature, firstSignature + 15, parts.bootCode.begin() + 100);
+    // A copy of the loader member inside the boot code is where the loader
+    // section starts: the first match wins (and is checked, whole).
+    parts.bootCode.insert(parts.bootCode.begin() + 100, parts.loaderMember.begin(), parts.loaderMember.end());
     bytes_t file = parts.Join();
     writeFile(scratch.Path("zbeos"), file);
     const size_t splashAt = parts.bootCode.size() + parts.loaderMember.size();

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdint>
 #include <dirent.h>
@@ -362,6 +363,38 @@ INSTANTIATE_TEST_SUITE_P(
         OutputPath{"Socket", [](const std::string &d) { return mknod((d + "/o").c_str(), S_IFSOCK | 0600, 0); },
                    "zbeos", "o", 1, notRegular, S_IFSOCK}),
     [](const testing::TestParamInfo<OutputPath> &info) { return std::string(info.param.name); });
+
+// With --backup nothing at the output path is lost: each file replaced is
+// kept under a name no earlier backup has, the input boot loader too.
+TEST_F(Faults, BackupKeepsEveryReplacedFile)
+{
+    writeFile(path("mine"), zbeosBytes);
+    ToolRun first = run("image \"a.png\"\n", {"--backup", "-z", "mine", "-o", "out"});
+    EXPECT_NE(first.out.find("\n... the file replaced is kept as out.old\n"), std::string::npos) << first.err;
+    const std::string made = readFile(path("out"));
+    ASSERT_EQ(run("\n", {"--backup", "-z", "mine", "-o", "out"}).status, 0);
+    EXPECT_EQ(readFile(path("out.old")), "existing");
+    EXPECT_EQ(readFile(path("out.old.1")), made);
+    ASSERT_EQ(run("\n", {"--backup", "-z", "mine", "-o", "mine"}).status, 0);
+    EXPECT_EQ(readFile(path("mine.old")), zbeosBytes) << "the way back";
+}
+
+// Nothing at the output path, or a device there, leaves nothing to keep; a
+// backup that cannot be named (here: a name one byte too long) replaces
+// nothing.
+TEST_F(Faults, BackupOnlyOfWhatIsThere)
+{
+    for (const std::string &output : {path("fresh"), std::string("/dev/null")}) {
+        EXPECT_EQ(run("\n", {"--backup", "-z", "zbeos", "-o", output}).status, 0) << output;
+        EXPECT_NE(access((output + ".old").c_str(), F_OK), 0) << output;
+    }
+    const std::string longest(NAME_MAX, 'z');
+    writeFile(path(longest), "existing");
+    ToolRun result = run("\n", {"--backup", "-z", "zbeos", "-o", longest});
+    EXPECT_EQ(result.err, "Error: " + longest + " -- cannot keep the file it replaces as " + longest +
+                              ".old: File name too long\n");
+    EXPECT_EQ(readFile(path(longest)), "existing");
+}
 
 // A pipe takes the very bytes a file would get, and stays a pipe.
 TEST_F(Faults, PipeAtTheOutputPathIsWrittenInto)

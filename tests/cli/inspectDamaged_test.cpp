@@ -1,6 +1,6 @@
 // Damaged boot loader files: what Dawnmark refuses the inspector refuses
 // with the same words; what Dawnmark lets pass the inspector still calls
-// damage.
+// damage (a damaged loader member both call damage).
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -107,6 +107,20 @@ TEST_P(DamageDawnmarkAccepts, IsReportedAfterTheReportWithStatusOne)
     EXPECT_EQ(run.err, "Error: " + path + " -- " + GetParam().error() + "\n");
 }
 
+// A damaged loader member would make a boot loader that does not start.
+class DamagedLoader : public DamageDawnmarkAccepts {};
+
+TEST_P(DamagedLoader, IsRefusedByDawnmarkInTheInspectorsWords)
+{
+    const std::string dir = makeScratchDirectory();
+    writeFile(dir + "/zbeos", GetParam().file());
+    writeFile(dir + "/plain.splash", "screen 640 480 16\n");
+    ToolRun run = runDawnmark({"-z", dir + "/zbeos", "-o", dir + "/newZbeos", dir + "/plain.splash"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Error: " + dir + "/zbeos -- " + GetParam().error() + "\n");
+    EXPECT_TRUE(readBytes(dir + "/newZbeos").empty()) << "nothing is written";
+}
+
 bytes_t withTrailerValue(unsigned fromEnd, uint32_t value)
 {
     bytes_t file = sample();
@@ -184,9 +198,7 @@ std::string loaderLengthMismatch()
            std::to_string(makeSampleLoader().size()) + " bytes)";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Loader, DamageDawnmarkAccepts,
-    testing::Values(
+const damageCase_t loaderDamage[] = {
         damageCase_t{"WrongCrc", [] { return withLoaderTrailerValue(8, 0x12345678); }, [] { return loaderCrcMismatch(); }},
         damageCase_t{"WrongCrcOfALargeLoader", [] { return withLoaderTrailerValue(8, 0x12345678, largeLoader()); },
                      [] { return loaderCrcMismatch(largeLoader()); }},
@@ -197,8 +209,11 @@ INSTANTIATE_TEST_SUITE_P(
                      [] { return std::string("loader member ends before its deflate data does"); }},
         damageCase_t{"CorruptData",
                      [] { return withLoaderMember([](bytes_t &member) { member[15] = 0xff; }); },
-                     [] { return std::string("loader member deflate data is corrupt (invalid block type)"); }}),
-    [](const testing::TestParamInfo<damageCase_t> &info) { return std::string(info.param.name); });
+                     [] { return std::string("loader member deflate data is corrupt (invalid block type)"); }}};
+
+auto caseName = [](const testing::TestParamInfo<damageCase_t> &info) { return std::string(info.param.name); };
+INSTANTIATE_TEST_SUITE_P(Loader, DamageDawnmarkAccepts, testing::ValuesIn(loaderDamage), caseName);
+INSTANTIATE_TEST_SUITE_P(Loader, DamagedLoader, testing::ValuesIn(loaderDamage), caseName);
 
 INSTANTIATE_TEST_SUITE_P(
     Files, DamageDawnmarkAccepts,

@@ -65,12 +65,13 @@ TEST(PreviewFile, ExistingFileIsKeptUnlessForced)
 }
 
 // The tool's own previews are the inspector's of the file it wrote, drawn
-// without reading that file; a preview left by an earlier run is replaced.
+// without reading that file; a preview left by an earlier run, here the
+// inspector's, is replaced.
 TEST(PreviewFile, OfTheToolIsTheInspectorsOfTheNewFile)
 {
     const std::string dir = makeScratchDirectory();
     writeFile(dir + "/zbeos", makeSampleZbeos());
-    writeFile(dir + "/lit.png", "the last look");
+    ASSERT_EQ(runInspector({"--preview", dir + "/lit.png", dir + "/zbeos"}).status, 0);
     ToolRun made = runDawnmark({"-z", dir + "/zbeos", "-o", dir + "/new", "--preview-lit", dir + "/lit.png",
                                 "--preview", dir + "/unlit.png", "splash.txt"},
                                DAWNMARK_SOURCE_DIR "/examples");

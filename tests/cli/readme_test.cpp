@@ -4,6 +4,7 @@
 // README says it does.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -70,6 +71,16 @@ TEST_F(Readme, ExampleCommandsRunAsWritten)
     EXPECT_TRUE(readStoredPng(dir + "/preview.png").ok);
     EXPECT_TRUE(readStoredPng(dir + "/preview-lit.png").ok);
     EXPECT_TRUE(readStoredPng(dir + "/old-artwork/slot06-officons.png").ok);
+    EXPECT_FALSE(readBytes(path("newZbeos.old")).empty()) << "--backup kept the earlier newZbeos";
+
+    // The extracted description's first line, as the README shows it,
+    // rebuilds from its folder.
+    const std::string command = "--full-palette -z ../zbeos.old -o newZbeos splash.txt";
+    const std::string line = "# Rebuild from this folder: Dawnmark " + command;
+    EXPECT_EQ(readFile(path("old-artwork/splash.txt")).rfind(line + "\n", 0), 0u);
+    const std::vector<std::string> lines = readmeLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "    " + line), lines.end());
+    EXPECT_EQ(runTool(DAWNMARK_BIN, words(command), path("old-artwork")).status, 0);
 }
 
 // The indented block after the paragraph that names the sample file.

@@ -102,12 +102,15 @@ struct previewRefusal_t {
     std::vector<std::string> options;
     const char *path; ///< the refused preview, as named in the report
     const char *reason;
+    std::string existing = ""; ///< when not empty, what a file at path holds before the run
 };
 
 class PreviewRefused : public RenderOptions, public testing::WithParamInterface<previewRefusal_t> {};
 
 TEST_P(PreviewRefused, BeforeAnyWorkAndLeavesThePathAsItWas)
 {
+    if (!GetParam().existing.empty())
+        writeFile(dir + "/" + GetParam().path, GetParam().existing);
     const std::string before = readFile(dir + "/" + GetParam().path);
     std::vector<std::string> args = GetParam().options;
     args.insert(args.end(), {"-z", "zbeos", "-o", "out", "d"});
@@ -119,6 +122,7 @@ TEST_P(PreviewRefused, BeforeAnyWorkAndLeavesThePathAsItWas)
 }
 
 const char *const readOrWritten = "is a file this run reads or writes; a preview never replaces it";
+const char *const notAPreview = "is not a preview made by Dawnmark; it is never overwritten";
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, PreviewRefused,
@@ -128,7 +132,12 @@ INSTANTIATE_TEST_SUITE_P(
                     previewRefusal_t{"Output", {"--preview", "out"}, "out", readOrWritten},
                     previewRefusal_t{"OtherPreview", {"--preview", "p.png", "--preview-lit", "x/../p.png"},
                                      "x/../p.png", readOrWritten},
-                    previewRefusal_t{"Directory", {"--preview", "."}, ".", "not a regular file"}),
+                    previewRefusal_t{"Directory", {"--preview", "."}, ".", "not a regular file"},
+                    previewRefusal_t{"Photo", {"--preview", "holiday.jpg"}, "holiday.jpg", notAPreview,
+                                     std::string("\xff\xd8\xff\xe0\0\x10JFIF", 10)},
+                    // A PNG file of another program: being a PNG is not enough.
+                    previewRefusal_t{"OtherPicture", {"--preview-lit", "sun.png"}, "sun.png", notAPreview,
+                                     readFile(DAWNMARK_SOURCE_DIR "/examples/sun.png")}),
     [](const testing::TestParamInfo<previewRefusal_t> &info) { return std::string(info.param.name); });
 
 class BadLongOption : public testing::TestWithParam<const char *> {};

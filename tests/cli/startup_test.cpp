@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <fstream>
 #include <unistd.h>
 
 #include "support/files.h"
@@ -72,6 +73,24 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, Usage,
                                          UsageCase{"ZWithoutArgument", {"-z"}},
                                          UsageCase{"OWithoutArgument", {"file", "-o"}}),
                          [](const testing::TestParamInfo<UsageCase> &info) { return std::string(info.param.name); });
+
+// Every option in the README's table of Dawnmark's options (its first), one
+// line each, and an example.
+TEST(Startup, HelpListsEveryOptionAndAnExample)
+{
+    const ToolRun run = runDawnmark({"--help"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    std::ifstream readme(DAWNMARK_SOURCE_DIR "/README.md");
+    std::string line;
+    while (std::getline(readme, line) && line != "| option | meaning |") {
+    }
+    size_t options = 0;
+    for (std::getline(readme, line); std::getline(readme, line) && line.rfind("| `", 0) == 0; ++options)
+        EXPECT_NE(run.out.find("\n  " + line.substr(3, line.find('`', 3) - 3) + " "), std::string::npos) << line;
+    EXPECT_GE(options, 10u);
+    EXPECT_NE(run.out.find("\nExample: Dawnmark "), std::string::npos) << run.out;
+}
 
 TEST(Startup, UnopenableDescriptionIsReportedBySystemText)
 {

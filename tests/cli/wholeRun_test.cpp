@@ -173,9 +173,9 @@ INSTANTIATE_TEST_SUITE_P(
         FailedRun{"OutputDirectoryMissing", "image \"a.png\"\n", {"-o", "no/out"},
                   "Error: no/out -- No such file or directory\n", true},
         FailedRun{"IconStripOfAnotherSize", "image \"a.png\"\nicons \"a.png\" \"a.png\" at 0 0\n", {},
-                  "Error: a.png -- the icon strip must be 200 x 40 pixels, as the boot loader's own\n", true},
+                  "Error: a.png -- the icon strip must be 200 x 40 pixels, as the boot loader's own; a.png is 100 x 50\n", true},
         FailedRun{"IconStripOfAnotherShape", "image \"a.png\"\nicons \"tall.png\" \"tall.png\" at 0 0\n", {},
-                  "Error: tall.png -- the icon strip must be 200 x 40 pixels, as the boot loader's own\n", true}),
+                  "Error: tall.png -- the icon strip must be 200 x 40 pixels, as the boot loader's own; tall.png is 40 x 200\n", true}),
     [](const testing::TestParamInfo<FailedRun> &info) { return std::string(info.param.name); });
 
 TEST_F(WholeRun, OwnIconStripsAreWrittenAsGivenWhenTheirColoursAreKept)

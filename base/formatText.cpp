@@ -1,4 +1,4 @@
-#include "inspect/formatText.h"
+#include "base/formatText.h"
 
 #include <cstdarg>
 #include <cstdio>

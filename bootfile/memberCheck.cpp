@@ -1,10 +1,11 @@
-#include "inspect/memberCheck.h"
+#include "bootfile/memberCheck.h"
 
 #include <zlib.h>
 
+#include "bootfile/gziptools.h"
 #include "bootfile/littleEndian.h"
 #include "bootfile/zbeosSections.h"
-#include "inspect/formatText.h"
+#include "base/formatText.h"
 
 memberCheck_t checkMember(const unsigned char *data, uint64_t size)
 {
@@ -56,23 +57,15 @@ memberCheck_t checkMember(const unsigned char *data, uint64_t size)
     return check;
 }
 
-std::string memberCheckText(const char *title, const memberCheck_t &check)
+memberCheck_t checkLoaderMember(const unsigned char *bytes, const zbeosSections_t &layout)
 {
-    std::string text = formatText("%s\n", title);
-    if (!check.complete)
-        return text + formatText("  DAMAGED: the member %s\n", check.failure.c_str());
-    if (check.CrcMatches())
-        text += formatText("  CRC-32  0x%08x  matches the inflated data\n", unsigned(check.storedCrc));
-    else
-        text += formatText("  CRC-32  0x%08x  DOES NOT MATCH the inflated data (0x%08x)\n",
-                           unsigned(check.storedCrc), unsigned(check.inflatedCrc));
-    if (check.LengthMatches())
-        text += formatText("  length  %-10u  matches the inflated data\n", unsigned(check.storedLength));
-    else
-        text += formatText("  length  %-10u  DOES NOT MATCH the inflated data (%llu bytes)\n",
-                           unsigned(check.storedLength), static_cast<unsigned long long>(check.inflatedLength));
-    return text;
+    const uint64_t data = layout.loaderOffset + sizeof firstSignature;
+    // The splash header may begin inside the loader's own (within its
+    // MTIME, XFL and OS), which leaves the loader no data at all.
+    return checkMember(bytes + data, layout.splashOffset > data ? layout.splashOffset - data : 0);
 }
+
+const char *const loaderMemberName = "loader member";
 
 void addMemberDamage(const char *what, const memberCheck_t &check, std::vector<std::string> *damage)
 {

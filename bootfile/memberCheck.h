@@ -1,10 +1,14 @@
 // The check gzip itself makes of a member: inflate all of its deflate data
-// and compare what comes out with the CRC-32 and length of its trailer.
+// and compare what comes out with the CRC-32 and length of its trailer. The
+// editor refuses, and the inspector reports, a loader member that fails it
+// in the same words.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "bootfile/zbeosSections.h"
 
 /// What inflating one whole member found.
 struct memberCheck_t {
@@ -27,8 +31,12 @@ struct memberCheck_t {
 /// trailer are not looked at.
 memberCheck_t checkMember(const unsigned char *data, uint64_t size);
 
-/// The member's check as the report shows it under title ("Loader trailer").
-std::string memberCheckText(const char *title, const memberCheck_t &check);
+/// The loader member ("beos") of a dissected boot loader file, checked
+/// whole.
+memberCheck_t checkLoaderMember(const unsigned char *bytes, const zbeosSections_t &layout);
+
+/// The name the loader member's damage is reported under: "loader member".
+extern const char *const loaderMemberName;
 
 /// What is wrong with the member, one line each, every line beginning with
 /// what (such as "loader member"); empty when it is sound.
