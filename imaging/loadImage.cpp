@@ -1,8 +1,13 @@
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include "base/transferFully.h"
 #include "decoders/decodedBitmap.h"
+#include "decoders/jpeg.h"
 #include "diagnostics/errors.h"
 #include "diagnostics/traceStep.h"
 #include "imaging/loadImage.h"
@@ -119,7 +124,41 @@ void traceRefusal(const char *path, status_t fileStatus, const char *reason)
         TRACE(1, "cannot open %s: %s\n", path, std::strerror(-fileStatus));
 }
 
+/// The whole of a regular file that starts as a JPEG does; false for any
+/// other file and for one that cannot be read.
+bool readJpegFile(const char *path, std::vector<uint8_t> *content)
+{
+    const int file = open(path, O_RDONLY | O_CLOEXEC);
+    if (file < 0)
+        return false;
+    struct stat status;
+    bool read = fstat(file, &status) == 0 && S_ISREG(status.st_mode) && uint64_t(status.st_size) <= kMaxBitmapBytes;
+    if (read) {
+        content->resize(size_t(status.st_size));
+        read = transferFully(content->size(), [&](size_t done) {
+                   return pread(file, content->data() + done, content->size() - done, off_t(done));
+               }) == ssize_t(content->size()) &&
+               looksLikeJpeg(content->data(), content->size());
+    }
+    close(file);
+    return read;
+}
+
 } // namespace
+
+loadedImage_t loadImageAtLeast(const char *path, uint32_t minWidth, uint32_t minHeight)
+{
+    // Any other file, and a JPEG that the reduced decode refuses, takes the
+    // ordinary load, which gives the reasons.
+    std::vector<uint8_t> content;
+    decodedBitmap_t decoded;
+    if (readJpegFile(path, &content) &&
+        decodeJpegAtLeast(content.data(), content.size(), minWidth, minHeight, &decoded)) {
+        traceStep_t step;
+        return imageOfBitmap(&decoded);
+    }
+    return loadImage(path);
+}
 
 loadedImage_t loadImage(const char *path)
 {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -17,6 +18,13 @@ struct loadOutcome_t {
     std::optional<imgtoolsError_t> error;
 };
 
+/// The least size an image is needed in, when it will be zoomed down to
+/// it; 0 x 0: as it is stored.
+struct leastSize_t {
+    uint32_t width = 0;
+    uint32_t height = 0;
+};
+
 /// Loads the files on this thread and `thread` (one of its own when null;
 /// a lone file only on this thread), and hands each outcome to
 /// `use` in the order of the list, on this thread, just after writing the
@@ -24,5 +32,7 @@ struct loadOutcome_t {
 /// at the first outcome that `use` refuses by returning false, and returns
 /// false: later files give neither traces nor outcomes, as if they were
 /// never read. Any other exception of a load is thrown here, in its turn.
+/// A file given a least size in `leastSizes` (by its place in the list) is
+/// loaded with loadImageAtLeast.
 bool loadInOrder(const std::vector<std::string> &paths, const std::function<bool(size_t, loadOutcome_t *)> &use,
-                 secondThread_t *thread = nullptr);
+                 secondThread_t *thread = nullptr, const std::vector<leastSize_t> &leastSizes = {});
