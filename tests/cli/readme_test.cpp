@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "fixtures/imageFiles.h"
 #include "language/parseDescription.h"
 #include "language/scanText_support.h"
 #include "language/splashDescription.h"
@@ -50,10 +51,11 @@ class Readme : public RunFolder {};
 
 TEST_F(Readme, ExampleCommandsRunAsWritten)
 {
-    // The folder the examples assume: the old boot loader file and a
-    // description with its images.
+    // The folder the examples assume: the old boot loader file, a
+    // description with its images, and a photo.
     writeFile(path("zbeos.old"), makeSampleZbeos());
     copyExampleImages();
+    writeFile(path("photo.jpg"), encodeJpeg(colourfulImage(800, 600), jpegKind_t::colour));
     std::filesystem::copy_file(DAWNMARK_SOURCE_DIR "/examples/splash.txt", path("my.splash"));
 
     const std::vector<std::string> commands = exampleCommands();
