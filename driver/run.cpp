@@ -30,9 +30,9 @@ int dawnmarkRun_t::Run(int argc, char **argv)
         return previewStatus;
     if (int imageStatus = runImagePhase(description, settings.smooth, &images, &iconStrips, &*secondThread))
         return imageStatus;
-    if (!bootLoader)
-        if (int readStatus = readBootloaderFile(settings, &bootLoader))
-            return readStatus;
+    // The quick form has read the boot loader file already.
+    if (int readStatus = bootLoader ? 0 : readBootloaderFile(settings, &bootLoader))
+        return readStatus;
     if (int saveStatus =
             runBootloaderPhase(settings, description, images, iconStrips, &*bootLoader, &*secondThread, &pack))
         return saveStatus;

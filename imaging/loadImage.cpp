@@ -131,15 +131,17 @@ bool readJpegFile(const char *path, std::vector<uint8_t> *content)
     const int file = open(path, O_RDONLY | O_CLOEXEC);
     if (file < 0)
         return false;
+    const auto readFully = [&](size_t size) {
+        content->resize(size);
+        return transferFully(size, [&](size_t done) {
+                   return pread(file, content->data() + done, size - done, off_t(done));
+               }) == ssize_t(size);
+    };
+    // The signature first: another file is read whole only by the ordinary load.
     struct stat status;
-    bool read = fstat(file, &status) == 0 && S_ISREG(status.st_mode) && uint64_t(status.st_size) <= kMaxBitmapBytes;
-    if (read) {
-        content->resize(size_t(status.st_size));
-        read = transferFully(content->size(), [&](size_t done) {
-                   return pread(file, content->data() + done, content->size() - done, off_t(done));
-               }) == ssize_t(content->size()) &&
-               looksLikeJpeg(content->data(), content->size());
-    }
+    const bool read = fstat(file, &status) == 0 && S_ISREG(status.st_mode) &&
+                      uint64_t(status.st_size) <= kMaxBitmapBytes && readFully(3) &&
+                      looksLikeJpeg(content->data(), 3) && readFully(size_t(status.st_size));
     close(file);
     return read;
 }

@@ -112,9 +112,6 @@ void resample(loadedImage_t *image, const region_t &region, uint32_t newWidth, u
         throw std::bad_alloc();
     std::vector<uint8_t> zoomed(bufferBytes(newWidth, newHeight));
     if (!zoomed.empty() && image->width > 0 && image->height > 0) {
-        const pixman_format_code_t format = image->hasAlpha ? PIXMAN_a8r8g8b8 : PIXMAN_x8r8g8b8;
-        if (image->hasAlpha)
-            premultiply(image->pixels);
         // Only the old rows that the second pass reaches go through the
         // first: a cropped image leaves the others out.
         const double rowScale = region.height / newHeight;
@@ -123,6 +120,9 @@ void resample(loadedImage_t *image, const region_t &region, uint32_t newWidth, u
         const uint32_t end = uint32_t(
             std::clamp(std::ceil(region.top + region.height + reach), double(first + 1), double(image->height)));
         std::vector<uint8_t> rows(bufferBytes(newWidth, end - first));
+        const pixman_format_code_t format = image->hasAlpha ? PIXMAN_a8r8g8b8 : PIXMAN_x8r8g8b8;
+        if (image->hasAlpha)
+            premultiply(image->pixels);
         filterAlong(0, region.width / newWidth, region.left, format,
                     image->pixels.data() + size_t(first) * image->width * 4, image->width, end - first, rows.data(),
                     newWidth, end - first);
