@@ -51,8 +51,8 @@ class Readme : public RunFolder {};
 
 TEST_F(Readme, ExampleCommandsRunAsWritten)
 {
-    // The folder the examples assume: the old boot loader file, a
-    // description with its images, and a photo.
+    // The folder the examples assume: the old boot loader file and a
+    // description with its images.
     writeFile(path("zbeos.old"), makeSampleZbeos());
     copyExampleImages();
     writeFile(path("photo.jpg"), encodeJpeg(colourfulImage(800, 600), jpegKind_t::colour));

@@ -73,7 +73,6 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, Usage,
                                          UsageCase{"OWithoutArgument", {"file", "-o"}},
                                          UsageCase{"PictureAndDescription", {"--picture", "p.jpg", "file"}},
                                          UsageCase{"FitWithoutPicture", {"--fit", "file"}},
-                                         UsageCase{"ScreenWithoutPicture", {"--screen", "640x480", "file"}},
                                          UsageCase{"ScreenOfOneNumber", {"--screen", "640", "--picture", "p.jpg"}},
                                          UsageCase{"ScreenOfNoPixels", {"--screen", "0x480", "--picture", "p.jpg"}}),
                          [](const testing::TestParamInfo<UsageCase> &info) { return std::string(info.param.name); });

@@ -66,8 +66,7 @@ TEST(JpegDecoder, BrokenFilesWriteNothing)
     }
 }
 
-// 63 x 47 pixels: the reduced sizes are rounded up, 8 x 6, 16 x 12 and
-// 32 x 24.
+// 63 x 47 pixels: the reduced sizes round up (8 x 6, 16 x 12, 32 x 24).
 TEST(JpegDecoder, TakesTheSmallestScaleStillAtLeastTheWantedSize)
 {
     const bytes_t file = encodeJpeg(colourfulImage(63, 47), jpegKind_t::colour);
@@ -80,7 +79,6 @@ TEST(JpegDecoder, TakesTheSmallestScaleStillAtLeastTheWantedSize)
         ASSERT_TRUE(decodeJpegAtLeast(file.data(), file.size(), c.minWidth, c.minHeight, &bitmap));
         EXPECT_EQ(bitmap.width, c.width);
         EXPECT_EQ(bitmap.height, c.height);
-        EXPECT_EQ(bitmap.pixels.size(), size_t(c.width) * c.height * 4);
     }
 }
 

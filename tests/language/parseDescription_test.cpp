@@ -142,7 +142,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "\n\nSyntax error at line 1\n"},
         FailureCase{"ResizeWithoutPosition", "image \"a\" resized to 1 2\n", syntax, "\n\nSyntax error at line 1\n"},
         FailureCase{"ResizedWithoutTo", "image \"a\" at 1 2 resized 1 2\n", syntax, "\n\nSyntax error at line 1\n"},
-        FailureCase{"CoveringWithTo", "image \"a\" at 1 2 covering to 1 2\n", syntax, "\n\nSyntax error at line 1\n"},
         FailureCase{"TwoDefinitionsOnALine", "icons at 1 2 icons at 1 2\n", syntax, "\n\nSyntax error at line 1\n"},
         FailureCase{"UnknownCharacter", "\n\nscreen 1 2 3;\n", syntax, "\n\nSyntax error at line 3\n"},
         FailureCase{"CommentAtEndWithoutLineEnd", "screen 1 2 3\n# bye", syntax, "\n\nSyntax error at line 2\n"},
