@@ -130,6 +130,11 @@ void resample(loadedImage_t *image, const region_t &region, uint32_t newWidth, u
                     newWidth, newHeight);
         if (image->hasAlpha)
             unpremultiply(zoomed);
+        else
+            // pixman leaves the unused byte as its fetchers happen to; the
+            // decoders' 255 makes the record the same on every machine.
+            for (size_t i = 3; i < zoomed.size(); i += 4)
+                zoomed[i] = 255;
     }
     image->pixels.swap(zoomed);
     image->width = newWidth;
