@@ -33,7 +33,8 @@ struct runSettings_t {
 
 /// One run of the tool. It owns everything the phases make for as long as
 /// the run lasts: the description with its file names, the loaded images,
-/// the splash saved, and the second thread the phases hand work to.
+/// the boot loader file read, the splash saved, and the second thread the
+/// phases hand work to.
 class dawnmarkRun_t {
 public:
     dawnmarkRun_t();
