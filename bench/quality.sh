@@ -10,7 +10,9 @@
 # (dB, higher is closer), plain and after a Gaussian blur of sigma 1.5 px,
 # which is roughly what the eye makes of dithering. The rows under the icon
 # strip are left out. Then the time of a whole run with all three options is
-# given as a multiple of the default run's.
+# given as a multiple of the default run's. Last, the quick form on
+# photographs of several sizes against the photo scaled by ImageMagick (in
+# linear light, and in sRGB) and given to Dawnmark with the three options.
 #
 # Run by hand: bash bench/quality.sh [build-dir]. It installs pngquant and
 # ImageMagick when they are missing, and writes everything to
@@ -168,3 +170,40 @@ for scene in sky plasma flat; do
 done
 printf '%-8s %7.1f %7.1f   %.2f\n' all "$(echo "$total_default / 1000" | bc -l)" \
   "$(echo "$total_all / 1000" | bc -l)" "$(echo "$total_all / $total_default" | bc -l)"
+
+# --- the quick form -------------------------------------------------------------
+# JPEG photographs whose cover zoom to 640 x 480 comes out in whole pixels, so
+# that ImageMagick's crop and the quick form's agree to the pixel. The truth
+# is ImageMagick's Lanczos zoom in linear light; each result is compared with
+# it over the rows above the sample's icon strip (0-419).
+printf '\nQuick form against the photo scaled by ImageMagick, then Dawnmark with the three options:\n'
+printf 'PSNR against the photo scaled in linear light, in dB (plain / after blur), rows 0-419\n\n'
+printf '| %-10s | %-15s | %-15s | %-15s |\n' "photo" "quick form" "IM linear light" "IM sRGB"
+printf '|%s|%s|%s|%s|\n' "------------" "-----------------" "-----------------" "-----------------"
+for size in 1600x1200 2400x1600 4000x3000; do
+  mkdir -p photo-$size
+  (
+    cd photo-$size
+    im convert -seed 21 -size $size plasma:fractal -quality 90 photo.jpg
+    cover=(-resize 640x480^ -gravity center -extent 640x480 -depth 8)
+    im convert photo.jpg -colorspace RGB -filter Lanczos "${cover[@]:0:2}" -colorspace sRGB "${cover[@]:2}" linear.png
+    im convert photo.jpg -filter Lanczos "${cover[@]}" srgb.png
+    "$dawnmark" -v -z ../zbeos -o quick.zbeos --picture photo.jpg |
+      sed -n '/^The description of this run:$/,/^$/p' | sed '1d;$d' > quick.splash
+    "$inspect" --force --preview quick.png quick.zbeos > /dev/null
+    for scaled in linear srgb; do
+      sed "s/^image .*/image \"$scaled.png\"/" quick.splash > $scaled.splash
+      "$dawnmark" --full-palette --dither --alpha -z ../zbeos -o $scaled.zbeos $scaled.splash > /dev/null
+      "$inspect" --force --preview $scaled-preview.png $scaled.zbeos > /dev/null
+    done
+    row=$(printf '| %-10s |' $size)
+    im convert linear.png -crop 640x420+0+0 +repage truth.png
+    im convert truth.png -gaussian-blur 0x1.5 truth-blur.png
+    for result in quick linear-preview srgb-preview; do
+      im convert $result.png -alpha off -crop 640x420+0+0 +repage $result-crop.png
+      im convert $result-crop.png -gaussian-blur 0x1.5 $result-blur.png
+      row+=$(printf ' %s / %s |' "$(psnr $result-crop.png truth.png)" "$(psnr $result-blur.png truth-blur.png)")
+    done
+    echo "$row"
+  )
+done

@@ -10,6 +10,7 @@
 
 #include "decoders/decodeFailure.h"
 #include "decoders/imageDecoders.h"
+#include "decoders/jpeg.h"
 #include "base/mappedAtOnce.h"
 #include "base/transferFully.h"
 
@@ -117,7 +118,7 @@ decodedFile_t decodeStream(const uint8_t *data, size_t size)
 
 } // namespace
 
-decodedFile_t decodeFile(const char *path)
+decodedFile_t decodeFile(const char *path, leastSize_t least)
 {
     std::vector<uint8_t> content;
     try {
@@ -126,15 +127,26 @@ decodedFile_t decodeFile(const char *path)
     } catch (const std::bad_alloc &) {
         return refused({}, refusedBy_t::decoding, "out of memory");
     }
-    return decodeContent(content.data(), content.size());
+    return decodeContent(content.data(), content.size(), least);
 }
 
-decodedFile_t decodeContent(const uint8_t *data, size_t size)
+decodedFile_t decodeContent(const uint8_t *data, size_t size, leastSize_t least)
 {
     if (size == 0)
         return refused({}, refusedBy_t::decoding, "the file is empty");
     if (looksLikeBitmapStream(data, size))
         return decodeStream(data, size);
+    if (least.width > 0 && least.height > 0 && looksLikeJpeg(data, size)) {
+        decodedFile_t file;
+        clearDecodeFailure();
+        try {
+            if (decodeJpegAtLeast(data, size, least.width, least.height, &file.bitmap) && wellFormed(file.bitmap)) {
+                file.header = bitmapStreamHeaderOf(file.bitmap);
+                return file;
+            }
+        } catch (const std::bad_alloc &) {
+        }
+    }
 
     std::optional<std::string> firstReason;
     for (const imageDecoder_t &decoder : imageDecoders()) {

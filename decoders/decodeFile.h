@@ -17,6 +17,13 @@ enum class refusedBy_t {
     memory,       ///< it is a bitmap stream whose pixels do not fit in memory
 };
 
+/// The least size an image is needed in, when it will be zoomed down to it
+/// anyway; 0 x 0: as it is stored.
+struct leastSize_t {
+    uint32_t width = 0;
+    uint32_t height = 0;
+};
+
 /// What a file gave: its pixels, or the step that refused it and why.
 struct decodedFile_t {
     decodedBitmap_t bitmap;
@@ -35,11 +42,13 @@ struct decodedFile_t {
 /// Reads the regular file at `path`, of at most 1 GiB, and decodes it as
 /// decodeContent does. A directory, device or FIFO is refused before it is
 /// read (a FIFO without a writer does not block).
-decodedFile_t decodeFile(const char *path);
+decodedFile_t decodeFile(const char *path, leastSize_t least = leastSize_t());
 
 /// Decodes a whole file held in memory, recognised by its content: a bitmap
 /// stream first, then every decoder of imageDecoders() that recognises it,
 /// in their order, until one succeeds; a refusal gives the reason of the
 /// first of them, which is the decoder made for the format rather than a
-/// general one.
-decodedFile_t decodeContent(const uint8_t *data, size_t size);
+/// general one. Given a least size, a JPEG is decoded at the smallest of its
+/// reduced scales still at least that large (decodeJpegAtLeast); one that
+/// this refuses takes the ordinary decode, which gives the reason.
+decodedFile_t decodeContent(const uint8_t *data, size_t size, leastSize_t least = leastSize_t());

@@ -87,6 +87,13 @@ bool looksLikeJpeg(const uint8_t *data, size_t size)
 
 bool decodeJpeg(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
 {
+    // No reduced scale is as large as the image itself.
+    return decodeJpegAtLeast(data, size, UINT32_MAX, UINT32_MAX, bitmap);
+}
+
+bool decodeJpegAtLeast(const uint8_t *data, size_t size, uint32_t minWidth, uint32_t minHeight,
+                       decodedBitmap_t *bitmap)
+{
     jpeg_decompress_struct info;
     jpegErrors_t errors;
     info.err = jpeg_std_error(&errors.manager);
@@ -102,6 +109,16 @@ bool decodeJpeg(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
 
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
+    // The library's fast reduced scales; each is taken before a finer one,
+    // since the inverse transform and the colour conversion then work on
+    // a quarter to a sixty-fourth of the pixels.
+    for (unsigned denominator : {8u, 4u, 2u}) {
+        if ((info.image_width + denominator - 1) / denominator >= minWidth &&
+            (info.image_height + denominator - 1) / denominator >= minHeight) {
+            info.scale_denom = denominator;
+            break;
+        }
+    }
     jpeg_calc_output_dimensions(&info);
     if (!prepareBitmap(bitmap, info.output_width, info.output_height)) {
         jpeg_destroy_decompress(&info);

@@ -34,15 +34,26 @@ newSplash_t renderFor(const zbeos_t &zbeos, const splashDescription_t &descripti
 
 } // namespace
 
-int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t &description,
-                       const std::vector<loadedImage_t> &images, const std::vector<loadedImage_t> &iconStrips,
-                       secondThread_t *thread, std::vector<unsigned char> *pack)
+int readBootloaderFile(const runSettings_t &settings, std::optional<zbeos_t> *zbeos)
 {
     try {
         TRACE(0, "loading %s\n", settings.pathToZbeos);
-        zbeos_t zbeos(settings.pathToZbeos);
+        zbeos->emplace(settings.pathToZbeos);
         TRACE(0, "\n");
+    } catch (dawnmarkError_t &error) {
+        fflush(stdout);
+        error.report();
+        return 1;
+    }
+    return 0;
+}
 
+int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t &description,
+                       const std::vector<loadedImage_t> &images, const std::vector<loadedImage_t> &iconStrips,
+                       zbeos_t *bootLoader, secondThread_t *thread, std::vector<unsigned char> *pack)
+{
+    zbeos_t &zbeos = *bootLoader;
+    try {
         zbeos.DefineScreen(description.screenWidth, description.screenHeight, description.screenDepth);
         zbeos.IconsAt(description.iconsX, description.iconsY);
 

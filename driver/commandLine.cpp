@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstdlib>
 #include <getopt.h>
 #include <string>
 #include <unistd.h>
@@ -20,7 +21,19 @@ int usage()
 namespace {
 
 // Codes past any character, so that no short option can stand for them.
-enum : int { optDither = 256, optAlpha, optFullPalette, optPreview, optPreviewLit, optBackup, optHelp };
+enum : int {
+    optDither = 256,
+    optAlpha,
+    optFullPalette,
+    optPreview,
+    optPreviewLit,
+    optBackup,
+    optHelp,
+    optPicture,
+    optScreen,
+    optFit,
+    optSmooth,
+};
 
 /// One option: what getopt_long is told of it and its line in --help.
 struct optionEntry_t {
@@ -40,6 +53,10 @@ const optionEntry_t optionTable[] = {
     {"preview", optPreview, "FILE.png", "after saving, write the boot screen, icons unlit"},
     {"preview-lit", optPreviewLit, "FILE.png", "the same with the icon strip lit"},
     {"backup", optBackup, nullptr, "keep the file the output replaces as OUTPUT.old"},
+    {"smooth", optSmooth, nullptr, "'resized to' filters instead of taking every n-th pixel"},
+    {"picture", optPicture, "PHOTO", "no description: PHOTO covers the boot loader's screen"},
+    {"screen", optScreen, "WIDTHxHEIGHT", "with --picture: the screen's size instead of the boot loader's"},
+    {"fit", optFit, nullptr, "with --picture: the whole photo, centred on black"},
     {"help", optHelp, nullptr, "print this list of options and stop"},
 };
 
@@ -47,7 +64,8 @@ const char *const helpExample = "Example: Dawnmark -z zbeos.old -o newZbeos --ba
 
 void printHelp()
 {
-    printf("Usage: Dawnmark [OPTION]... splashFile\n");
+    printf("Usage: Dawnmark [OPTION]... splashFile\n"
+           "       Dawnmark [OPTION]... --picture PHOTO\n");
     for (const optionEntry_t &entry : optionTable) {
         std::string synopsis = entry.longName != nullptr ? std::string("--") + entry.longName
                                                          : std::string("-") + char(entry.code);
@@ -56,6 +74,25 @@ void printHelp()
         printf("  %-24s%s\n", synopsis.c_str(), entry.meaning);
     }
     printf("%s", helpExample);
+}
+
+/// One side of WIDTHxHEIGHT: a decimal number from 1 to 32767 (the longest
+/// side the filter reaches), ending where `end` points.
+bool parseSide(const char *text, char **end, uint32_t *side)
+{
+    if (*text < '0' || *text > '9')
+        return false;
+    const unsigned long value = strtoul(text, end, 10);
+    *side = uint32_t(value);
+    return value >= 1 && value <= 32767;
+}
+
+/// WIDTHxHEIGHT, and nothing after it.
+bool parseScreen(const char *text, runSettings_t *settings)
+{
+    char *end = nullptr;
+    return parseSide(text, &end, &settings->screenWidth) && *end == 'x' &&
+           parseSide(end + 1, &end, &settings->screenHeight) && *end == '\0';
 }
 
 } // namespace
@@ -108,11 +145,32 @@ std::optional<int> parseCommandLine(int argc, char **argv, runSettings_t *settin
         case optHelp:
             printHelp();
             return 0;
+        case optPicture:
+            settings->picture = optarg;
+            break;
+        case optScreen:
+            if (!parseScreen(optarg, settings))
+                return usage();
+            break;
+        case optFit:
+            settings->fit = true;
+            break;
+        case optSmooth:
+            settings->smooth = true;
+            break;
         default:
             return usage();
         }
     }
-    if (optind >= argc)
+    if (settings->picture != nullptr) {
+        // The picture stands for the description: there is none to name.
+        if (optind < argc)
+            return usage();
+        settings->render.fullPalette = settings->render.dither = settings->render.alpha = true;
+        return std::nullopt;
+    }
+    // The screen and the whole photo are the quick form's choices.
+    if (optind >= argc || settings->screenWidth > 0 || settings->fit)
         return usage();
     // Further operands are ignored.
     settings->splashFile = argv[optind];

@@ -6,6 +6,7 @@
 #include "driver/run.h"
 #include "imaging/alphaCompose.h"
 #include "imaging/loadInOrder.h"
+#include "imaging/smoothResize.h"
 
 namespace {
 
@@ -23,14 +24,23 @@ bool takeImage(loadOutcome_t *outcome, std::vector<loadedImage_t> *images)
 
 } // namespace
 
-int runImagePhase(const splashDescription_t &description, bool alpha, std::vector<loadedImage_t> *images,
+int runImagePhase(const splashDescription_t &description, bool alpha, bool smooth, std::vector<loadedImage_t> *images,
                   std::vector<loadedImage_t> *iconStrips, secondThread_t *thread)
 {
     // The strips are taken as they are: their size is checked against the
     // boot loader's own once that is read, and their place is the strip's.
     std::vector<std::string> paths;
-    for (uint32_t i = 0; i < description.imageCount; ++i)
-        paths.push_back(description.images[i].fileName);
+    std::vector<leastSize_t> leastSizes;
+    for (uint32_t i = 0; i < description.imageCount; ++i) {
+        const splashImage_t &entry = description.images[i];
+        paths.push_back(entry.fileName);
+        // An image filtered into a box needs no more pixels than the box
+        // has, whichever way it is zoomed; point sampling takes the pixels
+        // of the image as stored.
+        const bool filtered = entry.modifier == MOD_COVERING || entry.modifier == MOD_WITHIN ||
+                              (smooth && entry.modifier == MOD_RESIZED);
+        leastSizes.push_back(filtered ? leastSize_t{entry.width, entry.height} : leastSize_t());
+    }
     if (description.ownIcons)
         paths.insert(paths.end(), {description.iconsLitFile, description.iconsUnlitFile});
     images->reserve(description.imageCount);
@@ -47,10 +57,16 @@ int runImagePhase(const splashDescription_t &description, bool alpha, std::vecto
         const splashImage_t &entry = description.images[i];
         loadedImage_t *image = &images->back();
         image->moveTo(entry.x, entry.y);
-        if (entry.modifier == MOD_RESIZED)
+        if (entry.modifier == MOD_RESIZED && smooth)
+            resizeSmoothlyTo(image, entry.width, entry.height);
+        else if (entry.modifier == MOD_RESIZED)
             image->resizeTo(entry.width, entry.height);
         else if (entry.modifier == MOD_CLIPPED)
             image->clipTo(entry.width, entry.height);
+        else if (entry.modifier == MOD_COVERING)
+            coverBox(image, entry.width, entry.height);
+        else if (entry.modifier == MOD_WITHIN)
+            fitInBox(image, entry.width, entry.height);
         image->clipToWorld(description.screenWidth, description.screenHeight);
         // Without --alpha such a picture shows the colours hidden under its
         // transparent parts, often a surprise. The hint is only shown under
@@ -64,6 +80,6 @@ int runImagePhase(const splashDescription_t &description, bool alpha, std::vecto
         }
         TRACE(0, "\n");
         return true;
-    }, thread);
+    }, thread, leastSizes);
     return loaded ? 0 : 1;
 }

@@ -23,7 +23,8 @@ int refuseInputAsOutput(const runSettings_t &settings, const splashDescription_t
     struct stat output;
     if (stat(settings.output, &output) != 0)
         return 0;
-    bool input = isSameFile(output, settings.splashFile);
+    // The quick form has no description file.
+    bool input = settings.splashFile != nullptr && isSameFile(output, settings.splashFile);
     for (const char *image : descriptionInputs(description))
         input = input || isSameFile(output, image);
     if (!input)

@@ -78,7 +78,10 @@ int checkPreviewPaths(const runSettings_t &settings, const splashDescription_t &
 {
     const auto previews = previewsOf(settings);
     for (size_t p = 0; p < previews.size(); ++p) {
-        std::vector<const char *> others = {settings.pathToZbeos, settings.output, settings.splashFile};
+        std::vector<const char *> others = {settings.pathToZbeos, settings.output};
+        // The quick form has no description file.
+        if (settings.splashFile != nullptr)
+            others.push_back(settings.splashFile);
         for (const char *input : descriptionInputs(description))
             others.push_back(input);
         for (size_t q = 0; q < p; ++q)

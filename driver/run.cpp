@@ -22,6 +22,26 @@ int dawnmarkRun_t::Run(int argc, char **argv)
     // work is handed to it.
     secondThread.emplace();
 
+    if (int status = settings.picture != nullptr ? ReadQuickForm() : ReadDescription())
+        return status;
+    if (int guardStatus = refuseInputAsOutput(settings, description))
+        return guardStatus;
+    if (int previewStatus = checkPreviewPaths(settings, description))
+        return previewStatus;
+    if (int imageStatus =
+            runImagePhase(description, settings.render.alpha, settings.smooth, &images, &iconStrips, &*secondThread))
+        return imageStatus;
+    // The quick form has read the boot loader file already.
+    if (int readStatus = bootLoader ? 0 : readBootloaderFile(settings, &bootLoader))
+        return readStatus;
+    if (int saveStatus =
+            runBootloaderPhase(settings, description, images, iconStrips, &*bootLoader, &*secondThread, &pack))
+        return saveStatus;
+    return runPreviewPhase(settings, pack);
+}
+
+int dawnmarkRun_t::ReadDescription()
+{
     FILE *input = fopen(settings.splashFile, "r");
     if (input == nullptr) {
         perror(settings.splashFile);
@@ -29,17 +49,14 @@ int dawnmarkRun_t::Run(int argc, char **argv)
     }
     const int status = runDescriptionPhase(input, &description);
     fclose(input);
-    if (status != 0)
+    return status;
+}
+
+int dawnmarkRun_t::ReadQuickForm()
+{
+    if (int status = readBootloaderFile(settings, &bootLoader))
         return status;
-    if (int guardStatus = refuseInputAsOutput(settings, description))
-        return guardStatus;
-    if (int previewStatus = checkPreviewPaths(settings, description))
-        return previewStatus;
-    if (int imageStatus = runImagePhase(description, settings.render.alpha, &images, &iconStrips, &*secondThread))
-        return imageStatus;
-    if (int saveStatus = runBootloaderPhase(settings, description, images, iconStrips, &*secondThread, &pack))
-        return saveStatus;
-    return runPreviewPhase(settings, pack);
+    return runQuickFormPhase(settings, *bootLoader, &description);
 }
 
 int runDawnmark(int argc, char **argv)

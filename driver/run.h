@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/secondThread.h"
+#include "bootfile/zbeos.h"
 #include "imaging/loadedImage.h"
 #include "imaging/renderOptions.h"
 #include "language/splashDescription.h"
@@ -21,11 +22,19 @@ struct runSettings_t {
     const char *preview = nullptr;    ///< the new boot screen, icons unlit
     const char *previewLit = nullptr; ///< the new boot screen, icons lit
     bool backup = false; ///< keep the file the output replaces
+    /// --picture: the photo of the quick form, which stands for a
+    /// description of its own (splashFile stays null).
+    const char *picture = nullptr;
+    uint32_t screenWidth = 0;  ///< --screen: the quick form's screen; 0: the boot loader's
+    uint32_t screenHeight = 0;
+    bool fit = false;    ///< --fit: the quick form shows the whole photo, not the screen covered
+    bool smooth = false; ///< --smooth: `resized to` filters instead of point sampling
 };
 
 /// One run of the tool. It owns everything the phases make for as long as
 /// the run lasts: the description with its file names, the loaded images,
-/// the splash saved, and the second thread the phases hand work to.
+/// the boot loader file read, the splash saved, and the second thread the
+/// phases hand work to.
 class dawnmarkRun_t {
 public:
     dawnmarkRun_t();
@@ -37,11 +46,19 @@ public:
     int Run(int argc, char **argv);
 
 private:
+    /// The description from its file; the phase's status.
+    int ReadDescription();
+    /// The boot loader file, then the description the quick form stands
+    /// for; the status of the first that fails.
+    int ReadQuickForm();
     runSettings_t settings;
     splashDescription_t description;
     std::vector<loadedImage_t> images; ///< one per description entry
     std::vector<loadedImage_t> iconStrips; ///< lit and unlit, when the description names them
     std::vector<unsigned char> pack;  ///< the splash saved, inflated
+    /// The boot loader file as read: before the description in the quick
+    /// form, which takes its screen and strip place from it.
+    std::optional<zbeos_t> bootLoader;
     /// Started once the command line is read; last, so that it ends first.
     std::optional<secondThread_t> secondThread;
 };
@@ -64,6 +81,16 @@ int usage();
 /// the description could not be read, 1 for anything it says wrong).
 int runDescriptionPhase(FILE *input, splashDescription_t *description);
 
+/// Reads the boot loader file into `zbeos`, traced as "loading PATH".
+/// Returns 0, or 1 after reporting why it cannot be used.
+int readBootloaderFile(const runSettings_t &settings, std::optional<zbeos_t> *zbeos);
+
+/// The description that the quick form (--picture) stands for, made from
+/// the options and the boot loader's own screen and strip place, traced
+/// at -v as text to copy into a file, and parsed as runDescriptionPhase
+/// parses a file. Returns runDescriptionPhase's status.
+int runQuickFormPhase(const runSettings_t &settings, const zbeos_t &zbeos, splashDescription_t *description);
+
 /// Refuses an output path that names the description or one of its images
 /// (icon strips included), by any name or link: the save would replace it. Returns 0, or 1 after the
 /// report. The input boot loader may be the output, since it is read whole
@@ -72,19 +99,19 @@ int refuseInputAsOutput(const runSettings_t &settings, const splashDescription_t
 
 /// Loads and fits every image the description names into images, one per
 /// entry, then the icon strips it names, if any, into iconStrips, sharing
-/// the loads with `thread`; without `alpha` (--alpha), hints under -v at
-/// images with transparent pixels. Returns 0, or 1 after reporting an image
-/// that cannot be loaded.
-int runImagePhase(const splashDescription_t &description, bool alpha, std::vector<loadedImage_t> *images,
+/// the loads with `thread`; `smooth`: `resized to` filters; without `alpha`
+/// (--alpha), hints under -v at images with transparent pixels. Returns 0,
+/// or 1 after reporting an image that cannot be loaded.
+int runImagePhase(const splashDescription_t &description, bool alpha, bool smooth, std::vector<loadedImage_t> *images,
                   std::vector<loadedImage_t> *iconStrips, secondThread_t *thread);
 
-/// Reads the boot loader file, renders the images for it (and the icon
-/// strips, when there are any), replaces its splash with them and saves
-/// the result, handing work to `thread`; the inflated splash goes into
-/// pack. Returns 0, or 1 after reporting a failure.
+/// Renders the images for the boot loader file read (and the icon strips,
+/// when there are any), replaces its splash with them and saves the
+/// result, handing work to `thread`; the inflated splash goes into pack.
+/// Returns 0, or 1 after reporting a failure.
 int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t &description,
                        const std::vector<loadedImage_t> &images, const std::vector<loadedImage_t> &iconStrips,
-                       secondThread_t *thread, std::vector<unsigned char> *pack);
+                       zbeos_t *zbeos, secondThread_t *thread, std::vector<unsigned char> *pack);
 
 /// Refuses, before any work is done, a preview path that names a file the
 /// run reads or writes (the boot loader files, the description, an image,

@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (uint32_t i = 0; i < description.imageCount; ++i) {
         const splashImage_t &image = description.images[i];
         // File names are text between quotes on one line.
-        if (image.modifier > MOD_CLIPPED ||
+        if (image.modifier > MOD_WITHIN ||
             image.fileName.find('\n') != std::string::npos)
             abort();
     }

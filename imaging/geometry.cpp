@@ -15,16 +15,6 @@ static_assert(FLT_EVAL_METHOD == 0, "floating-point expressions must be evaluate
 
 namespace {
 
-/// Bytes of a packed width x height image; sizes beyond kMaxBitmapBytes fail
-/// as an allocation failure rather than wrapping or exhausting the machine.
-size_t bufferBytes(uint32_t width, uint32_t height)
-{
-    const uint64_t pixels = uint64_t(width) * height;
-    if (pixels > kMaxBitmapBytes / 4)
-        throw std::bad_alloc();
-    return size_t(pixels) * 4;
-}
-
 /// For each of `count` new positions, the old position under its top-left
 /// corner, never past the last old one.
 std::vector<uint32_t> sourceMap(uint32_t count, double inverse, uint32_t oldCount)
@@ -38,6 +28,24 @@ std::vector<uint32_t> sourceMap(uint32_t count, double inverse, uint32_t oldCoun
 }
 
 } // namespace
+
+size_t bufferBytes(uint32_t width, uint32_t height)
+{
+    const uint64_t pixels = uint64_t(width) * height;
+    if (pixels > kMaxBitmapBytes / 4)
+        throw std::bad_alloc();
+    return size_t(pixels) * 4;
+}
+
+boxFit_t fitIntoBox(uint32_t width, uint32_t height, unsigned w, unsigned h)
+{
+    // An empty side sets no limit.
+    const double scaleX = width > 0 ? double(w) / double(width) : DBL_MAX;
+    const double scaleY = height > 0 ? double(h) / double(height) : DBL_MAX;
+    const double s = std::min(scaleX, scaleY);
+    // The products never exceed the box, so they fit 32 bits.
+    return {s, uint32_t(double(width) * s), uint32_t(double(height) * s)};
+}
 
 void loadedImage_t::moveTo(int newX, int newY)
 {
@@ -71,16 +79,13 @@ void loadedImage_t::resizeTo(unsigned w, unsigned h)
 {
     traceStep_t titled(1, "zooming to bounding box %d %d\n", w, h);
 
-    // An empty side sets no limit; an image empty both ways stays as it is.
+    // An image empty both ways stays as it is.
     if (width == 0 && height == 0)
         return;
-    const double scaleX = width > 0 ? double(w) / double(width) : DBL_MAX;
-    const double scaleY = height > 0 ? double(h) / double(height) : DBL_MAX;
-    const double s = std::min(scaleX, scaleY);
-
-    // The products never exceed the box, so they fit 32 bits.
-    const uint32_t newWidth = uint32_t(double(width) * s);
-    const uint32_t newHeight = uint32_t(double(height) * s);
+    const boxFit_t fit = fitIntoBox(width, height, w, h);
+    const double s = fit.scale;
+    const uint32_t newWidth = fit.width;
+    const uint32_t newHeight = fit.height;
     if (newWidth == width && newHeight == height)
         return;
 

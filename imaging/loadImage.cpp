@@ -12,9 +12,9 @@ const char *const kLoadError = "LoadImage error";
 
 } // namespace
 
-loadedImage_t loadImage(const char *path)
+loadedImage_t loadImage(const char *path, leastSize_t least)
 {
-    decodedFile_t file = decodeFile(path);
+    decodedFile_t file = decodeFile(path, least);
     // The load's own lines, one step in; the step is taken back when a
     // refusal leaves.
     traceStep_t step;

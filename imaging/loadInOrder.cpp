@@ -31,8 +31,9 @@ struct slot_t {
 
 class loaders_t {
 public:
-    loaders_t(const std::vector<std::string> &paths, uint32_t depth, secondThread_t *thread)
-        : paths(paths), slots(paths.size()), depth(depth)
+    loaders_t(const std::vector<std::string> &paths, const std::vector<leastSize_t> &leastSizes, uint32_t depth,
+              secondThread_t *thread)
+        : paths(paths), leastSizes(leastSizes), slots(paths.size()), depth(depth)
     {
         if (paths.size() > 1)
             worker.reset(new besideTask_t(thread, [this] {
@@ -76,7 +77,8 @@ private:
             traceKept_t kept(&slot.trace, depth);
             TRACE(0, "loading %s\n", paths[i].c_str());
             try {
-                slot.outcome.image.emplace(loadImage(paths[i].c_str()));
+                const leastSize_t least = i < leastSizes.size() ? leastSizes[i] : leastSize_t();
+                slot.outcome.image.emplace(loadImage(paths[i].c_str(), least));
             } catch (dawnmarkError_t &error) {
                 slot.outcome.error.emplace(error);
             } catch (...) {
@@ -92,6 +94,7 @@ private:
     }
 
     const std::vector<std::string> &paths;
+    const std::vector<leastSize_t> &leastSizes;
     std::vector<slot_t> slots;
     const uint32_t depth;
     std::atomic<size_t> next{0};
@@ -105,9 +108,9 @@ private:
 } // namespace
 
 bool loadInOrder(const std::vector<std::string> &paths, const std::function<bool(size_t, loadOutcome_t *)> &use,
-                 secondThread_t *thread)
+                 secondThread_t *thread, const std::vector<leastSize_t> &leastSizes)
 {
-    loaders_t loaders(paths, ident_level, thread);
+    loaders_t loaders(paths, leastSizes, ident_level, thread);
     for (size_t i = 0; i < paths.size(); ++i) {
         slot_t &slot = loaders.Wait(i);
         fputs(slot.trace.c_str(), stdout);

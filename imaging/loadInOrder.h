@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "base/secondThread.h"
 #include "diagnostics/errors.h"
+#include "decoders/decodeFile.h"
 #include "imaging/loadedImage.h"
 
 /// What loading one file gave: its image, or the reason it has none.
@@ -24,5 +26,7 @@ struct loadOutcome_t {
 /// at the first outcome that `use` refuses by returning false, and returns
 /// false: later files give neither traces nor outcomes, as if they were
 /// never read. Any other exception of a load is thrown here, in its turn.
+/// A file given a least size in `leastSizes` (by its place in the list) is
+/// loaded at no less than that size (loadImage).
 bool loadInOrder(const std::vector<std::string> &paths, const std::function<bool(size_t, loadOutcome_t *)> &use,
-                 secondThread_t *thread = nullptr);
+                 secondThread_t *thread = nullptr, const std::vector<leastSize_t> &leastSizes = {});

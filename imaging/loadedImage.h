@@ -2,6 +2,7 @@
 // operations that place and size it (geometry.cpp).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -28,3 +29,17 @@ struct loadedImage_t {
     /// Crops whatever extends past the right or bottom edge of a W x H screen.
     void clipToWorld(unsigned W, unsigned H);
 };
+
+/// Bytes of a packed width x height image; sizes beyond kMaxBitmapBytes fail
+/// as an allocation failure rather than wrapping or exhausting the machine.
+size_t bufferBytes(uint32_t width, uint32_t height);
+
+/// How resizeTo zooms a width x height image into a w x h box: the factor,
+/// and the new size, each side truncated.
+struct boxFit_t {
+    double scale;
+    uint32_t width;
+    uint32_t height;
+};
+/// An empty side sets no limit; at least one side must be non-empty.
+boxFit_t fitIntoBox(uint32_t width, uint32_t height, unsigned w, unsigned h);

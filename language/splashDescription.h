@@ -11,9 +11,11 @@
 
 /// How an image entry's size is changed after it has been placed.
 enum splashModifier_t : uint32_t {
-    MOD_NONE = 0,    ///< keeps its own size
-    MOD_RESIZED = 1, ///< zoomed to fit width x height
-    MOD_CLIPPED = 2, ///< cropped to at most width x height
+    MOD_NONE = 0,     ///< keeps its own size
+    MOD_RESIZED = 1,  ///< zoomed to fit width x height
+    MOD_CLIPPED = 2,  ///< cropped to at most width x height
+    MOD_COVERING = 3, ///< zoomed to cover width x height, centred on it, cropped to it
+    MOD_WITHIN = 4,   ///< zoomed to fit width x height, centred in it
 };
 
 /// One image definition of the description.

@@ -143,7 +143,7 @@ const char *hintFor(const errorSite_t &site, const std::vector<const char *> &ex
         return "the description is not a text file (an image?)";
     if (site.ended)
         return expects(expected, kLineEnd) ? "the last line needs a line end too" : "";
-    if (site.code == _RESIZED || site.code == _CLIPPED)
+    if (site.code == _RESIZED || site.code == _CLIPPED || site.code == _COVERING || site.code == _WITHIN)
         return expects(expected, "at") ? "a size change needs a position first, such as at 0 0" : "";
     if (site.code >= EOL || site.token.empty())
         return "";

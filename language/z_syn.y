@@ -69,6 +69,8 @@ static void yyerror(descriptionScanner_t *scanner, splashDescription_t *descript
 %token _CLIPPED 264 "clipped"
 %token STRING_CONSTANT 265 "a file name"
 %token INTEGER_CONSTANT 266 "a number"
+%token _COVERING 267 "covering"
+%token _WITHIN 268 "within"
 
 %start Input
 
@@ -141,6 +143,10 @@ SizeModifiers
         { $$ = semanticValue_t{}; $$.slot[0] = MOD_RESIZED; $$.slot[1] = $3.slot[0]; $$.slot[2] = $4.slot[0]; }
     | _CLIPPED _TO IntegerConstant IntegerConstant
         { $$ = semanticValue_t{}; $$.slot[0] = MOD_CLIPPED; $$.slot[1] = $3.slot[0]; $$.slot[2] = $4.slot[0]; }
+    | _COVERING IntegerConstant IntegerConstant
+        { $$ = semanticValue_t{}; $$.slot[0] = MOD_COVERING; $$.slot[1] = $2.slot[0]; $$.slot[2] = $3.slot[0]; }
+    | _WITHIN IntegerConstant IntegerConstant
+        { $$ = semanticValue_t{}; $$.slot[0] = MOD_WITHIN; $$.slot[1] = $2.slot[0]; $$.slot[2] = $3.slot[0]; }
     ;
 
 IntegerConstant

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "fixtures/imageFiles.h"
 #include "language/parseDescription.h"
 #include "language/scanText_support.h"
 #include "language/splashDescription.h"
@@ -55,6 +56,7 @@ TEST_F(Readme, ExampleCommandsRunAsWritten)
     // description with its images.
     writeFile(path("zbeos.old"), makeSampleZbeos());
     copyExampleImages();
+    writeFile(path("photo.jpg"), encodeJpeg(colourfulImage(800, 600), jpegKind_t::colour));
     std::filesystem::copy_file(DAWNMARK_SOURCE_DIR "/examples/splash.txt", path("my.splash"));
 
     const std::vector<std::string> commands = exampleCommands();

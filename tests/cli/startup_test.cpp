@@ -71,7 +71,11 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, Usage,
                          testing::Values(UsageCase{"NoOperand", {}}, UsageCase{"OnlyOptions", {"-v", "-v"}},
                                          UsageCase{"UnknownOption", {"-x", "file"}},
                                          UsageCase{"ZWithoutArgument", {"-z"}},
-                                         UsageCase{"OWithoutArgument", {"file", "-o"}}),
+                                         UsageCase{"OWithoutArgument", {"file", "-o"}},
+                                         UsageCase{"PictureAndDescription", {"--picture", "p.jpg", "file"}},
+                                         UsageCase{"FitWithoutPicture", {"--fit", "file"}},
+                                         UsageCase{"ScreenOfOneNumber", {"--screen", "640", "--picture", "p.jpg"}},
+                                         UsageCase{"ScreenOfNoPixels", {"--screen", "0x480", "--picture", "p.jpg"}}),
                          [](const testing::TestParamInfo<UsageCase> &info) { return std::string(info.param.name); });
 
 // Every option in the README's table of Dawnmark's options (its first), one

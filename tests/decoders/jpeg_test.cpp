@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "decoderChecks_support.h"
+#include "decoders/jpeg.h"
 
 namespace {
 
@@ -62,6 +63,22 @@ TEST(JpegDecoder, BrokenFilesWriteNothing)
     for (const damagedImage_t &c : cases) {
         SCOPED_TRACE(c.name);
         expectRefused(c);
+    }
+}
+
+// 63 x 47 pixels: the reduced sizes round up (8 x 6, 16 x 12, 32 x 24).
+TEST(JpegDecoder, TakesTheSmallestScaleStillAtLeastTheWantedSize)
+{
+    const bytes_t file = encodeJpeg(colourfulImage(63, 47), jpegKind_t::colour);
+    const struct {
+        uint32_t minWidth, minHeight, width, height;
+    } cases[] = {{8, 6, 8, 6}, {9, 1, 16, 12}, {1, 13, 32, 24}, {32, 24, 32, 24}, {33, 24, 63, 47}, {64, 48, 63, 47}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.minWidth << "x" << c.minHeight);
+        decodedBitmap_t bitmap;
+        ASSERT_TRUE(decodeJpegAtLeast(file.data(), file.size(), c.minWidth, c.minHeight, &bitmap));
+        EXPECT_EQ(bitmap.width, c.width);
+        EXPECT_EQ(bitmap.height, c.height);
     }
 }
 

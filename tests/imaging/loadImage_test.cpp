@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 #include "diagnostics/errors.h"
 #include "diagnostics/traceMsg.h"
+#include "fixtures/imageFiles.h"
 #include "fixtures/imageVariants.h"
 #include "imageFixtures_support.h"
 #include "imaging/loadImage.h"
@@ -206,6 +208,19 @@ TEST_F(LoadImage, RefusalsSayWhyAndRestoreTheTrace)
         // Without -v the reason stays out of the output.
         EXPECT_EQ(traceOf(1, load).find("cannot"), std::string::npos);
     }
+}
+
+// A JPEG that the reduced decode refuses fails as the ordinary load does,
+// with the same reason in the trace.
+TEST_F(LoadImage, AtLeastASizeFailsAsTheOrdinaryLoad)
+{
+    const bytes_t jpeg = encodeJpeg(colourfulImage(64, 48), jpegKind_t::colour);
+    const std::string path = writeScratchFile("cut.jpg", bytes_t(jpeg.begin(), jpeg.begin() + jpeg.size() / 2));
+    const auto traceOfLoad = [](const std::function<void()> &load) {
+        return traceOf(2, [&] { EXPECT_THROW(load(), dawnmarkError_t); });
+    };
+    EXPECT_EQ(traceOfLoad([&] { loadImage(path.c_str(), {10, 12}); }),
+              traceOfLoad([&] { loadImage(path.c_str()); }));
 }
 
 // A bitmap stream header is a claim, not a promise: the loader must not

@@ -55,6 +55,9 @@ INSTANTIATE_TEST_SUITE_P(
         HintCase{"SizeChangeWithoutPosition", "image \"a.png\" resized to 320 200\n",
                  "found 'resized' where 'at' or a line end was expected: "
                  "a size change needs a position first, such as at 0 0"},
+        HintCase{"CoverWithoutPosition", "image \"a.png\" covering 320 200\n",
+                 "found 'covering' where 'at' or a line end was expected: "
+                 "a size change needs a position first, such as at 0 0"},
         HintCase{"PngImage", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16),
                  "found byte 0x89" + atLineStart + ": the description is not a text file (an image?)"},
         // A binary PNM starts with text lines; its pixels come after them.

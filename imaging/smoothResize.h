@@ -1,0 +1,21 @@
+// Zooming with a filter: each new pixel is a weighted mean of the old
+// pixels around it (Lanczos-3), so that detail finer than the new pixels
+// blends into its average instead of aliasing into moiré and jagged
+// edges as point sampling does.
+#pragma once
+
+#include "imaging/loadedImage.h"
+
+/// resizeTo with the filter: the same new size, for --smooth. A new side
+/// beyond 32767 pixels, or a buffer beyond kMaxBitmapBytes, fails as an
+/// allocation failure.
+void resizeSmoothlyTo(loadedImage_t *image, unsigned w, unsigned h);
+
+/// Zooms, keeping the aspect ratio, so that the image just covers a w x h
+/// box at its place, centred on the box, and crops what lies outside it:
+/// the image becomes w x h. Fails as resizeSmoothlyTo.
+void coverBox(loadedImage_t *image, unsigned w, unsigned h);
+
+/// resizeSmoothlyTo, and moves the image so that it is centred in the
+/// w x h box at its place.
+void fitInBox(loadedImage_t *image, unsigned w, unsigned h);

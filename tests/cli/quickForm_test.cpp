@@ -1,0 +1,60 @@
+// The quick form shows at -v the description it stands for, which, run by
+// hand with the options the quick form turns on, writes the same file.
+#include <gtest/gtest.h>
+
+#include "fixtures/imageFiles.h"
+#include "runFolder_support.h"
+
+namespace {
+
+struct quickCase_t {
+    const char *name;
+    std::vector<std::string> options;
+    std::string screen;  ///< its size in the description
+    std::string form;    ///< how the photo fills it
+    std::string decoded; ///< the size the photo is decoded at
+};
+
+class QuickForm : public RunFolder, public testing::WithParamInterface<quickCase_t> {};
+
+TEST_P(QuickForm, TracesTheDescriptionThatWritesTheSameFile)
+{
+    const quickCase_t &c = GetParam();
+    writeFile(path("photo.jpg"), encodeJpeg(colourfulImage(1300, 1000), jpegKind_t::colour));
+    std::vector<std::string> args = c.options;
+    args.insert(args.end(), {"-v", "-z", "zbeos", "-o", "quick", "--picture", "photo.jpg"});
+    const ToolRun quick = runDawnmark(args, dir);
+    ASSERT_EQ(quick.status, 0) << quick.err;
+    const std::string text = "# made for Dawnmark --full-palette --dither --alpha\nscreen " + c.screen +
+                             " 8\nicons at 220 420\nimage \"photo.jpg\" at 0 0 " + c.form + " " + c.screen + "\n";
+    EXPECT_NE(quick.out.find("The description of this run:\n" + text + "\n"), std::string::npos) << quick.out;
+    EXPECT_NE(quick.out.find("Geometry: " + c.decoded + "\n"), std::string::npos) << quick.out;
+
+    const ToolRun byHand = run(text, {"--full-palette", "--dither", "--alpha", "-z", "zbeos", "-o", "by-hand"});
+    ASSERT_EQ(byHand.status, 0) << byHand.err;
+    EXPECT_EQ(readFile(path("by-hand")), readFile(path("quick")));
+}
+
+// The sample boot loader's screen is 640 x 480 at depth 8, its strip at
+// (220, 420); the photo's half size still covers that screen.
+INSTANTIATE_TEST_SUITE_P(
+    Forms, QuickForm,
+    testing::Values(quickCase_t{"OwnScreen", {}, "640 480", "covering", "650x500"},
+                    quickCase_t{"ChosenScreen", {"--screen", "800x600"}, "800 600", "covering", "1300x1000"},
+                    quickCase_t{"WholePhoto", {"--fit"}, "640 480", "within", "650x500"}),
+    [](const testing::TestParamInfo<quickCase_t> &info) { return std::string(info.param.name); });
+
+class Smooth : public RunFolder {};
+
+TEST_F(Smooth, FiltersOnlyImagesResized)
+{
+    copyExampleImages();
+    for (const std::string size : {"", " at 0 0 resized to 50 50"}) {
+        const std::string description = "image \"sun.png\"" + size + "\n";
+        ASSERT_EQ(run(description, {"-z", "zbeos", "-o", "plain"}).status, 0);
+        ASSERT_EQ(run(description, {"--smooth", "-z", "zbeos", "-o", "smooth"}).status, 0);
+        EXPECT_EQ(readFile(path("plain")) != readFile(path("smooth")), !size.empty()) << description;
+    }
+}
+
+} // namespace
