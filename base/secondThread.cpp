@@ -1,6 +1,25 @@
 #include "base/secondThread.h"
 
-secondThread_t::secondThread_t() : thread(&secondThread_t::Run, this) {}
+#include <pthread.h>
+#include <sched.h>
+
+secondThread_t::secondThread_t() : thread(&secondThread_t::Run, this)
+{
+    CPU_ZERO(&allowed);
+    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0)
+        CPU_ZERO(&allowed);
+}
+
+void secondThread_t::KeepOffCallersCpu()
+{
+    const int cpu = sched_getcpu();
+    if (cpu < 0 || cpu == keptOff || CPU_COUNT(&allowed) < 2 || !CPU_ISSET(cpu, &allowed))
+        return;
+    cpu_set_t others = allowed;
+    CPU_CLR(cpu, &others);
+    if (pthread_setaffinity_np(thread.native_handle(), sizeof others, &others) == 0)
+        keptOff = cpu;
+}
 
 secondThread_t::~secondThread_t()
 {
@@ -19,6 +38,7 @@ bool secondThread_t::Start(const std::function<void()> *work)
         if (taken)
             return false;
         taken = true;
+        KeepOffCallersCpu();
         task = work;
         running = true;
         failure = nullptr;
