@@ -13,7 +13,6 @@
 
 namespace {
 
-const char *const packSubject = "load_images";
 const char *const paletteCorrupted = "palette seems to be corrupted";
 const char *const iconsCorrupted = "icons seems to be corrupted";
 

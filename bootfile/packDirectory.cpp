@@ -2,12 +2,6 @@
 
 #include "diagnostics/errors.h"
 
-namespace {
-
-const char *const packSubject = "load_images";
-
-} // namespace
-
 // Computed in 64 bits so that no offset + length can wrap.
 packEntry_t packDirectory_t::Entry(uint64_t k, const char *reason) const
 {

@@ -17,6 +17,9 @@ enum packSlot_t : unsigned {
     packFirstImageSlot = 4,
 };
 
+/// The subject of every error about an icon pack's contents.
+constexpr const char *packSubject = "load_images";
+
 /// Bytes of an image record's header: width, height, x, y.
 constexpr unsigned packRecordHeaderSize = 16;
 

@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr size_t kHeaderSize = 18;
+constexpr size_t kTgaHeaderSize = 18;
 
 struct tgaHeader_t {
     uint8_t idLength, mapType, type;
@@ -34,7 +34,7 @@ struct tgaHeader_t {
 
 tgaHeader_t readHeader(const uint8_t *data)
 {
-    byteReader_t in(data, kHeaderSize);
+    byteReader_t in(data, kTgaHeaderSize);
     tgaHeader_t h;
     h.idLength = in.u8();
     h.mapType = in.u8();
@@ -105,7 +105,7 @@ bool hasAlpha(const tgaHeader_t &h)
 
 bool looksLikeTga(const uint8_t *data, size_t size)
 {
-    return size >= kHeaderSize && plausible(readHeader(data));
+    return size >= kTgaHeaderSize && plausible(readHeader(data));
 }
 
 bool decodeTga(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
@@ -115,7 +115,7 @@ bool decodeTga(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
         return decodeFailed("TGA image of %u x %u pixels is larger than 1 GiB", unsigned(h.width),
                             unsigned(h.height));
     byteReader_t in(data, size);
-    in.skip(kHeaderSize + h.idLength);
+    in.skip(kTgaHeaderSize + h.idLength);
 
     // The colour map is read for colour-mapped images and stepped over by
     // the others.

@@ -17,8 +17,13 @@ targets=("$@")
 [ "${#targets[@]}" -gt 0 ] || targets=(description zbeos iconpack image)
 
 build=build-fuzz
+# Configured as tools/test.sh configures it (which also builds and runs the
+# tests there, under the same sanitizers), so that either reuses what the
+# other built: -O1 with line tables, as libFuzzer advises.
 if [ ! -f "$build/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -g1" "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1" \
+    -DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=16 \
     -DDAWNMARK_FUZZ=ON -DDAWNMARK_TESTS=OFF > /dev/null
 fi
 cmake --build "$build" -j 2 --target make-fuzz-corpus \

@@ -10,9 +10,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash tools/setup.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
-# Only the three programs the example runs; tools/test.sh builds the rest in
-# the same folder.
+# The configuration of the plain build of tools/test.sh, which goes on from
+# here; only the three programs the example runs are built.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_UNITY_BUILD=ON \
+  -DCMAKE_UNITY_BUILD_BATCH_SIZE=16 > /dev/null
 cmake --build build -j "$(nproc 2>/dev/null || echo 2)" --target Dawnmark Dawnmark-inspect make-sample-zbeos
 
 out=build/example

@@ -65,3 +65,8 @@ bytes_t zbeosParts_t::Join() const
     file.insert(file.end(), splashMember.end() - 8, splashMember.end());
     return file;
 }
+
+bytes_t splashMemberOf(const bytes_t &pack)
+{
+    return makeGzipMember("images", sampleMtime, pack.data(), pack.size());
+}

@@ -44,3 +44,7 @@ struct zbeosParts_t {
     bytes_t splashMember;
     bytes_t extraTail;
 };
+
+/// The splash member of a boot loader file that carries `pack`, as the
+/// sample file stores it.
+bytes_t splashMemberOf(const bytes_t &pack);

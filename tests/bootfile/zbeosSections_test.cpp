@@ -41,11 +41,6 @@ bytes_t patched(bytes_t bytes, size_t offset, std::initializer_list<unsigned cha
     return bytes;
 }
 
-bytes_t splashMemberOf(const bytes_t &pack)
-{
-    return makeGzipMember("images", sampleMtime, pack.data(), pack.size());
-}
-
 struct refusedCase_t {
     const char *name;
     std::function<bytes_t()> file;

@@ -31,11 +31,6 @@ std::string loadFailure(const std::string &path, const char *expectedSubject = n
     return "loaded";
 }
 
-bytes_t splashMemberOf(const bytes_t &pack)
-{
-    return makeGzipMember("images", sampleMtime, pack.data(), pack.size());
-}
-
 TEST(Zbeos, PackErrorsPassThrough)
 {
     scratchDir_t scratch;

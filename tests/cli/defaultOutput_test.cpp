@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <zlib.h>
 
 #include "fixtures/bitmapStream.h"
 #include "runFolder_support.h"
@@ -52,11 +51,6 @@ const char *const regenerating =
     "not change: only for a change agreed on, run this test with "
     "DAWNMARK_REFERENCE_DIR=<source>/tests/cli/defaultOutput, which writes the new copies there; "
     "put the actual checksums the failures report into the table and remove copies no row names.";
-
-uint32_t crcOf(const std::string &bytes)
-{
-    return uint32_t(crc32(0, reinterpret_cast<const Bytef *>(bytes.data()), uInt(bytes.size())));
-}
 
 // Where actual first departs from the copy of the expected bytes, named by
 // their checksum and kind (".out", ".trace"): the offset, the expected byte

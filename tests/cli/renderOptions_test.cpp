@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <zlib.h>
 
 #include "bootfile/zbeos.h"
 #include "fixtures/bitmapStream.h"
@@ -22,11 +21,6 @@ bytes_t shadedStream(uint32_t w, uint32_t h, uint32_t colors)
         bgra[2] = uint8_t(90 + row % 7);
         bgra[3] = uint8_t(column * 255 / w);
     });
-}
-
-uint32_t crcOf(const std::string &bytes)
-{
-    return uint32_t(crc32(0, reinterpret_cast<const Bytef *>(bytes.data()), uInt(bytes.size())));
 }
 
 class RenderOptions : public RunFolder {

@@ -1,6 +1,7 @@
 #include "runFolder_support.h"
 
 #include <filesystem>
+#include <zlib.h>
 
 #include "tools/sampleZbeos.h"
 
@@ -23,4 +24,9 @@ ToolRun RunFolder::run(const std::string &description, std::vector<std::string> 
     writeFile(path("d"), description);
     args.push_back("d");
     return runTool(DAWNMARK_BIN, args, dir, hooks);
+}
+
+uint32_t crcOf(const std::string &bytes)
+{
+    return uint32_t(crc32(0, reinterpret_cast<const Bytef *>(bytes.data()), uInt(bytes.size())));
 }

@@ -2,6 +2,7 @@
 // a splash description: the sample boot loader file lies there as zbeos.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,3 +31,7 @@ protected:
     /// What zbeos holds: the sample boot loader file.
     std::string zbeosBytes;
 };
+
+/// The CRC-32 of a file's bytes, the checksum the reference outputs are
+/// named and compared by.
+uint32_t crcOf(const std::string &bytes);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "decoderChecks_support.h"
+#include "decoders/bitmapStream.h"
 #include "decoders/bmp.h"
 #include "decoders/decodeFailure.h"
 #include "fixtures/bmpFiles.h"
@@ -8,7 +9,6 @@
 namespace {
 
 constexpr uint32_t kHeight = 5;
-constexpr uint32_t kRgb32 = 0x0008;
 
 const std::vector<uint32_t> k565 = {0xf800, 0x07e0, 0x001f, 0};
 const std::vector<uint32_t> k888 = {0xff0000, 0xff00, 0xff, 0};
@@ -62,7 +62,7 @@ TEST(BmpDecoder, TwentyFourBitFileGivesIdenticalPixels)
 {
     const rgbaImage_t image = colourfulImage(5, 3);
     const decodedFile_t result = decodeBytes(encodeBmp(image));
-    expectBitmap(result, 5, 3, kRgb32);
+    expectBitmap(result, 5, 3, kColorsRgb32);
     EXPECT_EQ(result.bitmap.pixels, toBgra(image, false));
 }
 

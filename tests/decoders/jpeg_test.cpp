@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "decoderChecks_support.h"
+#include "decoders/bitmapStream.h"
 #include "decoders/jpeg.h"
 
 namespace {
-
-constexpr uint32_t kRgb32 = 0x0008;
 
 rgbaImage_t uniformImage(uint32_t width, uint32_t height, uint8_t r, uint8_t g, uint8_t b, uint8_t a)
 {
@@ -35,7 +34,7 @@ TEST(JpegDecoder, Kinds)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         const decodedFile_t result = decodeBytes(c.file);
-        expectBitmap(result, 24, 16, kRgb32);
+        expectBitmap(result, 24, 16, kColorsRgb32);
         for (size_t i = 0; i < result.bitmap.pixels.size(); i += 4) {
             EXPECT_NEAR(result.bitmap.pixels[i], c.b, 3) << i;
             EXPECT_NEAR(result.bitmap.pixels[i + 1], c.g, 3) << i;

@@ -6,11 +6,10 @@
 #include <cstring>
 
 #include "decoderChecks_support.h"
+#include "decoders/bitmapStream.h"
 
 namespace {
 
-constexpr uint32_t kRgb32 = 0x0008;
-constexpr uint32_t kRgba32 = 0x2008;
 
 rgbaImage_t withAlphaRamp(rgbaImage_t image)
 {
@@ -23,7 +22,7 @@ TEST(PngDecoder, LosslessPixels)
 {
     const rgbaImage_t image = colourfulImage(5, 3);
     const decodedFile_t result = decodeBytes(encodePng(image, false));
-    expectBitmap(result, 5, 3, kRgb32);
+    expectBitmap(result, 5, 3, kColorsRgb32);
     EXPECT_EQ(result.bitmap.pixels, toBgra(image, false));
 }
 
@@ -31,7 +30,7 @@ TEST(PngDecoder, AlphaIsKeptAndMarked)
 {
     const rgbaImage_t image = withAlphaRamp(colourfulImage(4, 3));
     const decodedFile_t result = decodeBytes(encodePng(image, true));
-    expectBitmap(result, 4, 3, kRgba32);
+    expectBitmap(result, 4, 3, kColorsRgba32);
     EXPECT_EQ(result.bitmap.pixels, toBgra(image, true));
 }
 
@@ -124,7 +123,7 @@ TEST(PngDecoder, ColourTypesAndDepths)
         }
 
         const decodedFile_t result = decodeBytes(encodePng(spec));
-        expectBitmap(result, width, height, c.alpha ? kRgba32 : kRgb32);
+        expectBitmap(result, width, height, c.alpha ? kColorsRgba32 : kColorsRgb32);
         EXPECT_EQ(result.bitmap.pixels, expected);
     }
 }

@@ -68,7 +68,7 @@ struct quantizeCase_t {
     std::function<palette_t(const loadedImage_t *)> palette;
 };
 
-std::function<palette_t(const loadedImage_t *)> selected(unsigned maxColors)
+std::function<palette_t(const loadedImage_t *)> plainSelected(unsigned maxColors)
 {
     return [maxColors](const loadedImage_t *image) {
         return plainGetOptimalPalette(image, maxColors);
@@ -125,18 +125,18 @@ palette_t crowdedPalette(const loadedImage_t *)
 }
 
 const quantizeCase_t quantizeCases[] = {
-    {"solid", [] { return solidImage(20, 20, 3, 4, 5); }, selected(224)},
-    {"halves", [] { return halvesImage(20, 20); }, selected(224)},
-    {"few colours", [] { return fewColorsImage(100, 80, 50, 1); }, selected(224)},
-    {"noise", [] { return noiseImage(200, 150, 2); }, selected(224)},
-    {"noise, 16", [] { return noiseImage(100, 100, 3); }, selected(16)},
-    {"noise, 1", [] { return noiseImage(50, 50, 4); }, selected(1)},
-    {"gradient", [] { return gradientImage(200, 150, 0, 5); }, selected(224)},
-    {"noisy gradient", [] { return gradientImage(200, 150, 30, 6); }, selected(255)},
-    {"photo", [] { return photoLikeImage(200, 150, 7); }, selected(224)},
+    {"solid", [] { return solidImage(20, 20, 3, 4, 5); }, plainSelected(224)},
+    {"halves", [] { return halvesImage(20, 20); }, plainSelected(224)},
+    {"few colours", [] { return fewColorsImage(100, 80, 50, 1); }, plainSelected(224)},
+    {"noise", [] { return noiseImage(200, 150, 2); }, plainSelected(224)},
+    {"noise, 16", [] { return noiseImage(100, 100, 3); }, plainSelected(16)},
+    {"noise, 1", [] { return noiseImage(50, 50, 4); }, plainSelected(1)},
+    {"gradient", [] { return gradientImage(200, 150, 0, 5); }, plainSelected(224)},
+    {"noisy gradient", [] { return gradientImage(200, 150, 30, 6); }, plainSelected(255)},
+    {"photo", [] { return photoLikeImage(200, 150, 7); }, plainSelected(224)},
     {"64 small images", [] { return mixedImage(scatteredImages(64, 320, 240, 8), 320, 240); },
-     selected(224)},
-    {"composite", [] { return photoLikeComposite(9); }, selected(224)},
+     plainSelected(224)},
+    {"composite", [] { return photoLikeComposite(9); }, plainSelected(224)},
     {"lattice palette", [] { return noiseImage(160, 120, 10); }, randomPalette(256, 32, 11)},
     {"coarse lattice palette", [] { return noiseImage(160, 120, 12); },
      randomPalette(200, 64, 13)},
