@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "bootfile/safeSave.h"
 #include "diagnostics/errors.h"
 #include "imaging/pngEncoder.h"
 
@@ -33,9 +34,19 @@ template <typename encode_t> void writePng(const char *path, bool overwrite, enc
 
 void writeOutputFile(const char *path, const std::vector<uint8_t> &bytes, bool overwrite)
 {
+    // A file that is replaced keeps its content until the new one is whole
+    // and on disk: a write that fails half way (a full disk) must not leave
+    // the user with neither.
+    if (overwrite) {
+        safeFile_t file(path);
+        file.Write(bytes.data(), bytes.size());
+        file.Flush();
+        file.Commit();
+        return;
+    }
     // "x" creates the file or fails if it exists, so nothing is ever
     // overwritten by a race between a test and the write.
-    FILE *file = fopen(path, overwrite ? "wb" : "wbx");
+    FILE *file = fopen(path, "wbx");
     if (file == nullptr)
         fail(path, errno == EEXIST ? pngExistsReason : strerror(errno));
     std::string reason;

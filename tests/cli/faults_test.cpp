@@ -131,6 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct FullDisk {
     const char *name;
     bool signalIgnored; ///< as a caller that ignores SIGXFSZ passes it on
+    bool inspector;     ///< the inspector's preview with --force instead of a run
 };
 
 class DiskFull : public Faults, public testing::WithParamInterface<FullDisk> {};
@@ -140,21 +141,26 @@ class DiskFull : public Faults, public testing::WithParamInterface<FullDisk> {};
 TEST_P(DiskFull, WriteFailsCleanlyAndTheExistingOutputStays)
 {
     const bool ignored = GetParam().signalIgnored;
+    // The preview of the sample boot loader file is a PNG of about 4 KB.
+    const rlim_t bytes = GetParam().inspector ? 1024 : 4096;
     RunHooks limited;
-    limited.inChild = [ignored] {
+    limited.inChild = [ignored, bytes] {
         signal(SIGXFSZ, ignored ? SIG_IGN : SIG_DFL);
-        rlimit limit = {4096, 4096};
+        rlimit limit = {bytes, bytes};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
             _exit(setupRefused);
     };
-    ToolRun result = run("image \"a.png\"\n", {"-z", "zbeos", "-o", "out"}, limited);
+    ToolRun result = GetParam().inspector
+                         ? runTool(DAWNMARK_INSPECT_BIN, {"--force", "--preview", "out", "zbeos"}, dir, limited)
+                         : run("image \"a.png\"\n", {"-z", "zbeos", "-o", "out"}, limited);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "Error: out -- File too large\n");
     EXPECT_EQ(readFile(path("out")), "existing");
 }
 
 INSTANTIATE_TEST_SUITE_P(FileSizeLimit, DiskFull,
-                         testing::Values(FullDisk{"SignalIgnored", true}, FullDisk{"SignalAtDefault", false}),
+                         testing::Values(FullDisk{"SignalIgnored", true, false}, FullDisk{"SignalAtDefault", false, false},
+                                         FullDisk{"InspectorPreviewForced", false, true}),
                          [](const testing::TestParamInfo<FullDisk> &info) { return std::string(info.param.name); });
 
 TEST_F(Faults, ReadOnlyOutputDirectoryKeepsItsFile)
