@@ -91,6 +91,7 @@ struct fullCase_t {
     const char *name;
     std::function<imagePtr()> image;
     unsigned maxColors;
+    std::vector<uint32_t> fixed = {};
 };
 
 const fullCase_t fullCases[] = {
@@ -105,6 +106,8 @@ const fullCase_t fullCases[] = {
     {"noise, 1", [] { return noiseImage(50, 50, 4); }, 1},
     {"noise, 2", [] { return noiseImage(50, 50, 5); }, 2},
     {"64 small images", [] { return mixedImage(scatteredImages(64, 240, 180, 8), 240, 180); }, 224},
+    {"photo beside fixed colours", [] { return photoLikeImage(120, 90, 9); }, 224,
+     {0x000000, 0xffffff, 0x5555ff, 0x808080, 0x000000}},
 };
 
 class FullPaletteEquality : public testing::TestWithParam<fullCase_t> {};
@@ -112,8 +115,10 @@ class FullPaletteEquality : public testing::TestWithParam<fullCase_t> {};
 TEST_P(FullPaletteEquality, MatchesTheReference)
 {
     imagePtr image = GetParam().image();
-    const palette_t fast = getFullPalette(image.get(), GetParam().maxColors);
-    const palette_t plain = plainGetFullPalette(image.get(), GetParam().maxColors);
+    const palette_t fixed = paletteOf(GetParam().fixed);
+    const palette_t *given = GetParam().fixed.empty() ? nullptr : &fixed;
+    const palette_t fast = getFullPalette(image.get(), GetParam().maxColors, given);
+    const palette_t plain = plainGetFullPalette(image.get(), GetParam().maxColors, given);
     ASSERT_EQ(fast.numColors, plain.numColors);
     EXPECT_EQ(memcmp(&fast, &plain, sizeof(palette_t)), 0);
     EXPECT_LE(fast.numColors, GetParam().maxColors);
