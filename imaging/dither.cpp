@@ -1,6 +1,7 @@
 #include "imaging/dither.h"
 
 #include "diagnostics/traceStep.h"
+#include "imaging/floatLanes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,25 +10,36 @@
 
 namespace {
 
-/// Half the width of the weights, in pixels.
-constexpr int kBlurRadius = 6;
-/// One side of the weights: 64 * exp(-d^2 / 9) rounded, a Gaussian of sigma
-/// 2.12, the autocorrelation of a blur of sigma 1.5 (what the eye makes of
-/// grain); the weight of an offset (dx, dy) is side[|dx|] * side[|dy|].
-constexpr int32_t kBlurSide[kBlurRadius + 1] = {64, 57, 41, 24, 11, 4, 1};
-constexpr int64_t kBlurCentre = int64_t(kBlurSide[0]) * kBlurSide[0];
+constexpr int64_t kBlurCentre = int64_t(kDitherBlurSide[0]) * kDitherBlurSide[0];
+/// Pixels of room at either end of a row of the blurred error, so that a
+/// change near the sides is added as whole lanes; the lanes of a change
+/// reach one value past its last pixel.
+constexpr int64_t kBlurMargin = kDitherBlurRadius + 1;
+/// Floats in front of a row's error, for the weights' reach beyond the
+/// margin: whole lanes.
+constexpr size_t kErrorPad = (kDitherBlurRadius * 3 + kLanes - 1) / kLanes * kLanes;
+/// Values a change adds to in one row, as whole lanes.
+constexpr size_t kChangeLanes = ((2 * kDitherBlurRadius + 1) * 3 + kLanes - 1) / kLanes;
 
 /// The blurred error of a dithered image, kept for the rows that passes of
 /// kDitherRefinements still visit, and the passes themselves (see
-/// ditherInto).
+/// ditherInto). Its values are whole numbers below 2^24 (255 times the
+/// weights' sum, 84^2), which floats hold exactly, so they are added up in
+/// lanes with the very sums integers give.
 class ditherBlurRefiner_t {
 public:
     ditherBlurRefiner_t(const loadedImage_t *image, const palette_t *palette, paletteLookup_t *lookup,
                         uint8_t *indices)
         : image(image), palette(palette), lookup(lookup), indices(indices), width(int64_t(image->width)),
-          height(int64_t(image->height)), ringRows((kDitherRefinements + 2) * kBlurRadius + 1),
-          blurred(size_t(ringRows) * size_t(width) * 3, 0), across(size_t(width) * 3, 0)
+          height(int64_t(image->height)), ringRows((kDitherRefinements + 2) * kDitherBlurRadius + 1),
+          stride((size_t(width + 2 * kBlurMargin) * 3 + kLanes - 1) / kLanes * kLanes),
+          blurred(size_t(ringRows) * stride, 0.0f), across(stride, 0.0f), error(stride + 2 * kErrorPad + kLanes, 0.0f)
     {
+        for (unsigned j = 0; j < palette->numColors; ++j) {
+            colour[j][0] = palette->red[j];
+            colour[j][1] = palette->green[j];
+            colour[j][2] = palette->blue[j];
+        }
         findNeighbours();
     }
 
@@ -39,11 +51,11 @@ public:
         if (y < height)
             addRowError(y);
         for (int64_t pass = 1; pass <= kDitherRefinements; ++pass) {
-            const int64_t row = y - pass * kBlurRadius;
+            const int64_t row = y - pass * kDitherBlurRadius;
             if (row >= 0 && row < height)
                 refineRow(row);
         }
-        return std::min(height, std::max<int64_t>(0, y - kDitherRefinements * kBlurRadius + 1));
+        return std::min(height, std::max<int64_t>(0, y - kDitherRefinements * kDitherBlurRadius + 1));
     }
 
     /// In sixteenths of a level, how far a pixel may be asked to be off its
@@ -53,19 +65,13 @@ public:
     int32_t ErrorLimit(unsigned j) const { return errorLimit[j]; }
 
     /// The last row the passes wait for: rows below the image are not there.
-    int64_t LastRow() const { return height - 1 + kDitherRefinements * kBlurRadius; }
+    int64_t LastRow() const { return height - 1 + kDitherRefinements * kDitherBlurRadius; }
 
 private:
-    int32_t *blurredRow(int64_t y) { return blurred.data() + size_t(y % ringRows) * size_t(width) * 3; }
+    /// Row y of the blurred error from its first pixel on.
+    float *blurredRow(int64_t y) { return blurred.data() + size_t(y % ringRows) * stride + kBlurMargin * 3; }
 
-    int32_t channelOf(unsigned j, unsigned c) const
-    {
-        return c == 0 ? palette->red[j] : c == 1 ? palette->green[j] : palette->blue[j];
-    }
-    int32_t sourceOf(int64_t y, int64_t x, unsigned c) const
-    {
-        return image->pixels[size_t((y * width + x) * 4 + 2 - c)];
-    }
+    const uint8_t *sourceOf(int64_t y, int64_t x) const { return image->pixels.data() + size_t(y * width + x) * 4; }
 
     /// Each entry's nearest other entries, nearest first (the lowest index
     /// among equals), and the squared distance to the first of them.
@@ -74,7 +80,6 @@ private:
         const unsigned n = palette->numColors;
         neighbourCount = std::min(n - 1, kDitherNeighbours);
         neighbours.assign(size_t(n) * neighbourCount, 0);
-        nearestSquared.assign(n, 0);
         std::vector<std::pair<int32_t, unsigned>> order;
         for (unsigned j = 0; j < n; ++j) {
             order.clear();
@@ -83,14 +88,13 @@ private:
                     continue;
                 int32_t d = 0;
                 for (unsigned c = 0; c < 3; ++c)
-                    d += (channelOf(q, c) - channelOf(j, c)) * (channelOf(q, c) - channelOf(j, c));
+                    d += (colour[q][c] - colour[j][c]) * (colour[q][c] - colour[j][c]);
                 order.emplace_back(d, q);
             }
             std::partial_sort(order.begin(), order.begin() + neighbourCount, order.end());
             for (unsigned k = 0; k < neighbourCount; ++k)
                 neighbours[size_t(j) * neighbourCount + k] = uint8_t(order[k].second);
-            if (neighbourCount > 0)
-                nearestSquared[j] = order[0].first;
+            nearestSquared[j] = neighbourCount > 0 ? order[0].first : 0;
             int32_t &root = spacing[j];
             root = int32_t(std::sqrt(double(nearestSquared[j])));
             while (root * root > nearestSquared[j])
@@ -106,28 +110,32 @@ private:
     void addRowError(int64_t y)
     {
         const uint8_t *row = indices + y * width;
+        // The row's error, laid out as a row of the blurred error, with room
+        // for the weights' reach at either end.
+        const float *first = error.data() + kErrorPad;
+        float *e = error.data() + kErrorPad + kBlurMargin * 3;
         for (int64_t x = 0; x < width; ++x) {
-            int32_t sum[3] = {0, 0, 0};
-            for (int64_t dx = -kBlurRadius; dx <= kBlurRadius; ++dx) {
-                const int64_t at = x + dx;
-                if (at < 0 || at >= width)
-                    continue;
-                const int32_t weight = kBlurSide[dx < 0 ? -dx : dx];
-                for (unsigned c = 0; c < 3; ++c)
-                    sum[c] += weight * (channelOf(row[at], c) - sourceOf(y, at, c));
-            }
+            const uint8_t *pixel = sourceOf(y, x);
             for (unsigned c = 0; c < 3; ++c)
-                across[size_t(x * 3 + c)] = sum[c];
+                e[x * 3 + c] = float(colour[row[x]][c] - pixel[2 - c]);
         }
-        if (y + kBlurRadius < height)
-            std::fill_n(blurredRow(y + kBlurRadius), size_t(width) * 3, 0);
-        for (int64_t dy = -kBlurRadius; dy <= kBlurRadius; ++dy) {
+        const size_t lanes = stride / kLanes;
+        for (size_t v = 0; v < lanes; ++v) {
+            const float *from = first + v * kLanes;
+            floatLanes_t sum = splatLanes(0);
+            for (int dx = -kDitherBlurRadius; dx <= kDitherBlurRadius; ++dx)
+                sum += splatLanes(float(kDitherBlurSide[dx < 0 ? -dx : dx])) * loadLanes(from + dx * 3);
+            storeLanes(across.data() + v * kLanes, sum);
+        }
+        if (y + kDitherBlurRadius < height)
+            std::fill_n(blurredRow(y + kDitherBlurRadius) - kBlurMargin * 3, stride, 0.0f);
+        for (int64_t dy = -kDitherBlurRadius; dy <= kDitherBlurRadius; ++dy) {
             if (y + dy < 0 || y + dy >= height)
                 continue;
-            const int32_t weight = kBlurSide[dy < 0 ? -dy : dy];
-            int32_t *to = blurredRow(y + dy);
-            for (size_t k = 0; k < size_t(width) * 3; ++k)
-                to[k] += weight * across[k];
+            const floatLanes_t weight = splatLanes(float(kDitherBlurSide[dy < 0 ? -dy : dy]));
+            float *to = blurredRow(y + dy) - kBlurMargin * 3;
+            for (size_t v = 0; v < lanes; ++v)
+                storeLanes(to + v * kLanes, loadLanes(to + v * kLanes) + weight * loadLanes(across.data() + v * kLanes));
         }
     }
 
@@ -139,18 +147,19 @@ private:
     void refineRow(int64_t y)
     {
         uint8_t *row = indices + y * width;
-        const int32_t *here = blurredRow(y);
+        const float *here = blurredRow(y);
         for (int64_t x = 0; x < width; ++x) {
             unsigned j = row[x];
-            if (!withinReach(j, y, x)) {
+            const uint8_t *pixel = sourceOf(y, x);
+            const int32_t source[3] = {pixel[2], pixel[1], pixel[0]};
+            if (!withinReach(j, source)) {
                 // A speck, unless the palette has nothing nearer around the
                 // source: the entry nearest to the source takes its place.
-                const unsigned n = lookup->find(unsigned(sourceOf(y, x, 0)), unsigned(sourceOf(y, x, 1)),
-                                                unsigned(sourceOf(y, x, 2)));
+                const unsigned n = lookup->find(unsigned(source[0]), unsigned(source[1]), unsigned(source[2]));
                 const int32_t allowed = std::max(kDitherReach, spacing[n]);
                 bool speck = false;
                 for (unsigned c = 0; c < 3; ++c) {
-                    const int32_t off = channelOf(j, c) - sourceOf(y, x, c);
+                    const int32_t off = colour[j][c] - source[c];
                     speck = speck || off > allowed || -off > allowed;
                 }
                 if (speck) {
@@ -158,7 +167,7 @@ private:
                     j = n;
                 }
             }
-            const int64_t b[3] = {here[x * 3], here[x * 3 + 1], here[x * 3 + 2]};
+            const int64_t b[3] = {int64_t(here[x * 3]), int64_t(here[x * 3 + 1]), int64_t(here[x * 3 + 2])};
             // Changing the entry by D changes the squared blurred error by
             // 2 D.b + |D|^2 centre; no neighbour can lower it while
             // 2 |b| <= |D| centre for the nearest one.
@@ -166,14 +175,15 @@ private:
                 continue;
             int64_t best = 0;
             unsigned chosen = j;
+            const uint8_t *near = neighbours.data() + size_t(j) * neighbourCount;
             for (unsigned k = 0; k < neighbourCount; ++k) {
-                const unsigned q = neighbours[size_t(j) * neighbourCount + k];
+                const unsigned q = near[k];
                 int64_t gain = 0;
                 for (unsigned c = 0; c < 3; ++c) {
-                    const int64_t d = channelOf(q, c) - channelOf(j, c);
+                    const int64_t d = colour[q][c] - colour[j][c];
                     gain += 2 * d * b[c] + d * d * kBlurCentre;
                 }
-                if (gain < best && withinReach(q, y, x)) {
+                if (gain < best && withinReach(q, source)) {
                     best = gain;
                     chosen = q;
                 }
@@ -183,33 +193,34 @@ private:
         }
     }
 
-    bool withinReach(unsigned j, int64_t y, int64_t x) const
+    bool withinReach(unsigned j, const int32_t *source) const
     {
         bool near = true;
         for (unsigned c = 0; c < 3; ++c) {
-            const int32_t off = channelOf(j, c) - sourceOf(y, x, c);
+            const int32_t off = colour[j][c] - source[c];
             near = near && off <= kDitherReach && off >= -kDitherReach;
         }
         return near;
     }
 
-    /// Pixel (x, y) takes entry `to` in place of `from`.
+    /// Pixel (x, y) takes entry `to` in place of `from`: the weights around
+    /// it, times the change, join the blurred error, a row at a time.
     void change(int64_t y, int64_t x, unsigned from, unsigned to)
     {
         indices[y * width + x] = uint8_t(to);
-        const int32_t d[3] = {channelOf(to, 0) - channelOf(from, 0), channelOf(to, 1) - channelOf(from, 1),
-                              channelOf(to, 2) - channelOf(from, 2)};
-        for (int64_t dy = -kBlurRadius; dy <= kBlurRadius; ++dy) {
+        float pattern[kChangeLanes * kLanes] = {};
+        for (int dx = -kDitherBlurRadius; dx <= kDitherBlurRadius; ++dx)
+            for (unsigned c = 0; c < 3; ++c)
+                pattern[(dx + kDitherBlurRadius) * 3 + c] =
+                    float(kDitherBlurSide[dx < 0 ? -dx : dx] * (colour[to][c] - colour[from][c]));
+        for (int64_t dy = -kDitherBlurRadius; dy <= kDitherBlurRadius; ++dy) {
             if (y + dy < 0 || y + dy >= height)
                 continue;
-            int32_t *row = blurredRow(y + dy);
-            const int32_t side = kBlurSide[dy < 0 ? -dy : dy];
-            for (int64_t at = std::max<int64_t>(0, x - kBlurRadius); at <= std::min(width - 1, x + kBlurRadius);
-                 ++at) {
-                const int32_t weight = side * kBlurSide[at < x ? x - at : at - x];
-                for (unsigned c = 0; c < 3; ++c)
-                    row[at * 3 + c] += weight * d[c];
-            }
+            // Values beside the image land in the margins, never read.
+            float *row = blurredRow(y + dy) + (x - kDitherBlurRadius) * 3;
+            const floatLanes_t weight = splatLanes(float(kDitherBlurSide[dy < 0 ? -dy : dy]));
+            for (size_t v = 0; v < kChangeLanes; ++v)
+                storeLanes(row + v * kLanes, loadLanes(row + v * kLanes) + weight * loadLanes(pattern + v * kLanes));
         }
     }
 
@@ -219,15 +230,19 @@ private:
     uint8_t *indices;
     const int64_t width, height;
     const int64_t ringRows;
+    /// Floats in a row of the blurred error, margins included, whole lanes.
+    const size_t stride;
     /// Rows of the blurred error, three channels a pixel, row y at y % ringRows.
-    std::vector<int32_t> blurred;
-    /// A row's error blurred across, before it is spread down.
-    std::vector<int32_t> across;
+    std::vector<float> blurred;
+    /// A row's error blurred across, before it is spread down, and the
+    /// row's error itself, with margins.
+    std::vector<float> across, error;
+    int32_t colour[256][3] = {};
     unsigned neighbourCount = 0;
     std::vector<uint8_t> neighbours;
-    std::vector<int32_t> nearestSquared;
-    /// Per entry, the distance to its nearest other entry, rounded down,
-    /// and the error limit after it.
+    /// Per entry, the squared distance to its nearest other entry, that
+    /// distance rounded down, and the error limit after it.
+    int32_t nearestSquared[256] = {};
     int32_t spacing[256] = {};
     int32_t errorLimit[256] = {};
 };

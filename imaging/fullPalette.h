@@ -7,7 +7,7 @@
 #include "imaging/pixelRuns.h"
 
 /// Passes of k-means at most; fewer when the colours settle.
-constexpr unsigned kFullPaletteRefinements = 12;
+constexpr unsigned kFullPaletteRefinements = 4;
 
 /// A palette of up to maxColors colours (1 to 256) for 1 to 2^23 pixels, meant to be nearer to its pixels than getOptimalPalette's, with
 /// or without error diffusion, next to the `fixed` colours when given

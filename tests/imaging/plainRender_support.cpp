@@ -35,8 +35,11 @@ int channel(const palette_t &palette, unsigned j, unsigned c)
 void plainRefine(const loadedImage_t *image, const palette_t &palette, const std::vector<int32_t> &spacing,
                  std::vector<uint8_t> *indices)
 {
-    const int64_t w = image->width, h = image->height, R = 6;
-    const int64_t side[7] = {64, 57, 41, 24, 11, 4, 1};
+    const int64_t w = image->width, h = image->height, R = kDitherBlurRadius;
+    const int64_t *side = nullptr;
+    int64_t sides[kDitherBlurRadius + 1];
+    std::copy(kDitherBlurSide, kDitherBlurSide + R + 1, sides);
+    side = sides;
     auto source = [&](int64_t x, int64_t y, unsigned c) { return int64_t(image->pixels[size_t(y * w + x) * 4 + 2 - c]); };
     auto blurredError = [&](int64_t x, int64_t y, unsigned c) {
         int64_t sum = 0;
@@ -82,7 +85,7 @@ void plainRefine(const loadedImage_t *image, const palette_t &palette, const std
                     bool reached = true;
                     for (unsigned c = 0; c < 3; ++c) {
                         const int64_t d = channel(palette, q, c) - channel(palette, j, c);
-                        change += 2 * d * blurredError(x, row, c) + d * d * 64 * 64;
+                        change += 2 * d * blurredError(x, row, c) + d * d * side[0] * side[0];
                         reached = reached && std::abs(channel(palette, q, c) - source(x, row, c)) <= kDitherReach;
                     }
                     if (reached && change < best) {
