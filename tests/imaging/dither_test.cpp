@@ -76,6 +76,9 @@ struct ditherCase_t {
     const char *name;
     std::function<imagePtr()> image;
     std::function<palette_t(const loadedImage_t *)> palette;
+    /// The palette has entries all around the image's colours: no pixel of
+    /// a smooth area may land far off.
+    bool smoothStays = false;
 };
 
 std::function<palette_t(const loadedImage_t *)> selected(unsigned maxColors)
@@ -104,6 +107,51 @@ palette_t latticePalette(const loadedImage_t *)
     return palette;
 }
 
+/// The boot loader's kept colours, then the full palette chosen beside them,
+/// as a splash with the full palette maps its images.
+palette_t keptAndChosen(const loadedImage_t *image)
+{
+    const palette_t kept = paletteOf({0x000000, 0x0000aa, 0x00aa00, 0x00aaaa, 0xaa0000, 0xaa00aa, 0xaa5500, 0xaaaaaa,
+                                      0x555555, 0x5555ff, 0x55ff55, 0x55ffff, 0xff5555, 0xff55ff, 0xffff55, 0xffffff});
+    const palette_t chosen = getFullPalette(image, 224, &kept);
+    palette_t both = kept;
+    for (unsigned j = 0; j < chosen.numColors; ++j) {
+        both.red[both.numColors] = chosen.red[j];
+        both.green[both.numColors] = chosen.green[j];
+        both.blue[both.numColors] = chosen.blue[j];
+        ++both.numColors;
+    }
+    return both;
+}
+
+/// Pixels of smooth areas (whose source 3 x 3 neighbourhood spans less than
+/// 16 levels in every channel) that land more than 48 levels off their
+/// source in some channel.
+unsigned specksOf(const loadedImage_t *image, const quantizedImage_t &mapped)
+{
+    const int64_t w = image->width, h = image->height;
+    auto channel = [&](int64_t x, int64_t y, unsigned c) { return int(image->pixels[size_t(y * w + x) * 4 + 2 - c]); };
+    unsigned specks = 0;
+    for (int64_t y = 0; y < h; ++y)
+        for (int64_t x = 0; x < w; ++x) {
+            bool smooth = true, far = false;
+            const unsigned j = mapped.pixels[size_t(y * w + x)];
+            const int entry[3] = {mapped.palette.red[j], mapped.palette.green[j], mapped.palette.blue[j]};
+            for (unsigned c = 0; c < 3; ++c) {
+                int low = 255, high = 0;
+                for (int64_t v = std::max<int64_t>(0, y - 1); v <= std::min(h - 1, y + 1); ++v)
+                    for (int64_t u = std::max<int64_t>(0, x - 1); u <= std::min(w - 1, x + 1); ++u) {
+                        low = std::min(low, channel(u, v, c));
+                        high = std::max(high, channel(u, v, c));
+                    }
+                smooth = smooth && high - low < 16;
+                far = far || std::abs(entry[c] - channel(x, y, c)) > 48;
+            }
+            specks += smooth && far;
+        }
+    return specks;
+}
+
 const ditherCase_t ditherCases[] = {
     {"gradient", [] { return gradientImage(200, 150, 0, 5); }, selected(224)},
     {"noisy gradient, 16", [] { return gradientImage(160, 120, 30, 6); }, selected(16)},
@@ -117,6 +165,7 @@ const ditherCase_t ditherCases[] = {
      fixed(paletteOf({0x404040, 0x808080, 0xc0c0c0}))},
     {"noise, one entry", [] { return noiseImage(40, 40, 16); }, fixed(paletteOf({0x7f7f7f}))},
     {"lattice palette", [] { return photoLikeImage(160, 120, 10); }, latticePalette},
+    {"smooth shades beside the kept colours", [] { return gradientImage(160, 120, 0, 3); }, keptAndChosen, true},
 };
 
 class DitherEquality : public testing::TestWithParam<ditherCase_t> {};
@@ -131,6 +180,9 @@ TEST_P(DitherEquality, MatchesTheReference)
     ASSERT_EQ(memcmp(fast.pixels.data(), plain.pixels.data(), n), 0);
     for (uint64_t i = 0; i < n; ++i)
         ASSERT_LT(fast.pixels[i], palette.numColors) << i;
+    if (GetParam().smoothStays) {
+        EXPECT_EQ(specksOf(image.get(), fast), 0u) << "no far entry on a smooth area";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, DitherEquality, testing::ValuesIn(ditherCases),

@@ -92,7 +92,22 @@ struct fullCase_t {
     std::function<imagePtr()> image;
     unsigned maxColors;
     std::vector<uint32_t> fixed = {};
+    /// Every colour of the image is among the fixed and the chosen ones.
+    bool exact = false;
 };
+
+/// 224 colours, and black and white (kept by the boot loader) between them.
+imagePtr besideBlackAndWhite()
+{
+    imagePtr image = fewColorsImage(120, 90, 224, 11);
+    for (unsigned i = 0; i < 120 * 90; i += 7)
+        setPixel(image.get(), i % 120, i / 120, i % 2 * 255, i % 2 * 255, i % 2 * 255);
+    return image;
+}
+
+const std::vector<uint32_t> bootLoaderColours = {0x000000, 0x0000aa, 0x00aa00, 0x00aaaa, 0xaa0000, 0xaa00aa,
+                                                 0xaa5500, 0xaaaaaa, 0x555555, 0x5555ff, 0x55ff55, 0x55ffff,
+                                                 0xff5555, 0xff55ff, 0xffff55, 0xffffff};
 
 const fullCase_t fullCases[] = {
     {"solid", [] { return solidImage(20, 20, 3, 4, 5); }, 224},
@@ -108,6 +123,7 @@ const fullCase_t fullCases[] = {
     {"64 small images", [] { return mixedImage(scatteredImages(64, 240, 180, 8), 240, 180); }, 224},
     {"photo beside fixed colours", [] { return photoLikeImage(120, 90, 9); }, 224,
      {0x000000, 0xffffff, 0x5555ff, 0x808080, 0x000000}},
+    {"224 colours beside the kept ones", besideBlackAndWhite, 224, bootLoaderColours, true},
 };
 
 class FullPaletteEquality : public testing::TestWithParam<fullCase_t> {};
@@ -122,6 +138,12 @@ TEST_P(FullPaletteEquality, MatchesTheReference)
     ASSERT_EQ(fast.numColors, plain.numColors);
     EXPECT_EQ(memcmp(&fast, &plain, sizeof(palette_t)), 0);
     EXPECT_LE(fast.numColors, GetParam().maxColors);
+    if (GetParam().exact) {
+        std::set<uint32_t> both = colorSet(fast);
+        both.insert(GetParam().fixed.begin(), GetParam().fixed.end());
+        for (uint32_t colour : colorSet(image.get()))
+            ASSERT_EQ(both.count(colour), 1u) << std::hex << colour;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, FullPaletteEquality, testing::ValuesIn(fullCases),
