@@ -35,6 +35,9 @@ public:
           stride((size_t(width + 2 * kBlurMargin) * 3 + kLanes - 1) / kLanes * kLanes),
           blurred(size_t(ringRows) * stride, 0.0f), across(stride, 0.0f), error(stride + 2 * kErrorPad + kLanes, 0.0f)
     {
+        for (int dx = -kDitherBlurRadius; dx <= kDitherBlurRadius; ++dx)
+            for (unsigned c = 0; c < 3; ++c)
+                sideAcross[(dx + kDitherBlurRadius) * 3 + c] = float(kDitherBlurSide[dx < 0 ? -dx : dx]);
         for (unsigned j = 0; j < palette->numColors; ++j) {
             colour[j][0] = palette->red[j];
             colour[j][1] = palette->green[j];
@@ -208,11 +211,14 @@ private:
     void change(int64_t y, int64_t x, unsigned from, unsigned to)
     {
         indices[y * width + x] = uint8_t(to);
-        float pattern[kChangeLanes * kLanes] = {};
-        for (int dx = -kDitherBlurRadius; dx <= kDitherBlurRadius; ++dx)
-            for (unsigned c = 0; c < 3; ++c)
-                pattern[(dx + kDitherBlurRadius) * 3 + c] =
-                    float(kDitherBlurSide[dx < 0 ? -dx : dx] * (colour[to][c] - colour[from][c]));
+        // The change per channel, as lanes that follow the channels' order
+        // along a row: every third lane starts with red again.
+        const float d[3] = {float(colour[to][0] - colour[from][0]), float(colour[to][1] - colour[from][1]),
+                            float(colour[to][2] - colour[from][2])};
+        const floatLanes_t changes[3] = {{d[0], d[1], d[2], d[0]}, {d[1], d[2], d[0], d[1]}, {d[2], d[0], d[1], d[2]}};
+        floatLanes_t pattern[kChangeLanes];
+        for (size_t v = 0; v < kChangeLanes; ++v)
+            pattern[v] = loadLanes(sideAcross + v * kLanes) * changes[v % 3];
         for (int64_t dy = -kDitherBlurRadius; dy <= kDitherBlurRadius; ++dy) {
             if (y + dy < 0 || y + dy >= height)
                 continue;
@@ -220,7 +226,7 @@ private:
             float *row = blurredRow(y + dy) + (x - kDitherBlurRadius) * 3;
             const floatLanes_t weight = splatLanes(float(kDitherBlurSide[dy < 0 ? -dy : dy]));
             for (size_t v = 0; v < kChangeLanes; ++v)
-                storeLanes(row + v * kLanes, loadLanes(row + v * kLanes) + weight * loadLanes(pattern + v * kLanes));
+                storeLanes(row + v * kLanes, loadLanes(row + v * kLanes) + weight * pattern[v]);
         }
     }
 
@@ -238,6 +244,9 @@ private:
     /// row's error itself, with margins.
     std::vector<float> across, error;
     int32_t colour[256][3] = {};
+    /// The weights along a row that a change is spread with, one a channel,
+    /// zero after them to the end of the last lane.
+    float sideAcross[kChangeLanes * kLanes] = {};
     unsigned neighbourCount = 0;
     std::vector<uint8_t> neighbours;
     /// Per entry, the squared distance to its nearest other entry, that
