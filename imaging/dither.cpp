@@ -83,6 +83,7 @@ private:
         const unsigned n = palette->numColors;
         neighbourCount = std::min(n - 1, kDitherNeighbours);
         neighbours.assign(size_t(n) * neighbourCount, 0);
+        steps.assign(neighbours.size(), step_t{});
         std::vector<std::pair<int32_t, unsigned>> order;
         for (unsigned j = 0; j < n; ++j) {
             order.clear();
@@ -95,9 +96,16 @@ private:
                 order.emplace_back(d, q);
             }
             std::partial_sort(order.begin(), order.begin() + neighbourCount, order.end());
-            for (unsigned k = 0; k < neighbourCount; ++k)
-                neighbours[size_t(j) * neighbourCount + k] = uint8_t(order[k].second);
+            for (unsigned k = 0; k < neighbourCount; ++k) {
+                const unsigned q = order[k].second;
+                neighbours[size_t(j) * neighbourCount + k] = uint8_t(q);
+                step_t &to = steps[size_t(j) * neighbourCount + k];
+                for (unsigned c = 0; c < 3; ++c)
+                    to.twice[c] = 2.0 * (colour[q][c] - colour[j][c]);
+                to.centre = double(order[k].first) * double(kBlurCentre);
+            }
             nearestSquared[j] = neighbourCount > 0 ? order[0].first : 0;
+            nearestLimit[j] = double(nearestSquared[j]) * double(kBlurCentre) * double(kBlurCentre);
             int32_t &root = spacing[j];
             root = int32_t(std::sqrt(double(nearestSquared[j])));
             while (root * root > nearestSquared[j])
@@ -170,25 +178,24 @@ private:
                     j = n;
                 }
             }
-            const int64_t b[3] = {int64_t(here[x * 3]), int64_t(here[x * 3 + 1]), int64_t(here[x * 3 + 2])};
+            // Whole numbers below 2^53 throughout: doubles give the sums
+            // integers give.
+            const double b[3] = {here[x * 3], here[x * 3 + 1], here[x * 3 + 2]};
             // Changing the entry by D changes the squared blurred error by
             // 2 D.b + |D|^2 centre; no neighbour can lower it while
             // 2 |b| <= |D| centre for the nearest one.
-            if (4 * (b[0] * b[0] + b[1] * b[1] + b[2] * b[2]) <= nearestSquared[j] * kBlurCentre * kBlurCentre)
+            if (4 * (b[0] * b[0] + b[1] * b[1] + b[2] * b[2]) <= nearestLimit[j])
                 continue;
-            int64_t best = 0;
+            double best = 0;
             unsigned chosen = j;
             const uint8_t *near = neighbours.data() + size_t(j) * neighbourCount;
+            const step_t *step = steps.data() + size_t(j) * neighbourCount;
             for (unsigned k = 0; k < neighbourCount; ++k) {
-                const unsigned q = near[k];
-                int64_t gain = 0;
-                for (unsigned c = 0; c < 3; ++c) {
-                    const int64_t d = colour[q][c] - colour[j][c];
-                    gain += 2 * d * b[c] + d * d * kBlurCentre;
-                }
-                if (gain < best && withinReach(q, source)) {
+                const double gain =
+                    step[k].twice[0] * b[0] + step[k].twice[1] * b[1] + step[k].twice[2] * b[2] + step[k].centre;
+                if (gain < best && withinReach(near[k], source)) {
                     best = gain;
-                    chosen = q;
+                    chosen = near[k];
                 }
             }
             if (chosen != j)
@@ -249,9 +256,19 @@ private:
     float sideAcross[kChangeLanes * kLanes] = {};
     unsigned neighbourCount = 0;
     std::vector<uint8_t> neighbours;
+    /// For each neighbour of each entry, the change D to it: 2 D and |D|^2
+    /// times the centre weight.
+    struct step_t {
+        double twice[3];
+        double centre;
+    };
+    std::vector<step_t> steps;
     /// Per entry, the squared distance to its nearest other entry, that
     /// distance rounded down, and the error limit after it.
     int32_t nearestSquared[256] = {};
+    /// That squared distance times the centre weight, squared: the bound
+    /// below which 4 |b|^2 lets no neighbour in.
+    double nearestLimit[256] = {};
     int32_t spacing[256] = {};
     int32_t errorLimit[256] = {};
 };
