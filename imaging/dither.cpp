@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -28,22 +29,17 @@ constexpr size_t kChangeLanes = ((2 * kDitherBlurRadius + 1) * 3 + kLanes - 1) /
 /// lanes with the very sums integers give.
 class ditherBlurRefiner_t {
 public:
-    ditherBlurRefiner_t(const loadedImage_t *image, const palette_t *palette, paletteLookup_t *lookup,
+    ditherBlurRefiner_t(const loadedImage_t *image, const ditherPalette_t &tables, paletteLookup_t *lookup,
                         uint8_t *indices)
-        : image(image), palette(palette), lookup(lookup), indices(indices), width(int64_t(image->width)),
-          height(int64_t(image->height)), ringRows((kDitherRefinements + 2) * kDitherBlurRadius + 1),
+        : image(image), tables(tables), colour(tables.colour), lookup(lookup), indices(indices),
+          width(int64_t(image->width)), height(int64_t(image->height)),
+          ringRows((kDitherRefinements + 2) * kDitherBlurRadius + 1),
           stride((size_t(width + 2 * kBlurMargin) * 3 + kLanes - 1) / kLanes * kLanes),
           blurred(size_t(ringRows) * stride, 0.0f), across(stride, 0.0f), error(stride + 2 * kErrorPad + kLanes, 0.0f)
     {
         for (int dx = -kDitherBlurRadius; dx <= kDitherBlurRadius; ++dx)
             for (unsigned c = 0; c < 3; ++c)
                 sideAcross[(dx + kDitherBlurRadius) * 3 + c] = float(kDitherBlurSide[dx < 0 ? -dx : dx]);
-        for (unsigned j = 0; j < palette->numColors; ++j) {
-            colour[j][0] = palette->red[j];
-            colour[j][1] = palette->green[j];
-            colour[j][2] = palette->blue[j];
-        }
-        findNeighbours();
     }
 
     /// Row y has its first indices: its error joins the blurred error, and
@@ -61,12 +57,6 @@ public:
         return std::min(height, std::max<int64_t>(0, y - kDitherRefinements * kDitherBlurRadius + 1));
     }
 
-    /// In sixteenths of a level, how far a pixel may be asked to be off its
-    /// own colour after one took entry j: kDitherErrorLimit levels, or the
-    /// distance from j to its nearest other entry, rounded down, when that
-    /// is farther.
-    int32_t ErrorLimit(unsigned j) const { return errorLimit[j]; }
-
     /// The last row the passes wait for: rows below the image are not there.
     int64_t LastRow() const { return height - 1 + kDitherRefinements * kDitherBlurRadius; }
 
@@ -75,46 +65,6 @@ private:
     float *blurredRow(int64_t y) { return blurred.data() + size_t(y % ringRows) * stride + kBlurMargin * 3; }
 
     const uint8_t *sourceOf(int64_t y, int64_t x) const { return image->pixels.data() + size_t(y * width + x) * 4; }
-
-    /// Each entry's nearest other entries, nearest first (the lowest index
-    /// among equals), and the squared distance to the first of them.
-    void findNeighbours()
-    {
-        const unsigned n = palette->numColors;
-        neighbourCount = std::min(n - 1, kDitherNeighbours);
-        neighbours.assign(size_t(n) * neighbourCount, 0);
-        steps.assign(neighbours.size(), step_t{});
-        std::vector<std::pair<int32_t, unsigned>> order;
-        for (unsigned j = 0; j < n; ++j) {
-            order.clear();
-            for (unsigned q = 0; q < n; ++q) {
-                if (q == j)
-                    continue;
-                int32_t d = 0;
-                for (unsigned c = 0; c < 3; ++c)
-                    d += (colour[q][c] - colour[j][c]) * (colour[q][c] - colour[j][c]);
-                order.emplace_back(d, q);
-            }
-            std::partial_sort(order.begin(), order.begin() + neighbourCount, order.end());
-            for (unsigned k = 0; k < neighbourCount; ++k) {
-                const unsigned q = order[k].second;
-                neighbours[size_t(j) * neighbourCount + k] = uint8_t(q);
-                step_t &to = steps[size_t(j) * neighbourCount + k];
-                for (unsigned c = 0; c < 3; ++c)
-                    to.twice[c] = 2.0 * (colour[q][c] - colour[j][c]);
-                to.centre = double(order[k].first) * double(kBlurCentre);
-            }
-            nearestSquared[j] = neighbourCount > 0 ? order[0].first : 0;
-            nearestLimit[j] = double(nearestSquared[j]) * double(kBlurCentre) * double(kBlurCentre);
-            int32_t &root = spacing[j];
-            root = int32_t(std::sqrt(double(nearestSquared[j])));
-            while (root * root > nearestSquared[j])
-                --root;
-            while ((root + 1) * (root + 1) <= nearestSquared[j])
-                ++root;
-            errorLimit[j] = 16 * std::max(kDitherErrorLimit, root);
-        }
-    }
 
     /// Adds the error of row y (entry less source), blurred, to the rows
     /// within reach; the row at the far end of the reach starts from zero.
@@ -167,7 +117,7 @@ private:
                 // A speck, unless the palette has nothing nearer around the
                 // source: the entry nearest to the source takes its place.
                 const unsigned n = lookup->find(unsigned(source[0]), unsigned(source[1]), unsigned(source[2]));
-                const int32_t allowed = std::max(kDitherReach, spacing[n]);
+                const int32_t allowed = std::max(kDitherReach, tables.spacing[n]);
                 bool speck = false;
                 for (unsigned c = 0; c < 3; ++c) {
                     const int32_t off = colour[j][c] - source[c];
@@ -184,13 +134,13 @@ private:
             // Changing the entry by D changes the squared blurred error by
             // 2 D.b + |D|^2 centre; no neighbour can lower it while
             // 2 |b| <= |D| centre for the nearest one.
-            if (4 * (b[0] * b[0] + b[1] * b[1] + b[2] * b[2]) <= nearestLimit[j])
+            if (4 * (b[0] * b[0] + b[1] * b[1] + b[2] * b[2]) <= tables.nearestLimit[j])
                 continue;
             double best = 0;
             unsigned chosen = j;
-            const uint8_t *near = neighbours.data() + size_t(j) * neighbourCount;
-            const step_t *step = steps.data() + size_t(j) * neighbourCount;
-            for (unsigned k = 0; k < neighbourCount; ++k) {
+            const uint8_t *near = tables.neighbours.data() + size_t(j) * tables.neighbourCount;
+            const ditherPalette_t::step_t *step = tables.steps.data() + size_t(j) * tables.neighbourCount;
+            for (unsigned k = 0; k < tables.neighbourCount; ++k) {
                 const double gain =
                     step[k].twice[0] * b[0] + step[k].twice[1] * b[1] + step[k].twice[2] * b[2] + step[k].centre;
                 if (gain < best && withinReach(near[k], source)) {
@@ -238,7 +188,8 @@ private:
     }
 
     const loadedImage_t *image;
-    const palette_t *palette;
+    const ditherPalette_t &tables;
+    const int32_t (&colour)[256][3];
     paletteLookup_t *lookup;
     uint8_t *indices;
     const int64_t width, height;
@@ -250,33 +201,58 @@ private:
     /// A row's error blurred across, before it is spread down, and the
     /// row's error itself, with margins.
     std::vector<float> across, error;
-    int32_t colour[256][3] = {};
     /// The weights along a row that a change is spread with, one a channel,
     /// zero after them to the end of the last lane.
     float sideAcross[kChangeLanes * kLanes] = {};
-    unsigned neighbourCount = 0;
-    std::vector<uint8_t> neighbours;
-    /// For each neighbour of each entry, the change D to it: 2 D and |D|^2
-    /// times the centre weight.
-    struct step_t {
-        double twice[3];
-        double centre;
-    };
-    std::vector<step_t> steps;
-    /// Per entry, the squared distance to its nearest other entry, that
-    /// distance rounded down, and the error limit after it.
-    int32_t nearestSquared[256] = {};
-    /// That squared distance times the centre weight, squared: the bound
-    /// below which 4 |b|^2 lets no neighbour in.
-    double nearestLimit[256] = {};
-    int32_t spacing[256] = {};
-    int32_t errorLimit[256] = {};
 };
 
 } // namespace
 
+ditherPalette_t::ditherPalette_t(const palette_t &palette)
+{
+    const unsigned n = std::max(1u, std::min(palette.numColors, 256u));
+    for (unsigned j = 0; j < n; ++j) {
+        colour[j][0] = palette.red[j];
+        colour[j][1] = palette.green[j];
+        colour[j][2] = palette.blue[j];
+    }
+    neighbourCount = std::min(n - 1, kDitherNeighbours);
+    neighbours.assign(size_t(n) * neighbourCount, 0);
+    steps.assign(neighbours.size(), step_t{});
+    std::vector<std::pair<int32_t, unsigned>> order;
+    for (unsigned j = 0; j < n; ++j) {
+        order.clear();
+        for (unsigned q = 0; q < n; ++q) {
+            if (q == j)
+                continue;
+            int32_t d = 0;
+            for (unsigned c = 0; c < 3; ++c)
+                d += (colour[q][c] - colour[j][c]) * (colour[q][c] - colour[j][c]);
+            order.emplace_back(d, q);
+        }
+        std::partial_sort(order.begin(), order.begin() + neighbourCount, order.end());
+        for (unsigned k = 0; k < neighbourCount; ++k) {
+            const unsigned q = order[k].second;
+            neighbours[size_t(j) * neighbourCount + k] = uint8_t(q);
+            step_t &to = steps[size_t(j) * neighbourCount + k];
+            for (unsigned c = 0; c < 3; ++c)
+                to.twice[c] = 2.0 * (colour[q][c] - colour[j][c]);
+            to.centre = double(order[k].first) * double(kBlurCentre);
+        }
+        const int32_t nearest = neighbourCount > 0 ? order[0].first : 0;
+        nearestLimit[j] = double(nearest) * double(kBlurCentre) * double(kBlurCentre);
+        int32_t &root = spacing[j];
+        root = int32_t(std::sqrt(double(nearest)));
+        while (root * root > nearest)
+            --root;
+        while ((root + 1) * (root + 1) <= nearest)
+            ++root;
+        errorLimit[j] = 16 * std::max(kDitherErrorLimit, root);
+    }
+}
+
 void ditherInto(const loadedImage_t *image, const palette_t *palette, paletteLookup_t *lookup, uint8_t *indices,
-                const rowsMapped_t &rowsMapped)
+                const rowsMapped_t &rowsMapped, const ditherPalette_t *prepared)
 {
     traceStep_t titled(1, "Quantizing image\n");
 
@@ -290,7 +266,11 @@ void ditherInto(const loadedImage_t *image, const palette_t *palette, paletteLoo
         }
         return;
     }
-    ditherBlurRefiner_t refiner(image, palette, lookup, indices);
+    // The tables of the palette, worked out here when the caller has none.
+    std::unique_ptr<ditherPalette_t> own;
+    if (prepared == nullptr)
+        prepared = (own = std::make_unique<ditherPalette_t>(*palette)).get();
+    ditherBlurRefiner_t refiner(image, *prepared, lookup, indices);
     // The error owed to this row and the next, three channels a pixel, with
     // one spare pixel at either end to take what falls off the sides.
     const size_t rowLength = (size_t(width) + 2) * 3;
@@ -316,7 +296,7 @@ void ditherInto(const loadedImage_t *image, const palette_t *palette, paletteLoo
             const unsigned j = lookup->find(unsigned(wanted[0] + 8) / 16, unsigned(wanted[1] + 8) / 16,
                                             unsigned(wanted[2] + 8) / 16);
             indices[y * width + x] = uint8_t(j);
-            limit = refiner.ErrorLimit(j);
+            limit = prepared->errorLimit[j];
             const int32_t entry[3] = {palette->red[j], palette->green[j], palette->blue[j]};
             int32_t *ahead = owed + step * 3;
             int32_t *below = nextRow.data() + (x + 1) * 3;

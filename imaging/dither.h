@@ -5,6 +5,9 @@
 #include "imaging/palette.h"
 #include "imaging/quantize.h"
 
+#include <cstdint>
+#include <vector>
+
 /// Levels a pixel may be asked to be off its own colour, per channel, by
 /// the error owed to it.
 constexpr int kDitherErrorLimit = 24;
@@ -21,6 +24,33 @@ constexpr int32_t kDitherBlurSide[kDitherBlurRadius + 1] = {16, 14, 10, 6, 3, 1}
 constexpr unsigned kDitherNeighbours = 6;
 /// Levels, per channel, that an entry a pass puts in may be off the source.
 constexpr int kDitherReach = 40;
+
+/// What dithering works out once for a palette, for every image mapped to
+/// it.
+struct ditherPalette_t {
+    explicit ditherPalette_t(const palette_t &palette);
+
+    /// A change to a neighbour: 2 D, D the change per channel, and |D|^2
+    /// times the centre weight.
+    struct step_t {
+        double twice[3];
+        double centre;
+    };
+    int32_t colour[256][3] = {};
+    /// Each entry's kDitherNeighbours nearest other entries (fewer in a
+    /// smaller palette), nearest first, the lowest index among equals, and
+    /// the change to each.
+    unsigned neighbourCount = 0;
+    std::vector<uint8_t> neighbours;
+    std::vector<step_t> steps;
+    /// Per entry, the squared distance d to its nearest other entry times
+    /// the centre weight, squared: while 4 |b|^2 is no more, for b the
+    /// blurred error at a pixel, no neighbour lowers it; d rounded down; and
+    /// the error limit after the entry, in sixteenths of a level.
+    double nearestLimit[256] = {};
+    int32_t spacing[256] = {};
+    int32_t errorLimit[256] = {};
+};
 
 /// Maps every pixel of the image to a palette entry with Floyd-Steinberg
 /// error diffusion, rows alternately left to right (row 0) and right to
@@ -57,5 +87,7 @@ constexpr int kDitherReach = 40;
 /// on the order they are added in.
 ///
 /// A palette without colours leaves every index at 255, as quantizeImage.
+///
+/// `prepared`, when given, holds the tables of this palette.
 void ditherInto(const loadedImage_t *image, const palette_t *palette, paletteLookup_t *lookup, uint8_t *indices,
-                const rowsMapped_t &rowsMapped);
+                const rowsMapped_t &rowsMapped, const ditherPalette_t *prepared = nullptr);

@@ -106,6 +106,8 @@ void splashRenderer_t::Map(unsigned i, uint8_t *indices, const rowsMapped_t &row
 {
     if (lookup == nullptr)
         lookup = lookupFor(*mappedTo, dither);
+    if (dither && ditherTables == nullptr && lookup != nullptr)
+        ditherTables = std::make_unique<ditherPalette_t>(*mappedTo);
     // Mapped rows become stored ones before they are handed on.
     const uint64_t width = slots[i]->width;
     const unsigned offset = mappedTo == &palette ? kKeptColors : 0;
@@ -116,7 +118,7 @@ void splashRenderer_t::Map(unsigned i, uint8_t *indices, const rowsMapped_t &row
         rowsMapped(rows);
     };
     if (dither)
-        ditherInto(slots[i], mappedTo, lookup.get(), indices, storeRows);
+        ditherInto(slots[i], mappedTo, lookup.get(), indices, storeRows, ditherTables.get());
     else
         quantizeInto(slots[i], lookup.get(), indices, storeRows);
     assert(done == width * slots[i]->height);

@@ -8,6 +8,7 @@
 
 #include "base/secondThread.h"
 #include "bootfile/newSplash.h"
+#include "imaging/dither.h"
 #include "imaging/loadedImage.h"
 #include "imaging/palette.h"
 #include "imaging/quantize.h"
@@ -83,6 +84,8 @@ private:
     const palette_t *mappedTo = &palette;
     /// One lookup for every image: built once, it learns the colours of all.
     std::unique_ptr<paletteLookup_t> lookup;
+    /// What dithering works out for the palette, once for every image.
+    std::unique_ptr<ditherPalette_t> ditherTables;
 };
 
 /// The size and place of an image in a pack.
