@@ -3,8 +3,10 @@
 
 #include "diagnostics/traceStep.h"
 #include "imaging/fullPalette.h"
+#include "imaging/squared.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -25,77 +27,64 @@ unsigned nearestEntry(const palette_t &palette, unsigned r, unsigned g, unsigned
     return index;
 }
 
-int channel(const palette_t &palette, unsigned j, unsigned c)
+int channel(const palette_t &p, unsigned j, unsigned c) { return c == 0 ? p.red[j] : c == 1 ? p.green[j] : p.blue[j]; }
+
+/// The entries other than j, nearest to it first, the lower index among
+/// equals, with their squared distances.
+std::vector<std::pair<int64_t, unsigned>> othersByDistance(const palette_t &p, unsigned j)
 {
-    return c == 0 ? palette.red[j] : c == 1 ? palette.green[j] : palette.blue[j];
+    std::vector<std::pair<int64_t, unsigned>> near;
+    for (unsigned q = 0; q < p.numColors; ++q)
+        if (q != j)
+            near.emplace_back(squared(p.red[q] - p.red[j]) + squared(p.green[q] - p.green[j]) + squared(p.blue[q] - p.blue[j]), q);
+    std::sort(near.begin(), near.end());
+    return near;
+}
+
+/// The distance from entry j to its nearest other entry, rounded down.
+int32_t spacingOf(const palette_t &p, unsigned j)
+{
+    return p.numColors > 1 ? int32_t(std::sqrt(double(othersByDistance(p, j)[0].first))) : 0;
 }
 
 /// The passes after the diffusion, each blurred error summed afresh where
 /// it is needed.
-void plainRefine(const loadedImage_t *image, const palette_t &palette, const std::vector<int32_t> &spacing,
-                 std::vector<uint8_t> *indices)
+void plainRefine(const loadedImage_t *image, const palette_t &p, std::vector<uint8_t> *indices)
 {
     const int64_t w = image->width, h = image->height, R = kDitherBlurRadius;
-    const int64_t *side = nullptr;
-    int64_t sides[kDitherBlurRadius + 1];
-    std::copy(kDitherBlurSide, kDitherBlurSide + R + 1, sides);
-    side = sides;
-    auto source = [&](int64_t x, int64_t y, unsigned c) { return int64_t(image->pixels[size_t(y * w + x) * 4 + 2 - c]); };
+    auto source = [&](int64_t x, int64_t y, unsigned c) { return int(image->pixels[size_t(y * w + x) * 4 + 2 - c]); };
+    auto weight = [](int64_t d) { return int64_t(kDitherBlurSide[std::abs(d)]); };
     auto blurredError = [&](int64_t x, int64_t y, unsigned c) {
         int64_t sum = 0;
         for (int64_t v = std::max<int64_t>(0, y - R); v <= std::min(h - 1, y + R); ++v)
             for (int64_t u = std::max<int64_t>(0, x - R); u <= std::min(w - 1, x + R); ++u)
-                sum += side[std::abs(u - x)] * side[std::abs(v - y)] *
-                       (channel(palette, (*indices)[size_t(v * w + u)], c) - source(u, v, c));
+                sum += weight(u - x) * weight(v - y) * (channel(p, (*indices)[size_t(v * w + u)], c) - source(u, v, c));
         return sum;
     };
+    // Pass 1, 2, ... visits row y - R, y - 2R, ... once row y is diffused.
     for (int64_t y = 0; y < h + kDitherRefinements * R; ++y)
-        for (int64_t pass = 1; pass <= kDitherRefinements; ++pass) {
-            const int64_t row = y - pass * R;
-            if (row < 0 || row >= h)
-                continue;
-            for (int64_t x = 0; x < w; ++x) {
+        for (int64_t row = y - R; row >= y - kDitherRefinements * R; row -= R)
+            for (int64_t x = 0; row >= 0 && row < h && x < w; ++x) {
                 uint8_t &slot = (*indices)[size_t(row * w + x)];
-                unsigned j = slot;
-                const unsigned n = nearestEntry(palette, unsigned(source(x, row, 0)), unsigned(source(x, row, 1)),
-                                                unsigned(source(x, row, 2)));
-                bool speck = false;
-                for (unsigned c = 0; c < 3; ++c) {
-                    const int32_t off = std::abs(channel(palette, j, c) - int32_t(source(x, row, c)));
-                    speck = speck || (off > kDitherReach && off > spacing[n]);
-                }
-                if (speck)
-                    slot = uint8_t(j = n);
-                // The entries nearest to j, nearest first, ties to the lower.
-                std::vector<std::pair<int64_t, unsigned>> near;
-                for (unsigned q = 0; q < palette.numColors; ++q) {
-                    int64_t d = 0;
-                    for (unsigned c = 0; c < 3; ++c)
-                        d += (channel(palette, q, c) - channel(palette, j, c)) *
-                             (channel(palette, q, c) - channel(palette, j, c));
-                    if (q != j)
-                        near.emplace_back(d, q);
-                }
-                std::sort(near.begin(), near.end());
+                auto off = [&](unsigned j, unsigned c) { return std::abs(channel(p, j, c) - source(x, row, c)); };
+                const unsigned n = nearestEntry(p, source(x, row, 0), source(x, row, 1), source(x, row, 2));
+                if (std::max({off(slot, 0), off(slot, 1), off(slot, 2)}) > std::max(kDitherReach, spacingOf(p, n)))
+                    slot = uint8_t(n);
+                const unsigned j = slot;
+                const int64_t b[3] = {blurredError(x, row, 0), blurredError(x, row, 1), blurredError(x, row, 2)};
+                std::vector<std::pair<int64_t, unsigned>> near = othersByDistance(p, j);
                 near.resize(std::min<size_t>(near.size(), kDitherNeighbours));
                 int64_t best = 0;
-                unsigned chosen = j;
-                for (const auto &[distance, q] : near) {
-                    int64_t change = 0;
-                    bool reached = true;
-                    for (unsigned c = 0; c < 3; ++c) {
-                        const int64_t d = channel(palette, q, c) - channel(palette, j, c);
-                        change += 2 * d * blurredError(x, row, c) + d * d * side[0] * side[0];
-                        reached = reached && std::abs(channel(palette, q, c) - source(x, row, c)) <= kDitherReach;
-                    }
-                    if (reached && change < best) {
+                for (const auto &[gap, q] : near) {
+                    int64_t change = gap * weight(0) * weight(0);
+                    for (unsigned c = 0; c < 3; ++c)
+                        change += 2 * (channel(p, q, c) - channel(p, j, c)) * b[c];
+                    if (change < best && std::max({off(q, 0), off(q, 1), off(q, 2)}) <= kDitherReach) {
                         best = change;
-                        chosen = q;
+                        slot = uint8_t(q);
                     }
                 }
-                slot = uint8_t(chosen);
             }
-        }
 }
 
 } // namespace
@@ -107,21 +96,6 @@ quantizedImage_t plainDitherImage(const loadedImage_t *image, const palette_t *p
     std::vector<uint8_t> indices(w * h);
     TRACE(1, "Dithering colors... %d pixels\n", unsigned(w * h));
     std::vector<int32_t> owed(size_t(w * h) * 3, 0);
-    // Per entry, in whole levels, the error limit after it.
-    std::vector<int32_t> limitAfter(palette->numColors, kDitherErrorLimit), spacing(palette->numColors, 0);
-    for (unsigned j = 0; j < palette->numColors; ++j) {
-        int32_t nearest = INT32_MAX;
-        for (unsigned q = 0; q < palette->numColors; ++q) {
-            int32_t d = 0;
-            for (unsigned c = 0; c < 3; ++c)
-                d += (channel(*palette, q, c) - channel(*palette, j, c)) * (channel(*palette, q, c) - channel(*palette, j, c));
-            if (q != j)
-                nearest = std::min(nearest, d);
-        }
-        while (nearest != INT32_MAX && (spacing[j] + 1) * (spacing[j] + 1) <= nearest)
-            ++spacing[j];
-        limitAfter[j] = std::max(kDitherErrorLimit, spacing[j]);
-    }
     int32_t limit = 16 * kDitherErrorLimit;
     auto give = [&](int64_t x, int64_t y, unsigned c, int32_t amount) {
         if (x >= 0 && x < w && y < h)
@@ -142,7 +116,7 @@ quantizedImage_t plainDitherImage(const loadedImage_t *image, const palette_t *p
             indices[y * w + x] = uint8_t(j);
             if (j == 255 && palette->numColors == 0)
                 continue;
-            limit = 16 * limitAfter[j];
+            limit = 16 * std::max(kDitherErrorLimit, spacingOf(*palette, j));
             const int32_t entry[3] = {palette->red[j], palette->green[j], palette->blue[j]};
             for (unsigned c = 0; c < 3; ++c) {
                 const int32_t e = wanted[c] - 16 * entry[c];
@@ -154,7 +128,7 @@ quantizedImage_t plainDitherImage(const loadedImage_t *image, const palette_t *p
         }
     }
     if (palette->numColors > 0)
-        plainRefine(image, *palette, spacing, &indices);
+        plainRefine(image, *palette, &indices);
     return quantizedLike(image, palette, std::move(indices));
 }
 
@@ -199,23 +173,14 @@ struct plainBox_t {
     uint64_t error;
 };
 
-bool isFixed(const palette_t *fixed, const uint8_t *pixel)
-{
-    for (unsigned j = 0; fixed != nullptr && j < fixed->numColors; ++j)
-        if (fixed->red[j] == pixel[2] && fixed->green[j] == pixel[1] && fixed->blue[j] == pixel[0])
-            return true;
-    return false;
-}
-
-plainBox_t measure(const loadedImage_t *image, const palette_t *fixed, unsigned r, unsigned g, unsigned b,
-                   unsigned edge)
+plainBox_t measure(const loadedImage_t *image, unsigned r, unsigned g, unsigned b, unsigned edge)
 {
     plainBox_t box{r, g, b, edge, 0, 0, 0, 0, 0, 0};
     const uint64_t n = uint64_t(image->width) * image->height;
     for (uint64_t p = 0; p < n; ++p) {
         const uint8_t *pixel = image->pixels.data() + p * 4;
         const unsigned pr = pixel[2], pg = pixel[1], pb = pixel[0];
-        if (!isFixed(fixed, pixel) && pr >= r && pr < r + edge && pg >= g && pg < g + edge && pb >= b && pb < b + edge) {
+        if (pr >= r && pr < r + edge && pg >= g && pg < g + edge && pb >= b && pb < b + edge) {
             ++box.n;
             box.rSum += pr;
             box.gSum += pg;
@@ -233,10 +198,19 @@ plainBox_t measure(const loadedImage_t *image, const palette_t *fixed, unsigned 
 
 palette_t plainGetFullPalette(const loadedImage_t *image, unsigned maxColors, const palette_t *fixed)
 {
-    const unsigned numPixels = unsigned(measure(image, fixed, 0, 0, 0, 256).n);
-    if (numPixels == 0)
+    // Pixels of a fixed colour are left out: the others, as one row.
+    const std::vector<uint32_t> fixedColors = fixed != nullptr ? entriesOf(*fixed) : std::vector<uint32_t>();
+    loadedImage_t rest;
+    for (uint64_t p = 0; p < uint64_t(image->width) * image->height; ++p)
+        if (std::count(fixedColors.begin(), fixedColors.end(), pixelAt(image, p % image->width, p / image->width)) == 0)
+            rest.pixels.insert(rest.pixels.end(), &image->pixels[p * 4], &image->pixels[p * 4 + 4]);
+    rest.width = unsigned(rest.pixels.size() / 4);
+    rest.height = 1;
+    if (rest.width == 0)
         return palette_t{};
-    std::vector<plainBox_t> boxes = {measure(image, fixed, 0, 0, 0, 256)};
+    image = &rest;
+    const unsigned numPixels = image->width * image->height;
+    std::vector<plainBox_t> boxes = {measure(image, 0, 0, 0, 256)};
     while (boxes.size() < maxColors) {
         size_t worst = 0;
         for (size_t i = 0; i < boxes.size(); ++i)
@@ -249,7 +223,7 @@ palette_t plainGetFullPalette(const loadedImage_t *image, unsigned maxColors, co
         const unsigned half = box.edge / 2;
         size_t at = worst;
         for (unsigned k = 0; k < 8; ++k) {
-            plainBox_t octant = measure(image, fixed, box.r + (k & 1 ? half : 0), box.g + (k & 2 ? half : 0),
+            plainBox_t octant = measure(image, box.r + (k & 1 ? half : 0), box.g + (k & 2 ? half : 0),
                                         box.b + (k & 4 ? half : 0), half);
             if (octant.n > 0)
                 boxes.insert(boxes.begin() + at++, octant);
@@ -279,21 +253,15 @@ palette_t plainGetFullPalette(const loadedImage_t *image, unsigned maxColors, co
         palette.green[s] = uint8_t(box.gSum / box.n);
         palette.blue[s] = uint8_t(box.bSum / box.n);
     }
-    const unsigned numFixed = fixed != nullptr ? fixed->numColors : 0;
-    for (unsigned j = 0; j < numFixed; ++j) {
-        palette.red[k + j] = fixed->red[j];
-        palette.green[k + j] = fixed->green[j];
-        palette.blue[k + j] = fixed->blue[j];
-    }
-    palette.numColors = k + numFixed;
+    palette.numColors = k;
+    std::vector<uint32_t> colors = entriesOf(palette);
+    colors.insert(colors.end(), fixedColors.begin(), fixedColors.end());
+    palette = paletteOf(colors);
 
     for (unsigned pass = 0; pass < kFullPaletteRefinements; ++pass) {
-        std::vector<uint64_t> n(k + numFixed, 0), rSum(k + numFixed, 0), gSum(k + numFixed, 0),
-            bSum(k + numFixed, 0);
-        for (uint64_t p = 0; p < uint64_t(image->width) * image->height; ++p) {
-            const uint8_t *pixel = image->pixels.data() + p * 4;
-            if (isFixed(fixed, pixel))
-                continue;
+        std::vector<uint64_t> n(colors.size(), 0), rSum(n), gSum(n), bSum(n);
+        for (unsigned p = 0; p < numPixels; ++p) {
+            const uint8_t *pixel = image->pixels.data() + uint64_t(p) * 4;
             const unsigned j = nearestEntry(palette, pixel[2], pixel[1], pixel[0]);
             ++n[j];
             rSum[j] += pixel[2];
@@ -320,18 +288,10 @@ palette_t plainGetFullPalette(const loadedImage_t *image, unsigned maxColors, co
             break;
     }
     // Repeats of a fixed or an earlier colour are dropped.
-    palette_t distinct{};
-    for (unsigned j = 0; j < k; ++j) {
-        bool repeat = false;
-        for (unsigned i = 0; i < k + numFixed; ++i)
-            repeat = repeat || ((i < j || i >= k) && palette.red[i] == palette.red[j] &&
-                                palette.green[i] == palette.green[j] && palette.blue[i] == palette.blue[j]);
-        if (repeat)
-            continue;
-        distinct.red[distinct.numColors] = palette.red[j];
-        distinct.green[distinct.numColors] = palette.green[j];
-        distinct.blue[distinct.numColors] = palette.blue[j];
-        ++distinct.numColors;
-    }
-    return distinct;
+    std::vector<uint32_t> distinct;
+    colors = entriesOf(palette);
+    for (unsigned j = 0; j < k; ++j)
+        if (std::count(colors.begin() + k, colors.end(), colors[j]) + std::count(distinct.begin(), distinct.end(), colors[j]) == 0)
+            distinct.push_back(colors[j]);
+    return paletteOf(distinct);
 }
