@@ -13,6 +13,8 @@
 # given as a multiple of the default run's. Last, the quick form on
 # photographs of several sizes against the photo scaled by ImageMagick (in
 # linear light, and in sRGB) and given to Dawnmark with the three options.
+# Between them, the lead of the three options over the better peer on every
+# scene and on six photographs from Debian packages.
 #
 # Run by hand: bash bench/quality.sh [build-dir]. It installs pngquant and
 # ImageMagick when they are missing, and writes everything to
@@ -139,6 +141,67 @@ for n in "${names[@]}"; do
                                  "$(psnr $scene/$n-blur.png $scene/truth-blur.png)")
   done
   echo "$row"
+done
+
+# --- the lead -----------------------------------------------------------------
+# Dawnmark with all three options against the better of pngquant 224 and
+# ImageMagick -colors 224 (Floyd-Steinberg), after the blur, on the scenes
+# above and on photographs that Debian ships: three of scikit-image's test
+# pictures (python3-skimage) and three of MATE's nature backgrounds
+# (mate-backgrounds), each covering 640 x 480. The packages are fetched with
+# apt-get download (not installed) and kept in <build-dir>/quality-photos/.
+photos_from=$built/quality-photos
+mkdir -p "$photos_from"
+if [ ! -d "$photos_from/root" ]; then
+  (cd "$photos_from" && apt-get download python3-skimage mate-backgrounds > /dev/null 2>&1 || {
+     apt-get update -qq && apt-get download python3-skimage mate-backgrounds > /dev/null; })
+  for deb in "$photos_from"/*.deb; do dpkg-deb -x "$deb" "$photos_from/root"; done
+fi
+skimage=$photos_from/root/usr/lib/python3/dist-packages/skimage/data
+mate=$photos_from/root/usr/share/backgrounds/mate/nature
+declare -A photo=(
+  [astronaut]=$skimage/astronaut.png [coffee]=$skimage/coffee.png [chelsea]=$skimage/chelsea.png
+  [dune]=$mate/Dune.jpg [storm]=$mate/Storm.jpg [ladybird]=$mate/LadyBird.jpg)
+photos=(astronaut coffee chelsea dune storm ladybird)
+for scene in "${photos[@]}"; do
+  mkdir -p $scene
+  (
+    cd $scene
+    im convert "${photo[$scene]}" -resize 640x480^ -gravity center -extent 640x480 -alpha off -depth 8 \
+      -type TrueColor truth.png
+    printf 'screen 640 480 8\nicons at 220 440\nimage "truth.png"\n' > splash.txt
+    "$dawnmark" --full-palette --dither --alpha -z ../zbeos -o all.zbeos splash.txt > /dev/null
+    "$inspect" --force --preview all.png all.zbeos > /dev/null
+    pngquant --force --output pq.png 224 truth.png
+    im convert truth.png -dither FloydSteinberg -colors 224 imdith.png
+    im convert truth.png -crop $crop +repage truth-crop.png
+    im convert truth-crop.png -gaussian-blur 0x1.5 truth-blur.png
+  )
+done
+
+# A blurred PSNR as a number, "inf" when the two are the same.
+blurred_psnr() {
+  local value
+  im convert "$1/$2.png" -alpha off -crop $crop +repage -gaussian-blur 0x1.5 "$1/$2-blur.png"
+  value=$(im compare -metric PSNR "$1/$2-blur.png" "$1/truth-blur.png" null: 2>&1 || true)
+  echo "${value%% *}"
+}
+printf '\nLead of Dawnmark with all three options over the better peer, after the blur (dB)\n\n'
+printf '| %-10s | %-8s | %-12s | %-14s | %-8s |\n' scene Dawnmark "pngquant 224" "ImageMagick FS" lead
+printf '|%s|%s|%s|%s|%s|\n' "------------" "----------" "--------------" "----------------" "----------"
+for scene in sky plasma flat "${photos[@]}"; do
+  us=$(blurred_psnr $scene all)
+  pq=$(blurred_psnr $scene pq)
+  imd=$(blurred_psnr $scene imdith)
+  # An exact picture has no PSNR to compare: said as such, not as a number.
+  lead=$(awk -v us="$us" -v pq="$pq" -v imd="$imd" 'BEGIN {
+    best = (pq == "inf" || imd == "inf") ? "inf" : (pq + 0 > imd + 0 ? pq : imd)
+    if (us == "inf" && best == "inf") print "exact vs exact"
+    else if (us == "inf") print "exact"
+    else if (best == "inf") print "behind exact"
+    else printf "%+.2f", us - best }')
+  shown() { [ "$1" = inf ] && echo exact || printf '%.2f' "$1"; }
+  printf '| %-10s | %8s | %12s | %14s | %-8s |\n' $scene "$(shown "$us")" "$(shown "$pq")" "$(shown "$imd")" "$lead"
 done
 
 # --- time ---------------------------------------------------------------------

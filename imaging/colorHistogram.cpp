@@ -36,22 +36,53 @@ void sortLowBits(uint16_t *codes, uint16_t *scratch, size_t n)
 
 uint32_t codeOf(const uint8_t *pixel) { return colorCode(pixel[2], pixel[1], pixel[0]); }
 
+/// A few colour codes to leave out, asked for every pixel: a filter of one
+/// bit per value of a code's low 12 bits answers most colours at once.
+class leftOutCodes_t {
+public:
+    explicit leftOutCodes_t(const std::vector<uint32_t> &codes) : codes(codes)
+    {
+        for (uint32_t code : codes)
+            filter[(code & 4095) / 64] |= uint64_t(1) << (code & 63);
+    }
+    bool has(uint32_t code) const
+    {
+        if ((filter[(code & 4095) / 64] >> (code & 63) & 1) == 0)
+            return false;
+        return std::find(codes.begin(), codes.end(), code) != codes.end();
+    }
+
+private:
+    const std::vector<uint32_t> &codes;
+    uint64_t filter[64] = {};
+};
+
 } // namespace
 
-colorHistogram_t::colorHistogram_t(const pixelRuns_t &pixels, secondThread_t *thread)
+colorHistogram_t::colorHistogram_t(const pixelRuns_t &pixels, secondThread_t *thread,
+                                   const std::vector<uint32_t> &leftOut)
 {
-    const size_t numPixels = size_t(pixels.total);
-    low.resize(numPixels);
+    const leftOutCodes_t skipped(leftOut);
+    const bool skipping = !leftOut.empty();
+    const size_t allPixels = size_t(pixels.total);
     // The halves of the pixels, at the run where the second begins.
     size_t runSplit = 0, before = 0;
-    while (runSplit < pixels.runs.size() && before + pixels.runs[runSplit].count <= numPixels / 2)
+    while (runSplit < pixels.runs.size() && before + pixels.runs[runSplit].count <= allPixels / 2)
         before += pixels.runs[runSplit++].count;
     const size_t runFrom[3] = {0, runSplit, pixels.runs.size()};
     size_t top[2][256] = {};
     onTwoThreads(thread, [&](unsigned half) {
         size_t *counts = top[half];
-        pixels.forEach(runFrom[half], runFrom[half + 1], [counts](const uint8_t *pixel) { ++counts[codeOf(pixel) >> 16]; });
+        pixels.forEach(runFrom[half], runFrom[half + 1], [&](const uint8_t *pixel) {
+            const uint32_t code = codeOf(pixel);
+            if (!skipping || !skipped.has(code))
+                ++counts[code >> 16];
+        });
     });
+    size_t numPixels = 0;
+    for (unsigned d = 0; d < 256; ++d)
+        numPixels += top[0][d] + top[1][d];
+    low.resize(numPixels);
     // Each top byte's codes in one run, the first half's before the second's.
     size_t at[2][256], bucket[257];
     bucket[0] = 0;
@@ -64,7 +95,8 @@ colorHistogram_t::colorHistogram_t(const pixelRuns_t &pixels, secondThread_t *th
         size_t *next = at[half];
         pixels.forEach(runFrom[half], runFrom[half + 1], [&](const uint8_t *pixel) {
             const uint32_t code = codeOf(pixel);
-            low[next[code >> 16]++] = uint16_t(code);
+            if (!skipping || !skipped.has(code))
+                low[next[code >> 16]++] = uint16_t(code);
         });
     });
     // The second thread takes the top bytes from the one where the second

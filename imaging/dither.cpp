@@ -1,29 +1,289 @@
 #include "imaging/dither.h"
 
 #include "diagnostics/traceStep.h"
+#include "imaging/floatLanes.h"
 
 #include <algorithm>
+#include <cmath>
+#include <memory>
 #include <utility>
 #include <vector>
 
+namespace {
+
+constexpr int64_t kBlurCentre = int64_t(kDitherBlurSide[0]) * kDitherBlurSide[0];
+/// Pixels of room at either end of a row of the blurred error, so that a
+/// change near the sides is added as whole lanes; the lanes of a change
+/// reach one value past its last pixel.
+constexpr int64_t kBlurMargin = kDitherBlurRadius + 1;
+/// Floats in front of a row's error, for the weights' reach beyond the
+/// margin: whole lanes.
+constexpr size_t kErrorPad = (kDitherBlurRadius * 3 + kLanes - 1) / kLanes * kLanes;
+/// Values a change adds to in one row, as whole lanes.
+constexpr size_t kChangeLanes = ((2 * kDitherBlurRadius + 1) * 3 + kLanes - 1) / kLanes;
+
+/// The blurred error of a dithered image, kept for the rows that passes of
+/// kDitherRefinements still visit, and the passes themselves (see
+/// ditherInto). Its values are whole numbers below 2^24 (255 times the
+/// weights' sum, 84^2), which floats hold exactly, so they are added up in
+/// lanes with the very sums integers give.
+class ditherBlurRefiner_t {
+public:
+    ditherBlurRefiner_t(const loadedImage_t *image, const ditherPalette_t &tables, paletteLookup_t *lookup,
+                        uint8_t *indices)
+        : image(image), tables(tables), colour(tables.colour), lookup(lookup), indices(indices),
+          width(int64_t(image->width)), height(int64_t(image->height)),
+          ringRows((kDitherRefinements + 2) * kDitherBlurRadius + 1),
+          stride((size_t(width + 2 * kBlurMargin) * 3 + kLanes - 1) / kLanes * kLanes),
+          blurred(size_t(ringRows) * stride, 0.0f), across(stride, 0.0f), error(stride + 2 * kErrorPad + kLanes, 0.0f)
+    {
+        for (int dx = -kDitherBlurRadius; dx <= kDitherBlurRadius; ++dx)
+            for (unsigned c = 0; c < 3; ++c)
+                sideAcross[(dx + kDitherBlurRadius) * 3 + c] = float(kDitherBlurSide[dx < 0 ? -dx : dx]);
+    }
+
+    /// Row y has its first indices: its error joins the blurred error, and
+    /// every pass visits the row it may visit now. Returns how many rows
+    /// from the top are final.
+    int64_t RowDithered(int64_t y)
+    {
+        if (y < height)
+            addRowError(y);
+        for (int64_t pass = 1; pass <= kDitherRefinements; ++pass) {
+            const int64_t row = y - pass * kDitherBlurRadius;
+            if (row >= 0 && row < height)
+                refineRow(row);
+        }
+        return std::min(height, std::max<int64_t>(0, y - kDitherRefinements * kDitherBlurRadius + 1));
+    }
+
+    /// The last row the passes wait for: rows below the image are not there.
+    int64_t LastRow() const { return height - 1 + kDitherRefinements * kDitherBlurRadius; }
+
+private:
+    /// Row y of the blurred error from its first pixel on.
+    float *blurredRow(int64_t y) { return blurred.data() + size_t(y % ringRows) * stride + kBlurMargin * 3; }
+
+    const uint8_t *sourceOf(int64_t y, int64_t x) const { return image->pixels.data() + size_t(y * width + x) * 4; }
+
+    /// Adds the error of row y (entry less source), blurred, to the rows
+    /// within reach; the row at the far end of the reach starts from zero.
+    void addRowError(int64_t y)
+    {
+        const uint8_t *row = indices + y * width;
+        // The row's error, laid out as a row of the blurred error, with room
+        // for the weights' reach at either end.
+        const float *first = error.data() + kErrorPad;
+        float *e = error.data() + kErrorPad + kBlurMargin * 3;
+        for (int64_t x = 0; x < width; ++x) {
+            const uint8_t *pixel = sourceOf(y, x);
+            for (unsigned c = 0; c < 3; ++c)
+                e[x * 3 + c] = float(colour[row[x]][c] - pixel[2 - c]);
+        }
+        const size_t lanes = stride / kLanes;
+        for (size_t v = 0; v < lanes; ++v) {
+            const float *from = first + v * kLanes;
+            floatLanes_t sum = splatLanes(0);
+            for (int dx = -kDitherBlurRadius; dx <= kDitherBlurRadius; ++dx)
+                sum += splatLanes(float(kDitherBlurSide[dx < 0 ? -dx : dx])) * loadLanes(from + dx * 3);
+            storeLanes(across.data() + v * kLanes, sum);
+        }
+        if (y + kDitherBlurRadius < height)
+            std::fill_n(blurredRow(y + kDitherBlurRadius) - kBlurMargin * 3, stride, 0.0f);
+        for (int64_t dy = -kDitherBlurRadius; dy <= kDitherBlurRadius; ++dy) {
+            if (y + dy < 0 || y + dy >= height)
+                continue;
+            const floatLanes_t weight = splatLanes(float(kDitherBlurSide[dy < 0 ? -dy : dy]));
+            float *to = blurredRow(y + dy) - kBlurMargin * 3;
+            for (size_t v = 0; v < lanes; ++v)
+                storeLanes(to + v * kLanes, loadLanes(to + v * kLanes) + weight * loadLanes(across.data() + v * kLanes));
+        }
+    }
+
+    /// One pass over row y, left to right: a pixel whose entry is farther
+    /// off its source than the entry nearest to the source allows takes
+    /// that one; then each pixel takes the neighbour of its entry that
+    /// lowers the blurred error most, if any does, among those within
+    /// kDitherReach of its source colour.
+    void refineRow(int64_t y)
+    {
+        uint8_t *row = indices + y * width;
+        const float *here = blurredRow(y);
+        for (int64_t x = 0; x < width; ++x) {
+            unsigned j = row[x];
+            const uint8_t *pixel = sourceOf(y, x);
+            const int32_t source[3] = {pixel[2], pixel[1], pixel[0]};
+            if (!withinReach(j, source)) {
+                // A speck, unless the palette has nothing nearer around the
+                // source: the entry nearest to the source takes its place.
+                const unsigned n = lookup->find(unsigned(source[0]), unsigned(source[1]), unsigned(source[2]));
+                const int32_t allowed = std::max(kDitherReach, tables.spacing[n]);
+                bool speck = false;
+                for (unsigned c = 0; c < 3; ++c) {
+                    const int32_t off = colour[j][c] - source[c];
+                    speck = speck || off > allowed || -off > allowed;
+                }
+                if (speck) {
+                    change(y, x, j, n);
+                    j = n;
+                }
+            }
+            // Whole numbers below 2^53 throughout: doubles give the sums
+            // integers give.
+            const double b[3] = {here[x * 3], here[x * 3 + 1], here[x * 3 + 2]};
+            // Changing the entry by D changes the squared blurred error by
+            // 2 D.b + |D|^2 centre; no neighbour can lower it while
+            // 2 |b| <= |D| centre for the nearest one.
+            if (4 * (b[0] * b[0] + b[1] * b[1] + b[2] * b[2]) <= tables.nearestLimit[j])
+                continue;
+            double best = 0;
+            unsigned chosen = j;
+            const uint8_t *near = tables.neighbours.data() + size_t(j) * tables.neighbourCount;
+            const ditherPalette_t::step_t *step = tables.steps.data() + size_t(j) * tables.neighbourCount;
+            for (unsigned k = 0; k < tables.neighbourCount; ++k) {
+                const double gain =
+                    step[k].twice[0] * b[0] + step[k].twice[1] * b[1] + step[k].twice[2] * b[2] + step[k].centre;
+                if (gain < best && withinReach(near[k], source)) {
+                    best = gain;
+                    chosen = near[k];
+                }
+            }
+            if (chosen != j)
+                change(y, x, j, chosen);
+        }
+    }
+
+    bool withinReach(unsigned j, const int32_t *source) const
+    {
+        bool near = true;
+        for (unsigned c = 0; c < 3; ++c) {
+            const int32_t off = colour[j][c] - source[c];
+            near = near && off <= kDitherReach && off >= -kDitherReach;
+        }
+        return near;
+    }
+
+    /// Pixel (x, y) takes entry `to` in place of `from`: the weights around
+    /// it, times the change, join the blurred error, a row at a time.
+    void change(int64_t y, int64_t x, unsigned from, unsigned to)
+    {
+        indices[y * width + x] = uint8_t(to);
+        // The change per channel, as lanes that follow the channels' order
+        // along a row: every third lane starts with red again.
+        const float d[3] = {float(colour[to][0] - colour[from][0]), float(colour[to][1] - colour[from][1]),
+                            float(colour[to][2] - colour[from][2])};
+        const floatLanes_t changes[3] = {{d[0], d[1], d[2], d[0]}, {d[1], d[2], d[0], d[1]}, {d[2], d[0], d[1], d[2]}};
+        floatLanes_t pattern[kChangeLanes];
+        for (size_t v = 0; v < kChangeLanes; ++v)
+            pattern[v] = loadLanes(sideAcross + v * kLanes) * changes[v % 3];
+        for (int64_t dy = -kDitherBlurRadius; dy <= kDitherBlurRadius; ++dy) {
+            if (y + dy < 0 || y + dy >= height)
+                continue;
+            // Values beside the image land in the margins, never read.
+            float *row = blurredRow(y + dy) + (x - kDitherBlurRadius) * 3;
+            const floatLanes_t weight = splatLanes(float(kDitherBlurSide[dy < 0 ? -dy : dy]));
+            for (size_t v = 0; v < kChangeLanes; ++v)
+                storeLanes(row + v * kLanes, loadLanes(row + v * kLanes) + weight * pattern[v]);
+        }
+    }
+
+    const loadedImage_t *image;
+    const ditherPalette_t &tables;
+    const int32_t (&colour)[256][3];
+    paletteLookup_t *lookup;
+    uint8_t *indices;
+    const int64_t width, height;
+    const int64_t ringRows;
+    /// Floats in a row of the blurred error, margins included, whole lanes.
+    const size_t stride;
+    /// Rows of the blurred error, three channels a pixel, row y at y % ringRows.
+    std::vector<float> blurred;
+    /// A row's error blurred across, before it is spread down, and the
+    /// row's error itself, with margins.
+    std::vector<float> across, error;
+    /// The weights along a row that a change is spread with, one a channel,
+    /// zero after them to the end of the last lane.
+    float sideAcross[kChangeLanes * kLanes] = {};
+};
+
+} // namespace
+
+ditherPalette_t::ditherPalette_t(const palette_t &palette)
+{
+    const unsigned n = std::max(1u, std::min(palette.numColors, 256u));
+    for (unsigned j = 0; j < n; ++j) {
+        colour[j][0] = palette.red[j];
+        colour[j][1] = palette.green[j];
+        colour[j][2] = palette.blue[j];
+    }
+    neighbourCount = std::min(n - 1, kDitherNeighbours);
+    neighbours.assign(size_t(n) * neighbourCount, 0);
+    steps.assign(neighbours.size(), step_t{});
+    std::vector<std::pair<int32_t, unsigned>> order;
+    for (unsigned j = 0; j < n; ++j) {
+        order.clear();
+        for (unsigned q = 0; q < n; ++q) {
+            if (q == j)
+                continue;
+            int32_t d = 0;
+            for (unsigned c = 0; c < 3; ++c)
+                d += (colour[q][c] - colour[j][c]) * (colour[q][c] - colour[j][c]);
+            order.emplace_back(d, q);
+        }
+        std::partial_sort(order.begin(), order.begin() + neighbourCount, order.end());
+        for (unsigned k = 0; k < neighbourCount; ++k) {
+            const unsigned q = order[k].second;
+            neighbours[size_t(j) * neighbourCount + k] = uint8_t(q);
+            step_t &to = steps[size_t(j) * neighbourCount + k];
+            for (unsigned c = 0; c < 3; ++c)
+                to.twice[c] = 2.0 * (colour[q][c] - colour[j][c]);
+            to.centre = double(order[k].first) * double(kBlurCentre);
+        }
+        const int32_t nearest = neighbourCount > 0 ? order[0].first : 0;
+        nearestLimit[j] = double(nearest) * double(kBlurCentre) * double(kBlurCentre);
+        int32_t &root = spacing[j];
+        root = int32_t(std::sqrt(double(nearest)));
+        while (root * root > nearest)
+            --root;
+        while ((root + 1) * (root + 1) <= nearest)
+            ++root;
+        errorLimit[j] = 16 * std::max(kDitherErrorLimit, root);
+    }
+}
+
 void ditherInto(const loadedImage_t *image, const palette_t *palette, paletteLookup_t *lookup, uint8_t *indices,
-                const rowsMapped_t &rowsMapped)
+                const rowsMapped_t &rowsMapped, const ditherPalette_t *prepared)
 {
     traceStep_t titled(1, "Quantizing image\n");
 
     const uint64_t width = image->width, height = image->height;
     TRACE(1, "Dithering colors... %d pixels\n", unsigned(width * height));
 
+    if (lookup == nullptr) {
+        for (uint64_t y = 0; y < height; ++y) {
+            std::fill(indices + y * width, indices + (y + 1) * width, 255);
+            rowsMapped(uint32_t(y + 1));
+        }
+        return;
+    }
+    // The tables of the palette, worked out here when the caller has none.
+    std::unique_ptr<ditherPalette_t> own;
+    if (prepared == nullptr)
+        prepared = (own = std::make_unique<ditherPalette_t>(*palette)).get();
+    ditherBlurRefiner_t refiner(image, *prepared, lookup, indices);
     // The error owed to this row and the next, three channels a pixel, with
     // one spare pixel at either end to take what falls off the sides.
     const size_t rowLength = (size_t(width) + 2) * 3;
-    std::vector<int32_t> thisRow(lookup != nullptr ? rowLength : 0, 0), nextRow(thisRow.size(), 0);
+    std::vector<int32_t> thisRow(rowLength, 0), nextRow(thisRow.size(), 0);
+    // A pixel is never asked for more than kDitherErrorLimit levels off its
+    // own colour: error that piles up where the palette cannot follow (at
+    // the edge of its colours) would otherwise land a far entry, a speck, on
+    // a smooth area long after. Where the palette is sparse (the entry the
+    // pixel before took is far from any other) the limit is that distance,
+    // so that the error still reaches the entries around the colour.
+    int32_t limit = 16 * kDitherErrorLimit;
+    int64_t done = 0;
     for (uint64_t y = 0; y < height; ++y) {
-        if (lookup == nullptr) {
-            std::fill(indices + y * width, indices + (y + 1) * width, 255);
-            rowsMapped(uint32_t(y + 1));
-            continue;
-        }
         const bool forward = y % 2 == 0;
         const int64_t step = forward ? 1 : -1;
         for (uint64_t i = 0; i < width; ++i) {
@@ -32,10 +292,11 @@ void ditherInto(const loadedImage_t *image, const palette_t *palette, paletteLoo
             int32_t *owed = thisRow.data() + (x + 1) * 3;
             int32_t wanted[3];
             for (unsigned c = 0; c < 3; ++c)
-                wanted[c] = std::clamp(16 * int32_t(pixel[2 - c]) + owed[c], 0, 4080);
+                wanted[c] = std::clamp(16 * int32_t(pixel[2 - c]) + std::clamp(owed[c], -limit, limit), 0, 4080);
             const unsigned j = lookup->find(unsigned(wanted[0] + 8) / 16, unsigned(wanted[1] + 8) / 16,
                                             unsigned(wanted[2] + 8) / 16);
             indices[y * width + x] = uint8_t(j);
+            limit = prepared->errorLimit[j];
             const int32_t entry[3] = {palette->red[j], palette->green[j], palette->blue[j]};
             int32_t *ahead = owed + step * 3;
             int32_t *below = nextRow.data() + (x + 1) * 3;
@@ -50,7 +311,13 @@ void ditherInto(const loadedImage_t *image, const palette_t *palette, paletteLoo
         }
         thisRow.swap(nextRow);
         std::fill(nextRow.begin(), nextRow.end(), 0);
-        rowsMapped(uint32_t(y + 1));
+        const int64_t now = refiner.RowDithered(int64_t(y));
+        if (now > done)
+            rowsMapped(uint32_t(done = now));
+    }
+    for (int64_t y = int64_t(height); y <= refiner.LastRow(); ++y) {
+        const int64_t now = refiner.RowDithered(y);
+        if (now > done)
+            rowsMapped(uint32_t(done = now));
     }
 }
-

@@ -142,7 +142,8 @@ bool refine(const colorHistogram_t &histogram, const std::vector<box_t> &boxes, 
     for (unsigned j = 0; j < k; ++j)
         sums[0][j].add(sums[1][j]);
     bool moved = false;
-    for (unsigned j = 0; j < k; ++j) {
+    // Entries beyond the boxes are fixed.
+    for (unsigned j = 0; j < boxes.size(); ++j) {
         const colorTotals_t &t = sums[0][j];
         if (t.n == 0)
             continue;
@@ -158,17 +159,56 @@ bool refine(const colorHistogram_t &histogram, const std::vector<box_t> &boxes, 
     return moved;
 }
 
+/// The first `k` entries of `palette` without those that equal an entry
+/// before them (the fixed ones, from k on, come first in that), the rest
+/// zero.
+palette_t distinctEntries(const palette_t &palette, unsigned k)
+{
+    const unsigned numColors = palette.numColors;
+    auto rgbOf = [&](unsigned j) {
+        return uint32_t(palette.red[j]) << 16 | uint32_t(palette.green[j]) << 8 | palette.blue[j];
+    };
+    std::vector<uint32_t> taken;
+    for (unsigned j = k; j < numColors; ++j)
+        taken.push_back(rgbOf(j));
+    palette_t distinct{};
+    for (unsigned j = 0; j < k; ++j) {
+        const uint32_t rgb = rgbOf(j);
+        if (std::find(taken.begin(), taken.end(), rgb) != taken.end())
+            continue;
+        taken.push_back(rgb);
+        const unsigned at = distinct.numColors++;
+        distinct.red[at] = palette.red[j];
+        distinct.green[at] = palette.green[j];
+        distinct.blue[at] = palette.blue[j];
+    }
+    if (distinct.numColors < k)
+        TRACE(8, "%d entries dropped as repeats\n", int(k - distinct.numColors));
+    return distinct;
+}
+
 } // namespace
 
-palette_t getFullPalette(const pixelRuns_t &pixels, unsigned maxColors, secondThread_t *thread)
+palette_t getFullPalette(const pixelRuns_t &pixels, unsigned maxColors, const palette_t *fixed,
+                         secondThread_t *thread)
 {
     traceStep_t titled(1, "Selecting full palette\n");
 
-    assert(maxColors >= 1 && maxColors <= 256);
+    const unsigned numFixed = fixed != nullptr ? fixed->numColors : 0;
+    assert(maxColors >= 1 && maxColors + numFixed <= 256);
     // n * sum |p|^2 must fit 64 bits.
     assert(pixels.total >= 1 && pixels.total <= 1u << 23);
-    const unsigned numPixels = unsigned(pixels.total);
-    const colorHistogram_t histogram(pixels, thread);
+    // A pixel of a fixed colour is served already: it neither asks for an
+    // entry nor pulls one towards itself.
+    std::vector<uint32_t> fixedCodes;
+    for (unsigned j = 0; j < numFixed; ++j)
+        fixedCodes.push_back(colorCode(fixed->red[j], fixed->green[j], fixed->blue[j]));
+    const colorHistogram_t histogram(pixels, thread, fixedCodes);
+    const unsigned numPixels = unsigned(histogram.low.size());
+    if (numPixels == 0) {
+        TRACE(1, "Selected %d colors\n", 0);
+        return palette_t{};
+    }
 
     std::vector<box_t> boxes = {makeBox(histogram, 0, 0, 0, 256)};
     splitByError(histogram, &boxes, maxColors);
@@ -196,7 +236,13 @@ palette_t getFullPalette(const pixelRuns_t &pixels, unsigned maxColors, secondTh
         palette.green[s] = uint8_t(t.g / t.n);
         palette.blue[s] = uint8_t(t.b / t.n);
     }
-    palette.numColors = k;
+    // The fixed colours follow the chosen ones as centres that never move.
+    for (unsigned j = 0; j < numFixed; ++j) {
+        palette.red[k + j] = fixed->red[j];
+        palette.green[k + j] = fixed->green[j];
+        palette.blue[k + j] = fixed->blue[j];
+    }
+    palette.numColors = k + numFixed;
 
     unsigned passes = 0;
     while (passes < kFullPaletteRefinements) {
@@ -205,5 +251,5 @@ palette_t getFullPalette(const pixelRuns_t &pixels, unsigned maxColors, secondTh
             break;
     }
     TRACE(1, "Refined colors in %d passes\n", int(passes));
-    return palette;
+    return distinctEntries(palette, k);
 }

@@ -62,16 +62,33 @@ splashRenderer_t::splashRenderer_t(const loadedImage_t *const *images, unsigned 
     if (ownIcons)
         for (const loadedImage_t *strip : frame.icons)
             pixels.add(strip->pixels.data(), strip->width * strip->height);
-    palette = options.fullPalette ? getFullPalette(pixels, kSplashColors, thread)
-                                  : getOptimalPalette(pixels, kSplashColors);
     // The boot loader keeps its first entries for itself; the chosen colours
-    // follow them.
+    // follow them. The full palette counts them as chosen already, and maps
+    // images to them too.
+    palette_t kept{};
+    kept.numColors = kKeptColors;
+    for (unsigned j = 0; j < kKeptColors; ++j) {
+        kept.red[j] = frame.palette[3 * j];
+        kept.green[j] = frame.palette[3 * j + 1];
+        kept.blue[j] = frame.palette[3 * j + 2];
+    }
+    palette = options.fullPalette ? getFullPalette(pixels, kSplashColors, &kept, thread)
+                                  : getOptimalPalette(pixels, kSplashColors);
     memcpy(stored, frame.palette, 3 * kKeptColors);
     for (unsigned j = 0; j < 256 - kKeptColors; ++j) {
         stored[3 * (kKeptColors + j)] = palette.red[j];
         stored[3 * (kKeptColors + j) + 1] = palette.green[j];
         stored[3 * (kKeptColors + j) + 2] = palette.blue[j];
     }
+    // A colour that equals a kept one maps to it, the first of equals.
+    storedColors.numColors = std::min(kKeptColors + palette.numColors, 256u);
+    for (unsigned j = 0; j < storedColors.numColors; ++j) {
+        storedColors.red[j] = stored[3 * j];
+        storedColors.green[j] = stored[3 * j + 1];
+        storedColors.blue[j] = stored[3 * j + 2];
+    }
+    if (options.fullPalette)
+        mappedTo = &storedColors;
 }
 
 std::vector<quantizedImage_t> splashRenderer_t::MapIcons() const
@@ -79,15 +96,6 @@ std::vector<quantizedImage_t> splashRenderer_t::MapIcons() const
     std::vector<quantizedImage_t> strips;
     if (frame.icons[0] == nullptr)
         return strips;
-    // The palette as the pack stores it: a strip's colour that equals a kept
-    // one maps to it, the first of equals.
-    palette_t storedColors{};
-    storedColors.numColors = std::min(kKeptColors + palette.numColors, 256u);
-    for (unsigned j = 0; j < storedColors.numColors; ++j) {
-        storedColors.red[j] = stored[3 * j];
-        storedColors.green[j] = stored[3 * j + 1];
-        storedColors.blue[j] = stored[3 * j + 2];
-    }
     // Strips are never dithered: their few flat colours need no grain.
     for (const loadedImage_t *strip : frame.icons)
         strips.push_back(quantizeImage(strip, &storedColors));
@@ -97,17 +105,20 @@ std::vector<quantizedImage_t> splashRenderer_t::MapIcons() const
 void splashRenderer_t::Map(unsigned i, uint8_t *indices, const rowsMapped_t &rowsMapped)
 {
     if (lookup == nullptr)
-        lookup = lookupFor(palette, dither);
+        lookup = lookupFor(*mappedTo, dither);
+    if (dither && ditherTables == nullptr && lookup != nullptr)
+        ditherTables = std::make_unique<ditherPalette_t>(*mappedTo);
     // Mapped rows become stored ones before they are handed on.
     const uint64_t width = slots[i]->width;
+    const unsigned offset = mappedTo == &palette ? kKeptColors : 0;
     uint64_t done = 0;
     const rowsMapped_t storeRows = [&](uint32_t rows) {
         for (const uint64_t mapped = rows * width; done < mapped; ++done)
-            indices[done] = uint8_t(indices[done] + kKeptColors);
+            indices[done] = uint8_t(indices[done] + offset);
         rowsMapped(rows);
     };
     if (dither)
-        ditherInto(slots[i], &palette, lookup.get(), indices, storeRows);
+        ditherInto(slots[i], mappedTo, lookup.get(), indices, storeRows, ditherTables.get());
     else
         quantizeInto(slots[i], lookup.get(), indices, storeRows);
     assert(done == width * slots[i]->height);

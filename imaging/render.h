@@ -8,6 +8,7 @@
 
 #include "base/secondThread.h"
 #include "bootfile/newSplash.h"
+#include "imaging/dither.h"
 #include "imaging/loadedImage.h"
 #include "imaging/palette.h"
 #include "imaging/quantize.h"
@@ -59,8 +60,9 @@ public:
     const uint8_t *StoredPalette() const { return stored; }
     /// Maps image i into `indices` (its width * height bytes) as stored:
     /// entry kKeptColors + j for chosen colour j (uint8_t(kKeptColors + 255)
-    /// for every pixel when no colour was chosen), telling `rowsMapped` as
-    /// rows are done.
+    /// for every pixel when no colour was chosen); with the full palette, to
+    /// the nearest of the kept and chosen entries, the kept ones first among
+    /// equals. Tells `rowsMapped` as rows are done.
     void Map(unsigned i, uint8_t *indices, const rowsMapped_t &rowsMapped);
     /// The frame's strips, lit then unlit, mapped to the palette as stored
     /// (never dithered); empty when the frame has none.
@@ -75,8 +77,15 @@ private:
     bool dither;
     palette_t palette{};
     uint8_t stored[768];
+    /// The stored entries that hold colours: the kept ones, then the chosen.
+    palette_t storedColors{};
+    /// What images are mapped to: the chosen colours, or with the full
+    /// palette the stored ones.
+    const palette_t *mappedTo = &palette;
     /// One lookup for every image: built once, it learns the colours of all.
     std::unique_ptr<paletteLookup_t> lookup;
+    /// What dithering works out for the palette, once for every image.
+    std::unique_ptr<ditherPalette_t> ditherTables;
 };
 
 /// The size and place of an image in a pack.

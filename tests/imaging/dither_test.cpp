@@ -76,6 +76,8 @@ struct ditherCase_t {
     const char *name;
     std::function<imagePtr()> image;
     std::function<palette_t(const loadedImage_t *)> palette;
+    /// Smooth everywhere, with colours all around it: no pixel lands far off.
+    bool smooth = false;
 };
 
 std::function<palette_t(const loadedImage_t *)> selected(unsigned maxColors)
@@ -104,6 +106,27 @@ palette_t latticePalette(const loadedImage_t *)
     return palette;
 }
 
+/// The boot loader's kept colours, then the full palette chosen beside them,
+/// as a splash with the full palette maps its images.
+palette_t keptAndChosen(const loadedImage_t *image)
+{
+    const palette_t kept = paletteOf(bootLoaderColors());
+    std::vector<uint32_t> both = bootLoaderColors(), chosen = entriesOf(getFullPalette(image, 224, &kept));
+    both.insert(both.end(), chosen.begin(), chosen.end());
+    return paletteOf(both);
+}
+
+/// The most levels a pixel lands off its source in a channel.
+int farthestOff(const loadedImage_t *image, const quantizedImage_t &mapped)
+{
+    int most = 0;
+    for (size_t i = 0; i < mapped.pixels.size(); ++i)
+        for (unsigned c = 0; c < 3; ++c)
+            most = std::max(most, std::abs(int(entriesOf(mapped.palette)[mapped.pixels[i]] >> (16 - 8 * c) & 0xff) -
+                                           int(image->pixels[i * 4 + 2 - c])));
+    return most;
+}
+
 const ditherCase_t ditherCases[] = {
     {"gradient", [] { return gradientImage(200, 150, 0, 5); }, selected(224)},
     {"noisy gradient, 16", [] { return gradientImage(160, 120, 30, 6); }, selected(16)},
@@ -117,6 +140,7 @@ const ditherCase_t ditherCases[] = {
      fixed(paletteOf({0x404040, 0x808080, 0xc0c0c0}))},
     {"noise, one entry", [] { return noiseImage(40, 40, 16); }, fixed(paletteOf({0x7f7f7f}))},
     {"lattice palette", [] { return photoLikeImage(160, 120, 10); }, latticePalette},
+    {"smooth shades beside the kept colours", [] { return gradientImage(160, 120, 0, 3); }, keptAndChosen, true},
 };
 
 class DitherEquality : public testing::TestWithParam<ditherCase_t> {};
@@ -131,6 +155,7 @@ TEST_P(DitherEquality, MatchesTheReference)
     ASSERT_EQ(memcmp(fast.pixels.data(), plain.pixels.data(), n), 0);
     for (uint64_t i = 0; i < n; ++i)
         ASSERT_LT(fast.pixels[i], palette.numColors) << i;
+    EXPECT_LE(GetParam().smooth ? farthestOff(image.get(), fast) : 0, 48) << "a speck on a smooth area";
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, DitherEquality, testing::ValuesIn(ditherCases),

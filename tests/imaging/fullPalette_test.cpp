@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <set>
@@ -91,6 +92,8 @@ struct fullCase_t {
     const char *name;
     std::function<imagePtr()> image;
     unsigned maxColors;
+    std::vector<uint32_t> fixed = {};
+    bool exact = false; ///< every colour of the image is among the fixed and the chosen ones
 };
 
 const fullCase_t fullCases[] = {
@@ -105,6 +108,14 @@ const fullCase_t fullCases[] = {
     {"noise, 1", [] { return noiseImage(50, 50, 4); }, 1},
     {"noise, 2", [] { return noiseImage(50, 50, 5); }, 2},
     {"64 small images", [] { return mixedImage(scatteredImages(64, 240, 180, 8), 240, 180); }, 224},
+    {"224 colours beside black and white, kept ones",
+     [] {
+         imagePtr image = fewColorsImage(120, 90, 224, 11);
+         for (unsigned i = 0; i < 120 * 90; i += 7)
+             setPixel(image.get(), i % 120, i / 120, i % 2 * 255, i % 2 * 255, i % 2 * 255);
+         return image;
+     },
+     224, bootLoaderColors(), true},
 };
 
 class FullPaletteEquality : public testing::TestWithParam<fullCase_t> {};
@@ -112,11 +123,15 @@ class FullPaletteEquality : public testing::TestWithParam<fullCase_t> {};
 TEST_P(FullPaletteEquality, MatchesTheReference)
 {
     imagePtr image = GetParam().image();
-    const palette_t fast = getFullPalette(image.get(), GetParam().maxColors);
-    const palette_t plain = plainGetFullPalette(image.get(), GetParam().maxColors);
+    const palette_t fixed = paletteOf(GetParam().fixed);
+    const palette_t fast = getFullPalette(image.get(), GetParam().maxColors, &fixed);
+    const palette_t plain = plainGetFullPalette(image.get(), GetParam().maxColors, &fixed);
     ASSERT_EQ(fast.numColors, plain.numColors);
     EXPECT_EQ(memcmp(&fast, &plain, sizeof(palette_t)), 0);
     EXPECT_LE(fast.numColors, GetParam().maxColors);
+    std::set<uint32_t> both = colorSet(fast), wanted = colorSet(image.get());
+    both.insert(GetParam().fixed.begin(), GetParam().fixed.end());
+    EXPECT_TRUE(!GetParam().exact || std::includes(both.begin(), both.end(), wanted.begin(), wanted.end()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, FullPaletteEquality, testing::ValuesIn(fullCases),

@@ -3,8 +3,11 @@
 
 #include "diagnostics/traceStep.h"
 #include "imaging/fullPalette.h"
+#include "imaging/squared.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -24,6 +27,66 @@ unsigned nearestEntry(const palette_t &palette, unsigned r, unsigned g, unsigned
     return index;
 }
 
+int channel(const palette_t &p, unsigned j, unsigned c) { return c == 0 ? p.red[j] : c == 1 ? p.green[j] : p.blue[j]; }
+
+/// The entries other than j, nearest to it first, the lower index among
+/// equals, with their squared distances.
+std::vector<std::pair<int64_t, unsigned>> othersByDistance(const palette_t &p, unsigned j)
+{
+    std::vector<std::pair<int64_t, unsigned>> near;
+    for (unsigned q = 0; q < p.numColors; ++q)
+        if (q != j)
+            near.emplace_back(squared(p.red[q] - p.red[j]) + squared(p.green[q] - p.green[j]) + squared(p.blue[q] - p.blue[j]), q);
+    std::sort(near.begin(), near.end());
+    return near;
+}
+
+/// The distance from entry j to its nearest other entry, rounded down.
+int32_t spacingOf(const palette_t &p, unsigned j)
+{
+    return p.numColors > 1 ? int32_t(std::sqrt(double(othersByDistance(p, j)[0].first))) : 0;
+}
+
+/// The passes after the diffusion, each blurred error summed afresh where
+/// it is needed.
+void plainRefine(const loadedImage_t *image, const palette_t &p, std::vector<uint8_t> *indices)
+{
+    const int64_t w = image->width, h = image->height, R = kDitherBlurRadius;
+    auto source = [&](int64_t x, int64_t y, unsigned c) { return int(image->pixels[size_t(y * w + x) * 4 + 2 - c]); };
+    auto weight = [](int64_t d) { return int64_t(kDitherBlurSide[std::abs(d)]); };
+    auto blurredError = [&](int64_t x, int64_t y, unsigned c) {
+        int64_t sum = 0;
+        for (int64_t v = std::max<int64_t>(0, y - R); v <= std::min(h - 1, y + R); ++v)
+            for (int64_t u = std::max<int64_t>(0, x - R); u <= std::min(w - 1, x + R); ++u)
+                sum += weight(u - x) * weight(v - y) * (channel(p, (*indices)[size_t(v * w + u)], c) - source(u, v, c));
+        return sum;
+    };
+    // Pass 1, 2, ... visits row y - R, y - 2R, ... once row y is diffused.
+    for (int64_t y = 0; y < h + kDitherRefinements * R; ++y)
+        for (int64_t row = y - R; row >= y - kDitherRefinements * R; row -= R)
+            for (int64_t x = 0; row >= 0 && row < h && x < w; ++x) {
+                uint8_t &slot = (*indices)[size_t(row * w + x)];
+                auto off = [&](unsigned j, unsigned c) { return std::abs(channel(p, j, c) - source(x, row, c)); };
+                const unsigned n = nearestEntry(p, source(x, row, 0), source(x, row, 1), source(x, row, 2));
+                if (std::max({off(slot, 0), off(slot, 1), off(slot, 2)}) > std::max(kDitherReach, spacingOf(p, n)))
+                    slot = uint8_t(n);
+                const unsigned j = slot;
+                const int64_t b[3] = {blurredError(x, row, 0), blurredError(x, row, 1), blurredError(x, row, 2)};
+                std::vector<std::pair<int64_t, unsigned>> near = othersByDistance(p, j);
+                near.resize(std::min<size_t>(near.size(), kDitherNeighbours));
+                int64_t best = 0;
+                for (const auto &[gap, q] : near) {
+                    int64_t change = gap * weight(0) * weight(0);
+                    for (unsigned c = 0; c < 3; ++c)
+                        change += 2 * (channel(p, q, c) - channel(p, j, c)) * b[c];
+                    if (change < best && std::max({off(q, 0), off(q, 1), off(q, 2)}) <= kDitherReach) {
+                        best = change;
+                        slot = uint8_t(q);
+                    }
+                }
+            }
+}
+
 } // namespace
 
 quantizedImage_t plainDitherImage(const loadedImage_t *image, const palette_t *palette)
@@ -33,6 +96,7 @@ quantizedImage_t plainDitherImage(const loadedImage_t *image, const palette_t *p
     std::vector<uint8_t> indices(w * h);
     TRACE(1, "Dithering colors... %d pixels\n", unsigned(w * h));
     std::vector<int32_t> owed(size_t(w * h) * 3, 0);
+    int32_t limit = 16 * kDitherErrorLimit;
     auto give = [&](int64_t x, int64_t y, unsigned c, int32_t amount) {
         if (x >= 0 && x < w && y < h)
             owed[size_t(y * w + x) * 3 + c] += amount;
@@ -44,7 +108,7 @@ quantizedImage_t plainDitherImage(const loadedImage_t *image, const palette_t *p
             const uint8_t *pixel = image->pixels.data() + (y * w + x) * 4;
             int32_t wanted[3];
             for (unsigned c = 0; c < 3; ++c) {
-                wanted[c] = 16 * pixel[2 - c] + owed[size_t(y * w + x) * 3 + c];
+                wanted[c] = 16 * pixel[2 - c] + std::min(limit, std::max(-limit, owed[size_t(y * w + x) * 3 + c]));
                 wanted[c] = std::min(4080, std::max(0, wanted[c]));
             }
             const unsigned j = nearestEntry(*palette, (wanted[0] + 8) / 16, (wanted[1] + 8) / 16,
@@ -52,6 +116,7 @@ quantizedImage_t plainDitherImage(const loadedImage_t *image, const palette_t *p
             indices[y * w + x] = uint8_t(j);
             if (j == 255 && palette->numColors == 0)
                 continue;
+            limit = 16 * std::max(kDitherErrorLimit, spacingOf(*palette, j));
             const int32_t entry[3] = {palette->red[j], palette->green[j], palette->blue[j]};
             for (unsigned c = 0; c < 3; ++c) {
                 const int32_t e = wanted[c] - 16 * entry[c];
@@ -62,6 +127,8 @@ quantizedImage_t plainDitherImage(const loadedImage_t *image, const palette_t *p
             }
         }
     }
+    if (palette->numColors > 0)
+        plainRefine(image, *palette, &indices);
     return quantizedLike(image, palette, std::move(indices));
 }
 
@@ -129,8 +196,19 @@ plainBox_t measure(const loadedImage_t *image, unsigned r, unsigned g, unsigned 
 
 } // namespace
 
-palette_t plainGetFullPalette(const loadedImage_t *image, unsigned maxColors)
+palette_t plainGetFullPalette(const loadedImage_t *image, unsigned maxColors, const palette_t *fixed)
 {
+    // Pixels of a fixed colour are left out: the others, as one row.
+    const std::vector<uint32_t> fixedColors = fixed != nullptr ? entriesOf(*fixed) : std::vector<uint32_t>();
+    loadedImage_t rest;
+    for (uint64_t p = 0; p < uint64_t(image->width) * image->height; ++p)
+        if (std::count(fixedColors.begin(), fixedColors.end(), pixelAt(image, p % image->width, p / image->width)) == 0)
+            rest.pixels.insert(rest.pixels.end(), &image->pixels[p * 4], &image->pixels[p * 4 + 4]);
+    rest.width = unsigned(rest.pixels.size() / 4);
+    rest.height = 1;
+    if (rest.width == 0)
+        return palette_t{};
+    image = &rest;
     const unsigned numPixels = image->width * image->height;
     std::vector<plainBox_t> boxes = {measure(image, 0, 0, 0, 256)};
     while (boxes.size() < maxColors) {
@@ -176,9 +254,12 @@ palette_t plainGetFullPalette(const loadedImage_t *image, unsigned maxColors)
         palette.blue[s] = uint8_t(box.bSum / box.n);
     }
     palette.numColors = k;
+    std::vector<uint32_t> colors = entriesOf(palette);
+    colors.insert(colors.end(), fixedColors.begin(), fixedColors.end());
+    palette = paletteOf(colors);
 
     for (unsigned pass = 0; pass < kFullPaletteRefinements; ++pass) {
-        std::vector<uint64_t> n(k, 0), rSum(k, 0), gSum(k, 0), bSum(k, 0);
+        std::vector<uint64_t> n(colors.size(), 0), rSum(n), gSum(n), bSum(n);
         for (unsigned p = 0; p < numPixels; ++p) {
             const uint8_t *pixel = image->pixels.data() + uint64_t(p) * 4;
             const unsigned j = nearestEntry(palette, pixel[2], pixel[1], pixel[0]);
@@ -206,5 +287,11 @@ palette_t plainGetFullPalette(const loadedImage_t *image, unsigned maxColors)
         if (!moved)
             break;
     }
-    return palette;
+    // Repeats of a fixed or an earlier colour are dropped.
+    std::vector<uint32_t> distinct;
+    colors = entriesOf(palette);
+    for (unsigned j = 0; j < k; ++j)
+        if (std::count(colors.begin() + k, colors.end(), colors[j]) + std::count(distinct.begin(), distinct.end(), colors[j]) == 0)
+            distinct.push_back(colors[j]);
+    return paletteOf(distinct);
 }

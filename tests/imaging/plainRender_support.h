@@ -21,4 +21,4 @@ quantizedImage_t plainDitherImage(const loadedImage_t *image, const palette_t *p
 std::vector<imagePtr> plainComposeImages(const std::vector<const loadedImage_t *> &images);
 
 /// Same contract as getFullPalette, without its traces.
-palette_t plainGetFullPalette(const loadedImage_t *image, unsigned maxColors);
+palette_t plainGetFullPalette(const loadedImage_t *image, unsigned maxColors, const palette_t *fixed = nullptr);

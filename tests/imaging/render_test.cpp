@@ -74,13 +74,21 @@ TEST_P(RenderOptions, SplashHoldsWhatTheOptionsMake)
         slots[1] = &composedLogo;
     }
     const loadedImage_t canvas = mixImages(slots, 2, 640, 480);
-    const palette_t palette = options.fullPalette ? getFullPalette(&canvas, 224) : getOptimalPalette(&canvas, 224);
+    // The frame's kept colours: 16 times black.
+    std::vector<uint32_t> storedColors(kKeptColors, 0);
+    const palette_t kept = paletteOf(storedColors);
+    const palette_t palette =
+        options.fullPalette ? getFullPalette(&canvas, 224, &kept) : getOptimalPalette(&canvas, 224);
     ASSERT_EQ(memcmp(&splash.palette, &palette, sizeof palette), 0);
+    // The full palette maps to the kept and the chosen colours as stored,
+    // the default to the chosen ones behind the kept entries.
+    for (uint32_t color : entriesOf(palette))
+        storedColors.push_back(color);
+    const palette_t stored = paletteOf(storedColors), &target = options.fullPalette ? stored : palette;
     for (unsigned i = 0; i < 2; ++i) {
-        quantizedImage_t mapped = options.dither ? ditherImage(slots[i], &palette) : quantizeImage(slots[i], &palette);
-        // Stored behind the boot loader's kept entries.
+        quantizedImage_t mapped = options.dither ? ditherImage(slots[i], &target) : quantizeImage(slots[i], &target);
         for (uint8_t &index : mapped.pixels)
-            index = uint8_t(index + kKeptColors);
+            index = uint8_t(index + (options.fullPalette ? 0 : kKeptColors));
         ASSERT_EQ(splash.pictures[i], mapped.pixels) << "image " << i;
     }
     // The images given stay as they were.
@@ -137,6 +145,8 @@ TEST(Render, OnlyTheFullPaletteChoosesFromBeyond640x480)
     splashFrame_t frame;
     frame.screenWidth = 1024;
     frame.screenHeight = 768;
+    // Kept colours of white, so that black is chosen when counted.
+    memset(frame.palette, 255, 3 * kKeptColors);
     for (bool full : {false, true}) {
         renderOptions_t options;
         options.fullPalette = full;
