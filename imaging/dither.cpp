@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -40,8 +41,10 @@ public:
           ringRows((kDitherRefinements + 1) * kDitherBlurRadius + 1),
           stride((size_t(width + 2 * kBlurMargin) * 3 + kLanes - 1) / kLanes * kLanes),
           across(size_t(ringRows) * stride, 0.0f), noRow(stride, 0.0f), blurred(stride, 0.0f),
-          error(stride + 2 * kErrorPad + kLanes, 0.0f)
+          error(stride + 2 * kErrorPad + kLanes, 0.0f), wholeError(size_t(width) * 3)
     {
+        for (int d = 0; d <= kDitherBlurRadius; ++d)
+            side[d] = splatLanes(float(kDitherBlurSide[d]));
         for (int dx = -kDitherBlurRadius; dx <= kDitherBlurRadius; ++dx)
             for (unsigned c = 0; c < 3; ++c)
                 sideAcross[(dx + kDitherBlurRadius) * 3 + c] = float(kDitherBlurSide[dx < 0 ? -dx : dx]);
@@ -84,18 +87,32 @@ private:
         // for the weights' reach at either end.
         const float *first = error.data() + kErrorPad;
         float *e = error.data() + kErrorPad + kBlurMargin * 3;
-        for (int64_t x = 0; x < width; ++x) {
-            const uint8_t *pixel = sourceOf(y, x);
-            for (unsigned c = 0; c < 3; ++c)
-                e[x * 3 + c] = float(colour[row[x]][c] - pixel[2 - c]);
+        // Whole numbers first, turned into floats a lane at a time.
+        int32_t *whole = wholeError.data();
+        const uint8_t *pixel = sourceOf(y, 0);
+        for (int64_t x = 0; x < width; ++x, pixel += 4) {
+            const int32_t *entry = colour[row[x]];
+            whole[x * 3] = entry[0] - pixel[2];
+            whole[x * 3 + 1] = entry[1] - pixel[1];
+            whole[x * 3 + 2] = entry[2] - pixel[0];
         }
+        const size_t values = size_t(width) * 3, lanes = values / kLanes * kLanes;
+        for (size_t at = 0; at < lanes; at += kLanes) {
+            intLanes_t w;
+            std::memcpy(&w, whole + at, sizeof w);
+            storeLanes(e + at, __builtin_convertvector(w, floatLanes_t));
+        }
+        for (size_t at = lanes; at < values; ++at)
+            e[at] = float(whole[at]);
         float *to = acrossRow(y);
         // The weights are the same either side: one product for each pair.
         for (size_t v = 0; v < stride / kLanes; ++v) {
             const float *from = first + v * kLanes;
-            floatLanes_t sum = splatLanes(float(kDitherBlurSide[0])) * loadLanes(from);
+            floatLanes_t sum = side[0] * loadLanes(from);
+            // Unrolled, the weights stay in registers.
+#pragma GCC unroll 8
             for (int d = 1; d <= kDitherBlurRadius; ++d)
-                sum += splatLanes(float(kDitherBlurSide[d])) * (loadLanes(from - d * 3) + loadLanes(from + d * 3));
+                sum += side[d] * (loadLanes(from - d * 3) + loadLanes(from + d * 3));
             storeLanes(to + v * kLanes, sum);
         }
     }
@@ -108,10 +125,11 @@ private:
         for (int64_t dy = -kDitherBlurRadius; dy <= kDitherBlurRadius; ++dy)
             rows[dy + kDitherBlurRadius] = acrossRow(y + dy);
         for (size_t at = 0; at < stride; at += kLanes) {
-            floatLanes_t sum = splatLanes(float(kDitherBlurSide[0])) * loadLanes(rows[kDitherBlurRadius] + at);
+            const float *const *centre = rows + kDitherBlurRadius;
+            floatLanes_t sum = side[0] * loadLanes(centre[0] + at);
+#pragma GCC unroll 8
             for (int d = 1; d <= kDitherBlurRadius; ++d)
-                sum += splatLanes(float(kDitherBlurSide[d])) *
-                       (loadLanes(rows[kDitherBlurRadius - d] + at) + loadLanes(rows[kDitherBlurRadius + d] + at));
+                sum += side[d] * (loadLanes(centre[-d] + at) + loadLanes(centre[d] + at));
             storeLanes(blurred.data() + at, sum);
         }
     }
@@ -220,8 +238,11 @@ private:
     std::vector<float> across, noRow;
     /// The blurred error of the row being visited.
     std::vector<float> blurred;
-    /// A row's error, with margins.
+    /// A row's error, with margins, and as whole numbers.
     std::vector<float> error;
+    std::vector<int32_t> wholeError;
+    /// kDitherBlurSide as lanes.
+    floatLanes_t side[kDitherBlurRadius + 1];
     /// The weights along a row that a change is spread with, one a channel,
     /// zero after them to the end of the last lane.
     float sideAcross[kChangeLanes * kLanes] = {};
