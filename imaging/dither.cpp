@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -22,29 +23,36 @@ constexpr size_t kErrorPad = (kDitherBlurRadius * 3 + kLanes - 1) / kLanes * kLa
 /// Values a change adds to in one row, as whole lanes.
 constexpr size_t kChangeLanes = ((2 * kDitherBlurRadius + 1) * 3 + kLanes - 1) / kLanes;
 
-/// The blurred error of a dithered image, kept for the rows that passes of
-/// kDitherRefinements still visit, and the passes themselves (see
-/// ditherInto). Its values are whole numbers below 2^24 (255 times the
-/// weights' sum, 84^2), which floats hold exactly, so they are added up in
-/// lanes with the very sums integers give.
+/// The blurred error of a dithered image, and the passes of
+/// kDitherRefinements that lower it (see ditherInto). Each row's error is
+/// kept blurred across only, for the rows that a pass still reaches; a
+/// pass sums the rows around the one it visits, down, as it starts it.
+/// Only the row visited and the rows below it are read again, so a change
+/// need only be added to that row's error across and to the row being
+/// visited, not to every row it reaches. Its values are whole numbers below
+/// 2^24 (255 times the weights' sum, 84^2), which floats hold exactly, so
+/// they are added up in lanes with the very sums integers give.
 class ditherBlurRefiner_t {
 public:
     ditherBlurRefiner_t(const loadedImage_t *image, const ditherPalette_t &tables, paletteLookup_t *lookup,
                         uint8_t *indices)
         : image(image), tables(tables), colour(tables.colour), lookup(lookup), indices(indices),
           width(int64_t(image->width)), height(int64_t(image->height)),
-          ringRows((kDitherRefinements + 2) * kDitherBlurRadius + 1),
+          ringRows((kDitherRefinements + 1) * kDitherBlurRadius + 1),
           stride((size_t(width + 2 * kBlurMargin) * 3 + kLanes - 1) / kLanes * kLanes),
-          blurred(size_t(ringRows) * stride, 0.0f), across(stride, 0.0f), error(stride + 2 * kErrorPad + kLanes, 0.0f)
+          across(size_t(ringRows) * stride, 0.0f), noRow(stride, 0.0f), blurred(stride, 0.0f),
+          error(stride + 2 * kErrorPad + kLanes, 0.0f), wholeError(size_t(width) * 3)
     {
+        for (int d = 0; d <= kDitherBlurRadius; ++d)
+            side[d] = splatLanes(float(kDitherBlurSide[d]));
         for (int dx = -kDitherBlurRadius; dx <= kDitherBlurRadius; ++dx)
             for (unsigned c = 0; c < 3; ++c)
                 sideAcross[(dx + kDitherBlurRadius) * 3 + c] = float(kDitherBlurSide[dx < 0 ? -dx : dx]);
     }
 
-    /// Row y has its first indices: its error joins the blurred error, and
-    /// every pass visits the row it may visit now. Returns how many rows
-    /// from the top are final.
+    /// Row y has its first indices: its error, blurred across, joins the
+    /// rows kept, and every pass visits the row it may visit now. Returns
+    /// how many rows from the top are final.
     int64_t RowDithered(int64_t y)
     {
         if (y < height)
@@ -61,13 +69,17 @@ public:
     int64_t LastRow() const { return height - 1 + kDitherRefinements * kDitherBlurRadius; }
 
 private:
-    /// Row y of the blurred error from its first pixel on.
-    float *blurredRow(int64_t y) { return blurred.data() + size_t(y % ringRows) * stride + kBlurMargin * 3; }
+    /// Row y of the error blurred across, margins included; a row outside
+    /// the image is zero.
+    float *acrossRow(int64_t y)
+    {
+        return y >= 0 && y < height ? across.data() + size_t(y % ringRows) * stride : noRow.data();
+    }
 
     const uint8_t *sourceOf(int64_t y, int64_t x) const { return image->pixels.data() + size_t(y * width + x) * 4; }
 
-    /// Adds the error of row y (entry less source), blurred, to the rows
-    /// within reach; the row at the far end of the reach starts from zero.
+    /// Keeps the error of row y (entry less source), blurred across, in
+    /// place of the row that no pass reaches any more.
     void addRowError(int64_t y)
     {
         const uint8_t *row = indices + y * width;
@@ -75,28 +87,50 @@ private:
         // for the weights' reach at either end.
         const float *first = error.data() + kErrorPad;
         float *e = error.data() + kErrorPad + kBlurMargin * 3;
-        for (int64_t x = 0; x < width; ++x) {
-            const uint8_t *pixel = sourceOf(y, x);
-            for (unsigned c = 0; c < 3; ++c)
-                e[x * 3 + c] = float(colour[row[x]][c] - pixel[2 - c]);
+        // Whole numbers first, turned into floats a lane at a time.
+        int32_t *whole = wholeError.data();
+        const uint8_t *pixel = sourceOf(y, 0);
+        for (int64_t x = 0; x < width; ++x, pixel += 4) {
+            const int32_t *entry = colour[row[x]];
+            whole[x * 3] = entry[0] - pixel[2];
+            whole[x * 3 + 1] = entry[1] - pixel[1];
+            whole[x * 3 + 2] = entry[2] - pixel[0];
         }
-        const size_t lanes = stride / kLanes;
-        for (size_t v = 0; v < lanes; ++v) {
+        const size_t values = size_t(width) * 3, lanes = values / kLanes * kLanes;
+        for (size_t at = 0; at < lanes; at += kLanes) {
+            intLanes_t w;
+            std::memcpy(&w, whole + at, sizeof w);
+            storeLanes(e + at, __builtin_convertvector(w, floatLanes_t));
+        }
+        for (size_t at = lanes; at < values; ++at)
+            e[at] = float(whole[at]);
+        float *to = acrossRow(y);
+        // The weights are the same either side: one product for each pair.
+        for (size_t v = 0; v < stride / kLanes; ++v) {
             const float *from = first + v * kLanes;
-            floatLanes_t sum = splatLanes(0);
-            for (int dx = -kDitherBlurRadius; dx <= kDitherBlurRadius; ++dx)
-                sum += splatLanes(float(kDitherBlurSide[dx < 0 ? -dx : dx])) * loadLanes(from + dx * 3);
-            storeLanes(across.data() + v * kLanes, sum);
+            floatLanes_t sum = side[0] * loadLanes(from);
+            // Unrolled, the weights stay in registers.
+#pragma GCC unroll 8
+            for (int d = 1; d <= kDitherBlurRadius; ++d)
+                sum += side[d] * (loadLanes(from - d * 3) + loadLanes(from + d * 3));
+            storeLanes(to + v * kLanes, sum);
         }
-        if (y + kDitherBlurRadius < height)
-            std::fill_n(blurredRow(y + kDitherBlurRadius) - kBlurMargin * 3, stride, 0.0f);
-        for (int64_t dy = -kDitherBlurRadius; dy <= kDitherBlurRadius; ++dy) {
-            if (y + dy < 0 || y + dy >= height)
-                continue;
-            const floatLanes_t weight = splatLanes(float(kDitherBlurSide[dy < 0 ? -dy : dy]));
-            float *to = blurredRow(y + dy) - kBlurMargin * 3;
-            for (size_t v = 0; v < lanes; ++v)
-                storeLanes(to + v * kLanes, loadLanes(to + v * kLanes) + weight * loadLanes(across.data() + v * kLanes));
+    }
+
+    /// Row y of the blurred error, margins included: the rows around it,
+    /// blurred across, summed down.
+    void blurDown(int64_t y)
+    {
+        const float *rows[2 * kDitherBlurRadius + 1];
+        for (int64_t dy = -kDitherBlurRadius; dy <= kDitherBlurRadius; ++dy)
+            rows[dy + kDitherBlurRadius] = acrossRow(y + dy);
+        for (size_t at = 0; at < stride; at += kLanes) {
+            const float *const *centre = rows + kDitherBlurRadius;
+            floatLanes_t sum = side[0] * loadLanes(centre[0] + at);
+#pragma GCC unroll 8
+            for (int d = 1; d <= kDitherBlurRadius; ++d)
+                sum += side[d] * (loadLanes(centre[-d] + at) + loadLanes(centre[d] + at));
+            storeLanes(blurred.data() + at, sum);
         }
     }
 
@@ -107,8 +141,10 @@ private:
     /// kDitherReach of its source colour.
     void refineRow(int64_t y)
     {
+        blurDown(y);
         uint8_t *row = indices + y * width;
-        const float *here = blurredRow(y);
+        float *own = acrossRow(y);
+        const float *here = blurred.data() + kBlurMargin * 3;
         for (int64_t x = 0; x < width; ++x) {
             unsigned j = row[x];
             const uint8_t *pixel = sourceOf(y, x);
@@ -124,7 +160,7 @@ private:
                     speck = speck || off > allowed || -off > allowed;
                 }
                 if (speck) {
-                    change(y, x, j, n);
+                    change(own, row, x, j, n);
                     j = n;
                 }
             }
@@ -149,7 +185,7 @@ private:
                 }
             }
             if (chosen != j)
-                change(y, x, j, chosen);
+                change(own, row, x, j, chosen);
         }
     }
 
@@ -163,27 +199,27 @@ private:
         return near;
     }
 
-    /// Pixel (x, y) takes entry `to` in place of `from`: the weights around
-    /// it, times the change, join the blurred error, a row at a time.
-    void change(int64_t y, int64_t x, unsigned from, unsigned to)
+    /// Pixel x of the row being visited, whose error across is `own`, takes
+    /// entry `to` in place of `from`: the weights across, times the change,
+    /// join that row's error across, and times the centre weight the row's
+    /// blurred error. The rows above are visited already; those below sum
+    /// the change down when they are.
+    void change(float *own, uint8_t *row, int64_t x, unsigned from, unsigned to)
     {
-        indices[y * width + x] = uint8_t(to);
+        row[x] = uint8_t(to);
         // The change per channel, as lanes that follow the channels' order
         // along a row: every third lane starts with red again.
         const float d[3] = {float(colour[to][0] - colour[from][0]), float(colour[to][1] - colour[from][1]),
                             float(colour[to][2] - colour[from][2])};
         const floatLanes_t changes[3] = {{d[0], d[1], d[2], d[0]}, {d[1], d[2], d[0], d[1]}, {d[2], d[0], d[1], d[2]}};
-        floatLanes_t pattern[kChangeLanes];
-        for (size_t v = 0; v < kChangeLanes; ++v)
-            pattern[v] = loadLanes(sideAcross + v * kLanes) * changes[v % 3];
-        for (int64_t dy = -kDitherBlurRadius; dy <= kDitherBlurRadius; ++dy) {
-            if (y + dy < 0 || y + dy >= height)
-                continue;
-            // Values beside the image land in the margins, never read.
-            float *row = blurredRow(y + dy) + (x - kDitherBlurRadius) * 3;
-            const floatLanes_t weight = splatLanes(float(kDitherBlurSide[dy < 0 ? -dy : dy]));
-            for (size_t v = 0; v < kChangeLanes; ++v)
-                storeLanes(row + v * kLanes, loadLanes(row + v * kLanes) + weight * pattern[v]);
+        // Values beside the image land in the margins, never read.
+        const size_t at = size_t(x - kDitherBlurRadius + kBlurMargin) * 3;
+        float *acrossAt = own + at, *blurredAt = blurred.data() + at;
+        const floatLanes_t centre = splatLanes(float(kDitherBlurSide[0]));
+        for (size_t v = 0; v < kChangeLanes; ++v) {
+            const floatLanes_t pattern = loadLanes(sideAcross + v * kLanes) * changes[v % 3];
+            storeLanes(acrossAt + v * kLanes, loadLanes(acrossAt + v * kLanes) + pattern);
+            storeLanes(blurredAt + v * kLanes, loadLanes(blurredAt + v * kLanes) + centre * pattern);
         }
     }
 
@@ -193,14 +229,20 @@ private:
     paletteLookup_t *lookup;
     uint8_t *indices;
     const int64_t width, height;
+    /// Rows of error across kept: those a pass may still sum down.
     const int64_t ringRows;
-    /// Floats in a row of the blurred error, margins included, whole lanes.
+    /// Floats in a row, margins included, whole lanes.
     const size_t stride;
-    /// Rows of the blurred error, three channels a pixel, row y at y % ringRows.
+    /// Rows of the error blurred across, three channels a pixel, row y at
+    /// y % ringRows; a zero row for those outside the image.
+    std::vector<float> across, noRow;
+    /// The blurred error of the row being visited.
     std::vector<float> blurred;
-    /// A row's error blurred across, before it is spread down, and the
-    /// row's error itself, with margins.
-    std::vector<float> across, error;
+    /// A row's error, with margins, and as whole numbers.
+    std::vector<float> error;
+    std::vector<int32_t> wholeError;
+    /// kDitherBlurSide as lanes.
+    floatLanes_t side[kDitherBlurRadius + 1];
     /// The weights along a row that a change is spread with, one a channel,
     /// zero after them to the end of the last lane.
     float sideAcross[kChangeLanes * kLanes] = {};
