@@ -29,22 +29,28 @@ unsigned nearestEntry(const palette_t &palette, unsigned r, unsigned g, unsigned
 
 int channel(const palette_t &p, unsigned j, unsigned c) { return c == 0 ? p.red[j] : c == 1 ? p.green[j] : p.blue[j]; }
 
-/// The entries other than j, nearest to it first, the lower index among
-/// equals, with their squared distances.
-std::vector<std::pair<int64_t, unsigned>> othersByDistance(const palette_t &p, unsigned j)
+using othersByDistance_t = std::vector<std::pair<int64_t, unsigned>>;
+
+/// For every entry j, the entries other than j, nearest to it first, the
+/// lower index among equals, with their squared distances.
+std::vector<othersByDistance_t> othersByDistance(const palette_t &p)
 {
-    std::vector<std::pair<int64_t, unsigned>> near;
-    for (unsigned q = 0; q < p.numColors; ++q)
-        if (q != j)
-            near.emplace_back(squared(p.red[q] - p.red[j]) + squared(p.green[q] - p.green[j]) + squared(p.blue[q] - p.blue[j]), q);
-    std::sort(near.begin(), near.end());
-    return near;
+    std::vector<othersByDistance_t> all(p.numColors);
+    for (unsigned j = 0; j < p.numColors; ++j) {
+        for (unsigned q = 0; q < p.numColors; ++q)
+            if (q != j)
+                all[j].emplace_back(squared(p.red[q] - p.red[j]) + squared(p.green[q] - p.green[j]) +
+                                        squared(p.blue[q] - p.blue[j]),
+                                    q);
+        std::sort(all[j].begin(), all[j].end());
+    }
+    return all;
 }
 
-/// The distance from entry j to its nearest other entry, rounded down.
-int32_t spacingOf(const palette_t &p, unsigned j)
+/// The distance from an entry to its nearest other entry, rounded down.
+int32_t spacingOf(const othersByDistance_t &others)
 {
-    return p.numColors > 1 ? int32_t(std::sqrt(double(othersByDistance(p, j)[0].first))) : 0;
+    return others.empty() ? 0 : int32_t(std::sqrt(double(others[0].first)));
 }
 
 /// The passes after the diffusion, each blurred error summed afresh where
@@ -52,6 +58,7 @@ int32_t spacingOf(const palette_t &p, unsigned j)
 void plainRefine(const loadedImage_t *image, const palette_t &p, std::vector<uint8_t> *indices)
 {
     const int64_t w = image->width, h = image->height, R = kDitherBlurRadius;
+    const std::vector<othersByDistance_t> others = othersByDistance(p);
     auto source = [&](int64_t x, int64_t y, unsigned c) { return int(image->pixels[size_t(y * w + x) * 4 + 2 - c]); };
     auto weight = [](int64_t d) { return int64_t(kDitherBlurSide[std::abs(d)]); };
     auto blurredError = [&](int64_t x, int64_t y, unsigned c) {
@@ -68,11 +75,11 @@ void plainRefine(const loadedImage_t *image, const palette_t &p, std::vector<uin
                 uint8_t &slot = (*indices)[size_t(row * w + x)];
                 auto off = [&](unsigned j, unsigned c) { return std::abs(channel(p, j, c) - source(x, row, c)); };
                 const unsigned n = nearestEntry(p, source(x, row, 0), source(x, row, 1), source(x, row, 2));
-                if (std::max({off(slot, 0), off(slot, 1), off(slot, 2)}) > std::max(kDitherReach, spacingOf(p, n)))
+                if (std::max({off(slot, 0), off(slot, 1), off(slot, 2)}) > std::max(kDitherReach, spacingOf(others[n])))
                     slot = uint8_t(n);
                 const unsigned j = slot;
                 const int64_t b[3] = {blurredError(x, row, 0), blurredError(x, row, 1), blurredError(x, row, 2)};
-                std::vector<std::pair<int64_t, unsigned>> near = othersByDistance(p, j);
+                othersByDistance_t near = others[j];
                 near.resize(std::min<size_t>(near.size(), kDitherNeighbours));
                 int64_t best = 0;
                 for (const auto &[gap, q] : near) {
@@ -94,6 +101,7 @@ quantizedImage_t plainDitherImage(const loadedImage_t *image, const palette_t *p
     traceStep_t titled(1, "Quantizing image\n");
     const int64_t w = image->width, h = image->height;
     std::vector<uint8_t> indices(w * h);
+    const std::vector<othersByDistance_t> others = othersByDistance(*palette);
     TRACE(1, "Dithering colors... %d pixels\n", unsigned(w * h));
     std::vector<int32_t> owed(size_t(w * h) * 3, 0);
     int32_t limit = 16 * kDitherErrorLimit;
@@ -116,7 +124,7 @@ quantizedImage_t plainDitherImage(const loadedImage_t *image, const palette_t *p
             indices[y * w + x] = uint8_t(j);
             if (j == 255 && palette->numColors == 0)
                 continue;
-            limit = 16 * std::max(kDitherErrorLimit, spacingOf(*palette, j));
+            limit = 16 * std::max(kDitherErrorLimit, spacingOf(others[j]));
             const int32_t entry[3] = {palette->red[j], palette->green[j], palette->blue[j]};
             for (unsigned c = 0; c < 3; ++c) {
                 const int32_t e = wanted[c] - 16 * entry[c];
