@@ -106,6 +106,15 @@ declare -A options=(
   [default]="" [dither]="--dither" [alpha]="--alpha" [full]="--full-palette"
   [fulldith]="--full-palette --dither" [all]="--full-palette --dither --alpha")
 
+# In a scene's folder: the two peers at 224 colours from truth.png (pq.png,
+# imdith.png), and the truth cropped to the rows compared, plain and blurred.
+peers_and_truth() {
+  pngquant --force --output pq.png 224 truth.png
+  im convert truth.png -dither FloydSteinberg -colors 224 imdith.png
+  im convert truth.png -crop $crop +repage truth-crop.png
+  im convert truth-crop.png -gaussian-blur 0x1.5 truth-blur.png
+}
+
 for scene in sky plasma flat; do
   (
     cd $scene
@@ -114,12 +123,9 @@ for scene in sky plasma flat; do
       "$dawnmark" ${options[$n]} -z ../zbeos -o $n.zbeos splash.txt > /dev/null
       "$inspect" --force --preview $n.png $n.zbeos > /dev/null
     done
-    pngquant --force --output pq.png 224 truth.png
+    peers_and_truth
     pngquant --force --nofs --output pqnofs.png 224 truth.png
-    im convert truth.png -dither FloydSteinberg -colors 224 imdith.png
     im convert truth.png -dither None -colors 224 imnone.png
-    im convert truth.png -crop $crop +repage truth-crop.png
-    im convert truth-crop.png -gaussian-blur 0x1.5 truth-blur.png
   )
 done
 
@@ -172,10 +178,7 @@ for scene in "${photos[@]}"; do
     printf 'screen 640 480 8\nicons at 220 440\nimage "truth.png"\n' > splash.txt
     "$dawnmark" --full-palette --dither --alpha -z ../zbeos -o all.zbeos splash.txt > /dev/null
     "$inspect" --force --preview all.png all.zbeos > /dev/null
-    pngquant --force --output pq.png 224 truth.png
-    im convert truth.png -dither FloydSteinberg -colors 224 imdith.png
-    im convert truth.png -crop $crop +repage truth-crop.png
-    im convert truth-crop.png -gaussian-blur 0x1.5 truth-blur.png
+    peers_and_truth
   )
 done
 
