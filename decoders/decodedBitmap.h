@@ -23,4 +23,12 @@ struct decodedBitmap_t {
     uint32_t height = 0;
     bool alpha = false;
     std::vector<uint8_t> pixels;
+    /// The file's EXIF block, from its TIFF header on; empty when it has
+    /// none. Read for the orientation the picture is shown in.
+    std::vector<uint8_t> exif;
+    /// The file's embedded ICC colour profile; empty when it has none.
+    std::vector<uint8_t> iccProfile;
+    /// Frames in the file: an animation gives its first, and says how
+    /// many there are.
+    uint32_t frames = 1;
 };

@@ -8,6 +8,7 @@ packages=(
   g++ cmake make ninja-build pkg-config
   flex bison
   zlib1g-dev libpng-dev libjpeg-dev libgif-dev libpixman-1-dev
+  libwebp-dev libheif-dev libavif-dev liblcms2-dev libexif-dev
   libgtest-dev libbenchmark-dev
   clang libclang-rt-dev
   gzip valgrind
