@@ -4,12 +4,16 @@
 #include "diagnostics/traceStep.h"
 #include "language/parseDescription.h"
 
-int runDescriptionPhase(FILE *input, splashDescription_t *description)
+void presetDescriptionScreen(splashDescription_t *description)
 {
-    // A description without a screen line keeps these.
     description->screenWidth = 640;
     description->screenHeight = 480;
     description->screenDepth = 16;
+}
+
+int runDescriptionPhase(FILE *input, splashDescription_t *description)
+{
+    presetDescriptionScreen(description);
     descriptionResult_t result = parseDescription(input, description);
     if (result.status == descriptionStatus_t::accepted)
         return 0;
