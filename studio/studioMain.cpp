@@ -6,6 +6,7 @@
 
 #include "diagnostics/errors.h"
 #include "diagnostics/lastResort.h"
+#include "diagnostics/traceMsg.h"
 #include "studio/accessToken.h"
 #include "studio/studioServer.h"
 
@@ -38,6 +39,9 @@ int runStudio(int argc, char **argv)
     if (argc - optind > 1)
         return studioUsage();
     const char *folderPath = optind < argc ? argv[optind] : ".";
+    // Each drawing runs the tool's phases, whose running commentary would
+    // fill the terminal at every move of a picture.
+    TRACE_setlevel(0);
     try {
         const studioFolder_t folder(folderPath);
         const std::string token = newAccessToken();

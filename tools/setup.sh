@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-dev
   gzip valgrind
   dpkg-dev file
+  libcpp-httplib-dev chromium chromium-driver python3-selenium
 )
 
 missing=()
