@@ -38,6 +38,10 @@ protected:
         port = server->Bind(0);
         ASSERT_GT(port, 0);
         serving = new std::thread([] { server->Serve(); });
+        // A stop before the server's loop runs would be lost, and the loop
+        // would never end.
+        while (!httplib::Client("127.0.0.1", port).Get("/"))
+            std::this_thread::yield();
     }
     static void TearDownTestSuite()
     {
