@@ -169,15 +169,14 @@ boardOutcome_t studioBoard_t::Draw(const std::string &text, const boardOptions_t
 boardOutcome_t studioBoard_t::Save(const std::string &text, const boardOptions_t &options)
 {
     const std::string output = folder.Path() + "/" + studioOutputName;
-    boardOutcome_t outcome = Build(text, options, output.c_str(), false);
+    boardOutcome_t outcome = Build(text, options, output.c_str(), std::nullopt);
     if (outcome.done)
         outcome.saved = studioOutputName;
-    outcome.png.clear();
     return outcome;
 }
 
 boardOutcome_t studioBoard_t::Build(const std::string &text, const boardOptions_t &options, const char *output,
-                                    bool lit)
+                                    std::optional<bool> lit)
 {
     const std::lock_guard<std::mutex> one(busy);
     boardOutcome_t outcome;
@@ -208,20 +207,21 @@ boardOutcome_t studioBoard_t::Build(const std::string &text, const boardOptions_
                                         &thread, &run.pack);
         outcome.message = failures.Text();
     }
-    if (status != 0)
+    outcome.strip = stripBox(run);
+    for (const loadedImage_t &image : run.images)
+        outcome.images.push_back({image.x, image.y, image.width, image.height});
+    outcome.done = status == 0 && !lit;
+    if (status != 0 || !lit)
         return outcome;
 
     try {
-        const packPreview_t screen = renderPackPreview(run.pack.data(), run.pack.size(), lit, "preview");
-        outcome.png = encodePreviewPng(screen.width, screen.height, screen.rgb.data());
+        const packPreview_t screen = renderPackPreview(run.pack.data(), run.pack.size(), *lit, "preview");
+        outcome.png = encodePreviewPng(screen.width, screen.height, screen.rgb.data(), true);
         outcome.screen = {0, 0, screen.width, screen.height};
     } catch (const dawnmarkError_t &error) {
         outcome.message = error.subject.value_or("preview") + " -- " + error.reason.value_or("") + "\n";
         return outcome;
     }
-    outcome.strip = stripBox(run);
-    for (const loadedImage_t &image : run.images)
-        outcome.images.push_back({image.x, image.y, image.width, image.height});
     outcome.done = true;
     return outcome;
 }

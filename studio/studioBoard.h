@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,7 +62,10 @@ public:
     std::string StartingText();
 
 private:
-    boardOutcome_t Build(const std::string &text, const boardOptions_t &options, const char *output, bool lit);
+    /// The phases of a run that writes `output`, then, when `lit` is given,
+    /// the drawing of the pack saved.
+    boardOutcome_t Build(const std::string &text, const boardOptions_t &options, const char *output,
+                         std::optional<bool> lit);
 
     std::string zbeosPath;
     const studioFolder_t &folder;
