@@ -41,16 +41,21 @@ std::string jsonObject(const std::vector<std::pair<std::string, std::string>> &m
     return json + "}";
 }
 
+std::string jsonList(const std::vector<std::string> &texts)
+{
+    std::string json = "[";
+    for (const std::string &text : texts)
+        json += (json.size() > 1 ? "," : "") + jsonString(text);
+    return json + "]";
+}
+
 std::string startAnswer(const studioFolder_t &folder, studioBoard_t &board)
 {
-    std::string pictures = "[";
-    for (const std::string &name : folder.Pictures())
-        pictures += (pictures.size() > 1 ? "," : "") + jsonString(name);
     std::string text;
     const std::optional<std::string> described = folder.Resolve(descriptionName);
     if (!described || !readWholeFile(*described, &text))
         text = board.StartingText();
-    return jsonObject({{"pictures", pictures + "]"},
+    return jsonObject({{"pictures", jsonList(folder.Pictures())},
                        {"description", jsonString(text)},
                        {"output", jsonString(studioOutputName)}});
 }
@@ -66,4 +71,9 @@ std::string boxesAnswer(const boardOutcome_t &outcome)
     for (const boardBox_t &box : outcome.images)
         images += (images.size() > 1 ? "," : "") + boxJson(box);
     return jsonObject({{"screen", boxJson(outcome.screen)}, {"strip", boxJson(outcome.strip)}, {"images", images + "]"}});
+}
+
+std::string openedAnswer(const openedSplash_t &opened)
+{
+    return jsonObject({{"pictures", jsonList(opened.pictures)}, {"description", jsonString(opened.description)}});
 }

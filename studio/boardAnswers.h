@@ -6,10 +6,13 @@
 #include <vector>
 
 #include "studio/folderAccess.h"
+#include "studio/openedBootLoader.h"
 #include "studio/studioBoard.h"
 
 /// `text` as a JSON string, quotes included.
 std::string jsonString(const std::string &text);
+/// A JSON array of the texts.
+std::string jsonList(const std::vector<std::string> &texts);
 /// A JSON object of the given members, each value JSON already.
 std::string jsonObject(const std::vector<std::pair<std::string, std::string>> &members);
 
@@ -21,3 +24,6 @@ std::string startAnswer(const studioFolder_t &folder, studioBoard_t &board);
 std::string failureAnswer(const boardOutcome_t &outcome);
 /// Where the screen, the strip and each image lie in a drawing.
 std::string boxesAnswer(const boardOutcome_t &outcome);
+/// An opened boot loader file: the description of its artwork and the
+/// pictures taken out.
+std::string openedAnswer(const openedSplash_t &opened);

@@ -6,6 +6,7 @@
 #include "diagnostics/errors.h"
 #include "studio/accessToken.h"
 #include "studio/boardAnswers.h"
+#include "studio/openedBootLoader.h"
 #include "studio/pageFiles.h"
 
 namespace {
@@ -86,6 +87,9 @@ struct studioServer_t::handlers_t {
         server.Post("/api/upload", [this](const httplib::Request &request, httplib::Response &response) {
             Upload(request, response);
         });
+        server.Post("/api/open", [this](const httplib::Request &request, httplib::Response &response) {
+            Open(request, response);
+        });
     }
 
     /// The checks every request passes before it is looked at: the page's
@@ -123,6 +127,20 @@ struct studioServer_t::handlers_t {
         if (request.get_param_value("download") == "1")
             response.set_header("Content-Disposition", "attachment");
         response.set_content(bytes, "application/octet-stream");
+    }
+
+    void Open(const httplib::Request &request, httplib::Response &response)
+    {
+        if (!request.has_file("zbeos"))
+            return refuse(response, 400, "no boot loader file in the request");
+        const httplib::MultipartFormData file = request.get_file_value("zbeos");
+        if (!isPlainFileName(file.filename))
+            return refuse(response, 400, "not a plain file name");
+        try {
+            response.set_content(openedAnswer(openBootLoader(folder, file.filename, file.content)), "application/json");
+        } catch (const dawnmarkError_t &error) {
+            refuse(response, 422, error.subject.value_or("") + " -- " + error.reason.value_or(""));
+        }
     }
 
     void Upload(const httplib::Request &request, httplib::Response &response)

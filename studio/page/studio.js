@@ -127,6 +127,25 @@ async function upload() {
   changed();
 }
 
+// A boot loader file's splash: its artwork taken out into the folder and
+// the description of it, to go on from.
+async function open() {
+  const file = $('open').files[0];
+  if (!file) return;
+  const form = new FormData();
+  form.append('zbeos', file, file.name);
+  const response = await fetch(`/api/open?t=${token}`, { method: 'POST', headers, body: form });
+  const answer = await response.json();
+  $('open').value = '';
+  if (!response.ok) {
+    $('message').textContent = `${file.name}: ${answer.error}`;
+    return;
+  }
+  answer.pictures.forEach(listPicture);
+  text.value = answer.description;
+  changed();
+}
+
 async function save() {
   $('status').textContent = 'Saving...';
   const response = await fetch(`/api/save?${optionQuery(false)}`, { method: 'POST', headers, body: text.value });
@@ -161,6 +180,7 @@ async function start() {
   text.addEventListener('scroll', () => { $('gutter').scrollTop = text.scrollTop; });
   for (const id of [...optionNames, 'lit']) $(id).addEventListener('change', changed);
   $('upload').addEventListener('change', upload);
+  $('open').addEventListener('change', open);
   $('save').addEventListener('click', save);
   $('play').addEventListener('click', play);
   changed();

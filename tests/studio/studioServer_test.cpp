@@ -77,9 +77,9 @@ protected:
     static inline int port;
 };
 
-std::string multipart(const std::string &name, const std::string &content)
+std::string multipart(const std::string &name, const std::string &content, const char *field = "picture")
 {
-    return "--cut\r\nContent-Disposition: form-data; name=\"picture\"; filename=\"" + name +
+    return "--cut\r\nContent-Disposition: form-data; name=\"" + std::string(field) + "\"; filename=\"" + name +
            "\"\r\nContent-Type: application/octet-stream\r\n\r\n" + content + "\r\n--cut--\r\n";
 }
 
@@ -127,6 +127,9 @@ TEST_F(studioServerTest, RefusesEveryoneButThePagesOwnRequests)
          415, ""},
         {"an upload too large", "POST", "/api/upload", false, {}, huge, formType, 413, ""},
         {"a broken form", "POST", "/api/upload", false, {}, "--cut\r\nnonsense", formType, 400, ""},
+        {"an open of no boot loader", "POST", "/api/open", false, {}, multipart("z", "not one", "zbeos"), formType, 422,
+         "zbeos booter"},
+        {"an open over a file", "POST", "/api/open", false, {}, multipart("sun.png", "x", "zbeos"), formType, 422, ""},
         {"an unknown path", "GET", "/etc/passwd", false, {}, "", "", 404, ""},
     };
     for (const requestCase_t &c : cases) {
@@ -192,6 +195,17 @@ TEST_F(studioServerTest, DrawsAndSavesAsTheToolDoes)
     EXPECT_EQ(saved->status, 200);
     EXPECT_EQ(readBytes(inside->Path("newZbeos")), readBytes(outside->Path("new")));
     ASSERT_EQ(unlink(inside->Path("newZbeos").c_str()), 0);
+}
+
+TEST_F(studioServerTest, OpensABootLoaderFileAsItsArtworkInTheFolder)
+{
+    const bytes_t sample = makeSampleZbeos();
+    const httplib::Result opened = Send("POST", Local("/api/open"), {{"Host", "127.0.0.1:" + std::to_string(port)}},
+                                        multipart("old", std::string(sample.begin(), sample.end()), "zbeos"), formType);
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(opened->status, 200) << opened->body;
+    EXPECT_NE(opened->body.find("image \\\"old-artwork/slot04-image.png\\\" at"), std::string::npos) << opened->body;
+    EXPECT_FALSE(readBytes(inside->Path("old-artwork/slot04-image.png")).empty());
 }
 
 TEST(accessToken, IsNewEachRunAndComparedWhole)
