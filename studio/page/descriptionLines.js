@@ -63,3 +63,30 @@ export function addEntry(text, name) {
   const ending = text === '' || text.endsWith('\n') ? '' : '\n';
   return `${text}${ending}image "${name.replace(/"/g, '')}" at 0 0\n`;
 }
+
+const sizing = /\b(resized to|clipped to|covering|within)\s+(\d+)\s+(\d+)/;
+
+// The box entry `entry` is fitted to, or null when it keeps its own size.
+export function entrySize(text, entry) {
+  const line = text.split('\n')[imageLines(text)[entry]] || '';
+  const match = sizing.exec(line.slice(line.lastIndexOf('"') + 1));
+  return match ? { width: Number(match[2]), height: Number(match[3]) } : null;
+}
+
+// The text with entry `entry` fitted to width x height: its own way of
+// fitting kept, `resized to` when it had none.
+export function sizeEntry(text, entry, width, height) {
+  const lines = text.split('\n');
+  const index = imageLines(text)[entry];
+  if (index === undefined) return text;
+  const w = Math.max(1, Math.round(width));
+  const h = Math.max(1, Math.round(height));
+  let line = lines[index];
+  if (!place.test(line.slice(line.lastIndexOf('"') + 1))) line = withPlace(line, 0, 0);
+  const quote = line.lastIndexOf('"') + 1;
+  const tail = line.slice(quote);
+  lines[index] = line.slice(0, quote) + (sizing.test(tail)
+    ? tail.replace(sizing, (all, how) => `${how} ${w} ${h}`)
+    : tail.replace(place, (all) => `${all} resized to ${w} ${h}`));
+  return lines.join('\n');
+}

@@ -3,10 +3,11 @@
 // redraws the screen when the server answers.
 
 export class ScreenBoard {
-  constructor(canvas, layer, onMove) {
+  constructor(canvas, layer, onMove, onResize) {
     this.canvas = canvas;
     this.layer = layer;
     this.onMove = onMove; // (kind, index, dx, dy, final) in screen pixels
+    this.onResize = onResize; // (index, dx, dy, final): the lower right corner moved
     this.boxes = null;
     this.dragging = null;
   }
@@ -49,7 +50,16 @@ export class ScreenBoard {
         left: `${box[0] * scale}px`, top: `${box[1] * scale}px`,
         width: `${Math.max(box[2], 4) * scale}px`, height: `${Math.max(box[3], 4) * scale}px`,
       });
-      outline.addEventListener('pointerdown', (event) => this.grab(event, outline, scale));
+      outline.addEventListener('pointerdown', (event) => this.grab(event, outline, scale, false));
+      if (kind === 'image') {
+        const handle = document.createElement('div');
+        handle.className = 'handle';
+        handle.addEventListener('pointerdown', (event) => {
+          event.stopPropagation();
+          this.grab(event, outline, scale, true);
+        });
+        outline.append(handle);
+      }
       this.layer.append(outline);
     };
     // The last image is drawn on top, so its outline comes last too.
@@ -57,20 +67,35 @@ export class ScreenBoard {
     if (this.boxes.strip[2] > 0) add(this.boxes.strip, 'strip', 0);
   }
 
-  grab(event, outline, scale) {
+  // A drag of the outline (or, `resizing`, of its corner handle).
+  grab(event, outline, scale, resizing) {
     event.preventDefault();
-    outline.setPointerCapture(event.pointerId);
+    try {
+      outline.setPointerCapture(event.pointerId);
+    } catch (error) {
+      // A pointer that is not active (a synthetic one) is followed without capture.
+    }
     outline.classList.add('dragging');
-    const origin = { x: event.clientX, y: event.clientY, left: outline.offsetLeft, top: outline.offsetTop };
+    const origin = {
+      x: event.clientX, y: event.clientY, left: outline.offsetLeft, top: outline.offsetTop,
+      width: outline.offsetWidth, height: outline.offsetHeight,
+    };
     const kind = outline.dataset.kind;
     const index = Number(outline.dataset.index);
     const delta = (e) => [Math.round((e.clientX - origin.x) / scale), Math.round((e.clientY - origin.y) / scale)];
     this.dragging = true;
+    const tell = (dx, dy, final) => (resizing ? this.onResize(index, dx, dy, final)
+      : this.onMove(kind, index, dx, dy, final));
     const move = (e) => {
       const [dx, dy] = delta(e);
-      outline.style.left = `${origin.left + dx * scale}px`;
-      outline.style.top = `${origin.top + dy * scale}px`;
-      this.onMove(kind, index, dx, dy, false);
+      if (resizing) {
+        outline.style.width = `${Math.max(4, origin.width + dx * scale)}px`;
+        outline.style.height = `${Math.max(4, origin.height + dy * scale)}px`;
+      } else {
+        outline.style.left = `${origin.left + dx * scale}px`;
+        outline.style.top = `${origin.top + dy * scale}px`;
+      }
+      tell(dx, dy, false);
     };
     const drop = (e) => {
       outline.removeEventListener('pointermove', move);
@@ -79,7 +104,7 @@ export class ScreenBoard {
       outline.classList.remove('dragging');
       this.dragging = null;
       const [dx, dy] = delta(e);
-      this.onMove(kind, index, dx, dy, true);
+      tell(dx, dy, true);
     };
     outline.addEventListener('pointermove', move);
     outline.addEventListener('pointerup', drop);

@@ -2,7 +2,9 @@
 // both ways. Every change is numbered; only the answer to the newest one is
 // ever shown, so a slow answer can never put back an older screen.
 import { ScreenBoard } from './screenBoard.js?t=TOKEN';
-import { addEntry, entryPlace, placeEntry, placeStrip, stripPlace } from './descriptionLines.js?t=TOKEN';
+import {
+  addEntry, entryPlace, entrySize, placeEntry, placeStrip, sizeEntry, stripPlace,
+} from './descriptionLines.js?t=TOKEN';
 
 const token = new URLSearchParams(location.search).get('t') || '';
 const headers = { 'X-Studio-Token': token };
@@ -10,7 +12,7 @@ const $ = (id) => document.getElementById(id);
 const optionNames = ['dither', 'alpha', 'full-palette', 'smooth'];
 
 const text = $('description');
-const board = new ScreenBoard($('screen'), $('outlines'), moved);
+const board = new ScreenBoard($('screen'), $('outlines'), moved, resized);
 let sequence = 0;
 let inFlight = false;
 let dragBase = null;
@@ -91,6 +93,19 @@ function moved(kind, index, dx, dy, final) {
   text.value = kind === 'strip'
     ? placeStrip(dragBase.text, base.x + dx, base.y + dy)
     : placeEntry(dragBase.text, index, base.x + dx, base.y + dy);
+  if (final) dragBase = null;
+  changed();
+}
+
+// The corner handle: the entry's box grows or shrinks with it, from the box
+// its line names or, without one, the size it is drawn at.
+function resized(index, dx, dy, final) {
+  if (!dragBase) {
+    const drawn = board.boxes.images[index];
+    dragBase = { text: text.value, base: entrySize(text.value, index) || { width: drawn[2], height: drawn[3] } };
+  }
+  const { base } = dragBase;
+  text.value = sizeEntry(dragBase.text, index, base.width + dx, base.height + dy);
   if (final) dragBase = null;
   changed();
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """The studio's page in headless Chromium: a photo added with the file
-input, dragged 37 pixels to the right, dithering switched on, saved; the
+input, dragged 37 pixels to the right and resized by its handle, dithering switched on, saved; the
 saved boot loader file is what Dawnmark makes of the description the page
 shows, and the page logs no error. Then eight pages drag at once and each
 shows the drawing of its own newest description.
@@ -103,6 +103,11 @@ def one_page(driver, address):
     settled(driver)
     text = driver.find_element(By.ID, 'description').get_attribute('value')
     assert 'image "sun.png" at 37 0' in text, text
+    handle = driver.find_elements(By.CSS_SELECTOR, '.outline.image .handle')[2]
+    ActionChains(driver).click_and_hold(handle).move_by_offset(10, 20).release().perform()
+    settled(driver)
+    text = driver.find_element(By.ID, 'description').get_attribute('value')
+    assert 'image "sun.png" at 37 0 resized to 130 140' in text, text
     driver.find_element(By.ID, 'dither').click()
     settled(driver)
     assert driver.execute_async_script(SHOWN_IS_NEWEST) is True
