@@ -1,5 +1,6 @@
 #include "studio/studioServer.h"
 
+#include <cstdlib>
 #include <httplib.h>
 
 #include "imaging/loadImage.h"
@@ -72,7 +73,8 @@ struct studioServer_t::handlers_t {
         server.Post("/api/draw", [this](const httplib::Request &request, httplib::Response &response) {
             const boardOutcome_t outcome =
                 board.Draw(request.body, optionsOf(request), request.get_param_value("lit") == "1");
-            response.set_header("X-Sequence", request.get_param_value("sequence"));
+            // A number, never the text as sent: nothing of a request goes into a header.
+            response.set_header("X-Sequence", std::to_string(strtoull(request.get_param_value("sequence").c_str(), nullptr, 10)));
             if (!outcome.done)
                 return response.set_content(failureAnswer(outcome), "application/json"), void(response.status = 422);
             response.set_header("X-Boxes", boxesAnswer(outcome));
