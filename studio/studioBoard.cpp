@@ -9,6 +9,7 @@
 #include "diagnostics/errors.h"
 #include "diagnostics/traceMsg.h"
 #include "driver/run.h"
+#include "imaging/loadImage.h"
 #include "imaging/pngEncoder.h"
 #include "language/parseDescription.h"
 
@@ -157,6 +158,28 @@ std::string studioBoard_t::StartingText()
     } catch (const dawnmarkError_t &error) {
         return "# " + zbeosPath + ": " + error.reason.value_or("cannot be read") + "\n";
     }
+}
+
+bool studioBoard_t::CanLoad(const std::string &path)
+{
+    // Under the lock, as the loads share the trace with the drawings.
+    const std::lock_guard<std::mutex> one(busy);
+    std::string trace;
+    const traceKept_t quiet(&trace, 0);
+    try {
+        (void)loadImage(path.c_str());
+        return true;
+    } catch (const dawnmarkError_t &) {
+        return false;
+    }
+}
+
+openedSplash_t studioBoard_t::Open(const std::string &name, const std::string &bytes)
+{
+    const std::lock_guard<std::mutex> one(busy);
+    std::string trace;
+    const traceKept_t quiet(&trace, 0);
+    return openBootLoader(folder, name, bytes);
 }
 
 boardOutcome_t studioBoard_t::Draw(const std::string &text, const boardOptions_t &options, bool lit)

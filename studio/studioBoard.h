@@ -11,6 +11,8 @@
 #include "base/secondThread.h"
 #include "imaging/renderOptions.h"
 #include "studio/folderAccess.h"
+#include "studio/openedBootLoader.h"
+#include "studio/openedBootLoader.h"
 
 /// The switches of the page: the tool's long options.
 struct boardOptions_t {
@@ -60,6 +62,10 @@ public:
     /// A description of the boot loader's own screen and strip place, to
     /// start from; a comment with the reason when the file cannot be read.
     std::string StartingText();
+    /// Whether the tool can load the picture at path.
+    bool CanLoad(const std::string &path);
+    /// openBootLoader, under the lock.
+    openedSplash_t Open(const std::string &name, const std::string &bytes);
 
 private:
     /// The phases of a run that writes `output`, then, when `lit` is given,

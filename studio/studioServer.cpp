@@ -3,11 +3,9 @@
 #include <cstdlib>
 #include <httplib.h>
 
-#include "imaging/loadImage.h"
 #include "diagnostics/errors.h"
 #include "studio/accessToken.h"
 #include "studio/boardAnswers.h"
-#include "studio/openedBootLoader.h"
 #include "studio/pageFiles.h"
 
 namespace {
@@ -139,7 +137,7 @@ struct studioServer_t::handlers_t {
         if (!isPlainFileName(file.filename))
             return refuse(response, 400, "not a plain file name");
         try {
-            response.set_content(openedAnswer(openBootLoader(folder, file.filename, file.content)), "application/json");
+            response.set_content(openedAnswer(board.Open(file.filename, file.content)), "application/json");
         } catch (const dawnmarkError_t &error) {
             refuse(response, 422, error.subject.value_or("") + " -- " + error.reason.value_or(""));
         }
@@ -155,9 +153,7 @@ struct studioServer_t::handlers_t {
         if (!folder.CreateFile(picture.filename, picture.content))
             return refuse(response, 409, "a file of that name is there already, or it cannot be written");
         // Kept only when the tool can use it.
-        try {
-            (void)loadImage((folder.Path() + "/" + picture.filename).c_str());
-        } catch (const dawnmarkError_t &) {
+        if (!board.CanLoad(folder.Path() + "/" + picture.filename)) {
             folder.Remove(picture.filename);
             return refuse(response, 415, "not a picture the studio can read");
         }
