@@ -21,20 +21,24 @@ export class ScreenBoard {
     if (!this.dragging) this.placeOutlines();
   }
 
-  // Plays the boot: the lit strip uncovered from left to right over the unlit screen.
+  // Plays the boot: the lit strip uncovered from left to right over the
+  // unlit screen; resolves once it has.
   play(unlit, lit, strip) {
     const context = this.canvas.getContext('2d');
     const [x, y, width, height] = strip;
     const start = performance.now();
     const lasting = 2000;
-    const step = (now) => {
-      const share = Math.min(1, (now - start) / lasting);
-      context.drawImage(unlit, 0, 0);
-      const shown = Math.round(width * share);
-      if (shown > 0) context.drawImage(lit, x, y, shown, height, x, y, shown, height);
-      if (share < 1) requestAnimationFrame(step);
-    };
-    requestAnimationFrame(step);
+    return new Promise((resolve) => {
+      const step = (now) => {
+        const share = Math.min(1, (now - start) / lasting);
+        context.drawImage(unlit, 0, 0);
+        const shown = Math.round(width * share);
+        if (shown > 0) context.drawImage(lit, x, y, shown, height, x, y, shown, height);
+        if (share < 1) requestAnimationFrame(step);
+        else resolve();
+      };
+      requestAnimationFrame(step);
+    });
   }
 
   placeOutlines() {

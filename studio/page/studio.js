@@ -182,7 +182,9 @@ async function save() {
 async function play() {
   const unlit = await draw(false);
   const lit = await draw(true);
-  if (unlit.bitmap && lit.bitmap) board.play(unlit.bitmap, lit.bitmap, lit.boxes.strip);
+  if (unlit.bitmap && lit.bitmap) await board.play(unlit.bitmap, lit.bitmap, lit.boxes.strip);
+  // Back to the drawing of the newest change, as the switches ask for it.
+  changed();
 }
 
 async function start() {

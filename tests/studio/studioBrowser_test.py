@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """The studio's page in headless Chromium: a photo added with the file
-input, dragged 37 pixels to the right and resized by its handle, dithering switched on, saved; the
-saved boot loader file is what Dawnmark makes of the description the page
-shows, and the page logs no error. Then eight pages drag at once and each
+input, dragged 37 pixels to the right and resized by its handle,
+dithering switched on, the boot played, saved; the saved boot loader file
+is what Dawnmark makes of the description the page shows, and the page logs no error. Then eight pages drag at once and each
 shows the drawing of its own newest description.
 
 usage: studioBrowser_test.py STUDIO DAWNMARK MAKE_SAMPLE_ZBEOS EXAMPLES_DIR
@@ -110,6 +110,11 @@ def one_page(driver, address):
     assert 'image "sun.png" at 37 0 resized to 130 140' in text, text
     driver.find_element(By.ID, 'dither').click()
     settled(driver)
+    assert driver.execute_async_script(SHOWN_IS_NEWEST) is True
+    # The boot played, the screen is the exact drawing again.
+    before = int(driver.execute_script('return document.body.dataset.drawn'))
+    driver.find_element(By.ID, 'play').click()
+    WebDriverWait(driver, 60).until(lambda d: int(d.execute_script('return document.body.dataset.drawn || 0')) > before)
     assert driver.execute_async_script(SHOWN_IS_NEWEST) is True
     driver.find_element(By.ID, 'save').click()
     WebDriverWait(driver, 60).until(lambda d: d.execute_script('return document.body.dataset.saved'))
