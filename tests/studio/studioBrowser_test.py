@@ -2,8 +2,9 @@
 """The studio's page in headless Chromium: a photo added with the file
 input, dragged 37 pixels to the right and resized by its handle,
 dithering switched on, the boot played, saved; the saved boot loader file
-is what Dawnmark makes of the description the page shows, and the page logs no error. Then eight pages drag at once and each
-shows the drawing of its own newest description.
+is what Dawnmark makes of the description the page shows, and the page
+logs no error. Then eight pages drag at once and each shows the drawing
+of its own newest description.
 
 usage: studioBrowser_test.py STUDIO DAWNMARK MAKE_SAMPLE_ZBEOS EXAMPLES_DIR
 Exit status 77 (skipped) without Chromium, but under CI=true a failure."""
