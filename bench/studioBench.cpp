@@ -41,8 +41,9 @@ void drawAChange(benchmark::State &state)
     int x = 0;
     for (auto _ : state) {
         x = (x + 37) % 500;
-        const std::string text = "screen 640 480 16\nicons at 220 420\nimage \"background.png\"\nimage \"sun.png\" at " +
-                                 std::to_string(x) + " 200\nimage \"stripe.tga\" at 0 330 resized to 640 24\n";
+        const std::string text =
+            "screen 640 480 16\nicons at 220 420\nimage \"background.png\"\nimage \"sun.png\" at " + std::to_string(x) +
+            " 200\nimage \"stripe.tga\" at 0 330 resized to 640 24\n";
         const httplib::Result answer = client.Post(target.c_str(), text, "text/plain");
         if (!answer || answer->status != 200)
             state.SkipWithError("the studio did not draw");

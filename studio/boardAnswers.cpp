@@ -70,7 +70,8 @@ std::string boxesAnswer(const boardOutcome_t &outcome)
     std::string images = "[";
     for (const boardBox_t &box : outcome.images)
         images += (images.size() > 1 ? "," : "") + boxJson(box);
-    return jsonObject({{"screen", boxJson(outcome.screen)}, {"strip", boxJson(outcome.strip)}, {"images", images + "]"}});
+    return jsonObject(
+        {{"screen", boxJson(outcome.screen)}, {"strip", boxJson(outcome.strip)}, {"images", images + "]"}});
 }
 
 std::string openedAnswer(const openedSplash_t &opened)

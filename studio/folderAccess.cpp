@@ -129,8 +129,8 @@ bool readWholeFile(const std::string &path, std::string *bytes)
     bool read = fstat(file, &status) == 0 && S_ISREG(status.st_mode);
     if (read) {
         bytes->resize(size_t(status.st_size));
-        const ssize_t moved =
-            transferFully(bytes->size(), [&](size_t done) { return ::read(file, &(*bytes)[done], bytes->size() - done); });
+        const ssize_t moved = transferFully(
+            bytes->size(), [&](size_t done) { return ::read(file, &(*bytes)[done], bytes->size() - done); });
         read = moved == ssize_t(bytes->size());
     }
     close(file);

@@ -52,7 +52,8 @@ openedSplash_t openBootLoader(const studioFolder_t &folder, const std::string &n
         const std::string directory = freeFolderName(folder, name);
         extractImages(inspection, folder.Path() + "/" + directory, false);
         openedSplash_t opened;
-        opened.description = namesFromFolder(extractedDescription(inspection, folder.Path() + "/" + directory), directory);
+        opened.description =
+            namesFromFolder(extractedDescription(inspection, folder.Path() + "/" + directory), directory);
         for (const std::string &written : extractedPaths(inspection, folder.Path() + "/" + directory))
             if (written.size() > 4 && written.compare(written.size() - 4, 4, ".png") == 0)
                 opened.pictures.push_back(directory + written.substr(written.rfind('/')));

@@ -14,6 +14,8 @@ namespace {
 constexpr size_t workerCount = 16;
 
 const char *const tokenHeader = "X-Studio-Token";
+/// The page's own files, by a plain name: nothing else is looked up by it.
+const char *const pageFilePattern = R"(/page/([A-Za-z]+\.[a-z]+))";
 
 boardOptions_t optionsOf(const httplib::Request &request)
 {
@@ -56,11 +58,8 @@ struct studioServer_t::handlers_t {
         server.Get("/", [this](const httplib::Request &, httplib::Response &response) {
             response.set_content(withToken(pageIndex, token), pageIndex.type);
         });
-        server.Get(R"(/page/([A-Za-z]+\.[a-z]+))", [this](const httplib::Request &request, httplib::Response &response) {
-            const pageFile_t *file = findPageFile(request.matches[1]);
-            if (file == nullptr)
-                return refuse(response, 404, "no such file");
-            response.set_content(withToken(*file, token), file->type);
+        server.Get(pageFilePattern, [this](const httplib::Request &request, httplib::Response &response) {
+            ServePageFile(request, response);
         });
         server.Get("/api/start", [this](const httplib::Request &, httplib::Response &response) {
             response.set_content(startAnswer(folder, board), "application/json");
@@ -72,7 +71,8 @@ struct studioServer_t::handlers_t {
             const boardOutcome_t outcome =
                 board.Draw(request.body, optionsOf(request), request.get_param_value("lit") == "1");
             // A number, never the text as sent: nothing of a request goes into a header.
-            response.set_header("X-Sequence", std::to_string(strtoull(request.get_param_value("sequence").c_str(), nullptr, 10)));
+            const unsigned long long sequence = strtoull(request.get_param_value("sequence").c_str(), nullptr, 10);
+            response.set_header("X-Sequence", std::to_string(sequence));
             if (!outcome.done)
                 return response.set_content(failureAnswer(outcome), "application/json"), void(response.status = 422);
             response.set_header("X-Boxes", boxesAnswer(outcome));
@@ -116,6 +116,14 @@ struct studioServer_t::handlers_t {
         if (!sameToken(offered, token))
             return refuse(response, 403, "no or a wrong token: open the address the studio printed"), false;
         return true;
+    }
+
+    void ServePageFile(const httplib::Request &request, httplib::Response &response)
+    {
+        const pageFile_t *file = findPageFile(request.matches[1]);
+        if (file == nullptr)
+            return refuse(response, 404, "no such file");
+        response.set_content(withToken(*file, token), file->type);
     }
 
     void ServeFile(const httplib::Request &request, httplib::Response &response)

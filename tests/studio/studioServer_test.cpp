@@ -178,7 +178,8 @@ TEST_F(studioServerTest, ListensOnTheLoopbackAddressOnly)
 
 TEST_F(studioServerTest, DrawsAndSavesAsTheToolDoes)
 {
-    const std::string text = "screen 640 480 16\nicons at 220 420\nimage \"background.png\"\nimage \"sun.png\" at 37 20\n";
+    const std::string text =
+        "screen 640 480 16\nicons at 220 420\nimage \"background.png\"\nimage \"sun.png\" at 37 20\n";
     writeFile(outside->Path("splash.txt"), text);
     const ToolRun tool = runDawnmark({"--dither", "--alpha", "-z", outside->Path("zbeos"), "-o", outside->Path("new"),
                                       "--preview-lit", outside->Path("lit.png"), outside->Path("splash.txt")},
