@@ -48,6 +48,13 @@ struct studioServer_t::handlers_t {
     {
         server.new_task_queue = [] { return new httplib::ThreadPool(workerCount); };
         server.set_payload_max_length(studioMaxUpload);
+        // The library's default, SO_REUSEPORT, lets a second server take the
+        // same port and a share of the page's requests; SO_REUSEADDR only
+        // lets a new run take it over from connections that are closing.
+        server.set_socket_options([](socket_t socket) {
+            const int yes = 1;
+            setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        });
         server.set_pre_routing_handler([this](const httplib::Request &request, httplib::Response &response) {
             return Admit(request, response) ? httplib::Server::HandlerResponse::Unhandled
                                             : httplib::Server::HandlerResponse::Handled;

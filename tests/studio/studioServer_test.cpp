@@ -174,6 +174,9 @@ TEST_F(studioServerTest, ListensOnTheLoopbackAddressOnly)
     // Another address of this machine: bound to all of them, it would answer.
     httplib::Client client("127.0.0.2", port);
     EXPECT_FALSE(client.Get("/"));
+    // Nor does a second server share the port, and with it the requests.
+    studioServer_t second(*folder, outside->Path("zbeos"), token);
+    EXPECT_EQ(second.Bind(port), -1);
 }
 
 TEST_F(studioServerTest, DrawsAndSavesAsTheToolDoes)
