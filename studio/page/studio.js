@@ -125,8 +125,8 @@ function listPicture(name) {
   $('pictures').append(item);
 }
 
-async function upload() {
-  const file = $('upload').files[0];
+// A photo chosen with the file input or dropped on the page.
+async function upload(file) {
   if (!file) return;
   const form = new FormData();
   form.append('picture', file, file.name);
@@ -196,7 +196,12 @@ async function start() {
   text.addEventListener('input', changed);
   text.addEventListener('scroll', () => { $('gutter').scrollTop = text.scrollTop; });
   for (const id of [...optionNames, 'lit']) $(id).addEventListener('change', changed);
-  $('upload').addEventListener('change', upload);
+  $('upload').addEventListener('change', () => upload($('upload').files[0]));
+  document.addEventListener('dragover', (event) => event.preventDefault());
+  document.addEventListener('drop', (event) => {
+    event.preventDefault();
+    upload(event.dataTransfer.files[0]);
+  });
   $('open').addEventListener('change', open);
   $('save').addEventListener('click', save);
   $('play').addEventListener('click', play);
