@@ -122,6 +122,12 @@ struct studioServer_t::handlers_t {
             request.has_header(tokenHeader) ? request.get_header_value(tokenHeader) : request.get_param_value("t");
         if (!sameToken(offered, token))
             return refuse(response, 403, "no or a wrong token: open the address the studio printed"), false;
+        // Only a file may be large. Refused before the body is read, so that
+        // pages drawing at once each hold no more than a description.
+        const bool file = request.path == "/api/upload" || request.path == "/api/open";
+        const unsigned long long length = strtoull(request.get_header_value("Content-Length").c_str(), nullptr, 10);
+        if (!file && (length > studioMaxDescription || request.has_header("Transfer-Encoding")))
+            return refuse(response, 413, "a description is at most 1 MB, sent whole"), false;
         return true;
     }
 

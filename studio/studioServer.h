@@ -10,6 +10,8 @@
 
 /// The largest request body: an uploaded photo with its form around it.
 constexpr size_t studioMaxUpload = 64u << 20;
+/// The largest description a page may send.
+constexpr size_t studioMaxDescription = 1u << 20;
 
 /// Serves the page and its requests for one folder and boot loader file.
 class studioServer_t {

@@ -125,6 +125,8 @@ TEST_F(studioServerTest, RefusesEveryoneButThePagesOwnRequests)
         {"an upload out", "POST", "/api/upload", false, {}, multipart("../up.png", "x"), formType, 400, ""},
         {"an upload that is no picture", "POST", "/api/upload", false, {}, multipart("up.png", "not one"), formType,
          415, ""},
+        {"a description too large", "POST", "/api/draw", false, {}, std::string(studioMaxDescription + 1, '#'),
+         "text/plain", 413, "1 MB"},
         {"an upload too large", "POST", "/api/upload", false, {}, huge, formType, 413, ""},
         {"a broken form", "POST", "/api/upload", false, {}, "--cut\r\nnonsense", formType, 400, ""},
         {"an open of no boot loader", "POST", "/api/open", false, {}, multipart("z", "not one", "zbeos"), formType, 422,
