@@ -65,8 +65,9 @@ std::optional<std::string> studioFolder_t::Resolve(const std::string &name) cons
             return std::nullopt;
         start = end + 1;
     }
-    const std::optional<std::string> resolved = realPath(path + "/" + name);
-    if (!resolved || resolved->compare(0, path.size() + 1, path + "/") != 0)
+    const std::string inside = path == "/" ? path : path + "/";
+    const std::optional<std::string> resolved = realPath(inside + name);
+    if (!resolved || resolved->compare(0, inside.size(), inside) != 0)
         return std::nullopt;
     return resolved;
 }
@@ -79,7 +80,11 @@ std::vector<std::string> studioFolder_t::Pictures() const
         return names;
     while (const dirent *entry = readdir(directory)) {
         const std::string name = entry->d_name;
-        if (isPlainFileName(name) && isPictureName(name) && Resolve(name))
+        if (!isPlainFileName(name) || !isPictureName(name))
+            continue;
+        const std::optional<std::string> resolved = Resolve(name);
+        struct stat status;
+        if (resolved && stat(resolved->c_str(), &status) == 0 && S_ISREG(status.st_mode))
             names.push_back(name);
     }
     closedir(directory);
@@ -122,7 +127,8 @@ void studioFolder_t::Remove(const std::string &name) const
 
 bool readWholeFile(const std::string &path, std::string *bytes)
 {
-    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a pipe in the folder would hold the request for ever.
+    const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (file < 0)
         return false;
     struct stat status;

@@ -18,7 +18,8 @@ public:
     /// folder) names, when that lies inside the folder: nothing for an
     /// absolute name, a `..` step, or a link that leads out.
     std::optional<std::string> Resolve(const std::string &name) const;
-    /// The pictures of the folder (by their extension), sorted; hidden files left out.
+    /// The pictures of the folder (regular files, by their extension, no
+    /// link out), sorted; hidden files left out.
     std::vector<std::string> Pictures() const;
     /// Writes `bytes` into a new file `name` of the folder: a plain name
     /// only, never over a file (or a link) already there. False when the
