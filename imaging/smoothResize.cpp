@@ -2,7 +2,8 @@
 // filter as one two-dimensional window per new pixel, which zooming down by
 // k reads some (6k)^2 old pixels for; two passes, one along each axis with
 // a window of one pixel along the other, read 6k each and give the same
-// weights up to the rounding of the middle image to 8 bits.
+// weights. Both work on light as floats (linearLight.h), which pixman
+// filters in floating point too.
 #include "imaging/smoothResize.h"
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "diagnostics/traceStep.h"
+#include "imaging/linearLight.h"
 
 namespace {
 
@@ -34,23 +36,30 @@ struct pixmanUnref_t {
 using pixmanImage_t = std::unique_ptr<pixman_image_t, pixmanUnref_t>;
 
 /// pixman's view of packed pixels, which stay the caller's.
-pixmanImage_t viewOf(pixman_format_code_t format, uint8_t *pixels, uint32_t width, uint32_t height)
+pixmanImage_t viewOf(pixman_format_code_t format, void *pixels, uint32_t width, uint32_t height)
 {
-    pixmanImage_t image(pixman_image_create_bits(format, int(width), int(height),
-                                                 reinterpret_cast<uint32_t *>(pixels), int(width * 4)));
+    const int rowBytes = int(width * (PIXMAN_FORMAT_BPP(format) / 8));
+    pixmanImage_t image(
+        pixman_image_create_bits(format, int(width), int(height), static_cast<uint32_t *>(pixels), rowBytes));
     if (!image)
         throw std::bad_alloc();
     return image;
 }
 
+/// Light as the filters take it: red, green, blue and opacity as floats,
+/// the colours weighted by their opacity (premultiplied), so that the
+/// hidden colour of a transparent pixel does not bleed into its
+/// neighbours.
+using lightPixels_t = std::vector<float>;
+
 /// Filters `in` along `axis` (0 across, 1 down) into `out`, which has the
 /// same size along the other axis: new pixel i covers old pixels
 /// [offset + i * scale, offset + (i + 1) * scale).
-void filterAlong(int axis, double scale, double offset, pixman_format_code_t format, uint8_t *in, uint32_t inWidth,
-                 uint32_t inHeight, uint8_t *out, uint32_t outWidth, uint32_t outHeight)
+void filterAlong(int axis, double scale, double offset, float *in, uint32_t inWidth, uint32_t inHeight, float *out,
+                 uint32_t outWidth, uint32_t outHeight)
 {
-    pixmanImage_t source = viewOf(format, in, inWidth, inHeight);
-    pixmanImage_t target = viewOf(format, out, outWidth, outHeight);
+    pixmanImage_t source = viewOf(PIXMAN_rgba_float, in, inWidth, inHeight);
+    pixmanImage_t target = viewOf(PIXMAN_rgba_float, out, outWidth, outHeight);
     pixman_transform_t transform;
     pixman_transform_init_identity(&transform);
     transform.matrix[axis][axis] = pixman_double_to_fixed(scale);
@@ -70,11 +79,11 @@ void filterAlong(int axis, double scale, double offset, pixman_format_code_t for
     sample[axis] = down ? PIXMAN_KERNEL_LANCZOS3 : PIXMAN_KERNEL_IMPULSE;
     const pixman_fixed_t scales[2] = {pixman_double_to_fixed(axis == 0 ? scale : 1.0),
                                       pixman_double_to_fixed(axis == 1 ? scale : 1.0)};
-    // 16 phases between two old pixels: a new pixel's window is off by at
-    // most 1/32 of a pixel.
+    // 64 phases between two old pixels: a new pixel's window is off by at
+    // most 1/128 of a pixel.
     int count = 0;
     pixman_fixed_t *parameters = pixman_filter_create_separable_convolution(
-        &count, scales[0], scales[1], reconstruct[0], reconstruct[1], sample[0], sample[1], 4, 4);
+        &count, scales[0], scales[1], reconstruct[0], reconstruct[1], sample[0], sample[1], 6, 6);
     if (parameters == nullptr)
         throw std::bad_alloc();
     const bool set = pixman_image_set_filter(source.get(), PIXMAN_FILTER_SEPARABLE_CONVOLUTION, parameters, count);
@@ -85,25 +94,40 @@ void filterAlong(int axis, double scale, double offset, pixman_format_code_t for
                              int(outHeight));
 }
 
-// pixman filters colours weighted by their opacity (premultiplied), so that
-// the hidden colour of a transparent pixel does not bleed into its
-// neighbours.
-void premultiply(std::vector<uint8_t> &pixels)
+/// Rows [first, end) of the image as light, into `light`.
+void toLight(const loadedImage_t &image, uint32_t first, uint32_t end, float *light)
 {
-    for (size_t i = 0; i < pixels.size(); i += 4)
-        for (size_t c = i; c < i + 3; ++c)
-            pixels[c] = uint8_t((pixels[c] * pixels[i + 3] + 127) / 255);
-}
-
-void unpremultiply(std::vector<uint8_t> &pixels)
-{
-    for (size_t i = 0; i < pixels.size(); i += 4) {
-        const unsigned alpha = pixels[i + 3];
-        // The window's negative lobes may leave a colour above its opacity.
-        for (size_t c = i; c < i + 3; ++c)
-            pixels[c] = alpha == 0 ? 0 : uint8_t(std::min(255u, (pixels[c] * 255u + alpha / 2) / alpha));
+    const uint8_t *pixel = image.pixels.data() + size_t(first) * image.width * 4;
+    const uint8_t *const stop = image.pixels.data() + size_t(end) * image.width * 4;
+    for (; pixel < stop; pixel += 4, light += 4) {
+        const float opacity = image.hasAlpha ? pixel[3] / 255.0f : 1.0f;
+        // pixman's float pixels are red, green, blue, opacity.
+        for (int c = 0; c < 3; ++c)
+            light[c] = linearOfLevel(pixel[2 - c]) * opacity;
+        light[3] = opacity;
     }
 }
+
+/// Light back into pixels. The colours are divided by the opacity as
+/// filtered, also for an opaque image, whose opacity then holds the sum of
+/// the window's weights: pixman's fixed-point weights are off from a sum
+/// of 1 by up to half a percent.
+void toPixels(const lightPixels_t &light, bool hasAlpha, std::vector<uint8_t> *pixels)
+{
+    for (size_t i = 0; i < light.size(); i += 4) {
+        uint8_t *pixel = pixels->data() + i;
+        const float opacity = light[i + 3];
+        for (int c = 0; c < 3; ++c)
+            pixel[2 - c] = opacity > 0 ? levelOfLinear(light[i + c] / opacity) : 0;
+        // Without alpha the fourth byte is the decoders' 255, the same on
+        // every machine.
+        pixel[3] = hasAlpha ? uint8_t(std::lround(std::clamp(opacity, 0.0f, 1.0f) * 255)) : 255;
+    }
+}
+
+/// Old rows are turned into light and filtered across this many at a time,
+/// so that the old image is never held as light whole.
+constexpr uint32_t kBandRows = 64;
 
 /// Replaces the image's pixels by `region` filtered to newWidth x newHeight.
 void resample(loadedImage_t *image, const region_t &region, uint32_t newWidth, uint32_t newHeight)
@@ -119,22 +143,18 @@ void resample(loadedImage_t *image, const region_t &region, uint32_t newWidth, u
         const uint32_t first = uint32_t(std::clamp(std::floor(region.top - reach), 0.0, double(image->height - 1)));
         const uint32_t end = uint32_t(
             std::clamp(std::ceil(region.top + region.height + reach), double(first + 1), double(image->height)));
-        std::vector<uint8_t> rows(bufferBytes(newWidth, end - first));
-        const pixman_format_code_t format = image->hasAlpha ? PIXMAN_a8r8g8b8 : PIXMAN_x8r8g8b8;
-        if (image->hasAlpha)
-            premultiply(image->pixels);
-        filterAlong(0, region.width / newWidth, region.left, format,
-                    image->pixels.data() + size_t(first) * image->width * 4, image->width, end - first, rows.data(),
-                    newWidth, end - first);
-        filterAlong(1, rowScale, region.top - first, format, rows.data(), newWidth, end - first, zoomed.data(),
-                    newWidth, newHeight);
-        if (image->hasAlpha)
-            unpremultiply(zoomed);
-        else
-            // pixman leaves the unused byte as its fetchers happen to; the
-            // decoders' 255 makes the record the same on every machine.
-            for (size_t i = 3; i < zoomed.size(); i += 4)
-                zoomed[i] = 255;
+        lightPixels_t rows(size_t(newWidth) * (end - first) * 4);
+        lightPixels_t band(size_t(image->width) * std::min(kBandRows, end - first) * 4);
+        for (uint32_t top = first; top < end; top += kBandRows) {
+            const uint32_t count = std::min(kBandRows, end - top);
+            toLight(*image, top, top + count, band.data());
+            filterAlong(0, region.width / newWidth, region.left, band.data(), image->width, count,
+                        rows.data() + size_t(newWidth) * (top - first) * 4, newWidth, count);
+        }
+        lightPixels_t light(size_t(newWidth) * newHeight * 4);
+        filterAlong(1, rowScale, region.top - first, rows.data(), newWidth, end - first, light.data(), newWidth,
+                    newHeight);
+        toPixels(light, image->hasAlpha, &zoomed);
     }
     image->pixels.swap(zoomed);
     image->width = newWidth;
