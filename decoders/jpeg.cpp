@@ -109,13 +109,14 @@ bool decodeJpegAtLeast(const uint8_t *data, size_t size, uint32_t minWidth, uint
 
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
-    // The library's fast reduced scales; each is taken before a finer one,
-    // since the inverse transform and the colour conversion then work on
-    // a quarter to a sixty-fourth of the pixels.
-    for (unsigned denominator : {8u, 4u, 2u}) {
-        if ((info.image_width + denominator - 1) / denominator >= minWidth &&
-            (info.image_height + denominator - 1) / denominator >= minHeight) {
-            info.scale_denom = denominator;
+    // The library's reduced scales M/8 run its inverse transform on M x M
+    // of each block's 8 x 8 coefficients, a fraction of the work; the
+    // smallest whose picture still spans the wanted size is taken.
+    for (unsigned eighths = 1; eighths < 8; ++eighths) {
+        if (uint64_t(info.image_width) * eighths >= uint64_t(minWidth) * 8 &&
+            uint64_t(info.image_height) * eighths >= uint64_t(minHeight) * 8) {
+            info.scale_num = eighths;
+            info.scale_denom = 8;
             break;
         }
     }
@@ -130,6 +131,9 @@ bool decodeJpegAtLeast(const uint8_t *data, size_t size, uint32_t minWidth, uint
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);
+    // A side that is no whole number of eighths ends inside its last pixel.
+    bitmap->overhangRight = info.output_width - double(info.image_width) * info.scale_num / info.scale_denom;
+    bitmap->overhangBottom = info.output_height - double(info.image_height) * info.scale_num / info.scale_denom;
     if (cmyk)
         cmykToBgr(bitmap->pixels.data(), size_t(info.output_width) * info.output_height,
                   info.saw_Adobe_marker);

@@ -50,6 +50,8 @@ loadedImage_t loadImage(const char *path, leastSize_t least)
     image.width = file.bitmap.width;
     image.height = file.bitmap.height;
     image.hasAlpha = file.bitmap.alpha;
+    image.overhangRight = file.bitmap.overhangRight;
+    image.overhangBottom = file.bitmap.overhangBottom;
     image.pixels.swap(file.bitmap.pixels);
     TRACE(0, "Geometry: %dx%d\n", image.width, image.height);
     return image;
