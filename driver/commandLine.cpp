@@ -33,6 +33,7 @@ enum : int {
     optScreen,
     optFit,
     optSmooth,
+    optFocus,
 };
 
 /// One option: what getopt_long is told of it and its line in --help.
@@ -57,6 +58,7 @@ const optionEntry_t optionTable[] = {
     {"picture", optPicture, "PHOTO", "no description: PHOTO covers the boot loader's screen"},
     {"screen", optScreen, "WIDTHxHEIGHT", "with --picture: the screen's size instead of the boot loader's"},
     {"fit", optFit, nullptr, "with --picture: the whole photo, centred on black"},
+    {"focus", optFocus, "X%,Y%", "with --picture: the point of the photo kept nearest the centre"},
     {"help", optHelp, nullptr, "print this list of options and stop"},
 };
 
@@ -93,6 +95,30 @@ bool parseScreen(const char *text, runSettings_t *settings)
     char *end = nullptr;
     return parseSide(text, &end, &settings->screenWidth) && *end == 'x' &&
            parseSide(end + 1, &end, &settings->screenHeight) && *end == '\0';
+}
+
+/// One coordinate of X%,Y%: a percentage from 0 to 100, its sign optional.
+bool parsePercent(const char *text, char **end, uint32_t *percent)
+{
+    if (*text < '0' || *text > '9')
+        return false;
+    const unsigned long value = strtoul(text, end, 10);
+    *percent = uint32_t(value);
+    if (**end == '%')
+        ++*end;
+    return value <= 100;
+}
+
+/// X%,Y%, and nothing after it.
+bool parseFocus(const char *text, runSettings_t *settings)
+{
+    char *end = nullptr;
+    std::pair<uint32_t, uint32_t> focus;
+    if (!parsePercent(text, &end, &focus.first) || *end != ',' || !parsePercent(end + 1, &end, &focus.second) ||
+        *end != '\0')
+        return false;
+    settings->focus = focus;
+    return true;
 }
 
 } // namespace
@@ -158,19 +184,24 @@ std::optional<int> parseCommandLine(int argc, char **argv, runSettings_t *settin
         case optSmooth:
             settings->smooth = true;
             break;
+        case optFocus:
+            if (!parseFocus(optarg, settings))
+                return usage();
+            break;
         default:
             return usage();
         }
     }
     if (settings->picture != nullptr) {
-        // The picture stands for the description: there is none to name.
-        if (optind < argc)
+        // The picture stands for the description: there is none to name. A
+        // whole photo has nothing cut for a focus to choose.
+        if (optind < argc || (settings->fit && settings->focus))
             return usage();
         settings->render.fullPalette = settings->render.dither = settings->render.alpha = true;
         return std::nullopt;
     }
     // The screen and the whole photo are the quick form's choices.
-    if (optind >= argc || settings->screenWidth > 0 || settings->fit)
+    if (optind >= argc || settings->screenWidth > 0 || settings->fit || settings->focus)
         return usage();
     // Further operands are ignored.
     settings->splashFile = argv[optind];

@@ -9,7 +9,7 @@ namespace {
 
 /// The description text: the boot loader's screen (or --screen, at the
 /// boot loader's depth), its strip where it is, and the photo covering the
-/// screen or, with --fit, within it.
+/// screen (around --focus) or, with --fit, within it.
 std::string quickDescription(const runSettings_t &settings, const zbeosIconPack_t &pack)
 {
     const screenGeometry_t &own = pack.Screen();
@@ -23,9 +23,12 @@ std::string quickDescription(const runSettings_t &settings, const zbeosIconPack_
              "screen %u %u %u\n"
              "icons at %u %u\n",
              width, height, own.depth, getLE32(strip + 8), getLE32(strip + 12));
-    char size[40];
-    snprintf(size, sizeof size, " at 0 0 %s %u %u\n", settings.fit ? "within" : "covering", width, height);
-    return lines + ("image \"" + std::string(settings.picture) + "\"" + size);
+    char size[80];
+    snprintf(size, sizeof size, " at 0 0 %s %u %u", settings.fit ? "within" : "covering", width, height);
+    std::string image = "image \"" + std::string(settings.picture) + "\"" + size;
+    if (settings.focus)
+        image += " focus " + std::to_string(settings.focus->first) + " " + std::to_string(settings.focus->second);
+    return lines + image + "\n";
 }
 
 } // namespace

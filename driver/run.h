@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "base/secondThread.h"
@@ -28,6 +29,9 @@ struct runSettings_t {
     uint32_t screenWidth = 0;  ///< --screen: the quick form's screen; 0: the boot loader's
     uint32_t screenHeight = 0;
     bool fit = false;    ///< --fit: the quick form shows the whole photo, not the screen covered
+    /// --focus: the point of the quick form's photo kept nearest the
+    /// screen's centre, in percent; none: the photo's centre, unsaid.
+    std::optional<std::pair<uint32_t, uint32_t>> focus;
     bool smooth = false; ///< --smooth: `resized to` filters instead of point sampling
 };
 
@@ -99,11 +103,13 @@ int refuseInputAsOutput(const runSettings_t &settings, const splashDescription_t
 
 /// Loads and fits every image the description names into images, one per
 /// entry, then the icon strips it names, if any, into iconStrips, sharing
-/// the loads with `thread`; `smooth`: `resized to` filters; without `alpha`
-/// (--alpha), hints under -v at images with transparent pixels. Returns 0,
-/// or 1 after reporting an image that cannot be loaded.
-int runImagePhase(const splashDescription_t &description, bool alpha, bool smooth, std::vector<loadedImage_t> *images,
-                  std::vector<loadedImage_t> *iconStrips, secondThread_t *thread);
+/// the loads with `thread`; with --smooth `resized to` filters; without
+/// --alpha, hints under -v at images with transparent pixels. A picture
+/// zoomed up so far that it will look soft is told under -v, and always in
+/// the quick form. Returns 0, or 1 after reporting an image that cannot be
+/// loaded.
+int runImagePhase(const splashDescription_t &description, const runSettings_t &settings,
+                  std::vector<loadedImage_t> *images, std::vector<loadedImage_t> *iconStrips, secondThread_t *thread);
 
 /// Renders the images for the boot loader file read (and the icon strips,
 /// when there are any), replaces its splash with them and saves the

@@ -159,6 +159,7 @@ void resample(loadedImage_t *image, const region_t &region, uint32_t newWidth, u
     image->pixels.swap(zoomed);
     image->width = newWidth;
     image->height = newHeight;
+    image->overhangRight = image->overhangBottom = 0;
     TRACE(1, "new size %ux%u\n", newWidth, newHeight);
 }
 
@@ -170,7 +171,28 @@ void keepWithinReach(loadedImage_t *image)
         image->resizeTo(kLongestSide, kLongestSide);
 }
 
-region_t whole(const loadedImage_t &image) { return {0, 0, double(image.width), double(image.height)}; }
+/// The picture's own extent, which a decode at a reduced scale may end
+/// inside the last column and row.
+region_t whole(const loadedImage_t &image)
+{
+    return {0, 0, image.width - image.overhangRight, image.height - image.overhangBottom};
+}
+
+bool endsOnWholePixels(const loadedImage_t &image) { return image.overhangRight == 0 && image.overhangBottom == 0; }
+
+/// fitIntoBox for the picture's extent.
+boxFit_t fitExtentIntoBox(const loadedImage_t &image, unsigned w, unsigned h)
+{
+    if (endsOnWholePixels(image))
+        return fitIntoBox(image.width, image.height, w, h);
+    const region_t extent = whole(image);
+    const double s = std::min(w / extent.width, h / extent.height);
+    // The side that sets the scale must meet the box, not fall a rounding
+    // error short of it.
+    const double slack = 1e-9;
+    return {s, std::min<uint32_t>(w, uint32_t(extent.width * s + slack)),
+            std::min<uint32_t>(h, uint32_t(extent.height * s + slack))};
+}
 
 } // namespace
 
@@ -179,28 +201,29 @@ void resizeSmoothlyTo(loadedImage_t *image, unsigned w, unsigned h)
     traceStep_t titled(1, "zooming smoothly to bounding box %u %u\n", w, h);
     if (image->width == 0 && image->height == 0)
         return;
-    const boxFit_t fit = fitIntoBox(image->width, image->height, w, h);
-    if (fit.width == image->width && fit.height == image->height)
+    const boxFit_t fit = fitExtentIntoBox(*image, w, h);
+    if (fit.width == image->width && fit.height == image->height && endsOnWholePixels(*image))
         return;
     keepWithinReach(image);
     resample(image, whole(*image), fit.width, fit.height);
 }
 
-void coverBox(loadedImage_t *image, unsigned w, unsigned h)
+void coverBox(loadedImage_t *image, unsigned w, unsigned h, focusPoint_t focus)
 {
     traceStep_t titled(1, "covering %u %u\n", w, h);
     if (image->width == 0 || image->height == 0)
         return;
     keepWithinReach(image);
     // The side that needs the larger zoom fills the box whole; the other is
-    // cut evenly at both ends.
-    const double scale = std::max(double(w) / image->width, double(h) / image->height);
-    region_t region = whole(*image);
+    // cut around the focus, evenly at both ends by default.
+    const region_t extent = whole(*image);
+    const double scale = std::max(w / extent.width, h / extent.height);
+    region_t region = extent;
     if (scale > 0) {
-        region.width = std::min(region.width, w / scale);
-        region.height = std::min(region.height, h / scale);
-        region.left = (image->width - region.width) / 2;
-        region.top = (image->height - region.height) / 2;
+        region.width = std::min(extent.width, w / scale);
+        region.height = std::min(extent.height, h / scale);
+        region.left = std::clamp(focus.x * extent.width - region.width / 2, 0.0, extent.width - region.width);
+        region.top = std::clamp(focus.y * extent.height - region.height / 2, 0.0, extent.height - region.height);
     }
     resample(image, region, w, h);
 }
@@ -210,10 +233,10 @@ void fitInBox(loadedImage_t *image, unsigned w, unsigned h)
     traceStep_t titled(1, "fitting within %u %u\n", w, h);
     if (image->width == 0 && image->height == 0)
         return;
-    const boxFit_t fit = fitIntoBox(image->width, image->height, w, h);
+    const boxFit_t fit = fitExtentIntoBox(*image, w, h);
     image->x = int32_t(std::min<int64_t>(INT32_MAX, image->x + int64_t(w - fit.width) / 2));
     image->y = int32_t(std::min<int64_t>(INT32_MAX, image->y + int64_t(h - fit.height) / 2));
-    if (fit.width == image->width && fit.height == image->height)
+    if (fit.width == image->width && fit.height == image->height && endsOnWholePixels(*image))
         return;
     keepWithinReach(image);
     resample(image, whole(*image), fit.width, fit.height);

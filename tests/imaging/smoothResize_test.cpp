@@ -52,18 +52,26 @@ INSTANTIATE_TEST_SUITE_P(
                     zoomCase_t{"Within", [](loadedImage_t *i) { fitInBox(i, 64, 48); }, 0, 4}),
     [](const testing::TestParamInfo<zoomCase_t> &info) { return std::string(info.param.name); });
 
-// Thirds of red, green and blue: covering keeps the middle, within all, centred.
+// Thirds of red, green and blue: covering keeps the middle, or the third
+// around its focus; within keeps all, centred.
 TEST(SmoothZoom, CoverCropsAndWithinCentres)
 {
-    for (const bool cover : {true, false}) {
+    const struct {
+        bool cover;
+        double focusX;
+        uint32_t left;
+    } cases[] = {{true, 0.5, 0x00ff00}, {true, 1.0, 0x0000ff}, {false, 0.5, 0xff0000}};
+    for (const auto &c : cases) {
         imagePtr image = blankImage(300, 100, 10, 20);
         for (unsigned i = 0; i < 300 * 100; ++i)
             setPixel(image.get(), i % 300, i / 300, i % 300 < 100 ? 255 : 0, i % 300 / 100 == 1 ? 255 : 0,
                      i % 300 >= 200 ? 255 : 0);
-        traceOf(0, [&] { cover ? coverBox(image.get(), 100, 100) : fitInBox(image.get(), 100, 100); });
+        traceOf(0, [&] {
+            c.cover ? coverBox(image.get(), 100, 100, {c.focusX, 0.5}) : fitInBox(image.get(), 100, 100);
+        });
         EXPECT_EQ(std::make_tuple(image->width, image->height, image->x, image->y),
-                  cover ? std::make_tuple(100u, 100u, 10, 20) : std::make_tuple(100u, 33u, 10, 53));
-        EXPECT_EQ(pixelAt(image.get(), 2, image->height / 2), cover ? 0x00ff00u : 0xff0000u);
+                  c.cover ? std::make_tuple(100u, 100u, 10, 20) : std::make_tuple(100u, 33u, 10, 53));
+        EXPECT_EQ(pixelAt(image.get(), 2, image->height / 2), c.left) << c.focusX;
     }
 }
 
