@@ -46,19 +46,25 @@ double enlargement(const splashImage_t &entry, const loadedImage_t &image)
     }
 }
 
-/// The least size an entry's image is decoded at: a picture filtered into
-/// a box keeps at least two of its pixels for each new one, as the filter
-/// needs them to blend detail away; the decoder's own reduced scales only
-/// average within its blocks, which leaves their edges and aliasing for
-/// the filter to mend. Point sampling takes the pixels as stored.
+/// How many of a picture's pixels, along each side, a filtered zoom keeps
+/// for each new one at least. The decoder's reduced scales work within its
+/// 8 x 8 blocks, which leaves their edges and some aliasing for the filter
+/// to blend away; on detailed photographs two left the screen up to 0.8 dB
+/// from a zoom of the whole picture (blurred PSNR), three 0.1 dB.
+constexpr uint64_t kDecodedPerNewPixel = 3;
+
+/// The least size an entry's image is decoded at; point sampling takes the
+/// pixels as stored.
 leastSize_t leastSizeOf(const splashImage_t &entry, bool smooth)
 {
     const bool filtered = entry.modifier == MOD_COVERING || entry.modifier == MOD_WITHIN ||
                           (smooth && entry.modifier == MOD_RESIZED);
     if (!filtered)
         return leastSize_t();
-    const auto twice = [](uint32_t side) { return uint32_t(std::min<uint64_t>(UINT32_MAX, uint64_t(side) * 2)); };
-    return {twice(entry.width), twice(entry.height)};
+    const auto enough = [](uint32_t side) {
+        return uint32_t(std::min<uint64_t>(UINT32_MAX, side * kDecodedPerNewPixel));
+    };
+    return {enough(entry.width), enough(entry.height)};
 }
 
 } // namespace

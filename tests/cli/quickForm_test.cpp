@@ -38,13 +38,13 @@ TEST_P(QuickForm, TracesTheDescriptionThatWritesTheSameFile)
 
 // The sample boot loader's screen is 640 x 480 at depth 8, its strip at
 // (220, 420); the photo is decoded at the least of its eighths that still
-// spans twice the screen.
+// spans three times the screen.
 INSTANTIATE_TEST_SUITE_P(
     Forms, QuickForm,
-    testing::Values(quickCase_t{"OwnScreen", {}, "640 480", "covering", "1300x1000", ""},
-                    quickCase_t{"ChosenScreen", {"--screen", "800x600"}, "800 600", "covering", "1625x1250", ""},
-                    quickCase_t{"WholePhoto", {"--fit"}, "640 480", "within", "1300x1000", ""},
-                    quickCase_t{"Focus", {"--focus", "50%,30%"}, "640 480", "covering", "1300x1000", " focus 50 30"}),
+    testing::Values(quickCase_t{"OwnScreen", {}, "640 480", "covering", "1950x1500", ""},
+                    quickCase_t{"ChosenScreen", {"--screen", "800x600"}, "800 600", "covering", "2600x2000", ""},
+                    quickCase_t{"WholePhoto", {"--fit"}, "640 480", "within", "1950x1500", ""},
+                    quickCase_t{"Focus", {"--focus", "50%,30%"}, "640 480", "covering", "1950x1500", " focus 50 30"}),
     [](const testing::TestParamInfo<quickCase_t> &info) { return std::string(info.param.name); });
 
 // The photo is blown up 40 times to cover the screen: the user is told
