@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   g++ cmake make ninja-build pkg-config
   flex bison
-  zlib1g-dev libpng-dev libjpeg-dev libgif-dev libpixman-1-dev
+  zlib1g-dev libpng-dev libjpeg-dev libgif-dev
   libwebp-dev libheif-dev libavif-dev liblcms2-dev libexif-dev
   libgtest-dev libbenchmark-dev
   clang libclang-rt-dev
