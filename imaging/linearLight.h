@@ -9,6 +9,9 @@
 /// The light an 8-bit sRGB level stands for, 0 to 1.
 float linearOfLevel(uint8_t level);
 
+/// linearOfLevel for all 256 levels, for loops over many pixels.
+const float *linearOfLevels();
+
 /// The 8-bit sRGB level nearest (in levels) to the light `linear`; values
 /// beyond 0 to 1 are taken as the nearer end.
 uint8_t levelOfLinear(float linear);

@@ -85,13 +85,21 @@ windows_t windowsAlong(uint32_t newCount, uint32_t oldCount, double offset, doub
 /// Row `row` of the image as light: red, green, blue and opacity.
 void toLight(const loadedImage_t &image, uint32_t row, float *light)
 {
+    const float *const lightOf = linearOfLevels();
     const uint8_t *pixel = image.pixels.data() + size_t(row) * image.width * 4;
     for (uint32_t i = 0; i < image.width; ++i, pixel += 4, light += 4) {
         const float opacity = image.hasAlpha ? pixel[3] / 255.0f : 1.0f;
         for (int c = 0; c < 3; ++c)
-            light[c] = linearOfLevel(pixel[2 - c]) * opacity;
+            light[c] = lightOf[pixel[2 - c]] * opacity;
         light[3] = opacity;
     }
+}
+
+/// sum += weight * row, over `count` floats that do not overlap.
+void addWeighted(float *__restrict sum, const float *__restrict row, float weight, size_t count)
+{
+    for (size_t c = 0; c < count; ++c)
+        sum[c] += weight * row[c];
 }
 
 /// A row of light back into pixels.
@@ -165,11 +173,8 @@ void resample(loadedImage_t *image, const region_t &region, uint32_t newWidth, u
         for (uint32_t j = 0; j < newHeight; ++j) {
             std::fill(sum.begin(), sum.end(), 0.0f);
             const float *weight = &down.weights[size_t(j) * down.stride];
-            for (uint32_t k = 0; k < down.count[j]; ++k) {
-                const float *in = rows.row(down.first[j] + k);
-                for (size_t c = 0; c < sum.size(); ++c)
-                    sum[c] += weight[k] * in[c];
-            }
+            for (uint32_t k = 0; k < down.count[j]; ++k)
+                addWeighted(sum.data(), rows.row(down.first[j] + k), weight[k], sum.size());
             toPixels(sum.data(), newWidth, image->hasAlpha, zoomed.data() + size_t(j) * newWidth * 4);
         }
     }
