@@ -75,6 +75,23 @@ TEST(SmoothZoom, CoverCropsAndWithinCentres)
     }
 }
 
+// A JPEG decoded at a reduced scale may end inside its last row: 64 x 33
+// pixels that show 64 x 32.5 fill a 128 x 65 box exactly; as whole pixels
+// they would fall short of it across.
+TEST(SmoothZoom, ThePictureEndsAtItsOwnEdge)
+{
+    const struct {
+        double overhangBottom;
+        uint32_t width;
+    } cases[] = {{0, 126}, {0.5, 128}};
+    for (const auto &c : cases) {
+        imagePtr image = blankImage(64, 33);
+        image->overhangBottom = c.overhangBottom;
+        traceOf(0, [&] { fitInBox(image.get(), 128, 65); });
+        EXPECT_EQ(std::make_pair(image->width, image->height), std::make_pair(c.width, 65u)) << c.overhangBottom;
+    }
+}
+
 // Columns of opaque red between columns of transparent green: the green
 // is hidden, and must not tint the zoomed pixels.
 TEST(SmoothZoom, TransparentPixelsLendNoColour)
