@@ -15,36 +15,36 @@ double sRgbToLinear(double fraction)
 /// Slots of the light from 0 to 1 that levelOfLinear starts its search in:
 /// enough that it takes at most a few steps beyond the slot's own level,
 /// even in the dark, where levels lie closest in light.
-constexpr int kSlots = 8192;
+constexpr int kLightSlots = 8192;
 
-struct tables_t {
+struct lightTables_t {
     std::array<float, 256> light;
     /// Where level k + 1 becomes nearer than level k: the light of the
     /// half level between them, so that the comparison is exact rounding
     /// in levels without evaluating the inverse curve.
     std::array<float, 255> halfway;
     /// The level of the light at the start of each slot.
-    std::array<uint8_t, kSlots> slotLevel;
-    tables_t()
+    std::array<uint8_t, kLightSlots> slotLevel;
+    lightTables_t()
     {
         for (int k = 0; k < 256; ++k)
             light[k] = float(sRgbToLinear(k / 255.0));
         for (int k = 0; k < 255; ++k)
             halfway[k] = float(sRgbToLinear((k + 0.5) / 255.0));
-        for (int slot = 0; slot < kSlots; ++slot)
-            slotLevel[slot] = uint8_t(std::upper_bound(halfway.begin(), halfway.end(), float(slot) / kSlots) -
+        for (int slot = 0; slot < kLightSlots; ++slot)
+            slotLevel[slot] = uint8_t(std::upper_bound(halfway.begin(), halfway.end(), float(slot) / kLightSlots) -
                                       halfway.begin());
     }
 };
 
 // Built before main, so that no call pays for a guard.
-const tables_t tables;
+const lightTables_t kLightTables;
 
 } // namespace
 
-float linearOfLevel(uint8_t level) { return tables.light[level]; }
+float linearOfLevel(uint8_t level) { return kLightTables.light[level]; }
 
-const float *linearOfLevels() { return tables.light.data(); }
+const float *linearOfLevels() { return kLightTables.light.data(); }
 
 uint8_t levelOfLinear(float linear)
 {
@@ -52,8 +52,8 @@ uint8_t levelOfLinear(float linear)
         return 0;
     if (linear >= 1)
         return 255;
-    unsigned level = tables.slotLevel[unsigned(linear * kSlots)];
-    while (level < 255 && linear >= tables.halfway[level])
+    unsigned level = kLightTables.slotLevel[unsigned(linear * kLightSlots)];
+    while (level < 255 && linear >= kLightTables.halfway[level])
         ++level;
     return uint8_t(level);
 }

@@ -18,8 +18,8 @@
 
 namespace {
 
-/// No new side may be longer: a filtered zoom to a larger size is a
-/// mistake, and the rows of light it needs would not fit.
+/// No new side may be longer: a filtered zoom beyond it is taken for a
+/// mistake and fails as an allocation failure would.
 constexpr uint32_t kLongestSide = 32767;
 
 /// A rectangle of the old image, in old pixels, that the new image shows.
@@ -83,7 +83,7 @@ windows_t windowsAlong(uint32_t newCount, uint32_t oldCount, double offset, doub
 }
 
 /// Row `row` of the image as light: red, green, blue and opacity.
-void toLight(const loadedImage_t &image, uint32_t row, float *light)
+void rowToLight(const loadedImage_t &image, uint32_t row, float *light)
 {
     const float *const lightOf = linearOfLevels();
     const uint8_t *pixel = image.pixels.data() + size_t(row) * image.width * 4;
@@ -103,7 +103,7 @@ void addWeighted(float *__restrict sum, const float *__restrict row, float weigh
 }
 
 /// A row of light back into pixels.
-void toPixels(const float *light, uint32_t width, bool hasAlpha, uint8_t *pixel)
+void rowToPixels(const float *light, uint32_t width, bool hasAlpha, uint8_t *pixel)
 {
     for (uint32_t i = 0; i < width; ++i, light += 4, pixel += 4) {
         const float opacity = std::min(light[3], 1.0f);
@@ -137,7 +137,7 @@ public:
 private:
     void filter(uint32_t row)
     {
-        toLight(image_, row, old_.data());
+        rowToLight(image_, row, old_.data());
         float *out = &ring_[size_t(row % ringRows_) * width_ * 4];
         for (uint32_t i = 0; i < width_; ++i, out += 4) {
             const float *weight = &across_.weights[size_t(i) * across_.stride];
@@ -175,7 +175,7 @@ void resample(loadedImage_t *image, const region_t &region, uint32_t newWidth, u
             const float *weight = &down.weights[size_t(j) * down.stride];
             for (uint32_t k = 0; k < down.count[j]; ++k)
                 addWeighted(sum.data(), rows.row(down.first[j] + k), weight[k], sum.size());
-            toPixels(sum.data(), newWidth, image->hasAlpha, zoomed.data() + size_t(j) * newWidth * 4);
+            rowToPixels(sum.data(), newWidth, image->hasAlpha, zoomed.data() + size_t(j) * newWidth * 4);
         }
     }
     image->pixels.swap(zoomed);
