@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "diagnostics/traceStep.h"
+#include "imaging/floatLanes.h"
 #include "imaging/linearLight.h"
 
 namespace {
@@ -95,11 +96,13 @@ void rowToLight(const loadedImage_t &image, uint32_t row, float *light)
     }
 }
 
-/// sum += weight * row, over `count` floats that do not overlap.
-void addWeighted(float *__restrict sum, const float *__restrict row, float weight, size_t count)
+/// sum += weight * row, over `count` pixels of light, a pixel's four
+/// values as the lanes of one vector.
+void addWeighted(float *sum, const float *row, float weight, size_t count)
 {
-    for (size_t c = 0; c < count; ++c)
-        sum[c] += weight * row[c];
+    const floatLanes_t lanesWeight = splatLanes(weight);
+    for (size_t i = 0; i < count * 4; i += 4)
+        storeLanes(sum + i, loadLanes(sum + i) + lanesWeight * loadLanes(row + i));
 }
 
 /// A row of light back into pixels.
@@ -142,11 +145,10 @@ private:
         for (uint32_t i = 0; i < width_; ++i, out += 4) {
             const float *weight = &across_.weights[size_t(i) * across_.stride];
             const float *in = &old_[size_t(across_.first[i]) * 4];
-            float sum[4] = {0, 0, 0, 0};
+            floatLanes_t sum = splatLanes(0);
             for (uint32_t k = 0; k < across_.count[i]; ++k, in += 4)
-                for (int c = 0; c < 4; ++c)
-                    sum[c] += weight[k] * in[c];
-            std::copy(sum, sum + 4, out);
+                sum += splatLanes(weight[k]) * loadLanes(in);
+            storeLanes(out, sum);
         }
     }
 
@@ -174,7 +176,7 @@ void resample(loadedImage_t *image, const region_t &region, uint32_t newWidth, u
             std::fill(sum.begin(), sum.end(), 0.0f);
             const float *weight = &down.weights[size_t(j) * down.stride];
             for (uint32_t k = 0; k < down.count[j]; ++k)
-                addWeighted(sum.data(), rows.row(down.first[j] + k), weight[k], sum.size());
+                addWeighted(sum.data(), rows.row(down.first[j] + k), weight[k], newWidth);
             rowToPixels(sum.data(), newWidth, image->hasAlpha, zoomed.data() + size_t(j) * newWidth * 4);
         }
     }
