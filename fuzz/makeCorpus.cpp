@@ -169,6 +169,7 @@ void writeDescriptions()
     put("description", "quick-form",
         "# made for Dawnmark --full-palette --dither --alpha\nscreen 640 480 8\nicons at 220 420\n"
         "image \"photo.jpg\" at 0 0 covering 640 480\nimage \"logo.png\" at 10 10 within 100 50\n");
+    put("description", "focus", "image \"photo.jpg\" at 0 0 covering 640 480 focus 50 30\n");
     put("description", "line-ends", "screen 800 600 8\r\nicons at 40 520\rimage \"a b.png\" at 0 0\n");
     put("description", "comment-at-end", "image \"x\"\n# no line end");
     put("description", "oddities",
