@@ -89,9 +89,10 @@ int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t 
         // level 9's long match searches cost 4 to 12 times level 6's for
         // about the same size.
         const int level = settings.render.dither ? 6 : 9;
+        const bool keepReplaced = settings.backup || replacesInputBootLoader(settings);
         *pack = zbeos.Save(settings.output,
                            renderFor(zbeos, description, images, iconStrips, settings.render, thread), level,
-                           thread, settings.backup);
+                           thread, keepReplaced);
         TRACE(0, "\n");
     } catch (dawnmarkError_t &error) {
         // A boot loader that was not written is a failure, whatever step

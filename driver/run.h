@@ -94,8 +94,18 @@ int runQuickFormPhase(const runSettings_t &settings, const zbeos_t &zbeos, splas
 /// Refuses an output path that names the description or one of its images
 /// (icon strips included), by any name or link: the save would replace it. Returns 0, or 1 after the
 /// report. The input boot loader may be the output, since it is read whole
-/// before the atomic save.
+/// before the atomic save and kept (replacesInputBootLoader).
 int refuseInputAsOutput(const runSettings_t &settings, const splashDescription_t &description);
+
+/// Refuses an existing regular file at the output path unless it is empty
+/// or holds both members of a boot loader file: anything else, a photo
+/// say, would be replaced by a file it never was. Returns 0, or 1 after the
+/// report.
+int refuseForeignOutput(const runSettings_t &settings);
+
+/// Whether the output path names the input boot loader file, by any name:
+/// the only original, which the save then keeps as --backup does.
+bool replacesInputBootLoader(const runSettings_t &settings);
 
 /// Loads and fits every image the description names into images, one per
 /// entry, then the icon strips it names, if any, into iconStrips, sharing
