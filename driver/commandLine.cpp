@@ -6,17 +6,8 @@
 #include <vector>
 
 #include "driver/run.h"
+#include "diagnostics/copyrightNotice.h"
 #include "diagnostics/traceMsg.h"
-
-int usage()
-{
-    fprintf(stderr,
-            "\nusage: Dawnmark [-v] [-z pathToZbeos] [-o output] splashFile\n\n"
-            "\t-v     \t\tverbose mode\n"
-            "\t-z path\t\tpath to original zbeos, defaults to '/system/zbeos'\n"
-            "\t-o path\t\toutput path, defaults to './newZbeos'\n\n");
-    return 1;
-}
 
 namespace {
 
@@ -33,6 +24,7 @@ enum : int {
     optScreen,
     optFit,
     optSmooth,
+    optVersion,
 };
 
 /// One option: what getopt_long is told of it and its line in --help.
@@ -58,22 +50,48 @@ const optionEntry_t optionTable[] = {
     {"screen", optScreen, "WIDTHxHEIGHT", "with --picture: the screen's size instead of the boot loader's"},
     {"fit", optFit, nullptr, "with --picture: the whole photo, centred on black"},
     {"help", optHelp, nullptr, "print this list of options and stop"},
+    {"version", optVersion, nullptr, "print the version and stop"},
 };
 
+const char *const versionText = "Dawnmark " DAWNMARK_VERSION "\n";
+
 const char *const helpExample = "Example: Dawnmark -z zbeos.old -o newZbeos --backup --preview look.png my.splash\n";
+
+/// An option's line in the lists: its synopsis, then what it does.
+void printOption(FILE *stream, const optionEntry_t &entry)
+{
+    std::string synopsis =
+        entry.longName != nullptr ? std::string("--") + entry.longName : std::string("-") + char(entry.code);
+    if (entry.argument != nullptr)
+        synopsis += std::string(" ") + entry.argument;
+    fprintf(stream, "  %-24s%s\n", synopsis.c_str(), entry.meaning);
+}
 
 void printHelp()
 {
     printf("Usage: Dawnmark [OPTION]... splashFile\n"
            "       Dawnmark [OPTION]... --picture PHOTO\n");
-    for (const optionEntry_t &entry : optionTable) {
-        std::string synopsis = entry.longName != nullptr ? std::string("--") + entry.longName
-                                                         : std::string("-") + char(entry.code);
-        if (entry.argument != nullptr)
-            synopsis += std::string(" ") + entry.argument;
-        printf("  %-24s%s\n", synopsis.c_str(), entry.meaning);
-    }
+    for (const optionEntry_t &entry : optionTable)
+        printOption(stdout, entry);
     printf("%s", helpExample);
+}
+
+/// Says on its own line what was wrong with an option or form, then gives
+/// the usage text; returns its status.
+int refuse(const std::string &complaint)
+{
+    fprintf(stderr, "Dawnmark: %s\n", complaint.c_str());
+    return usage();
+}
+
+/// What a long option that getopt refused takes, when it takes a value:
+/// getopt has named the option, not the value it needs.
+int refuseLongOption(int code)
+{
+    for (const optionEntry_t &entry : optionTable)
+        if (entry.code == code && entry.longName != nullptr && entry.argument != nullptr)
+            return refuse(std::string("--") + entry.longName + " takes " + entry.argument);
+    return usage();
 }
 
 /// One side of WIDTHxHEIGHT: a decimal number from 1 to 32767 (the longest
@@ -96,6 +114,20 @@ bool parseScreen(const char *text, runSettings_t *settings)
 }
 
 } // namespace
+
+int usage()
+{
+    fprintf(stderr,
+            "\nusage: Dawnmark [-v] [-z pathToZbeos] [-o output] splashFile\n\n"
+            "\t-v     \t\tverbose mode\n"
+            "\t-z path\t\tpath to original zbeos, defaults to '/system/zbeos'\n"
+            "\t-o path\t\toutput path, defaults to './newZbeos'\n\n");
+    // The options beyond the original three, which its text does not know.
+    for (const optionEntry_t &entry : optionTable)
+        if (entry.longName != nullptr)
+            printOption(stderr, entry);
+    return 1;
+}
 
 std::optional<int> parseCommandLine(int argc, char **argv, runSettings_t *settings)
 {
@@ -145,12 +177,15 @@ std::optional<int> parseCommandLine(int argc, char **argv, runSettings_t *settin
         case optHelp:
             printHelp();
             return 0;
+        case optVersion:
+            printf("%s%s", versionText, copyrightNotice);
+            return 0;
         case optPicture:
             settings->picture = optarg;
             break;
         case optScreen:
             if (!parseScreen(optarg, settings))
-                return usage();
+                return refuse(std::string("--screen takes WIDTHxHEIGHT, each side 1 to 32767, not ") + optarg);
             break;
         case optFit:
             settings->fit = true;
@@ -159,18 +194,20 @@ std::optional<int> parseCommandLine(int argc, char **argv, runSettings_t *settin
             settings->smooth = true;
             break;
         default:
-            return usage();
+            return refuseLongOption(optopt);
         }
     }
     if (settings->picture != nullptr) {
         // The picture stands for the description: there is none to name.
         if (optind < argc)
-            return usage();
+            return refuse(std::string("--picture PHOTO takes the place of splashFile; drop ") + argv[optind]);
         settings->render.fullPalette = settings->render.dither = settings->render.alpha = true;
         return std::nullopt;
     }
     // The screen and the whole photo are the quick form's choices.
-    if (optind >= argc || settings->screenWidth > 0 || settings->fit)
+    if (settings->screenWidth > 0 || settings->fit)
+        return refuse(std::string(settings->fit ? "--fit" : "--screen") + " needs --picture PHOTO");
+    if (optind >= argc)
         return usage();
     // Further operands are ignored.
     settings->splashFile = argv[optind];
