@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <unistd.h>
 
 #include "bootfile/zbeos.h"
 #include "diagnostics/errors.h"
@@ -43,6 +44,10 @@ int readBootloaderFile(const runSettings_t &settings, std::optional<zbeos_t> *zb
     } catch (dawnmarkError_t &error) {
         fflush(stdout);
         error.report();
+        // Where no BeOS runs, the default path names nothing; the option to
+        // use instead is the one thing to say.
+        if (!settings.zbeosNamed && access(settings.pathToZbeos, F_OK) != 0)
+            fprintf(stderr, "Name the boot loader file to read with -z PATH, such as -z zbeos.old\n");
         return 1;
     }
     return 0;

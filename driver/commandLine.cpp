@@ -149,6 +149,7 @@ std::optional<int> parseCommandLine(int argc, char **argv, runSettings_t *settin
         // later option of the same kind replaces an earlier one.
         case 'z':
             settings->pathToZbeos = optarg;
+            settings->zbeosNamed = true;
             break;
         case 'o':
             settings->output = optarg;

@@ -10,12 +10,16 @@
 
 namespace {
 
-/// Hands a load's image over; false after reporting a refusal.
-bool takeImage(loadOutcome_t *outcome, std::vector<loadedImage_t> *images)
+/// Hands a load's image over; false after reporting a refusal, under the
+/// file's own name and with why when `path` is given.
+bool takeImage(loadOutcome_t *outcome, std::vector<loadedImage_t> *images, const char *path = nullptr)
 {
     if (outcome->error) {
         fflush(stdout);
-        outcome->error->report();
+        if (path != nullptr)
+            dawnmarkError_t(path, outcome->why.c_str()).report();
+        else
+            outcome->error->report();
         return false;
     }
     images->push_back(std::move(*outcome->image));
@@ -24,8 +28,8 @@ bool takeImage(loadOutcome_t *outcome, std::vector<loadedImage_t> *images)
 
 } // namespace
 
-int runImagePhase(const splashDescription_t &description, bool alpha, bool smooth, std::vector<loadedImage_t> *images,
-                  std::vector<loadedImage_t> *iconStrips, secondThread_t *thread)
+int runImagePhase(const splashDescription_t &description, bool alpha, bool smooth, bool quickForm,
+                  std::vector<loadedImage_t> *images, std::vector<loadedImage_t> *iconStrips, secondThread_t *thread)
 {
     // The strips are taken as they are: their size is checked against the
     // boot loader's own once that is read, and their place is the strip's.
@@ -52,9 +56,11 @@ int runImagePhase(const splashDescription_t &description, bool alpha, bool smoot
             TRACE(0, "\n");
             return true;
         }
-        if (!takeImage(outcome, images))
-            return false;
         const splashImage_t &entry = description.images[i];
+        // The quick form has no description whose error lines the user
+        // knows: its photo's refusal says which file and why.
+        if (!takeImage(outcome, images, quickForm ? entry.fileName.c_str() : nullptr))
+            return false;
         loadedImage_t *image = &images->back();
         image->moveTo(entry.x, entry.y);
         if (entry.modifier == MOD_RESIZED && smooth)

@@ -31,7 +31,8 @@ int dawnmarkRun_t::Run(int argc, char **argv)
     if (int previewStatus = checkPreviewPaths(settings, description))
         return previewStatus;
     if (int imageStatus =
-            runImagePhase(description, settings.render.alpha, settings.smooth, &images, &iconStrips, &*secondThread))
+            runImagePhase(description, settings.render.alpha, settings.smooth, settings.picture != nullptr, &images,
+                          &iconStrips, &*secondThread))
         return imageStatus;
     // The quick form has read the boot loader file already.
     if (int readStatus = bootLoader ? 0 : readBootloaderFile(settings, &bootLoader))

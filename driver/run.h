@@ -16,6 +16,7 @@
 /// What the command line sets; the later phases only read it.
 struct runSettings_t {
     const char *pathToZbeos = "/system/zbeos"; ///< boot loader file to read
+    bool zbeosNamed = false;                   ///< -z was given
     const char *output = "./newZbeos";         ///< boot loader file to write
     const char *splashFile = nullptr;          ///< the splash description
     renderOptions_t render;                    ///< the long options
@@ -111,9 +112,10 @@ bool replacesInputBootLoader(const runSettings_t &settings);
 /// entry, then the icon strips it names, if any, into iconStrips, sharing
 /// the loads with `thread`; `smooth`: `resized to` filters; without `alpha`
 /// (--alpha), hints under -v at images with transparent pixels. Returns 0,
-/// or 1 after reporting an image that cannot be loaded.
-int runImagePhase(const splashDescription_t &description, bool alpha, bool smooth, std::vector<loadedImage_t> *images,
-                  std::vector<loadedImage_t> *iconStrips, secondThread_t *thread);
+/// or 1 after reporting an image that cannot be loaded: with `quickForm`,
+/// under its own name and why, as "Error: PHOTO -- unknown file format".
+int runImagePhase(const splashDescription_t &description, bool alpha, bool smooth, bool quickForm,
+                  std::vector<loadedImage_t> *images, std::vector<loadedImage_t> *iconStrips, secondThread_t *thread);
 
 /// Renders the images for the boot loader file read (and the icon strips,
 /// when there are any), replaces its splash with them and saves the
