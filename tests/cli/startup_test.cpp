@@ -59,14 +59,6 @@ TEST(Startup, HelpListsEveryOptionAndAnExample)
     EXPECT_NE(run.out.find("\nExample: Dawnmark "), std::string::npos) << run.out;
 }
 
-TEST(Startup, UnopenableDescriptionIsReportedBySystemText)
-{
-    std::string dir = makeScratchDirectory();
-    ToolRun run = runDawnmark({dir + "/missing.splash", "ignored", "operands"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, dir + "/missing.splash: No such file or directory\n");
-}
-
 struct DescriptionFailure {
     const char *name;
     std::string text;
@@ -111,14 +103,5 @@ INSTANTIATE_TEST_SUITE_P(
                            }(),
                            1, "Image table full, bailing out\n"}),
     [](const testing::TestParamInfo<DescriptionFailure> &info) { return std::string(info.param.name); });
-
-TEST(DescriptionPhase, ReadFailureIsAFatalScannerError)
-{
-    // A directory opens for reading but cannot be read.
-    std::string dir = makeScratchDirectory();
-    ToolRun run = runDawnmark({dir});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "input in flex scanner failed\n");
-}
 
 } // namespace
