@@ -1,5 +1,7 @@
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
@@ -46,15 +48,19 @@ int refuseForeignOutput(const runSettings_t &settings)
     struct stat output;
     if (stat(settings.output, &output) != 0 || !S_ISREG(output.st_mode) || output.st_size == 0)
         return 0;
+    const char *reason = "is not a boot loader file; it is never overwritten";
     // A file larger than any boot loader file that can be read is none.
     if (uint64_t(output.st_size) <= UINT32_MAX) {
         std::ifstream file(settings.output, std::ios::binary);
         const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
         if (findZbeosSections(bytes.data(), bytes.size()))
             return 0;
+        // What cannot be read cannot be told apart, and is not replaced.
+        if (!file.is_open())
+            reason = strerror(errno);
     }
     fflush(stdout);
-    dawnmarkError_t(settings.output, "is not a boot loader file; it is never overwritten").report();
+    dawnmarkError_t(settings.output, reason).report();
     return 1;
 }
 
