@@ -76,22 +76,36 @@ void printHelp()
     printf("%s", helpExample);
 }
 
+/// The usage text, then the options beyond the original three, which its
+/// text does not know: given after a mistake made with one of them, while
+/// the original options' mistakes keep the original text alone.
+int usageWithLongOptions()
+{
+    usage();
+    for (const optionEntry_t &entry : optionTable)
+        if (entry.longName != nullptr)
+            printOption(stderr, entry);
+    return 1;
+}
+
 /// Says on its own line what was wrong with an option or form, then gives
 /// the usage text; returns its status.
 int refuse(const std::string &complaint)
 {
     fprintf(stderr, "Dawnmark: %s\n", complaint.c_str());
-    return usage();
+    return usageWithLongOptions();
 }
 
 /// What a long option that getopt refused takes, when it takes a value:
-/// getopt has named the option, not the value it needs.
-int refuseLongOption(int code)
+/// getopt has named the option, not the value it needs. `code` is the
+/// refused option's: 0 for a long option getopt does not know.
+int refuseOption(int code)
 {
     for (const optionEntry_t &entry : optionTable)
         if (entry.code == code && entry.longName != nullptr && entry.argument != nullptr)
             return refuse(std::string("--") + entry.longName + " takes " + entry.argument);
-    return usage();
+    const bool longOption = code == 0 || code > 255;
+    return longOption ? usageWithLongOptions() : usage();
 }
 
 /// One side of WIDTHxHEIGHT: a decimal number from 1 to 32767 (the longest
@@ -122,10 +136,6 @@ int usage()
             "\t-v     \t\tverbose mode\n"
             "\t-z path\t\tpath to original zbeos, defaults to '/system/zbeos'\n"
             "\t-o path\t\toutput path, defaults to './newZbeos'\n\n");
-    // The options beyond the original three, which its text does not know.
-    for (const optionEntry_t &entry : optionTable)
-        if (entry.longName != nullptr)
-            printOption(stderr, entry);
     return 1;
 }
 
@@ -195,7 +205,7 @@ std::optional<int> parseCommandLine(int argc, char **argv, runSettings_t *settin
             settings->smooth = true;
             break;
         default:
-            return refuseLongOption(optopt);
+            return refuseOption(optopt);
         }
     }
     if (settings->picture != nullptr) {
