@@ -140,6 +140,21 @@ TEST_F(LoadImage, EveryVariantLandsInTheRecordAsDecoded)
     }
 }
 
+// Only -v tells that a photo's pixels are not quite as stored; the header
+// shown is the upright picture's.
+TEST_F(LoadImage, TurnedOrProfiledPhotosSaySoUnderVerbose)
+{
+    const std::string path = writeScratchFile(
+        "sideways.jpg", encodeJpeg(colourfulImage(32, 16), jpegKind_t::colour, {exifOrientationBlock(6, true), {7, 7}}));
+    EXPECT_EQ(traceOf(2, [&] { load(path); }), "... ... RowBytes: 64\n"
+                                               "... ... Colors  : 8\n"
+                                               "... ... DataSize: 2048\n"
+                                               "... ... colour profile ignored: it cannot be read\n"
+                                               "... ... turned upright: EXIF orientation 6\n"
+                                               "... ... Geometry: 16x32\n");
+    EXPECT_EQ(traceOf(1, [&] { load(path); }), "... ... DataSize: 2048\n... ... Geometry: 16x32\n");
+}
+
 TEST_F(LoadImage, RefusalsSayWhyAndRestoreTheTrace)
 {
     const std::string header = "bits" + std::string(10, '\0');
