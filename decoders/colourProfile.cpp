@@ -9,7 +9,9 @@ namespace {
 
 /// Closes a profile or a transform when it goes.
 struct profile_t {
-    cmsHPROFILE handle;
+    const cmsHPROFILE handle;
+    explicit profile_t(cmsHPROFILE opened) : handle(opened) {}
+    profile_t(const profile_t &) = delete;
     ~profile_t()
     {
         if (handle != nullptr)
@@ -17,7 +19,9 @@ struct profile_t {
     }
 };
 struct transform_t {
-    cmsHTRANSFORM handle;
+    const cmsHTRANSFORM handle;
+    explicit transform_t(cmsHTRANSFORM made) : handle(made) {}
+    transform_t(const transform_t &) = delete;
     ~transform_t()
     {
         if (handle != nullptr)
@@ -37,6 +41,8 @@ std::string nameOf(cmsHPROFILE profile)
     std::string name;
     for (const char *c = text; *c != '\0' && name.size() < 64; ++c)
         name += (*c >= ' ' && *c <= '~') ? *c : '?';
+    // Some writers pad the description with blanks.
+    name.erase(name.find_last_not_of(' ') + 1);
     return name.empty() ? "(unnamed)" : name;
 }
 
@@ -91,6 +97,14 @@ void convertColour(cmsHTRANSFORM transform, decodedBitmap_t *bitmap)
     }
 }
 
+/// The profile, or null when there is none or it cannot be read.
+cmsHPROFILE openProfile(const std::vector<uint8_t> &bytes)
+{
+    if (bytes.empty() || bytes.size() > UINT32_MAX)
+        return nullptr;
+    return cmsOpenProfileFromMem(bytes.data(), cmsUInt32Number(bytes.size()));
+}
+
 /// A grey profile gives every grey level one sRGB level; the decoders have
 /// already spread grey over the three channels, so each is mapped alike.
 void convertGrey(cmsHTRANSFORM transform, decodedBitmap_t *bitmap)
@@ -112,14 +126,13 @@ std::string convertToSrgb(decodedBitmap_t *bitmap)
 {
     if (bitmap->iccProfile.empty())
         return std::string();
-    if (bitmap->iccProfile.size() > UINT32_MAX)
-        return "colour profile ignored: it cannot be read";
-    const profile_t profile{cmsOpenProfileFromMem(bitmap->iccProfile.data(),
-                                                  cmsUInt32Number(bitmap->iccProfile.size()))};
+    const profile_t profile{openProfile(bitmap->iccProfile)};
     if (profile.handle == nullptr)
         return "colour profile ignored: it cannot be read";
     const profile_t srgb{cmsCreate_sRGBProfile()};
     const std::string name = nameOf(profile.handle);
+    if (bitmap->profileApplied)
+        return "colour profile: " + name + ", converted to sRGB";
     const cmsColorSpaceSignature space = cmsGetColorSpace(profile.handle);
     const bool grey = space == cmsSigGrayData;
     if (space == cmsSigCmykData)
@@ -139,4 +152,23 @@ std::string convertToSrgb(decodedBitmap_t *bitmap)
     else
         convertColour(transform.handle, bitmap);
     return "colour profile: " + name + ", converted to sRGB";
+}
+
+bool convertCmykToSrgb(decodedBitmap_t *bitmap, bool inverted)
+{
+    const profile_t profile{openProfile(bitmap->iccProfile)};
+    if (profile.handle == nullptr || cmsGetColorSpace(profile.handle) != cmsSigCmykData)
+        return false;
+    const profile_t srgb{cmsCreate_sRGBProfile()};
+    // Four bytes in, four out: the conversion can work in place, and the
+    // fourth byte is then set opaque.
+    const transform_t transform{cmsCreateTransform(profile.handle, inverted ? TYPE_CMYK_8_REV : TYPE_CMYK_8,
+                                                   srgb.handle, TYPE_BGRA_8, kIntent, 0)};
+    if (transform.handle == nullptr)
+        return false;
+    convertColour(transform.handle, bitmap);
+    for (size_t i = 3; i < bitmap->pixels.size(); i += 4)
+        bitmap->pixels[i] = 0xff;
+    bitmap->profileApplied = true;
+    return true;
 }

@@ -12,3 +12,9 @@
 /// is none. Pixels tagged sRGB, and any whose profile cannot be read or
 /// applied, stay as they are. May throw std::bad_alloc.
 std::string convertToSrgb(decodedBitmap_t *bitmap);
+
+/// Converts a CMYK JPEG's samples (C, M, Y, K per pixel, stored inverted
+/// when `inverted`, as in Adobe's files) in place to sRGB blue, green, red
+/// and 255 through the bitmap's embedded CMYK profile; false, the samples
+/// untouched, when it has none or it cannot be used.
+bool convertCmykToSrgb(decodedBitmap_t *bitmap, bool inverted);

@@ -10,6 +10,7 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "decoders/colourProfile.h"
 #include "decoders/decodeFailure.h"
 #include "decoders/jpeg.h"
 #include "decoders/jpegMarkers.h"
@@ -142,7 +143,9 @@ bool decodeJpegAtLeast(const uint8_t *data, size_t size, uint32_t minWidth, uint
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);
-    if (cmyk)
+    // An embedded CMYK profile tells the inks' true colours; without one
+    // the plain formula has to do.
+    if (cmyk && !convertCmykToSrgb(bitmap, info.saw_Adobe_marker))
         cmykToBgr(bitmap->pixels.data(), size_t(info.output_width) * info.output_height,
                   info.saw_Adobe_marker);
     jpeg_destroy_decompress(&info);

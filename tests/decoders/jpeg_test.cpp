@@ -81,13 +81,4 @@ TEST(JpegDecoder, TakesTheSmallestScaleStillAtLeastTheWantedSize)
     }
 }
 
-// The least size is the upright picture's: 8 x 4 of a photo stored 64 x 32
-// on its side needs 1/4; the stored sides alone would take 1/8, giving 4 x 8.
-TEST(JpegDecoder, LeastSizeOfASidewaysPhotoIsTakenUpright)
-{
-    const bytes_t file = encodeJpeg(colourfulImage(64, 32), jpegKind_t::colour, {exifOrientationBlock(6, false), {}});
-    const decodedFile_t result = decodeContent(file.data(), file.size(), leastSize_t{8, 4});
-    expectBitmap(result, 8, 16, kColorsRgb32);
-}
-
 } // namespace

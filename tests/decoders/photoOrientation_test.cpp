@@ -29,20 +29,18 @@ TEST(PhotoOrientation, EveryOrientationComesOutUpright)
     for (const auto &c : cases)
         for (const int variant : {0, 1, 2, 3}) {
             const bool jpeg = variant & 1, bigEndian = variant & 2;
-            SCOPED_TRACE(testing::Message() << "orientation " << c.orientation << (jpeg ? " JPEG" : " PNG")
-                                            << (bigEndian ? " MM" : " II"));
+            SCOPED_TRACE(testing::Message() << c.orientation << (jpeg ? " JPEG" : " PNG") << (bigEndian ? " MM" : " II"));
             const photoMetadata_t metadata{exifOrientationBlock(c.orientation, bigEndian), {}};
             const decodedFile_t file = decodeBytes(jpeg ? encodeJpeg(image, jpegKind_t::colour, metadata)
                                                         : encodePng(image, false, metadata));
             const bool sideways = c.orientation >= 5 && c.orientation <= 8;
             expectBitmap(file, sideways ? 16 : 32, sideways ? 32 : 16, kColorsRgb32);
             EXPECT_EQ(file.turnedFrom, c.orientation <= 8 ? c.orientation : 1u);
+            const size_t width = file.bitmap.width, lastRow = file.bitmap.pixels.size() / 4 - width;
             for (size_t corner = 0; corner < 4; ++corner) {
-                const size_t column = corner % 2 ? file.bitmap.width - 1 : 0;
-                const size_t row = corner / 2 ? file.bitmap.height - 1 : 0;
-                const uint8_t *p = file.bitmap.pixels.data() + (row * file.bitmap.width + column) * 4;
+                const size_t at = (corner / 2 ? lastRow : 0) + (corner % 2 ? width - 1 : 0);
                 for (int channel = 0; channel < 3; ++channel)
-                    EXPECT_NEAR(p[2 - channel], c.corners[corner][channel], jpeg ? 12 : 0) << "corner " << corner;
+                    EXPECT_NEAR(file.bitmap.pixels[at * 4 + 2 - channel], c.corners[corner][channel], jpeg ? 12 : 0);
             }
         }
 }
