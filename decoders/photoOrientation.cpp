@@ -1,5 +1,6 @@
 #include "decoders/photoOrientation.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -92,12 +93,20 @@ void turnUpright(decodedBitmap_t *bitmap, unsigned orientation)
     std::vector<uint8_t> upright;
     resizeMappedAtOnce(upright, bitmap->pixels.size());
     const uint8_t *stored = bitmap->pixels.data();
-    for (uint32_t row = 0; row < uprightHeight; ++row) {
-        uint8_t *out = upright.data() + size_t(row) * uprightWidth * 4;
-        int64_t from = walk.first + int64_t(row) * walk.perRow;
-        for (uint32_t column = 0; column < uprightWidth; ++column, from += walk.perColumn)
-            std::memcpy(out + size_t(column) * 4, stored + from * 4, 4);
-    }
+    // In square tiles: a turned picture reads its stored rows across, and
+    // a tile's stored rows stay in the cache while it is written.
+    constexpr uint32_t kTile = 64;
+    for (uint32_t top = 0; top < uprightHeight; top += kTile)
+        for (uint32_t left = 0; left < uprightWidth; left += kTile)
+            for (uint32_t row = top; row < std::min(top + kTile, uprightHeight); ++row) {
+                uint8_t *out = upright.data() + (size_t(row) * uprightWidth + left) * 4;
+                int64_t from = walk.first + int64_t(row) * walk.perRow + int64_t(left) * walk.perColumn;
+                for (uint32_t column = left; column < std::min(left + kTile, uprightWidth); ++column) {
+                    std::memcpy(out, stored + from * 4, 4);
+                    out += 4;
+                    from += walk.perColumn;
+                }
+            }
     bitmap->pixels.swap(upright);
     bitmap->width = uprightWidth;
     bitmap->height = uprightHeight;
