@@ -1,7 +1,6 @@
 #include "decoders/colourProfile.h"
 
 #include <cmath>
-#include <cstring>
 
 #include <lcms2.h>
 

@@ -8,8 +8,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "decoders/decodeFailure.h"
 #include "decoders/colourProfile.h"
+#include "decoders/decodeFailure.h"
 #include "decoders/imageDecoders.h"
 #include "decoders/jpeg.h"
 #include "decoders/photoOrientation.h"
