@@ -8,9 +8,11 @@
 #include <unistd.h>
 #include <vector>
 
+#include "decoders/colourProfile.h"
 #include "decoders/decodeFailure.h"
 #include "decoders/imageDecoders.h"
 #include "decoders/jpeg.h"
+#include "decoders/photoOrientation.h"
 #include "base/mappedAtOnce.h"
 #include "base/transferFully.h"
 
@@ -116,6 +118,21 @@ decodedFile_t decodeStream(const uint8_t *data, size_t size)
     return refused(std::move(file), refusedBy_t::streamHeader, decodeFailure());
 }
 
+/// The decoded pixels in true colours and upright, as the file means them
+/// to be seen, with the header of their stream.
+decodedFile_t shownAsMeant(decodedFile_t file)
+{
+    try {
+        file.colourProfile = convertToSrgb(&file.bitmap);
+        file.turnedFrom = exifOrientation(file.bitmap.exif);
+        turnUpright(&file.bitmap, file.turnedFrom);
+    } catch (const std::bad_alloc &) {
+        return refused({}, refusedBy_t::decoding, "out of memory");
+    }
+    file.header = bitmapStreamHeaderOf(file.bitmap);
+    return file;
+}
+
 } // namespace
 
 decodedFile_t decodeFile(const char *path, leastSize_t least)
@@ -140,10 +157,8 @@ decodedFile_t decodeContent(const uint8_t *data, size_t size, leastSize_t least)
         decodedFile_t file;
         clearDecodeFailure();
         try {
-            if (decodeJpegAtLeast(data, size, least.width, least.height, &file.bitmap) && wellFormed(file.bitmap)) {
-                file.header = bitmapStreamHeaderOf(file.bitmap);
-                return file;
-            }
+            if (decodeJpegAtLeast(data, size, least.width, least.height, &file.bitmap) && wellFormed(file.bitmap))
+                return shownAsMeant(std::move(file));
         } catch (const std::bad_alloc &) {
         }
     }
@@ -154,10 +169,8 @@ decodedFile_t decodeContent(const uint8_t *data, size_t size, leastSize_t least)
             continue;
         decodedFile_t file;
         const std::optional<std::string> reason = decodeWith(decoder, data, size, &file.bitmap);
-        if (!reason) {
-            file.header = bitmapStreamHeaderOf(file.bitmap);
-            return file;
-        }
+        if (!reason)
+            return shownAsMeant(std::move(file));
         if (!firstReason)
             firstReason = reason;
     }

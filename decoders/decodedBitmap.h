@@ -28,6 +28,9 @@ struct decodedBitmap_t {
     std::vector<uint8_t> exif;
     /// The file's embedded ICC colour profile; empty when it has none.
     std::vector<uint8_t> iccProfile;
+    /// Whether the decoder has already brought the pixels from iccProfile
+    /// to sRGB (a CMYK JPEG's samples only exist inside the decoder).
+    bool profileApplied = false;
     /// Frames in the file: an animation gives its first, and says how
     /// many there are.
     uint32_t frames = 1;

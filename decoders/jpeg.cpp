@@ -10,8 +10,11 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "decoders/colourProfile.h"
 #include "decoders/decodeFailure.h"
 #include "decoders/jpeg.h"
+#include "decoders/jpegMarkers.h"
+#include "decoders/photoOrientation.h"
 #include "base/mappedAtOnce.h"
 
 namespace {
@@ -105,7 +108,17 @@ bool decodeJpegAtLeast(const uint8_t *data, size_t size, uint32_t minWidth, uint
     }
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+    keepPhotoMarkers(&info);
     jpeg_read_header(&info, TRUE);
+    if (!takePhotoMarkers(&info, bitmap)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    // The least size is the upright picture's: a photo stored on its side
+    // needs it with width and height swapped.
+    const bool sideways = orientationSwapsSides(exifOrientation(bitmap->exif));
+    const uint32_t leastWidth = sideways ? minHeight : minWidth;
+    const uint32_t leastHeight = sideways ? minWidth : minHeight;
 
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
@@ -113,8 +126,8 @@ bool decodeJpegAtLeast(const uint8_t *data, size_t size, uint32_t minWidth, uint
     // since the inverse transform and the colour conversion then work on
     // a quarter to a sixty-fourth of the pixels.
     for (unsigned denominator : {8u, 4u, 2u}) {
-        if ((info.image_width + denominator - 1) / denominator >= minWidth &&
-            (info.image_height + denominator - 1) / denominator >= minHeight) {
+        if ((info.image_width + denominator - 1) / denominator >= leastWidth &&
+            (info.image_height + denominator - 1) / denominator >= leastHeight) {
             info.scale_denom = denominator;
             break;
         }
@@ -130,7 +143,9 @@ bool decodeJpegAtLeast(const uint8_t *data, size_t size, uint32_t minWidth, uint
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);
-    if (cmyk)
+    // An embedded CMYK profile tells the inks' true colours; without one
+    // the plain formula has to do.
+    if (cmyk && !convertCmykToSrgb(bitmap, info.saw_Adobe_marker))
         cmykToBgr(bitmap->pixels.data(), size_t(info.output_width) * info.output_height,
                   info.saw_Adobe_marker);
     jpeg_destroy_decompress(&info);

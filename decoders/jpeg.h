@@ -7,7 +7,9 @@
 bool looksLikeJpeg(const uint8_t *data, size_t size);
 
 /// Decodes greyscale, colour, progressive and arithmetic-coded files; CMYK
-/// becomes RGB (taken as stored inverted when an Adobe marker is present).
+/// becomes RGB (taken as stored inverted when an Adobe marker is present)
+/// through the file's CMYK profile, or by a plain formula without one.
+/// Keeps the EXIF block and the colour profile.
 /// Refuses (false, with its reason) corrupt or truncated data: every
 /// corrupt-data warning counts as an error.
 bool decodeJpeg(const uint8_t *data, size_t size, decodedBitmap_t *out);

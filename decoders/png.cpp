@@ -69,6 +69,29 @@ bool prepareBuffers(pngDecode_t *decode, png_uint_32 width, png_uint_32 height, 
     return true;
 }
 
+/// Copies the EXIF block and the colour profile the file holds (libpng
+/// has checked both and left out what it finds damaged); false when
+/// memory runs out.
+bool takePhotoChunks(png_structp png, png_infop info, decodedBitmap_t *bitmap)
+{
+    png_bytep exif = nullptr;
+    png_uint_32 exifLength = 0;
+    png_charp name = nullptr;
+    int compression = 0;
+    png_bytep profile = nullptr;
+    png_uint_32 profileLength = 0;
+    try {
+        if (png_get_eXIf_1(png, info, &exifLength, &exif) != 0)
+            bitmap->exif.assign(exif, exif + exifLength);
+        if (png_get_iCCP(png, info, &name, &compression, &profile, &profileLength) != 0)
+            bitmap->iccProfile.assign(profile, profile + profileLength);
+    } catch (const std::bad_alloc &) {
+        decodeFailed("out of memory");
+        return false;
+    }
+    return true;
+}
+
 bool decodeInto(const uint8_t *data, size_t size, pngDecode_t *decode)
 {
     pngSource_t source = {data, size, 0};
@@ -111,10 +134,12 @@ bool decodeInto(const uint8_t *data, size_t size, pngDecode_t *decode)
         return false;
     }
     png_read_image(png, decode->rows.data());
-    // Reading the end catches files cut short after the image data.
-    png_read_end(png, nullptr);
+    // Reading the end catches files cut short after the image data, and
+    // an EXIF block written after it.
+    png_read_end(png, info);
+    const bool taken = takePhotoChunks(png, info, &decode->bitmap);
     png_destroy_read_struct(&png, &info, nullptr);
-    return true;
+    return taken;
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include <lcms2.h>
 #include <png.h>
 
 #include "fixtures/bitmapStream.h"
@@ -58,6 +59,20 @@ bytes_t bitmapStreamOf(const rgbaImage_t &image)
     return bitmapStream(image.width * 4, 0x2008 /* B_RGBA32 */, uint32_t(pixels.size()), pixels);
 }
 
+/// A small grey profile (gamma 2.2) for the colour conversion to work on.
+bytes_t greyProfile()
+{
+    cmsToneCurve *curve = cmsBuildGamma(nullptr, 2.2);
+    cmsHPROFILE profile = cmsCreateGrayProfile(cmsD50_xyY(), curve);
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    bytes_t bytes(size);
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsCloseProfile(profile);
+    cmsFreeToneCurve(curve);
+    return bytes;
+}
+
 void writeImages()
 {
     const rgbaImage_t image = colourfulImage(7, 5);
@@ -80,6 +95,10 @@ void writeImages()
     put("image", "grey.jpg", encodeJpeg(image, jpegKind_t::grey));
     put("image", "progressive.jpg", encodeJpeg(image, jpegKind_t::progressive));
     put("image", "cmyk.jpg", encodeJpeg(image, jpegKind_t::cmykAdobe));
+    // Photos that are turned upright and converted from their colour profile.
+    put("image", "sideways.jpg", encodeJpeg(image, jpegKind_t::colour, {exifOrientationBlock(6, false), {}}));
+    put("image", "mirrored.png", encodePng(image, false, {exifOrientationBlock(2, true), {}}));
+    put("image", "grey-profile.jpg", encodeJpeg(image, jpegKind_t::grey, {{}, greyProfile()}));
     put("image", "image.bmp", encodeBmp(image));
     put("image", "image.bits", bitmapStreamOf(image));
     // Every stored form the tests check, and the damaged files, so that the

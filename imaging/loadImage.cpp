@@ -53,6 +53,12 @@ loadedImage_t loadImage(const char *path, leastSize_t least)
         throw std::bad_alloc();
     }
 
+    // Only -v tells that the pixels are not quite as stored.
+    if (!file.colourProfile.empty())
+        TRACE(1, "%s\n", file.colourProfile.c_str());
+    if (file.turnedFrom != 1)
+        TRACE(1, "turned upright: EXIF orientation %u\n", file.turnedFrom);
+
     loadedImage_t image;
     image.width = file.bitmap.width;
     image.height = file.bitmap.height;

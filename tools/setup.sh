@@ -9,6 +9,7 @@ packages=(
   flex bison
   zlib1g-dev libpng-dev libjpeg-dev libgif-dev libpixman-1-dev
   libwebp-dev libheif-dev libavif-dev liblcms2-dev libexif-dev
+  colord-data icc-profiles-free libgs-common
   libgtest-dev libbenchmark-dev
   clang libclang-rt-dev
   gzip valgrind
