@@ -150,8 +150,8 @@ bool readFrame(GifFileType *gif, int transparent, decodedBitmap_t *bitmap)
 }
 
 /// Walks the records after the first frame, without decoding them, up to
-/// the trailer.
-bool readToTrailer(GifFileType *gif)
+/// the trailer, counting the frames.
+bool readToTrailer(GifFileType *gif, uint32_t *frames)
 {
     for (;;) {
         GifRecordType record;
@@ -167,6 +167,7 @@ bool readToTrailer(GifFileType *gif)
             while (block != nullptr)
                 if (DGifGetCodeNext(gif, &block) == GIF_ERROR)
                     return failure(gif);
+            ++*frames;
             break;
         case EXTENSION_RECORD_TYPE:
             if (!readExtension(gif, &ignored))
@@ -204,7 +205,7 @@ bool decodeGif(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
         if (DGifGetRecordType(gif, &record) == GIF_ERROR)
             return failure(gif);
         if (record == IMAGE_DESC_RECORD_TYPE)
-            return readFrame(gif, transparent, bitmap) && readToTrailer(gif);
+            return readFrame(gif, transparent, bitmap) && readToTrailer(gif, &bitmap->frames);
         if (record == TERMINATE_RECORD_TYPE)
             return decodeFailed("GIF without an image");
         if (record != EXTENSION_RECORD_TYPE)

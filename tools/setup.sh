@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package needed to build, test, benchmark, fuzz and
-# package the project (dpkg-dev and file: cpack's dependency computation).
+# package the project (dpkg-dev and file: cpack's dependency computation;
+# the formats' own encoders and reference decoders and a Debian wallpaper:
+# the decoders' tests).
 # Safe to run again: apt-get skips what is already installed. Needs root (or sudo).
 set -euo pipefail
 
@@ -9,6 +11,7 @@ packages=(
   flex bison
   zlib1g-dev libpng-dev libjpeg-dev libgif-dev libpixman-1-dev
   libwebp-dev libheif-dev libavif-dev liblcms2-dev libexif-dev
+  webp libheif-examples libavif-bin desktop-base
   libgtest-dev libbenchmark-dev
   clang libclang-rt-dev
   gzip valgrind
