@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "referenceDecoders_support.h"
+#include "support/files.h"
 #include "support/scratch.h"
 
 namespace {
@@ -18,6 +19,9 @@ TEST(HeifDecoder, DecodesAsHeifConvertDoes)
         {"heif-enc", "-q", "60", "photo-alpha.png", "-o", "alpha.heic"},
         {"avifenc", "-s", "10", "photo.png", "photo.avif"},
         {"avifenc", "-s", "10", "photo-alpha.png", "alpha.avif"},
+        // Ten bits keep their high eight, as heif-convert's 16 bits do.
+        {"heif-enc", "-b", "10", "photo16.png", "-o", "deep.heic"},
+        {"avifenc", "-s", "10", "-d", "10", "photo16.png", "deep.avif"},
     };
     for (const std::vector<std::string> &encoding : encodings) {
         SCOPED_TRACE(encoding.back());
@@ -41,6 +45,22 @@ TEST(HeifDecoder, HandsOnTheIccProfileButNotTheExifBlock)
     ASSERT_EQ(decoded.refusedBy, refusedBy_t::nothing) << decoded.reason;
     EXPECT_EQ(decoded.bitmap.iccProfile, profile);
     EXPECT_TRUE(decoded.bitmap.exif.empty());
+}
+TEST(HeifDecoder, DamagedFilesAreRefusedWithTheirReason)
+{
+    if (!referenceToolsPresent(kHeifTools))
+        GTEST_SKIP();
+    ASSERT_TRUE(runPhotoTool({"heif-enc", "photo.png", "-o", "whole.heic"}));
+    ASSERT_TRUE(runPhotoTool({"avifenc", "-s", "10", "photo.png", "whole.avif"}));
+    const bytes_t heic = readBytes(photoPath("whole.heic")), avif = readBytes(photoPath("whole.avif"));
+    for (const damagedImage_t &damaged : {
+             damagedImage_t{"HEIC cut short", cut(heic, heic.size() * 9 / 10), "HEIF data ends early"},
+             damagedImage_t{"AVIF cut short", cut(avif, avif.size() * 9 / 10), "AVIF data ends early"},
+             damagedImage_t{"HEIC without its boxes", cut(heic, 40), "damaged HEIF"},
+         }) {
+        SCOPED_TRACE(damaged.name);
+        expectRefused(damaged);
+    }
 }
 #endif
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <png.h>
 #include <unistd.h>
 
 #include "support/runTool.h"
@@ -16,13 +17,17 @@ void writeCrops()
     const decodedFile_t wallpaper = decodeFile(kWallpaper);
     ASSERT_EQ(wallpaper.refusedBy, refusedBy_t::nothing) << wallpaper.reason;
     rgbaImage_t crop{96, 64, {}};
+    pngSpec_t deep{96, 64, PNG_COLOR_TYPE_RGB, 16, false, {}, {}, {}};
     for (uint32_t r = 0; r < crop.height; ++r)
         for (uint32_t c = 0; c < crop.width; ++c) {
             const uint8_t *bgra = &wallpaper.bitmap.pixels[((r + 300) * wallpaper.bitmap.width + c + 200) * 4];
             crop.rgba.insert(crop.rgba.end(), {bgra[2], bgra[1], bgra[0], uint8_t(c * 255 / 95)});
+            for (int k : {2, 1, 0})
+                deep.samples.push_back(uint16_t(bgra[k] << 8 | ((r * 7 + c * 3 + k) & 255)));
         }
     writeScratchFile("photo-alpha.png", encodePng(crop, true));
     writeScratchFile("photo.png", encodePng(crop, false));
+    writeScratchFile("photo16.png", encodePng(deep));
 }
 
 } // namespace

@@ -14,8 +14,9 @@
 bool referenceToolsPresent(const std::vector<std::string> &tools);
 
 /// The path of `name` in the scratch directory, where photo.png (a 96 x 64
-/// crop of the wallpaper) and photo-alpha.png (the same with an alpha ramp
-/// from transparent to opaque) are written on first use.
+/// crop of the wallpaper), photo-alpha.png (the same with an alpha ramp
+/// from transparent to opaque) and photo16.png (16 bits a sample) are
+/// written on first use.
 std::string photoPath(const std::string &name);
 
 /// Runs /usr/bin/COMMAND[0] with the rest as arguments, names taken as

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "referenceDecoders_support.h"
+#include "support/files.h"
 #include "support/scratch.h"
 
 namespace {
@@ -62,6 +63,23 @@ TEST(WebpDecoder, HandsOnTheExifBlockAndIccProfile)
         const decodedFile_t decoded = decodeFile(photoPath("tagged.webp").c_str());
         EXPECT_EQ(decoded.bitmap.exif, c.exif);
         EXPECT_EQ(decoded.bitmap.iccProfile, c.icc);
+    }
+}
+
+TEST(WebpDecoder, DamagedFilesAreRefusedWithTheirReason)
+{
+    if (!referenceToolsPresent(kWebpTools))
+        GTEST_SKIP();
+    ASSERT_TRUE(runPhotoTool({"cwebp", "-quiet", "photo.png", "-o", "whole.webp"}));
+    const bytes_t webp = readBytes(photoPath("whole.webp"));
+    const std::string garbled = std::string("RIFF\x1c\0\0\0WEBPVP8 \x10\0\0\0", 20) + std::string(16, 'x');
+    for (const damagedImage_t &damaged : {
+             damagedImage_t{"cut short", cut(webp, webp.size() * 9 / 10), "WebP data ends early"},
+             damagedImage_t{"header only", cut(webp, 12), "WebP data ends early"},
+             damagedImage_t{"garbled image chunk", {garbled.begin(), garbled.end()}, "damaged WebP"},
+         }) {
+        SCOPED_TRACE(damaged.name);
+        expectRefused(damaged);
     }
 }
 
