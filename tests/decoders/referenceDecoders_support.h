@@ -1,6 +1,6 @@
 // Files of today's photo formats made at test time by each format's own
-// encoder from a wallpaper of Debian's desktop-base, checked against the
-// pixels the format's reference decoder makes of them.
+// encoder from a crop of a Debian wallpaper (desktop-base), checked against
+// what the format's reference decoder makes of them.
 #pragma once
 
 #include <string>
@@ -8,20 +8,19 @@
 
 #include "decoderChecks_support.h"
 
-/// Whether the wallpaper and these programs of /usr/bin are installed
-/// (tools/setup.sh installs them). When they are not, a run under CI=true
-/// fails; elsewhere the caller skips.
-bool referenceToolsPresent(const std::vector<std::string> &tools);
+using command_t = std::vector<std::string>;
 
-/// The path of `name` in the scratch directory, where photo.png (a 96 x 64
-/// crop of the wallpaper), photo-alpha.png (the same with an alpha ramp
-/// from transparent to opaque) and photo16.png (16 bits a sample) are
-/// written on first use.
-std::string photoPath(const std::string &name);
+/// Whether the wallpaper and these programs of /usr/bin (tools/setup.sh
+/// installs them) are there; when not, a run under CI=true fails and others
+/// skip.
+bool referenceToolsPresent(const command_t &tools);
 
-/// Runs /usr/bin/COMMAND[0] with the rest as arguments, names taken as
-/// photoPath(name) where a file of that name is meant; true on success.
-bool runPhotoTool(std::vector<std::string> command);
+/// Runs /usr/bin/COMMAND[0] in the scratch directory, where photo.png (a
+/// 96 x 64 crop of the wallpaper), photo-alpha.png (the same with an alpha
+/// ramp) and photo16.png (16 bits a sample) are written first; gives the
+/// bytes of the file the command makes, named last.
+bytes_t madeBy(const command_t &command);
 
-/// photoPath(made) decodes exactly as `reference` writes photoPath("reference.png").
-void expectAsReference(const std::string &made, const std::vector<std::string> &reference);
+/// The file each encoding makes decodes exactly as `reference` writes it to
+/// reference.png, FILE in it standing for the file.
+void expectAsReference(const std::vector<command_t> &encodings, const command_t &reference);
