@@ -4,6 +4,7 @@
 #include "decoders/gif.h"
 #include "decoders/heif.h"
 #include "decoders/jpeg.h"
+#include "decoders/jxl.h"
 #include "decoders/png.h"
 #include "decoders/pnm.h"
 #include "decoders/psd.h"
@@ -17,6 +18,9 @@ const std::vector<imageDecoder_t> &imageDecoders()
         {"GIF", looksLikeGif, decodeGif}, {"WebP", looksLikeWebp, decodeWebp},
 #if DAWNMARK_HEIF
         {"HEIF", looksLikeHeic, decodeHeic}, {"AVIF", looksLikeAvif, decodeAvif},
+#endif
+#if DAWNMARK_JXL
+        {"JPEG XL", looksLikeJxl, decodeJxl},
 #endif
         {"PSD", looksLikePsd, decodePsd}, {"BMP", looksLikeBmp, decodeBmp},
         {"TGA", looksLikeTga, decodeTga},

@@ -103,6 +103,8 @@ void writePhotoFormats()
         {"animated.webp", "img2webp rgb.png -lossy rgba.png -o"},
         {"alpha.heic", "heif-enc -q 50 rgba.png -o"},
         {"alpha.avif", "avifenc -s 10 rgba.png"},
+        {"alpha.jxl", "cjxl -q 80 rgba.png"},
+        {"lossless.jxl", "cjxl -d 0 rgb.png"},
     };
     for (const auto &file : made) {
         const std::string command =

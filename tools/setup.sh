@@ -10,8 +10,8 @@ packages=(
   g++ cmake make ninja-build pkg-config
   flex bison
   zlib1g-dev libpng-dev libjpeg-dev libgif-dev libpixman-1-dev
-  libwebp-dev libheif-dev libavif-dev liblcms2-dev libexif-dev
-  webp libheif-examples libavif-bin desktop-base
+  libwebp-dev libheif-dev libavif-dev libjxl-dev liblcms2-dev libexif-dev
+  webp libheif-examples libavif-bin libjxl-tools desktop-base
   libgtest-dev libbenchmark-dev
   clang libclang-rt-dev
   gzip valgrind
