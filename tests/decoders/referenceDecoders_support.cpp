@@ -26,10 +26,9 @@ bool writeCrops()
             for (int k : {2, 1, 0})
                 deep.samples.push_back(uint16_t(bgra[k] << 8 | ((r * 7 + c * 3 + k) & 255)));
         }
-    writeScratchFile("photo-alpha.png", encodePng(crop, true));
-    writeScratchFile("photo.png", encodePng(crop, false));
-    writeScratchFile("photo16.png", encodePng(deep));
-    return true;
+    return !writeScratchFile("photo-alpha.png", encodePng(crop, true)).empty() &&
+           !writeScratchFile("photo.png", encodePng(crop, false)).empty() &&
+           !writeScratchFile("photo16.png", encodePng(deep)).empty();
 }
 
 } // namespace
@@ -60,13 +59,10 @@ void expectAsReference(const std::vector<command_t> &encodings, const command_t 
         SCOPED_TRACE(encoding.back());
         const bytes_t file = madeBy(encoding);
         expectRefused({"cut short", cut(file, file.size() * 9 / 10), cutReason});
-        const decodedFile_t decoded = decodeBytes(file);
         command_t decoding = reference;
         std::replace(decoding.begin(), decoding.end(), std::string("FILE"), encoding.back());
-        const decodedBitmap_t expected = decodeBytes(madeBy(decoding)).bitmap;
-        ASSERT_EQ(decoded.refusedBy, refusedBy_t::nothing) << decoded.reason;
-        EXPECT_EQ(decoded.bitmap.width, expected.width);
-        EXPECT_EQ(decoded.bitmap.alpha, expected.alpha);
-        EXPECT_TRUE(decoded.bitmap.pixels == expected.pixels);
+        const decodedBitmap_t expected = decodeBytes(madeBy(decoding)).bitmap, decoded = decodeBytes(file).bitmap;
+        EXPECT_TRUE(decoded.width == expected.width && decoded.alpha == expected.alpha &&
+                    decoded.pixels == expected.pixels && !decoded.pixels.empty());
     }
 }

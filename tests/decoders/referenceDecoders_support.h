@@ -2,9 +2,6 @@
 // crop of a Debian wallpaper (desktop-base; tools/setup.sh installs both).
 #pragma once
 
-#include <string>
-#include <vector>
-
 #include "decoderChecks_support.h"
 
 using command_t = std::vector<std::string>;
@@ -19,7 +16,6 @@ bool referenceToolsPresent(const command_t &tools);
 bytes_t madeBy(const command_t &command);
 
 /// The file of each encoding decodes exactly as `reference` (FILE standing
-/// for it) writes it to reference.png, and cut short is refused for
-/// `cutReason`.
+/// for it) writes reference.png, and cut short is refused for `cutReason`.
 void expectAsReference(const std::vector<command_t> &encodings, const command_t &reference,
                        const std::string &cutReason);

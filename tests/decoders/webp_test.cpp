@@ -25,10 +25,8 @@ TEST(WebpDecoder, HandsOnFramesAndMetadata)
     if (!referenceToolsPresent(kWebpTools))
         GTEST_SKIP();
     const bytes_t tiff = {'I', 'I', 42, 0, 8, 0, 0, 0, 0, 0}, profile = {0, 0, 1, 2, 'a', 'c', 's', 'p'};
-    bytes_t marked = {'E', 'x', 'i', 'f', 0, 0}; // as some writers keep it, from a JPEG's segment
-    marked.insert(marked.end(), tiff.begin(), tiff.end());
     writeScratchFile("tiff.exif", tiff);
-    writeScratchFile("marked.exif", marked);
+    writeScratchFile("marked.exif", {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 0, 0});
     writeScratchFile("profile.icc", profile);
     madeBy({"cwebp", "-quiet", "-lossless", "photo.png", "-o", "plain.webp"});
     const bytes_t photo = decodeBytes(readBytes(scratchDirectory() + "/photo.png")).bitmap.pixels;
@@ -39,6 +37,7 @@ TEST(WebpDecoder, HandsOnFramesAndMetadata)
     } cases[] = {
         {{"img2webp", "photo.png", "photo-alpha.png", "photo.png", "-o", "animated.webp"}, 3, {}, {}},
         {{"webpmux", "-set", "exif", "tiff.exif", "plain.webp", "-o", "exif.webp"}, 1, tiff, {}},
+        // Some writers keep the marker of a JPEG's EXIF segment.
         {{"webpmux", "-set", "exif", "marked.exif", "plain.webp", "-o", "marked.webp"}, 1, tiff, {}},
         {{"webpmux", "-set", "icc", "profile.icc", "plain.webp", "-o", "icc.webp"}, 1, {}, profile},
     };

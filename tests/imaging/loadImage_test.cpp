@@ -145,11 +145,8 @@ TEST_F(LoadImage, AnAnimationSaysUnderVHowManyFramesItHas)
     for (const imageVariant_t &variant : imageVariants())
         if (variant.name == "GIF two frames" || variant.name == "GIF plain") {
             const std::string path = writeScratchFile("animation.gif", variant.file);
-            const bool two = variant.name == "GIF two frames";
-            EXPECT_EQ(traceOf(2, [&] { load(path); }).find("... ... 2 frames: the first is shown\n") !=
-                          std::string::npos,
-                      two);
-            EXPECT_EQ(traceOf(1, [&] { load(path); }).find("frames"), std::string::npos);
+            const size_t at = traceOf(2, [&] { load(path); }).find("... ... 2 frames: the first is shown\n");
+            EXPECT_EQ(at != std::string::npos, variant.name == "GIF two frames");
         }
 }
 
