@@ -60,15 +60,15 @@ struct optionsDeleter_t {
     void operator()(heif_decoding_options *options) const { heif_decoding_options_free(options); }
 };
 
-bool heifFailure(const heif_error &error, const char *format)
+bool heifFailure(const heif_error &error, const char *format, decodeFailure_t *failure)
 {
     if (error.code == heif_error_Memory_allocation_error)
-        return decodeFailed("out of memory");
+        return failure->give("out of memory");
     if (error.subcode == heif_suberror_End_of_data)
-        return decodeFailed("%s data ends early", format);
+        return failure->give("%s data ends early", format);
     if (error.code == heif_error_Unsupported_feature || error.code == heif_error_Unsupported_filetype)
-        return decodeFailed("unsupported %s: %s", format, error.message);
-    return decodeFailed("damaged %s: %s", format, error.message);
+        return failure->give("unsupported %s: %s", format, error.message);
+    return failure->give("damaged %s: %s", format, error.message);
 }
 
 std::vector<uint8_t> iccProfileOf(const heif_image_handle *handle)
@@ -85,7 +85,8 @@ std::vector<uint8_t> iccProfileOf(const heif_image_handle *handle)
 
 /// The decoded interleaved pixels, red first, as blue, green, red and a
 /// fourth byte.
-bool takePixels(const heif_image *image, bool alpha, const char *format, decodedBitmap_t *bitmap)
+bool takePixels(const heif_image *image, bool alpha, const char *format, decodedBitmap_t *bitmap,
+                decodeFailure_t *failure)
 {
     const int width = heif_image_get_width(image, heif_channel_interleaved);
     const int height = heif_image_get_height(image, heif_channel_interleaved);
@@ -93,7 +94,7 @@ bool takePixels(const heif_image *image, bool alpha, const char *format, decoded
     const uint8_t *plane = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
     if (plane == nullptr || heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved) != 8 ||
         !bitmapSizeAcceptable(uint64_t(std::max(width, 0)), uint64_t(std::max(height, 0))))
-        return decodeFailed("unsupported %s: no 8-bit pixels of %d x %d", format, width, height);
+        return failure->give("unsupported %s: no 8-bit pixels of %d x %d", format, width, height);
     bitmap->width = uint32_t(width);
     bitmap->height = uint32_t(height);
     bitmap->alpha = alpha;
@@ -112,33 +113,34 @@ bool takePixels(const heif_image *image, bool alpha, const char *format, decoded
     return true;
 }
 
-bool decodePrimary(const uint8_t *data, size_t size, const char *format, decodedBitmap_t *bitmap)
+bool decodePrimary(const uint8_t *data, size_t size, const char *format, decodedBitmap_t *bitmap,
+                   decodeFailure_t *failure)
 {
     const std::unique_ptr<heif_context, contextDeleter_t> context(heif_context_alloc());
     if (!context)
-        return decodeFailed("out of memory");
+        return failure->give("out of memory");
     heif_context_set_maximum_image_size_limit(context.get(), kMaxSide);
     heif_error error = heif_context_read_from_memory_without_copy(context.get(), data, size, nullptr);
     if (error.code != heif_error_Ok)
-        return heifFailure(error, format);
+        return heifFailure(error, format, failure);
     heif_image_handle *rawHandle = nullptr;
     error = heif_context_get_primary_image_handle(context.get(), &rawHandle);
     const std::unique_ptr<heif_image_handle, handleDeleter_t> handle(rawHandle);
     if (error.code != heif_error_Ok)
-        return heifFailure(error, format);
+        return heifFailure(error, format, failure);
 
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
     const std::unique_ptr<heif_decoding_options, optionsDeleter_t> options(heif_decoding_options_alloc());
     if (!options)
-        return decodeFailed("out of memory");
+        return failure->give("out of memory");
     options->convert_hdr_to_8bit = 1;
     heif_image *rawImage = nullptr;
     error = heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB,
                               alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get());
     const std::unique_ptr<heif_image, imageDeleter_t> image(rawImage);
     if (error.code != heif_error_Ok)
-        return heifFailure(error, format);
-    if (!takePixels(image.get(), alpha, format, bitmap))
+        return heifFailure(error, format, failure);
+    if (!takePixels(image.get(), alpha, format, bitmap, failure))
         return false;
     bitmap->iccProfile = iccProfileOf(handle.get());
     return true;
@@ -150,12 +152,12 @@ bool looksLikeHeic(const uint8_t *data, size_t size) { return brandOf(data, size
 
 bool looksLikeAvif(const uint8_t *data, size_t size) { return brandOf(data, size) == brand_t::avif; }
 
-bool decodeHeic(const uint8_t *data, size_t size, decodedBitmap_t *out)
+bool decodeHeic(const uint8_t *data, size_t size, decodedBitmap_t *out, decodeFailure_t *failure)
 {
-    return decodePrimary(data, size, "HEIF", out);
+    return decodePrimary(data, size, "HEIF", out, failure);
 }
 
-bool decodeAvif(const uint8_t *data, size_t size, decodedBitmap_t *out)
+bool decodeAvif(const uint8_t *data, size_t size, decodedBitmap_t *out, decodeFailure_t *failure)
 {
-    return decodePrimary(data, size, "AVIF", out);
+    return decodePrimary(data, size, "AVIF", out, failure);
 }

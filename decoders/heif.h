@@ -2,6 +2,7 @@
 // decoders built into it.
 #pragma once
 
+#include "decoders/decodeFailure.h"
 #include "decoders/decodedBitmap.h"
 
 /// Whether `data` starts with an ISO media file type box that names an HEIC
@@ -15,5 +16,5 @@ bool looksLikeAvif(const uint8_t *data, size_t size);
 /// eight bits; alpha is kept, and an ICC profile is handed on. Refuses
 /// (false, with its reason) a damaged or truncated file, or one whose codec
 /// is missing.
-bool decodeHeic(const uint8_t *data, size_t size, decodedBitmap_t *out);
-bool decodeAvif(const uint8_t *data, size_t size, decodedBitmap_t *out);
+bool decodeHeic(const uint8_t *data, size_t size, decodedBitmap_t *out, decodeFailure_t *failure);
+bool decodeAvif(const uint8_t *data, size_t size, decodedBitmap_t *out, decodeFailure_t *failure);

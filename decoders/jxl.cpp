@@ -42,13 +42,13 @@ std::vector<uint8_t> dataProfile(const JxlDecoder *decoder)
     return profile;
 }
 
-bool sizeFrom(const JxlDecoder *decoder, decodedBitmap_t *bitmap)
+bool sizeFrom(const JxlDecoder *decoder, decodedBitmap_t *bitmap, decodeFailure_t *failure)
 {
     JxlBasicInfo info;
     if (JxlDecoderGetBasicInfo(decoder, &info) != JXL_DEC_SUCCESS)
-        return decodeFailed("damaged JPEG XL header");
+        return failure->give("damaged JPEG XL header");
     if (!bitmapSizeAcceptable(info.xsize, info.ysize))
-        return decodeFailed("JPEG XL image of %u x %u pixels is larger than 1 GiB", unsigned(info.xsize),
+        return failure->give("JPEG XL image of %u x %u pixels is larger than 1 GiB", unsigned(info.xsize),
                             unsigned(info.ysize));
     bitmap->width = info.xsize;
     bitmap->height = info.ysize;
@@ -64,22 +64,22 @@ bool looksLikeJxl(const uint8_t *data, size_t size)
     return signature == JXL_SIG_CODESTREAM || signature == JXL_SIG_CONTAINER;
 }
 
-bool decodeJxl(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
+bool decodeJxl(const uint8_t *data, size_t size, decodedBitmap_t *bitmap, decodeFailure_t *failure)
 {
     const std::unique_ptr<JxlDecoder, jxlDeleter_t> decoder(JxlDecoderCreate(nullptr));
     if (!decoder)
-        return decodeFailed("out of memory");
+        return failure->give("out of memory");
     JxlDecoder *const jxl = decoder.get();
     if (JxlDecoderSubscribeEvents(jxl, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE) !=
             JXL_DEC_SUCCESS ||
         JxlDecoderSetInput(jxl, data, size) != JXL_DEC_SUCCESS)
-        return decodeFailed("JPEG XL decoder cannot start");
+        return failure->give("JPEG XL decoder cannot start");
     // The input stays open: a file cut short then asks for more rather than
     // failing as damaged.
     for (;;) {
         switch (JxlDecoderProcessInput(jxl)) {
         case JXL_DEC_BASIC_INFO:
-            if (!sizeFrom(jxl, bitmap))
+            if (!sizeFrom(jxl, bitmap, failure))
                 return false;
             break;
         case JXL_DEC_COLOR_ENCODING:
@@ -89,7 +89,7 @@ bool decodeJxl(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
             resizeMappedAtOnce(bitmap->pixels, size_t(bitmap->width) * bitmap->height * 4);
             if (JxlDecoderSetImageOutBuffer(jxl, &kRgba8, bitmap->pixels.data(), bitmap->pixels.size()) !=
                 JXL_DEC_SUCCESS)
-                return decodeFailed("damaged JPEG XL: unexpected image size");
+                return failure->give("damaged JPEG XL: unexpected image size");
             break;
         case JXL_DEC_FULL_IMAGE:
             // The first frame is the picture; red and blue trade places.
@@ -97,11 +97,11 @@ bool decodeJxl(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
                 std::swap(bitmap->pixels[i], bitmap->pixels[i + 2]);
             return true;
         case JXL_DEC_NEED_MORE_INPUT:
-            return decodeFailed("JPEG XL data ends early");
+            return failure->give("JPEG XL data ends early");
         case JXL_DEC_SUCCESS:
-            return decodeFailed("JPEG XL without an image");
+            return failure->give("JPEG XL without an image");
         default:
-            return decodeFailed("damaged JPEG XL");
+            return failure->give("damaged JPEG XL");
         }
     }
 }

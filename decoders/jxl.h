@@ -1,6 +1,7 @@
 // The JPEG XL decoder, through libjxl.
 #pragma once
 
+#include "decoders/decodeFailure.h"
 #include "decoders/decodedBitmap.h"
 
 /// Whether `data` starts with a JPEG XL codestream or container signature.
@@ -10,4 +11,4 @@ bool looksLikeJxl(const uint8_t *data, size_t size);
 /// no EXIF block is handed on), with alpha; deeper samples are rounded to
 /// eight bits. The profile of the decoded pixels is handed on unless they are
 /// plain sRGB. Refuses (false, with its reason) a damaged or truncated file.
-bool decodeJxl(const uint8_t *data, size_t size, decodedBitmap_t *out);
+bool decodeJxl(const uint8_t *data, size_t size, decodedBitmap_t *out, decodeFailure_t *failure);

@@ -21,17 +21,17 @@ struct animationDeleter_t {
     void operator()(WebPAnimDecoder *decoder) const { WebPAnimDecoderDelete(decoder); }
 };
 
-bool statusFailure(VP8StatusCode status)
+bool statusFailure(VP8StatusCode status, decodeFailure_t *failure)
 {
     switch (status) {
     case VP8_STATUS_NOT_ENOUGH_DATA:
-        return decodeFailed("WebP data ends early");
+        return failure->give("WebP data ends early");
     case VP8_STATUS_OUT_OF_MEMORY:
-        return decodeFailed("out of memory");
+        return failure->give("out of memory");
     case VP8_STATUS_UNSUPPORTED_FEATURE:
-        return decodeFailed("unsupported WebP feature");
+        return failure->give("unsupported WebP feature");
     default:
-        return decodeFailed("damaged WebP: bitstream error %d", int(status));
+        return failure->give("damaged WebP: bitstream error %d", int(status));
     }
 }
 
@@ -58,16 +58,16 @@ std::vector<uint8_t> exifOf(const WebPDemuxer *demux)
     return exif;
 }
 
-bool decodeStill(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
+bool decodeStill(const uint8_t *data, size_t size, decodedBitmap_t *bitmap, decodeFailure_t *failure)
 {
     WebPDecoderConfig config;
     if (!WebPInitDecoderConfig(&config))
-        return decodeFailed("unsupported WebP library version");
+        return failure->give("unsupported WebP library version");
     const VP8StatusCode features = WebPGetFeatures(data, size, &config.input);
     if (features != VP8_STATUS_OK)
-        return statusFailure(features);
+        return statusFailure(features, failure);
     if (!bitmapSizeAcceptable(uint64_t(config.input.width), uint64_t(config.input.height)))
-        return decodeFailed("WebP image of %d x %d pixels is larger than 1 GiB", config.input.width,
+        return failure->give("WebP image of %d x %d pixels is larger than 1 GiB", config.input.width,
                             config.input.height);
     bitmap->width = uint32_t(config.input.width);
     bitmap->height = uint32_t(config.input.height);
@@ -81,19 +81,20 @@ bool decodeStill(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
     config.output.u.RGBA.size = bitmap->pixels.size();
     const VP8StatusCode status = WebPDecode(data, size, &config);
     WebPFreeDecBuffer(&config.output);
-    return status == VP8_STATUS_OK || statusFailure(status);
+    return status == VP8_STATUS_OK || statusFailure(status, failure);
 }
 
-bool decodeFirstFrame(const uint8_t *data, size_t size, const WebPDemuxer *demux, decodedBitmap_t *bitmap)
+bool decodeFirstFrame(const uint8_t *data, size_t size, const WebPDemuxer *demux, decodedBitmap_t *bitmap,
+                      decodeFailure_t *failure)
 {
     const uint32_t width = WebPDemuxGetI(demux, WEBP_FF_CANVAS_WIDTH);
     const uint32_t height = WebPDemuxGetI(demux, WEBP_FF_CANVAS_HEIGHT);
     if (!bitmapSizeAcceptable(width, height))
-        return decodeFailed("WebP canvas of %u x %u pixels is larger than 1 GiB", unsigned(width),
+        return failure->give("WebP canvas of %u x %u pixels is larger than 1 GiB", unsigned(width),
                             unsigned(height));
     WebPIterator frame;
     if (!WebPDemuxGetFrame(demux, 1, &frame))
-        return decodeFailed("WebP animation without a frame");
+        return failure->give("WebP animation without a frame");
     // Canvas the first frame leaves uncovered stays transparent.
     const bool covered = frame.x_offset == 0 && frame.y_offset == 0 && uint32_t(frame.width) == width &&
                          uint32_t(frame.height) == height;
@@ -101,17 +102,17 @@ bool decodeFirstFrame(const uint8_t *data, size_t size, const WebPDemuxer *demux
 
     WebPAnimDecoderOptions options;
     if (!WebPAnimDecoderOptionsInit(&options))
-        return decodeFailed("unsupported WebP library version");
+        return failure->give("unsupported WebP library version");
     options.color_mode = MODE_BGRA;
     options.use_threads = 0;
     const WebPData whole = {data, size};
     const std::unique_ptr<WebPAnimDecoder, animationDeleter_t> decoder(WebPAnimDecoderNew(&whole, &options));
     if (!decoder)
-        return decodeFailed("damaged WebP animation");
+        return failure->give("damaged WebP animation");
     uint8_t *canvas = nullptr;
     int timestamp = 0;
     if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp))
-        return decodeFailed("damaged WebP: the first frame cannot be decoded");
+        return failure->give("damaged WebP: the first frame cannot be decoded");
     bitmap->width = width;
     bitmap->height = height;
     bitmap->alpha = (WebPDemuxGetI(demux, WEBP_FF_FORMAT_FLAGS) & ALPHA_FLAG) != 0 || !covered;
@@ -127,18 +128,18 @@ bool looksLikeWebp(const uint8_t *data, size_t size)
     return size >= 12 && std::memcmp(data, "RIFF", 4) == 0 && std::memcmp(data + 8, "WEBP", 4) == 0;
 }
 
-bool decodeWebp(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
+bool decodeWebp(const uint8_t *data, size_t size, decodedBitmap_t *bitmap, decodeFailure_t *failure)
 {
     const WebPData whole = {data, size};
     WebPDemuxState state = WEBP_DEMUX_PARSE_ERROR;
     const std::unique_ptr<WebPDemuxer, demuxDeleter_t> demux(WebPDemuxPartial(&whole, &state));
     if (!demux || state != WEBP_DEMUX_DONE)
-        return decodeFailed(state == WEBP_DEMUX_PARSE_ERROR ? "damaged WebP container" : "WebP data ends early");
+        return failure->give(state == WEBP_DEMUX_PARSE_ERROR ? "damaged WebP container" : "WebP data ends early");
 
     const uint32_t flags = WebPDemuxGetI(demux.get(), WEBP_FF_FORMAT_FLAGS);
     const uint32_t frames = WebPDemuxGetI(demux.get(), WEBP_FF_FRAME_COUNT);
-    if ((flags & ANIMATION_FLAG) != 0 ? !decodeFirstFrame(data, size, demux.get(), bitmap)
-                                      : !decodeStill(data, size, bitmap))
+    if ((flags & ANIMATION_FLAG) != 0 ? !decodeFirstFrame(data, size, demux.get(), bitmap, failure)
+                                      : !decodeStill(data, size, bitmap, failure))
         return false;
     bitmap->frames = frames > 0 ? frames : 1;
     if ((flags & EXIF_FLAG) != 0)
