@@ -100,7 +100,7 @@ void writePhotoFormats()
     } made[] = {
         {"lossy-alpha.webp", "cwebp -quiet -q 60 rgba.png -o"},
         {"lossless.webp", "cwebp -quiet -lossless rgb.png -o"},
-        {"animated.webp", "img2webp rgb.png -lossy rgba.png -o"},
+        {"animated.webp", "img2webp rgb.png -lossy grey.jpg -o"},
         {"alpha.heic", "heif-enc -q 50 rgba.png -o"},
         {"alpha.avif", "avifenc -s 10 rgba.png"},
         {"alpha.jxl", "cjxl -q 80 rgba.png"},
