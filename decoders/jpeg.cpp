@@ -22,16 +22,18 @@ namespace {
 struct jpegErrors_t {
     jpeg_error_mgr manager;
     jmp_buf jump;
+    decodeFailure_t *failure;
 };
 
 [[noreturn]] void onError(j_common_ptr info)
 {
+    decodeFailure_t *failure = reinterpret_cast<jpegErrors_t *>(info->err)->failure;
     if (info->err->msg_code == JWRN_JPEG_EOF) {
-        decodeFailed("JPEG data ends early");
+        failure->give("JPEG data ends early");
     } else {
         char message[JMSG_LENGTH_MAX];
         info->err->format_message(info, message);
-        decodeFailed("damaged JPEG: %s", message);
+        failure->give("damaged JPEG: %s", message);
     }
     longjmp(reinterpret_cast<jpegErrors_t *>(info->err)->jump, 1);
 }
@@ -42,10 +44,10 @@ void onMessage(j_common_ptr info, int level)
         onError(info);
 }
 
-bool prepareBitmap(decodedBitmap_t *bitmap, JDIMENSION width, JDIMENSION height)
+bool prepareBitmap(decodedBitmap_t *bitmap, JDIMENSION width, JDIMENSION height, decodeFailure_t *failure)
 {
     if (!bitmapSizeAcceptable(width, height)) {
-        decodeFailed("JPEG image of %u x %u pixels is larger than 1 GiB", unsigned(width),
+        failure->give("JPEG image of %u x %u pixels is larger than 1 GiB", unsigned(width),
                      unsigned(height));
         return false;
     }
@@ -55,7 +57,7 @@ bool prepareBitmap(decodedBitmap_t *bitmap, JDIMENSION width, JDIMENSION height)
         bitmap->alpha = false;
         resizeMappedAtOnce(bitmap->pixels, size_t(width) * height * 4);
     } catch (const std::bad_alloc &) {
-        decodeFailed("out of memory");
+        failure->give("out of memory");
         return false;
     }
     return true;
@@ -88,17 +90,18 @@ bool looksLikeJpeg(const uint8_t *data, size_t size)
     return size >= 3 && data[0] == 0xff && data[1] == 0xd8 && data[2] == 0xff;
 }
 
-bool decodeJpeg(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
+bool decodeJpeg(const uint8_t *data, size_t size, decodedBitmap_t *bitmap, decodeFailure_t *failure)
 {
     // No reduced scale is as large as the image itself.
-    return decodeJpegAtLeast(data, size, UINT32_MAX, UINT32_MAX, bitmap);
+    return decodeJpegAtLeast(data, size, UINT32_MAX, UINT32_MAX, bitmap, failure);
 }
 
 bool decodeJpegAtLeast(const uint8_t *data, size_t size, uint32_t minWidth, uint32_t minHeight,
-                       decodedBitmap_t *bitmap)
+                       decodedBitmap_t *bitmap, decodeFailure_t *failure)
 {
     jpeg_decompress_struct info;
     jpegErrors_t errors;
+    errors.failure = failure;
     info.err = jpeg_std_error(&errors.manager);
     errors.manager.error_exit = onError;
     errors.manager.emit_message = onMessage;
@@ -110,7 +113,7 @@ bool decodeJpegAtLeast(const uint8_t *data, size_t size, uint32_t minWidth, uint
     jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
     keepPhotoMarkers(&info);
     jpeg_read_header(&info, TRUE);
-    if (!takePhotoMarkers(&info, bitmap)) {
+    if (!takePhotoMarkers(&info, bitmap, failure)) {
         jpeg_destroy_decompress(&info);
         return false;
     }
@@ -133,7 +136,7 @@ bool decodeJpegAtLeast(const uint8_t *data, size_t size, uint32_t minWidth, uint
         }
     }
     jpeg_calc_output_dimensions(&info);
-    if (!prepareBitmap(bitmap, info.output_width, info.output_height)) {
+    if (!prepareBitmap(bitmap, info.output_width, info.output_height, failure)) {
         jpeg_destroy_decompress(&info);
         return false;
     }

@@ -1,6 +1,7 @@
 // The JPEG decoder, through libjpeg-turbo.
 #pragma once
 
+#include "decoders/decodeFailure.h"
 #include "decoders/decodedBitmap.h"
 
 /// Whether `data` starts with a JPEG start-of-image marker.
@@ -12,10 +13,10 @@ bool looksLikeJpeg(const uint8_t *data, size_t size);
 /// Keeps the EXIF block and the colour profile.
 /// Refuses (false, with its reason) corrupt or truncated data: every
 /// corrupt-data warning counts as an error.
-bool decodeJpeg(const uint8_t *data, size_t size, decodedBitmap_t *out);
+bool decodeJpeg(const uint8_t *data, size_t size, decodedBitmap_t *out, decodeFailure_t *failure);
 
 /// decodeJpeg at the smallest of the scales 1/8, 1/4 and 1/2 whose size
 /// (each side rounded up) is still at least minWidth x minHeight, or at
 /// full size when none is: for an image that will be zoomed down anyway.
 bool decodeJpegAtLeast(const uint8_t *data, size_t size, uint32_t minWidth, uint32_t minHeight,
-                       decodedBitmap_t *out);
+                       decodedBitmap_t *out, decodeFailure_t *failure);

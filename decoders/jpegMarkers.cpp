@@ -34,7 +34,7 @@ void keepPhotoMarkers(j_decompress_ptr info)
     jpeg_save_markers(info, kIccMarker, 0xffff);
 }
 
-bool takePhotoMarkers(j_decompress_ptr info, decodedBitmap_t *bitmap)
+bool takePhotoMarkers(j_decompress_ptr info, decodedBitmap_t *bitmap, decodeFailure_t *failure)
 {
     JOCTET *profile = nullptr;
     unsigned length = 0;
@@ -52,7 +52,7 @@ bool takePhotoMarkers(j_decompress_ptr info, decodedBitmap_t *bitmap)
         }
     } catch (const std::bad_alloc &) {
         std::free(profile);
-        decodeFailed("out of memory");
+        failure->give("out of memory");
         return false;
     }
     std::free(profile);

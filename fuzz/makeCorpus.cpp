@@ -109,6 +109,39 @@ void writeImages()
         put("image", fileName("damaged " + damaged.name), damaged.file);
 }
 
+// Files of today's photo formats come from their own encoders (tools/setup.sh
+// installs them), made from the PNGs above, each also cut short.
+void writePhotoFormats()
+{
+    const std::string directory = root + "/image";
+    const struct {
+        const char *name, *command;
+    } made[] = {
+        {"lossy-alpha.webp", "cwebp -quiet -q 60 rgba.png -o"},
+        {"lossless.webp", "cwebp -quiet -lossless rgb.png -o"},
+        {"animated.webp", "img2webp rgb.png -lossy grey.jpg -o"},
+        {"alpha.heic", "heif-enc -q 50 rgba.png -o"},
+        {"alpha.avif", "avifenc -s 10 rgba.png"},
+        {"alpha.jxl", "cjxl -q 80 rgba.png"},
+        {"lossless.jxl", "cjxl -d 0 rgb.png"},
+    };
+    for (const auto &file : made) {
+        const std::string command =
+            "cd '" + directory + "' && " + file.command + " " + file.name + " > /dev/null 2>&1";
+        std::vector<uint8_t> bytes;
+        FILE *in = std::system(command.c_str()) == 0 ? fopen((directory + "/" + file.name).c_str(), "rb") : nullptr;
+        if (in == nullptr) {
+            fprintf(stderr, "make-fuzz-corpus: cannot make %s (%s)\n", file.name, command.c_str());
+            exit(1);
+        }
+        for (int c; (c = fgetc(in)) != EOF;)
+            bytes.push_back(uint8_t(c));
+        fclose(in);
+        bytes.resize(bytes.size() * 9 / 10);
+        put("image", std::string("cut-") + file.name, bytes);
+    }
+}
+
 void putLE32(std::vector<uint8_t> &out, uint32_t value)
 {
     for (int shift = 0; shift < 32; shift += 8)
@@ -205,6 +238,7 @@ int main(int argc, char **argv)
     }
     root = argv[1];
     writeImages();
+    writePhotoFormats();
     writeBootLoader();
     writeDescriptions();
     return 0;

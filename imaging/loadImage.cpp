@@ -65,5 +65,7 @@ loadedImage_t loadImage(const char *path, leastSize_t least)
     image.hasAlpha = file.bitmap.alpha;
     image.pixels.swap(file.bitmap.pixels);
     TRACE(0, "Geometry: %dx%d\n", image.width, image.height);
+    if (file.bitmap.frames > 1)
+        TRACE(1, "%u frames: the first is shown\n", unsigned(file.bitmap.frames));
     return image;
 }

@@ -157,6 +157,16 @@ TEST_F(LoadImage, TurnedOrProfiledPhotosSaySoUnderVerbose)
     EXPECT_EQ(traceOf(1, sideways), "... ... DataSize: 512\n... ... Geometry: 8x16\n");
 }
 
+TEST_F(LoadImage, AnAnimationSaysUnderVHowManyFramesItHas)
+{
+    for (const imageVariant_t &variant : imageVariants())
+        if (variant.name == "GIF two frames" || variant.name == "GIF plain") {
+            const std::string path = writeScratchFile("animation.gif", variant.file);
+            const size_t at = traceOf(2, [&] { load(path); }).find("... ... 2 frames: the first is shown\n");
+            EXPECT_EQ(at != std::string::npos, variant.name == "GIF two frames");
+        }
+}
+
 TEST_F(LoadImage, RefusalsSayWhyAndRestoreTheTrace)
 {
     const std::string header = "bits" + std::string(10, '\0');
