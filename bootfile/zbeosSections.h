@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 /// Bytes of the splash member's gzip header (magic to "images\0").
@@ -26,6 +27,11 @@ struct zbeosSections_t {
 /// Reads the whole regular file at path. Throws dawnmarkError_t (subject path)
 /// "File not found" or "troubles reading". path must outlive the exception.
 std::vector<unsigned char> readZbeosFile(const char *path);
+
+/// Where the two member headers lie in the size bytes of a boot loader file
+/// held in memory, or nothing when either is missing: what dissectZbeos
+/// finds, without a trace.
+std::optional<zbeosSections_t> findZbeosSections(const unsigned char *bytes, uint64_t size);
 
 /// Finds the sections of the size bytes of a boot loader file held in
 /// memory; reads nothing outside them. Throws dawnmarkError_t with subject path

@@ -33,6 +33,9 @@ struct decodedBitmap_t {
     /// end on a whole pixel (63 pixels at 3/8 are 23.625, shown in 24).
     double overhangRight = 0;
     double overhangBottom = 0;
+    /// Whether the decoder has already brought the pixels from iccProfile
+    /// to sRGB (a CMYK JPEG's samples only exist inside the decoder).
+    bool profileApplied = false;
     /// Frames in the file: an animation gives its first, and says how
     /// many there are.
     uint32_t frames = 1;

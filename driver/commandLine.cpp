@@ -6,17 +6,8 @@
 #include <vector>
 
 #include "driver/run.h"
+#include "diagnostics/copyrightNotice.h"
 #include "diagnostics/traceMsg.h"
-
-int usage()
-{
-    fprintf(stderr,
-            "\nusage: Dawnmark [-v] [-z pathToZbeos] [-o output] splashFile\n\n"
-            "\t-v     \t\tverbose mode\n"
-            "\t-z path\t\tpath to original zbeos, defaults to '/system/zbeos'\n"
-            "\t-o path\t\toutput path, defaults to './newZbeos'\n\n");
-    return 1;
-}
 
 namespace {
 
@@ -33,6 +24,7 @@ enum : int {
     optScreen,
     optFit,
     optSmooth,
+    optVersion,
     optFocus,
 };
 
@@ -60,22 +52,62 @@ const optionEntry_t optionTable[] = {
     {"fit", optFit, nullptr, "with --picture: the whole photo, centred on black"},
     {"focus", optFocus, "X%,Y%", "with --picture: the point of the photo kept nearest the centre"},
     {"help", optHelp, nullptr, "print this list of options and stop"},
+    {"version", optVersion, nullptr, "print the version and stop"},
 };
 
+const char *const versionText = "Dawnmark " DAWNMARK_VERSION "\n";
+
 const char *const helpExample = "Example: Dawnmark -z zbeos.old -o newZbeos --backup --preview look.png my.splash\n";
+
+/// An option's line in the lists: its synopsis, then what it does.
+void printOption(FILE *stream, const optionEntry_t &entry)
+{
+    std::string synopsis =
+        entry.longName != nullptr ? std::string("--") + entry.longName : std::string("-") + char(entry.code);
+    if (entry.argument != nullptr)
+        synopsis += std::string(" ") + entry.argument;
+    fprintf(stream, "  %-24s%s\n", synopsis.c_str(), entry.meaning);
+}
 
 void printHelp()
 {
     printf("Usage: Dawnmark [OPTION]... splashFile\n"
            "       Dawnmark [OPTION]... --picture PHOTO\n");
-    for (const optionEntry_t &entry : optionTable) {
-        std::string synopsis = entry.longName != nullptr ? std::string("--") + entry.longName
-                                                         : std::string("-") + char(entry.code);
-        if (entry.argument != nullptr)
-            synopsis += std::string(" ") + entry.argument;
-        printf("  %-24s%s\n", synopsis.c_str(), entry.meaning);
-    }
+    for (const optionEntry_t &entry : optionTable)
+        printOption(stdout, entry);
     printf("%s", helpExample);
+}
+
+/// The usage text, then the options beyond the original three, which its
+/// text does not know: given after a mistake made with one of them, while
+/// the original options' mistakes keep the original text alone.
+int usageWithLongOptions()
+{
+    usage();
+    for (const optionEntry_t &entry : optionTable)
+        if (entry.longName != nullptr)
+            printOption(stderr, entry);
+    return 1;
+}
+
+/// Says on its own line what was wrong with an option or form, then gives
+/// the usage text; returns its status.
+int refuse(const std::string &complaint)
+{
+    fprintf(stderr, "Dawnmark: %s\n", complaint.c_str());
+    return usageWithLongOptions();
+}
+
+/// What a long option that getopt refused takes, when it takes a value:
+/// getopt has named the option, not the value it needs. `code` is the
+/// refused option's: 0 for a long option getopt does not know.
+int refuseOption(int code)
+{
+    for (const optionEntry_t &entry : optionTable)
+        if (entry.code == code && entry.longName != nullptr && entry.argument != nullptr)
+            return refuse(std::string("--") + entry.longName + " takes " + entry.argument);
+    const bool longOption = code == 0 || code > 255;
+    return longOption ? usageWithLongOptions() : usage();
 }
 
 /// One side of WIDTHxHEIGHT: a decimal number from 1 to 32767 (the longest
@@ -123,6 +155,16 @@ bool parseFocus(const char *text, runSettings_t *settings)
 
 } // namespace
 
+int usage()
+{
+    fprintf(stderr,
+            "\nusage: Dawnmark [-v] [-z pathToZbeos] [-o output] splashFile\n\n"
+            "\t-v     \t\tverbose mode\n"
+            "\t-z path\t\tpath to original zbeos, defaults to '/system/zbeos'\n"
+            "\t-o path\t\toutput path, defaults to './newZbeos'\n\n");
+    return 1;
+}
+
 std::optional<int> parseCommandLine(int argc, char **argv, runSettings_t *settings)
 {
     std::string shortOptions;
@@ -143,6 +185,7 @@ std::optional<int> parseCommandLine(int argc, char **argv, runSettings_t *settin
         // later option of the same kind replaces an earlier one.
         case 'z':
             settings->pathToZbeos = optarg;
+            settings->zbeosNamed = true;
             break;
         case 'o':
             settings->output = optarg;
@@ -171,12 +214,15 @@ std::optional<int> parseCommandLine(int argc, char **argv, runSettings_t *settin
         case optHelp:
             printHelp();
             return 0;
+        case optVersion:
+            printf("%s%s", versionText, copyrightNotice);
+            return 0;
         case optPicture:
             settings->picture = optarg;
             break;
         case optScreen:
             if (!parseScreen(optarg, settings))
-                return usage();
+                return refuse(std::string("--screen takes WIDTHxHEIGHT, each side 1 to 32767, not ") + optarg);
             break;
         case optFit:
             settings->fit = true;
@@ -186,22 +232,27 @@ std::optional<int> parseCommandLine(int argc, char **argv, runSettings_t *settin
             break;
         case optFocus:
             if (!parseFocus(optarg, settings))
-                return usage();
+                return refuse(std::string("--focus takes X%,Y%, each 0 to 100, not ") + optarg);
             break;
         default:
-            return usage();
+            return refuseOption(optopt);
         }
     }
     if (settings->picture != nullptr) {
         // The picture stands for the description: there is none to name. A
         // whole photo has nothing cut for a focus to choose.
-        if (optind < argc || (settings->fit && settings->focus))
-            return usage();
+        if (optind < argc)
+            return refuse(std::string("--picture PHOTO takes the place of splashFile; drop ") + argv[optind]);
+        if (settings->fit && settings->focus)
+            return refuse("--focus chooses what a cut keeps; --fit cuts nothing");
         settings->render.fullPalette = settings->render.dither = settings->render.alpha = true;
         return std::nullopt;
     }
     // The screen and the whole photo are the quick form's choices.
-    if (optind >= argc || settings->screenWidth > 0 || settings->fit || settings->focus)
+    if (settings->screenWidth > 0 || settings->fit || settings->focus)
+        return refuse(std::string(settings->fit ? "--fit" : settings->focus ? "--focus" : "--screen") +
+                      " needs --picture PHOTO");
+    if (optind >= argc)
         return usage();
     // Further operands are ignored.
     settings->splashFile = argv[optind];

@@ -12,12 +12,16 @@
 
 namespace {
 
-/// Hands a load's image over; false after reporting a refusal.
-bool takeImage(loadOutcome_t *outcome, std::vector<loadedImage_t> *images)
+/// Hands a load's image over; false after reporting a refusal, under the
+/// file's own name and with why when `path` is given.
+bool takeImage(loadOutcome_t *outcome, std::vector<loadedImage_t> *images, const char *path = nullptr)
 {
     if (outcome->error) {
         fflush(stdout);
-        outcome->error->report();
+        if (path != nullptr)
+            dawnmarkError_t(path, outcome->why.c_str()).report();
+        else
+            outcome->error->report();
         return false;
     }
     images->push_back(std::move(*outcome->image));
@@ -94,9 +98,11 @@ int runImagePhase(const splashDescription_t &description, const runSettings_t &s
             TRACE(0, "\n");
             return true;
         }
-        if (!takeImage(outcome, images))
-            return false;
         const splashImage_t &entry = description.images[i];
+        // The quick form has no description whose error lines the user
+        // knows: its photo's refusal says which file and why.
+        if (!takeImage(outcome, images, settings.picture != nullptr ? entry.fileName.c_str() : nullptr))
+            return false;
         loadedImage_t *image = &images->back();
         image->moveTo(entry.x, entry.y);
         const double zoom = enlargement(entry, *image);

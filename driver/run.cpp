@@ -26,6 +26,8 @@ int dawnmarkRun_t::Run(int argc, char **argv)
         return status;
     if (int guardStatus = refuseInputAsOutput(settings, description))
         return guardStatus;
+    if (int outputStatus = refuseForeignOutput(settings))
+        return outputStatus;
     if (int previewStatus = checkPreviewPaths(settings, description))
         return previewStatus;
     if (int imageStatus =

@@ -78,7 +78,8 @@ TEST(JpegDecoder, TakesTheSmallestScaleStillAtLeastTheWantedSize)
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.minWidth << "x" << c.minHeight);
         decodedBitmap_t bitmap;
-        ASSERT_TRUE(decodeJpegAtLeast(file.data(), file.size(), c.minWidth, c.minHeight, &bitmap));
+        decodeFailure_t failure;
+        ASSERT_TRUE(decodeJpegAtLeast(file.data(), file.size(), c.minWidth, c.minHeight, &bitmap, &failure));
         EXPECT_EQ(bitmap.width, c.width);
         EXPECT_EQ(bitmap.height, c.height);
         EXPECT_EQ(bitmap.overhangRight, c.overhang);
