@@ -65,8 +65,8 @@ void zbeos_t::UseIcons(const packPicture_t &lit, const char *litName, const pack
 
 void zbeos_t::RequireSplashFits(const char *path) const
 {
-    if (iconPack->SerializedSize() > zbeosMaxSplashSize)
-        throw dawnmarkError_t(path, "new splash is larger than 1048576 bytes");
+    if (iconPack->SerializedSize() > packMaxSize)
+        throw dawnmarkError_t(path, "new splash is larger than " + std::to_string(packMaxSize) + " bytes");
 }
 
 std::vector<unsigned char> zbeos_t::Save(const char *path, newSplash_t splash, int level,

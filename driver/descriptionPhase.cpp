@@ -7,9 +7,9 @@
 int runDescriptionPhase(FILE *input, splashDescription_t *description)
 {
     // A description without a screen line keeps these.
-    description->screenWidth = 640;
-    description->screenHeight = 480;
-    description->screenDepth = 16;
+    description->screenWidth = kDefaultScreen.width;
+    description->screenHeight = kDefaultScreen.height;
+    description->screenDepth = kDefaultScreen.depth;
     descriptionResult_t result = parseDescription(input, description);
     if (result.status == descriptionStatus_t::accepted)
         return 0;

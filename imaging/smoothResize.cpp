@@ -13,12 +13,10 @@
 #include <pixman.h>
 #include <vector>
 
+#include "base/bootScreen.h"
 #include "diagnostics/traceStep.h"
 
 namespace {
-
-/// pixman's coordinates are 16.16 fixed point: no side may be longer.
-constexpr uint32_t kLongestSide = 32767;
 
 /// A rectangle of the old image, in old pixels, that the new image shows.
 struct region_t {
@@ -143,7 +141,7 @@ void resample(loadedImage_t *image, const region_t &region, uint32_t newWidth, u
 }
 
 /// An image too large for pixman's coordinates is first brought within
-/// them by point sampling; only panoramas of more than 32767 pixels are.
+/// them by point sampling; only panoramas longer than kLongestSide are.
 void keepWithinReach(loadedImage_t *image)
 {
     if (image->width > kLongestSide || image->height > kLongestSide)

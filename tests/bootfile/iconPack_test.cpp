@@ -139,6 +139,36 @@ TEST(IconPack, LastOfTwoMatchesIsTheOffIconsRecord)
     EXPECT_EQ(bytes_t(pack.Palette(), pack.Palette() + 768), testPalette());
 }
 
+// The boot loader's own screen is its screen record; one that tells no
+// screen leaves the default screen.
+struct ownScreenCase_t {
+    const char *name;
+    bytes_t record;
+    screenGeometry_t expected;
+};
+
+class OwnScreen : public testing::TestWithParam<ownScreenCase_t> {};
+
+TEST_P(OwnScreen, IsTheScreenRecord)
+{
+    bytes_t bytes = wellFormedPack();
+    std::copy(GetParam().record.begin(), GetParam().record.end(), bytes.begin() + entryOffset(bytes, 0));
+    bytes = withEntry(bytes, 0, uint32_t(GetParam().record.size()), entryOffset(bytes, 0));
+    zbeosIconPack_t pack(bytes.data(), unsigned(bytes.size()));
+    for (const screenGeometry_t &screen : {pack.OwnScreen(), pack.Screen()}) {
+        EXPECT_EQ(screen.width, GetParam().expected.width);
+        EXPECT_EQ(screen.height, GetParam().expected.height);
+        EXPECT_EQ(screen.depth, GetParam().expected.depth);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Records, OwnScreen,
+    testing::Values(ownScreenCase_t{"Read", {32, 3, 0, 0, 88, 2, 0, 0, 16, 0, 0, 0}, {800, 600, 16}},
+                    ownScreenCase_t{"Short", {32, 3, 0, 0, 88, 2, 0, 0}, {640, 480, 16}},
+                    ownScreenCase_t{"NoPixels", {0, 0, 0, 0, 88, 2, 0, 0, 16, 0, 0, 0}, {640, 480, 16}}),
+    [](const testing::TestParamInfo<ownScreenCase_t> &info) { return info.param.name; });
+
 struct placeCase_t {
     unsigned screenWidth, screenHeight; // 0: DefineScreen not called
     unsigned x, y;
