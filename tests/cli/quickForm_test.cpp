@@ -2,15 +2,37 @@
 // hand with the options the quick form turns on, writes the same file.
 #include <gtest/gtest.h>
 
+#include "bootfile/littleEndian.h"
 #include "fixtures/imageFiles.h"
+#include "inspect/inspectFixtures_support.h"
 #include "runFolder_support.h"
+#include "tools/sampleZbeos.h"
 
 namespace {
+
+// The sample boot loader made for a screen of 800 x 600 at depth 16, with
+// its strip (directory slots 2 and 6) at (300, 540).
+bytes_t largeScreenZbeos()
+{
+    bytes_t pack = makeSampleIconPack();
+    const auto area = [&pack](unsigned slot) { return &pack[getLE32(&pack[8 * slot + 4])]; };
+    putLE32(area(0), 800);
+    putLE32(area(0) + 4, 600);
+    putLE32(area(0) + 8, 16);
+    for (unsigned slot : {2u, 6u}) {
+        putLE32(area(slot) + 8, 300);
+        putLE32(area(slot) + 12, 540);
+    }
+    return zbeosWithPack(pack);
+}
 
 struct quickCase_t {
     const char *name;
     std::vector<std::string> options;
+    bool largeScreenLoader; ///< the boot loader of largeScreenZbeos, not the sample
     std::string screen;  ///< its size in the description
+    const char *depth;
+    const char *icons;   ///< the strip's place in the description
     std::string form;    ///< how the photo fills it
     std::string decoded; ///< the size the photo is decoded at
 };
@@ -20,13 +42,16 @@ class QuickForm : public RunFolder, public testing::WithParamInterface<quickCase
 TEST_P(QuickForm, TracesTheDescriptionThatWritesTheSameFile)
 {
     const quickCase_t &c = GetParam();
+    if (c.largeScreenLoader)
+        writeFile(path("zbeos"), largeScreenZbeos());
     writeFile(path("photo.jpg"), encodeJpeg(colourfulImage(1300, 1000), jpegKind_t::colour));
     std::vector<std::string> args = c.options;
     args.insert(args.end(), {"-v", "-z", "zbeos", "-o", "quick", "--picture", "photo.jpg"});
     const ToolRun quick = runDawnmark(args, dir);
     ASSERT_EQ(quick.status, 0) << quick.err;
-    const std::string text = "# made for Dawnmark --full-palette --dither --alpha\nscreen " + c.screen +
-                             " 8\nicons at 220 420\nimage \"photo.jpg\" at 0 0 " + c.form + " " + c.screen + "\n";
+    const std::string text = "# made for Dawnmark --full-palette --dither --alpha\nscreen " + c.screen + " " +
+                             c.depth + "\nicons at " + c.icons + "\nimage \"photo.jpg\" at 0 0 " + c.form + " " +
+                             c.screen + "\n";
     EXPECT_NE(quick.out.find("The description of this run:\n" + text + "\n"), std::string::npos) << quick.out;
     EXPECT_NE(quick.out.find("Geometry: " + c.decoded + "\n"), std::string::npos) << quick.out;
 
@@ -36,12 +61,20 @@ TEST_P(QuickForm, TracesTheDescriptionThatWritesTheSameFile)
 }
 
 // The sample boot loader's screen is 640 x 480 at depth 8, its strip at
-// (220, 420); the photo's half size still covers that screen.
+// (220, 420); the photo's half size still covers that screen. On a screen
+// of another size the strip keeps its centre's share of the width and its
+// distance from the bottom.
 INSTANTIATE_TEST_SUITE_P(
     Forms, QuickForm,
-    testing::Values(quickCase_t{"OwnScreen", {}, "640 480", "covering", "650x500"},
-                    quickCase_t{"ChosenScreen", {"--screen", "800x600"}, "800 600", "covering", "1300x1000"},
-                    quickCase_t{"WholePhoto", {"--fit"}, "640 480", "within", "650x500"}),
+    testing::Values(
+        quickCase_t{"OwnScreen", {}, false, "640 480", "8", "220 420", "covering", "650x500"},
+        quickCase_t{"ChosenScreen", {"--screen", "800x600"}, false, "800 600", "8", "300 540", "covering", "1300x1000"},
+        quickCase_t{"WholePhoto", {"--fit"}, false, "640 480", "8", "220 420", "within", "650x500"},
+        quickCase_t{"LargeOwnScreen", {}, true, "800 600", "16", "300 540", "covering", "1300x1000"},
+        quickCase_t{"ChosenOverLargeScreen", {"--screen", "1024x768"}, true, "1024 768", "16", "412 708", "covering",
+                    "1300x1000"},
+        quickCase_t{"StripKeptOnAFlatScreen", {"--screen", "640x50"}, false, "640 50", "8", "220 0", "covering",
+                    "650x500"}),
     [](const testing::TestParamInfo<quickCase_t> &info) { return std::string(info.param.name); });
 
 class Smooth : public RunFolder {};
