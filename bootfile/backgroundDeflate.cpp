@@ -87,8 +87,7 @@ void backgroundDeflate_t::Made(uint64_t bytes, bool whole)
     progress.notify_one();
 }
 
-int backgroundDeflate_t::Finish(std::vector<unsigned char> *deflated, unsigned long *crc,
-                                const std::function<void(const unsigned char *, size_t, bool)> &take)
+int backgroundDeflate_t::Finish(unsigned long *crc, const std::function<void(const unsigned char *, size_t, bool)> &take)
 {
     Ready(length);
     for (uint64_t given = 0; take;) {
@@ -111,8 +110,6 @@ int backgroundDeflate_t::Finish(std::vector<unsigned char> *deflated, unsigned l
     worker.reset();
     if (code != Z_OK)
         return code;
-    if (deflated != nullptr)
-        deflated->assign(stream.get(), stream.get() + made);
     *crc = checksum;
     return Z_OK;
 }

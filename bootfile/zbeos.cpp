@@ -99,7 +99,7 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, newSplash_t splash, i
     inflateCheck_t check(pack);
     file.Write(headSections.data(), headSections.size());
     file.Write(header, splashHeaderSize);
-    const int code = deflate.Finish(nullptr, &crc, [&](const unsigned char *bytes, size_t size, bool) {
+    const int code = deflate.Finish(&crc, [&](const unsigned char *bytes, size_t size, bool) {
         file.Write(bytes, size);
         check.Take(bytes, size);
     });

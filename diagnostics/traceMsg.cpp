@@ -39,7 +39,6 @@ void TRACE_dedent()
 
 void TRACE_inclevel() { ++trace_level; }
 
-void TRACE_setlevel(unsigned level) { trace_level = level; }
 
 void TRACE(unsigned level, const char *format, va_list args)
 {
