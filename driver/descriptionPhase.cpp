@@ -16,7 +16,7 @@ int runDescriptionPhase(FILE *input, splashDescription_t *description)
     // The reason is a level-1 trace; once shown, it goes out before the
     // error line also into a file that takes both streams. Without it the
     // streams interleave as they always did.
-    if (!result.reason.empty() && trace_level > 1) {
+    if (!result.reason.empty() && TRACE_shows(1)) {
         traceStep_t step;
         TRACE(1, "%s\n", result.reason.c_str());
         fflush(stdout);
