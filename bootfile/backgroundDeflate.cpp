@@ -87,7 +87,8 @@ void backgroundDeflate_t::Made(uint64_t bytes, bool whole)
     progress.notify_one();
 }
 
-int backgroundDeflate_t::Finish(unsigned long *crc, const std::function<void(const unsigned char *, size_t, bool)> &take)
+int backgroundDeflate_t::Finish(unsigned long *crc,
+                                const std::function<void(const unsigned char *, size_t, bool)> &take)
 {
     Ready(length);
     for (uint64_t given = 0; take;) {

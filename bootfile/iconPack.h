@@ -66,7 +66,7 @@ public:
     uint32_t OffIconsSlot() const { return offIconsSlot; }
 
 private:
-    /// The icon pack's layout of the new pack.
+    /// Where the areas of the new pack go, and its size.
     packPlan_t Plan() const;
 
     screenGeometry_t ownScreen;

@@ -36,6 +36,8 @@ packPreview_t renderPackPreview(const unsigned char *pack, uint64_t length, bool
                                 const char *subject)
 {
     const packDirectory_t directory(pack, length);
+    // A pack too short for its first entry is refused as any directory
+    // that leaves the pack.
     directory.Entry(packScreenSlot, outsidePack);
     screenGeometry_t screen{};
     if (!directory.Screen(&screen))

@@ -139,40 +139,11 @@ TEST(IconPack, LastOfTwoMatchesIsTheOffIconsRecord)
     EXPECT_EQ(bytes_t(pack.Palette(), pack.Palette() + 768), testPalette());
 }
 
-// The boot loader's own screen is its screen record; one that tells no
-// screen leaves the default screen.
-struct ownScreenCase_t {
-    const char *name;
-    bytes_t record;
-    screenGeometry_t expected;
-};
-
-class OwnScreen : public testing::TestWithParam<ownScreenCase_t> {};
-
-TEST_P(OwnScreen, IsTheScreenRecord)
-{
-    bytes_t bytes = wellFormedPack();
-    std::copy(GetParam().record.begin(), GetParam().record.end(), bytes.begin() + entryOffset(bytes, 0));
-    bytes = withEntry(bytes, 0, uint32_t(GetParam().record.size()), entryOffset(bytes, 0));
-    zbeosIconPack_t pack(bytes.data(), unsigned(bytes.size()));
-    for (const screenGeometry_t &screen : {pack.OwnScreen(), pack.Screen()}) {
-        EXPECT_EQ(screen.width, GetParam().expected.width);
-        EXPECT_EQ(screen.height, GetParam().expected.height);
-        EXPECT_EQ(screen.depth, GetParam().expected.depth);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Records, OwnScreen,
-    testing::Values(ownScreenCase_t{"Read", {32, 3, 0, 0, 88, 2, 0, 0, 16, 0, 0, 0}, {800, 600, 16}},
-                    ownScreenCase_t{"Short", {32, 3, 0, 0, 88, 2, 0, 0}, {640, 480, 16}},
-                    ownScreenCase_t{"NoPixels", {0, 0, 0, 0, 88, 2, 0, 0, 16, 0, 0, 0}, {640, 480, 16}}),
-    [](const testing::TestParamInfo<ownScreenCase_t> &info) { return info.param.name; });
-
 struct placeCase_t {
     unsigned screenWidth, screenHeight; // 0: DefineScreen not called
     unsigned x, y;
     unsigned expectedX, expectedY;
+    bytes_t screenRecord = bytes_t(12, 0); ///< the pack's: until DefineScreen, the screen
 };
 
 class IconsAt : public testing::TestWithParam<placeCase_t> {};
@@ -181,6 +152,7 @@ TEST_P(IconsAt, KeepsTheStripOnScreen)
 {
     const placeCase_t &c = GetParam();
     bytes_t bytes = wellFormedPack();
+    std::copy(c.screenRecord.begin(), c.screenRecord.end(), bytes.begin() + entryOffset(bytes, 0));
     zbeosIconPack_t pack(bytes.data(), unsigned(bytes.size()));
     if (c.screenWidth != 0)
         pack.DefineScreen(c.screenWidth, c.screenHeight, 8);
@@ -195,6 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
     Strip200x40, IconsAt,
     testing::Values(placeCase_t{640, 480, 1000, 1000, 440, 440},
                     placeCase_t{0, 0, 1000, 1000, 440, 440},
+                    placeCase_t{0, 0, 1000, 1000, 600, 560, {32, 3, 0, 0, 88, 2, 0, 0, 16, 0, 0, 0}},
                     placeCase_t{640, 480, 10, 20, 10, 20},
                     placeCase_t{640, 480, 500, 450, 440, 440},
                     placeCase_t{800, 600, 700, 100, 600, 100},

@@ -15,23 +15,17 @@ namespace {
 bytes_t largeScreenZbeos()
 {
     bytes_t pack = makeSampleIconPack();
-    const auto area = [&pack](unsigned slot) { return &pack[getLE32(&pack[8 * slot + 4])]; };
-    putLE32(area(0), 800);
-    putLE32(area(0) + 4, 600);
-    putLE32(area(0) + 8, 16);
-    for (unsigned slot : {2u, 6u}) {
-        putLE32(area(slot) + 8, 300);
-        putLE32(area(slot) + 12, 540);
-    }
+    const auto put = [&](unsigned k, unsigned at, uint32_t v) { putLE32(&pack[getLE32(&pack[8 * k + 4]) + at], v); };
+    put(0, 0, 800), put(0, 4, 600), put(0, 8, 16);
+    put(2, 8, 300), put(2, 12, 540), put(6, 8, 300), put(6, 12, 540);
     return zbeosWithPack(pack);
 }
 
 struct quickCase_t {
     const char *name;
     std::vector<std::string> options;
-    bool largeScreenLoader; ///< the boot loader of largeScreenZbeos, not the sample
+    bool largeScreenLoader; ///< the boot loader of largeScreenZbeos (depth 16), not the sample (depth 8)
     std::string screen;  ///< its size in the description
-    const char *depth;
     const char *icons;   ///< the strip's place in the description
     std::string form;    ///< how the photo fills it
     std::string decoded; ///< the size the photo is decoded at
@@ -49,9 +43,9 @@ TEST_P(QuickForm, TracesTheDescriptionThatWritesTheSameFile)
     args.insert(args.end(), {"-v", "-z", "zbeos", "-o", "quick", "--picture", "photo.jpg"});
     const ToolRun quick = runDawnmark(args, dir);
     ASSERT_EQ(quick.status, 0) << quick.err;
-    const std::string text = "# made for Dawnmark --full-palette --dither --alpha\nscreen " + c.screen + " " +
-                             c.depth + "\nicons at " + c.icons + "\nimage \"photo.jpg\" at 0 0 " + c.form + " " +
-                             c.screen + "\n";
+    const std::string text = "# made for Dawnmark --full-palette --dither --alpha\nscreen " + c.screen +
+                             (c.largeScreenLoader ? " 16" : " 8") + "\nicons at " + c.icons +
+                             "\nimage \"photo.jpg\" at 0 0 " + c.form + " " + c.screen + "\n";
     EXPECT_NE(quick.out.find("The description of this run:\n" + text + "\n"), std::string::npos) << quick.out;
     EXPECT_NE(quick.out.find("Geometry: " + c.decoded + "\n"), std::string::npos) << quick.out;
 
@@ -61,20 +55,18 @@ TEST_P(QuickForm, TracesTheDescriptionThatWritesTheSameFile)
 }
 
 // The sample boot loader's screen is 640 x 480 at depth 8, its strip at
-// (220, 420); the photo's half size still covers that screen. On a screen
-// of another size the strip keeps its centre's share of the width and its
-// distance from the bottom.
+// (220, 420); the photo's half size still covers that screen. On another
+// screen the strip keeps its centre's share of the width and its distance from the bottom.
 INSTANTIATE_TEST_SUITE_P(
     Forms, QuickForm,
-    testing::Values(
-        quickCase_t{"OwnScreen", {}, false, "640 480", "8", "220 420", "covering", "650x500"},
-        quickCase_t{"ChosenScreen", {"--screen", "800x600"}, false, "800 600", "8", "300 540", "covering", "1300x1000"},
-        quickCase_t{"WholePhoto", {"--fit"}, false, "640 480", "8", "220 420", "within", "650x500"},
-        quickCase_t{"LargeOwnScreen", {}, true, "800 600", "16", "300 540", "covering", "1300x1000"},
-        quickCase_t{"ChosenOverLargeScreen", {"--screen", "1024x768"}, true, "1024 768", "16", "412 708", "covering",
-                    "1300x1000"},
-        quickCase_t{"StripKeptOnAFlatScreen", {"--screen", "640x50"}, false, "640 50", "8", "220 0", "covering",
-                    "650x500"}),
+    testing::Values(quickCase_t{"OwnScreen", {}, false, "640 480", "220 420", "covering", "650x500"},
+                    quickCase_t{"ChosenScreen", {"--screen", "800x600"}, false, "800 600", "300 540", "covering",
+                                "1300x1000"},
+                    quickCase_t{"WholePhoto", {"--fit"}, false, "640 480", "220 420", "within", "650x500"},
+                    quickCase_t{"LargeOwnScreen", {}, true, "800 600", "300 540", "covering", "1300x1000"},
+                    quickCase_t{"OnLarge", {"--screen", "1024x768"}, true, "1024 768", "412 708", "covering",
+                                "1300x1000"},
+                    quickCase_t{"FlatScreen", {"--screen", "640x50"}, false, "640 50", "220 0", "covering", "650x500"}),
     [](const testing::TestParamInfo<quickCase_t> &info) { return std::string(info.param.name); });
 
 class Smooth : public RunFolder {};
