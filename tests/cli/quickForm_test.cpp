@@ -2,23 +2,17 @@
 // hand with the options the quick form turns on, writes the same file.
 #include <gtest/gtest.h>
 
-#include "bootfile/littleEndian.h"
 #include "fixtures/imageFiles.h"
 #include "inspect/inspectFixtures_support.h"
 #include "runFolder_support.h"
-#include "tools/sampleZbeos.h"
 
 namespace {
 
-// The sample boot loader made for a screen of 800 x 600 at depth 16, with
-// its strip (directory slots 2 and 6) at (300, 540).
+// A boot loader made for a screen of 800 x 600 at depth 16, its strip at (300, 540).
 bytes_t largeScreenZbeos()
 {
-    bytes_t pack = makeSampleIconPack();
-    const auto put = [&](unsigned k, unsigned at, uint32_t v) { putLE32(&pack[getLE32(&pack[8 * k + 4]) + at], v); };
-    put(0, 0, 800), put(0, 4, 600), put(0, 8, 16);
-    put(2, 8, 300), put(2, 12, 540), put(6, 8, 300), put(6, 12, 540);
-    return zbeosWithPack(pack);
+    const bytes_t strip = packRecord(200, 40, 300, 540, bytes_t(8000, 7));
+    return zbeosWithPack(packOf({screenRecord(800, 600, 16), handPalette(), strip, {}, strip}));
 }
 
 struct quickCase_t {
@@ -55,18 +49,16 @@ TEST_P(QuickForm, TracesTheDescriptionThatWritesTheSameFile)
 }
 
 // The sample boot loader's screen is 640 x 480 at depth 8, its strip at
-// (220, 420); the photo's half size still covers that screen. On another
-// screen the strip keeps its centre's share of the width and its distance from the bottom.
+// (220, 420); the photo's half size still covers that screen; the strip moves with the screen.
 INSTANTIATE_TEST_SUITE_P(
     Forms, QuickForm,
-    testing::Values(quickCase_t{"OwnScreen", {}, false, "640 480", "220 420", "covering", "650x500"},
-                    quickCase_t{"ChosenScreen", {"--screen", "800x600"}, false, "800 600", "300 540", "covering",
-                                "1300x1000"},
-                    quickCase_t{"WholePhoto", {"--fit"}, false, "640 480", "220 420", "within", "650x500"},
-                    quickCase_t{"LargeOwnScreen", {}, true, "800 600", "300 540", "covering", "1300x1000"},
-                    quickCase_t{"OnLarge", {"--screen", "1024x768"}, true, "1024 768", "412 708", "covering",
-                                "1300x1000"},
-                    quickCase_t{"FlatScreen", {"--screen", "640x50"}, false, "640 50", "220 0", "covering", "650x500"}),
+    testing::Values(
+        quickCase_t{"OwnScreen", {}, false, "640 480", "220 420", "covering", "650x500"},
+        quickCase_t{"ChosenScreen", {"--screen", "800x600"}, false, "800 600", "300 540", "covering", "1300x1000"},
+        quickCase_t{"WholePhoto", {"--fit"}, false, "640 480", "220 420", "within", "650x500"},
+        quickCase_t{"LargeOwnScreen", {}, true, "800 600", "300 540", "covering", "1300x1000"},
+        quickCase_t{"OnLarge", {"--screen", "1024x768"}, true, "1024 768", "412 708", "covering", "1300x1000"},
+        quickCase_t{"FlatScreen", {"--screen", "640x50"}, false, "640 50", "220 0", "covering", "650x500"}),
     [](const testing::TestParamInfo<quickCase_t> &info) { return std::string(info.param.name); });
 
 class Smooth : public RunFolder {};
