@@ -108,8 +108,8 @@ std::vector<unsigned char> inflateSplash(const unsigned char *bytes, const zbeos
         throw dawnmarkError_t(path, cannotUncompress);
     // Room for the largest splash, left untouched beyond what the stream
     // fills: its pages cost nothing until written.
-    std::unique_ptr<unsigned char[]> room(new unsigned char[zbeosMaxSplashSize]);
-    unsigned long packLength = zbeosMaxSplashSize;
+    std::unique_ptr<unsigned char[]> room(new unsigned char[packMaxSize]);
+    unsigned long packLength = packMaxSize;
     if (guncompress(room.get(), &packLength, bytes + layout.splashOffset + zbeosSplashHeaderSize,
                     afterHeader - zbeosTrailerSize) != Z_OK)
         throw dawnmarkError_t(path, cannotUncompress);

@@ -8,12 +8,12 @@
 #include <optional>
 #include <vector>
 
+#include "bootfile/packFormat.h"
+
 /// Bytes of the splash member's gzip header (magic to "images\0").
 constexpr unsigned zbeosSplashHeaderSize = 17;
 /// Bytes of a gzip trailer: CRC-32 and length, both little-endian.
 constexpr unsigned zbeosTrailerSize = 8;
-/// The largest inflated splash that is accepted.
-constexpr unsigned long zbeosMaxSplashSize = 1048576;
 
 /// Where the sections of a boot loader file lie. The first section is bytes
 /// 0 to loaderOffset - 1, the second loaderOffset to splashOffset - 1, the
@@ -43,6 +43,6 @@ zbeosSections_t dissectZbeos(const unsigned char *bytes, uint64_t size, const ch
 /// Inflates the splash member of a dissected file into the icon pack it
 /// holds. The trailer is neither read nor tested. Throws dawnmarkError_t with
 /// subject path and "cannot uncompress loader\n" when the data is corrupt,
-/// shorter than a trailer, or inflates to more than zbeosMaxSplashSize.
+/// shorter than a trailer, or inflates to more than packMaxSize.
 std::vector<unsigned char> inflateSplash(const unsigned char *bytes, const zbeosSections_t &layout,
                                          const char *path);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "base/bootScreen.h"
 #include "driver/run.h"
 #include "diagnostics/copyrightNotice.h"
 #include "diagnostics/traceMsg.h"
@@ -36,13 +37,16 @@ struct optionEntry_t {
     const char *meaning;
 };
 
+const std::string fullPaletteMeaning =
+    "use all " + std::to_string(kSplashColors) + " colours, each fitted to its pixels";
+
 const optionEntry_t optionTable[] = {
     {nullptr, 'z', "path", "the boot loader file to read (default /system/zbeos)"},
     {nullptr, 'o', "path", "the new boot loader file to write (default ./newZbeos)"},
     {nullptr, 'v', nullptr, "more detail; repeat for even more"},
     {"dither", optDither, nullptr, "error diffusion: smooth gradients instead of bands"},
     {"alpha", optAlpha, nullptr, "lay images with transparency over what lies beneath"},
-    {"full-palette", optFullPalette, nullptr, "use all 224 colours, each fitted to its pixels"},
+    {"full-palette", optFullPalette, nullptr, fullPaletteMeaning.c_str()},
     {"preview", optPreview, "FILE.png", "after saving, write the boot screen, icons unlit"},
     {"preview-lit", optPreviewLit, "FILE.png", "the same with the icon strip lit"},
     {"backup", optBackup, nullptr, "keep the file the output replaces as OUTPUT.old"},
@@ -110,15 +114,15 @@ int refuseOption(int code)
     return longOption ? usageWithLongOptions() : usage();
 }
 
-/// One side of WIDTHxHEIGHT: a decimal number from 1 to 32767 (the longest
-/// side the filter reaches), ending where `end` points.
+/// One side of WIDTHxHEIGHT: a decimal number from 1 to the longest side the
+/// filter reaches, ending where `end` points.
 bool parseSide(const char *text, char **end, uint32_t *side)
 {
     if (*text < '0' || *text > '9')
         return false;
     const unsigned long value = strtoul(text, end, 10);
     *side = uint32_t(value);
-    return value >= 1 && value <= 32767;
+    return value >= 1 && value <= kLongestSide;
 }
 
 /// WIDTHxHEIGHT, and nothing after it.
@@ -222,7 +226,7 @@ std::optional<int> parseCommandLine(int argc, char **argv, runSettings_t *settin
             break;
         case optScreen:
             if (!parseScreen(optarg, settings))
-                return refuse(std::string("--screen takes WIDTHxHEIGHT, each side 1 to 32767, not ") + optarg);
+                return refuse("--screen takes WIDTHxHEIGHT, each side 1 to " + std::to_string(kLongestSide) + ", not " + optarg);
             break;
         case optFit:
             settings->fit = true;

@@ -129,7 +129,7 @@ int runImagePhase(const splashDescription_t &description, const runSettings_t &s
         // transparent parts, often a surprise. The hint is only shown under
         // -v, so the default trace stays as it was; without -v the pixels
         // are not even looked at.
-        if (!alpha && trace_level > 1 && hasTransparentPixels(*image)) {
+        if (!alpha && TRACE_shows(1) && hasTransparentPixels(*image)) {
             traceStep_t step;
             TRACE(1, "%s has transparent pixels: with --alpha they show what lies beneath them, "
                      "not their own colours\n",

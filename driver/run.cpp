@@ -10,7 +10,6 @@ dawnmarkRun_t::~dawnmarkRun_t()
 {
     images.clear();
     iconStrips.clear();
-    releaseFileNames(&description);
 }
 
 int dawnmarkRun_t::Run(int argc, char **argv)

@@ -55,6 +55,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             image.fileName.find('\n') != std::string::npos)
             abort();
     }
-    releaseFileNames(&description);
     return 0;
 }

@@ -13,15 +13,12 @@
 #include <new>
 #include <vector>
 
+#include "base/bootScreen.h"
 #include "diagnostics/traceStep.h"
 #include "imaging/floatLanes.h"
 #include "imaging/linearLight.h"
 
 namespace {
-
-/// No new side may be longer: a filtered zoom beyond it is taken for a
-/// mistake and fails as an allocation failure would.
-constexpr uint32_t kLongestSide = 32767;
 
 /// A rectangle of the old image, in old pixels, that the new image shows.
 struct region_t {

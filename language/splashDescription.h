@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-/// The most images one splash holds: the entries of a description and the
-/// image slots of the boot loader's icon pack.
-#define MAX_SPLASH_IMAGES 64
+#include "base/bootScreen.h"
+
+#define MAX_SPLASH_IMAGES kMaxSplashImages
 
 /// How an image entry's size is changed after it has been placed.
 enum splashModifier_t : uint32_t {

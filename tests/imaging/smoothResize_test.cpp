@@ -53,25 +53,33 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<zoomCase_t> &info) { return std::string(info.param.name); });
 
 // Thirds of red, green and blue: covering keeps the middle, or the third
-// around its focus; within keeps all, centred.
+// around its focus; within keeps all, centred. Halves of black and white:
+// covering cuts both ends evenly, so the edge falls between columns 49 and 50.
 TEST(SmoothZoom, CoverCropsAndWithinCentres)
 {
     const struct {
         bool cover;
+        bool halves;
         double focusX;
         uint32_t left;
-    } cases[] = {{true, 0.5, 0x00ff00}, {true, 1.0, 0x0000ff}, {false, 0.5, 0xff0000}};
+    } cases[] = {{true, false, 0.5, 0x00ff00}, {true, false, 1.0, 0x0000ff}, {false, false, 0.5, 0xff0000},
+                 {true, true, 0.5, 0}};
     for (const auto &c : cases) {
         imagePtr image = blankImage(300, 100, 10, 20);
-        for (unsigned i = 0; i < 300 * 100; ++i)
-            setPixel(image.get(), i % 300, i / 300, i % 300 < 100 ? 255 : 0, i % 300 / 100 == 1 ? 255 : 0,
-                     i % 300 >= 200 ? 255 : 0);
+        for (unsigned i = 0; i < 300 * 100; ++i) {
+            const unsigned x = i % 300;
+            const uint32_t rgb = c.halves ? (x < 150 ? 0 : 0xffffff) : 0xff0000u >> (x / 100 * 8);
+            setPixel(image.get(), x, i / 300, rgb >> 16, rgb >> 8 & 255, rgb & 255);
+        }
         traceOf(0, [&] {
             c.cover ? coverBox(image.get(), 100, 100, {c.focusX, 0.5}) : fitInBox(image.get(), 100, 100);
         });
         EXPECT_EQ(std::make_tuple(image->width, image->height, image->x, image->y),
                   c.cover ? std::make_tuple(100u, 100u, 10, 20) : std::make_tuple(100u, 33u, 10, 53));
-        EXPECT_EQ(pixelAt(image.get(), 2, image->height / 2), c.left) << c.focusX;
+        if (c.halves)
+            EXPECT_TRUE((pixelAt(image.get(), 49, 50) & 255) < 128 && (pixelAt(image.get(), 50, 50) & 255) >= 128);
+        else
+            EXPECT_EQ(pixelAt(image.get(), 2, image->height / 2), c.left) << c.focusX;
     }
 }
 
