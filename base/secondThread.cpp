@@ -3,12 +3,20 @@
 #include <pthread.h>
 #include <sched.h>
 
-secondThread_t::secondThread_t() : thread(&secondThread_t::Run, this)
+namespace {
+
+cpu_set_t allowedCpus()
 {
+    cpu_set_t allowed;
     CPU_ZERO(&allowed);
     if (sched_getaffinity(0, sizeof allowed, &allowed) != 0)
         CPU_ZERO(&allowed);
+    return allowed;
 }
+
+} // namespace
+
+secondThread_t::secondThread_t() : allowed(allowedCpus()), thread(&secondThread_t::Run, this) {}
 
 void secondThread_t::KeepOffCallersCpu()
 {

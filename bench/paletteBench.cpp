@@ -156,7 +156,7 @@ int main(int argc, char **argv)
     // What Google Benchmark did not take is the picture.
     if (argc > 1) {
         picturePath = argv[argc - 1];
-        TRACE_setlevel(0);
+        trace_level = 0;
     }
     ratioReporter_t reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -20,7 +20,7 @@ const std::string token(32, '7');
 
 void drawAChange(benchmark::State &state)
 {
-    TRACE_setlevel(0);
+    trace_level = 0;
     char scratch[] = "/tmp/studio-bench-XXXXXX";
     if (mkdtemp(scratch) == nullptr)
         return state.SkipWithError("no scratch folder");

@@ -137,7 +137,6 @@ double pixelBytes(const std::string &scene)
         const loadedImage_t image = loadImage(parsed.images[i].fileName.c_str());
         bytes += double(image.width) * image.height * 4;
     }
-    releaseFileNames(&parsed);
     if (chdir(here.c_str()) != 0)
         return 0;
     return bytes;
@@ -152,7 +151,7 @@ int main(int argc, char **argv)
         return 2;
     }
     const std::string dawnmark = argv[1], zbeos = argv[2];
-    TRACE_setlevel(0); // loading the images to count their pixels says nothing
+    trace_level = 0; // loading the images to count their pixels says nothing
     std::printf("%-26s %9s %9s %8s %8s\n", "scene", "run (ms)", "zlib (ms)", "run/zlib", "memory");
     // Every scene's arguments and pack, each scene run once to warm the
     // caches.

@@ -87,7 +87,7 @@ void backgroundDeflate_t::Made(uint64_t bytes, bool whole)
     progress.notify_one();
 }
 
-int backgroundDeflate_t::Finish(std::vector<unsigned char> *deflated, unsigned long *crc,
+int backgroundDeflate_t::Finish(unsigned long *crc,
                                 const std::function<void(const unsigned char *, size_t, bool)> &take)
 {
     Ready(length);
@@ -111,8 +111,6 @@ int backgroundDeflate_t::Finish(std::vector<unsigned char> *deflated, unsigned l
     worker.reset();
     if (code != Z_OK)
         return code;
-    if (deflated != nullptr)
-        deflated->assign(stream.get(), stream.get() + made);
     *crc = checksum;
     return Z_OK;
 }

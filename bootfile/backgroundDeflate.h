@@ -14,8 +14,9 @@
 #include "base/secondThread.h"
 
 /// Raw deflate of `length` bytes at `data`, exactly as one call of zlib
-/// makes it (zlib gives the same stream however its input is split),
-/// together with their CRC-32, on `thread` (one of its own when null).
+/// makes it (zlib gives the same stream however its input is split), on
+/// `thread` (one of its own when null), and their CRC-32, which Ready
+/// takes on the caller's thread.
 ///
 /// The buffer is shared while it is being filled, on these terms: the
 /// caller fills it from its start and calls Ready(bytes) once the first
@@ -35,15 +36,13 @@ public:
     /// The first `bytes` of the data are final; never fewer than before.
     /// Their CRC-32 is taken here, on the caller's thread.
     void Ready(uint64_t bytes);
-    /// Waits for the stream's end. Returns Z_OK with the deflate data (if
-    /// `deflated` is given) and the CRC-32 of the data, or the zlib code of
-    /// the failure. While it waits, `take` (if given) gets each stretch of
+    /// Waits for the stream's end. Returns Z_OK with the CRC-32 of the data,
+    /// or the zlib code of the failure. While it waits, `take` (if given) gets each stretch of
     /// the stream as the codec makes it, in order, on this thread; the last
     /// stretch of a whole stream (possibly empty) says so, and stays where
     /// it is until the destructor. After a failure it may have had part of
     /// a stream.
-    int Finish(std::vector<unsigned char> *deflated, unsigned long *crc,
-               const std::function<void(const unsigned char *, size_t, bool last)> &take = nullptr);
+    int Finish(unsigned long *crc, const std::function<void(const unsigned char *, size_t, bool last)> &take = nullptr);
 
 private:
     void Run();

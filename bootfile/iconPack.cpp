@@ -6,7 +6,6 @@
 #include <string>
 #include <utility>
 
-#include "bootfile/littleEndian.h"
 #include "bootfile/packDirectory.h"
 #include "diagnostics/traceStep.h"
 #include "diagnostics/errors.h"
@@ -15,9 +14,6 @@ namespace {
 
 const char *const paletteCorrupted = "palette seems to be corrupted";
 const char *const iconsCorrupted = "icons seems to be corrupted";
-
-const unsigned recordHeaderSize = packRecordHeaderSize;
-const unsigned paletteSize = 768;
 
 // The icon strip and OffIcons records are written back whole, so their
 // areas must hold all the pixels their headers announce.
@@ -30,15 +26,21 @@ void requireWholeRecord(const packEntry_t &entry, const unsigned char *area)
 } // namespace
 
 zbeosIconPack_t::zbeosIconPack_t(const unsigned char *pack, unsigned length)
-    : screen{640, 480, 8}, palette{}, offIconsSlot(0)
+    : ownScreen(kDefaultScreen), palette{}, offIconsSlot(0)
 {
     traceStep_t titled(8, "Dissecting IconPack\n");
 
     packDirectory_t reader(pack, length);
+    // A screen without pixels is no screen to make a splash for.
+    screenGeometry_t recorded{};
+    if (reader.Screen(&recorded) && recorded.width != 0 && recorded.height != 0)
+        ownScreen = recorded;
+    screen = ownScreen;
+
     packEntry_t paletteEntry = reader.Entry(packPaletteSlot, paletteCorrupted);
-    if (paletteEntry.length != paletteSize)
+    if (paletteEntry.length != packPaletteSize)
         throw dawnmarkError_t(packSubject, paletteCorrupted);
-    memcpy(palette, reader.Area(paletteEntry, paletteCorrupted), paletteSize);
+    memcpy(palette, reader.Area(paletteEntry, paletteCorrupted), packPaletteSize);
 
     packEntry_t iconEntry = reader.Entry(packIconsSlot, iconsCorrupted);
     if (iconEntry.length == 0)
@@ -54,8 +56,8 @@ zbeosIconPack_t::zbeosIconPack_t(const unsigned char *pack, unsigned length)
         // The last record with the strip's size and place is the OffIcons one.
         // The header at the offset decides, whatever length the entry gives;
         // a short match is refused when it is copied.
-        const unsigned char *header = reader.Area({recordHeaderSize, entry.offset}, iconsCorrupted);
-        if (memcmp(header, icons.data(), recordHeaderSize) == 0) {
+        const unsigned char *header = reader.Area({packRecordHeaderSize, entry.offset}, iconsCorrupted);
+        if (memcmp(header, icons.data(), packRecordHeaderSize) == 0) {
             offIconsSlot = uint32_t(k);
             offIconsEntry = entry;
         }
@@ -79,7 +81,7 @@ void zbeosIconPack_t::DefineScreen(unsigned width, unsigned height, unsigned dep
 void zbeosIconPack_t::IconsAt(unsigned x, unsigned y)
 {
     const uint64_t W = screen.width, H = screen.height;
-    const uint64_t w = getLE32(icons.data()), h = getLE32(icons.data() + 4);
+    const uint64_t w = Strip().width, h = Strip().height;
     uint64_t newX = x, newY = y;
     // A strip larger than the screen cannot end on its edge: it starts at 0.
     if (w > W) {
@@ -94,15 +96,16 @@ void zbeosIconPack_t::IconsAt(unsigned x, unsigned y)
         newY = newY > H ? H : newY;
         newY = newY + h > H ? H - h : newY;
     }
-    for (std::vector<uint8_t> *record : {&icons, &offIcons}) {
-        putLE32(record->data() + 8, uint32_t(newX));
-        putLE32(record->data() + 12, uint32_t(newY));
-    }
+    packPicture_t header = Strip();
+    header.x = uint32_t(newX);
+    header.y = uint32_t(newY);
+    for (std::vector<uint8_t> *record : {&icons, &offIcons})
+        writeRecordHeader(record->data(), header);
 }
 
 void zbeosIconPack_t::AddImage(const packPicture_t &picture)
 {
-    if (pictures.size() >= MAX_SPLASH_IMAGES)
+    if (pictures.size() >= kMaxSplashImages)
         throw dawnmarkError_t("add_image", "image table full");
     pictures.push_back(picture);
 }
@@ -110,7 +113,7 @@ void zbeosIconPack_t::AddImage(const packPicture_t &picture)
 void zbeosIconPack_t::UseIcons(const packPicture_t &lit, const char *litName, const packPicture_t &unlit,
                                const char *unlitName)
 {
-    const uint32_t w = getLE32(icons.data()), h = getLE32(icons.data() + 4);
+    const uint32_t w = Strip().width, h = Strip().height;
     for (const auto &strip : {std::make_pair(&lit, litName), std::make_pair(&unlit, unlitName)})
         if (strip.first->width != w || strip.first->height != h)
             throw dawnmarkError_t(strip.second, "the icon strip must be " + std::to_string(w) + " x " + std::to_string(h) +
@@ -120,12 +123,14 @@ void zbeosIconPack_t::UseIcons(const packPicture_t &lit, const char *litName, co
     newIcons = true;
 }
 
+packPlan_t zbeosIconPack_t::Plan() const
+{
+    return planPack(packRecordSize(Strip()), pictures);
+}
+
 uint64_t zbeosIconPack_t::SerializedSize() const
 {
-    const uint64_t directorySize = 8 * (uint64_t(pictures.size()) + 6);
-    uint64_t packSize = directorySize + 12 + paletteSize + 2 * packRecordSize(icons.data());
-    for (const packPicture_t &picture : pictures)
-        packSize += recordHeaderSize + uint64_t(picture.width) * picture.height;
+    const uint64_t packSize = Plan().size;
     // Every offset and length of the pack is 32 bits: refuse rather than wrap.
     if (packSize > UINT32_MAX)
         throw dawnmarkError_t("save_images", "icon pack too large");
@@ -136,34 +141,20 @@ void zbeosIconPack_t::Layout(const newSplash_t &splash, uint8_t *pack, const pac
 {
     const std::vector<std::vector<uint8_t>> &strips = splash.strips;
     assert(strips.empty() != newIcons);
-    assert(strips.empty() || (strips.size() == 2 && strips[0].size() + recordHeaderSize == icons.size() &&
-                              strips[1].size() + recordHeaderSize == icons.size()));
-    const uint64_t packSize = SerializedSize();
-    const uint64_t iconBytes = packRecordSize(icons.data());
+    assert(strips.empty() || (strips.size() == 2 && strips[0].size() + packRecordHeaderSize == icons.size() &&
+                              strips[1].size() + packRecordHeaderSize == icons.size()));
+    const packPlan_t plan = Plan();
+    assert(plan.size == SerializedSize());
+    const std::vector<packEntry_t> &entries = plan.entries;
+    const uint64_t iconBytes = packRecordSize(Strip());
 
     // The directory comes first, so every area's length is settled before
     // any of it is written.
-    std::vector<uint64_t> lengths = {12, paletteSize, iconBytes, 0};
-    for (const packPicture_t &picture : pictures)
-        lengths.push_back(recordHeaderSize + uint64_t(picture.width) * picture.height);
-    lengths.push_back(iconBytes);
-    lengths.push_back(0); // the end of the list
-    uint64_t offset = 8 * lengths.size();
-    std::vector<uint64_t> offsets;
-    for (size_t k = 0; k < lengths.size(); ++k) {
-        offsets.push_back(lengths[k] == 0 ? 0 : offset);
-        putLE32(pack + 8 * k, uint32_t(lengths[k]));
-        putLE32(pack + 8 * k + 4, uint32_t(offsets[k]));
-        offset += lengths[k];
-    }
-    assert(offset == packSize);
+    for (size_t k = 0; k < entries.size(); ++k)
+        writePackEntry(pack, k, entries[k]);
 
-    unsigned char *screenRecord = pack + offsets[0];
-    putLE32(screenRecord, screen.width);
-    putLE32(screenRecord + 4, screen.height);
-    putLE32(screenRecord + 8, screen.depth);
-
-    memcpy(pack + offsets[1], splash.palette, paletteSize);
+    writeScreenRecord(pack + entries[packScreenSlot].offset, screen);
+    memcpy(pack + entries[packPaletteSlot].offset, splash.palette, packPaletteSize);
 
     // Replaced strips keep the header, and so the place, of the kept ones.
     const auto putStrip = [&](unsigned char *at, const std::vector<uint8_t> &kept, unsigned k) {
@@ -171,26 +162,23 @@ void zbeosIconPack_t::Layout(const newSplash_t &splash, uint8_t *pack, const pac
             memcpy(at, kept.data(), iconBytes);
             return;
         }
-        memcpy(at, kept.data(), recordHeaderSize);
-        std::copy(strips[k].begin(), strips[k].end(), at + recordHeaderSize);
+        memcpy(at, kept.data(), packRecordHeaderSize);
+        std::copy(strips[k].begin(), strips[k].end(), at + packRecordHeaderSize);
     };
-    putStrip(pack + offsets[2], icons, 0);
-    ready(offsets[2] + iconBytes);
+    putStrip(pack + entries[packIconsSlot].offset, icons, 0);
+    ready(entries[packIconsSlot].offset + iconBytes);
 
     for (unsigned i = 0; i < pictures.size(); ++i) {
         const packPicture_t &picture = pictures[i];
-        unsigned char *record = pack + offsets[4 + i];
-        putLE32(record, picture.width);
-        putLE32(record + 4, picture.height);
-        putLE32(record + 8, picture.x);
-        putLE32(record + 12, picture.y);
-        const uint64_t start = uint64_t(record - pack) + recordHeaderSize;
-        splash.pictureRows(i, record + recordHeaderSize,
+        unsigned char *record = pack + entries[packFirstImageSlot + i].offset;
+        writeRecordHeader(record, picture);
+        const uint64_t start = uint64_t(record - pack) + packRecordHeaderSize;
+        splash.pictureRows(i, record + packRecordHeaderSize,
                            [&](uint32_t rows) { ready(start + uint64_t(rows) * picture.width); });
         ready(start + uint64_t(picture.width) * picture.height);
     }
 
     // Written last so that it stays the last match when the pack is read again.
-    putStrip(pack + offsets[4 + pictures.size()], offIcons, 1);
-    ready(packSize);
+    putStrip(pack + entries[packFirstImageSlot + pictures.size()].offset, offIcons, 1);
+    ready(plan.size);
 }

@@ -10,14 +10,7 @@
 #include <vector>
 
 #include "bootfile/newSplash.h"
-#include "language/splashDescription.h"
-
-/// Screen geometry written into a new pack.
-struct screenGeometry_t {
-    uint32_t width;
-    uint32_t height;
-    uint32_t depth;
-};
+#include "bootfile/packFormat.h"
 
 /// One icon pack being edited: keeps the palette, the icon strip and the
 /// OffIcons image of a parsed pack and lays out a new pack around new
@@ -28,12 +21,13 @@ public:
     /// Throws dawnmarkError_t with subject "load_images" on a malformed pack.
     zbeosIconPack_t(const unsigned char *pack, unsigned length);
 
-    /// Sets the geometry written into the new pack; no test is made.
+    /// Sets the geometry written into the new pack, the boot loader's own
+    /// until then; no test is made.
     void DefineScreen(unsigned width, unsigned height, unsigned depth);
     /// Moves the icon strip and the OffIcons image together, kept on screen.
     void IconsAt(unsigned x, unsigned y);
     /// Appends a picture's size and place. Throws dawnmarkError_t beyond
-    /// MAX_SPLASH_IMAGES.
+    /// kMaxSplashImages.
     void AddImage(const packPicture_t &picture);
     /// The icon strip and the OffIcons image will be replaced by new strips
     /// `lit` and `unlit`, which keep the strip's place. Both must have the
@@ -55,7 +49,13 @@ public:
     /// the terms of backgroundDeflate_t::Ready.
     void Layout(const newSplash_t &splash, uint8_t *pack, const packReady_t &ready) const;
 
+    /// The geometry the new pack will hold.
     const screenGeometry_t &Screen() const { return screen; }
+    /// The boot loader's own screen as its screen record gives it; the
+    /// default screen when the record is missing, short or of no pixels.
+    const screenGeometry_t &OwnScreen() const { return ownScreen; }
+    /// The icon strip's size and place.
+    packPicture_t Strip() const { return readRecordHeader(icons.data()); }
     /// 256 entries of red, green, blue as read from the pack.
     const uint8_t *Palette() const { return palette; }
     /// The icon strip's image record as read: width, height, x, y, pixels.
@@ -66,8 +66,12 @@ public:
     uint32_t OffIconsSlot() const { return offIconsSlot; }
 
 private:
+    /// Where the areas of the new pack go, and its size.
+    packPlan_t Plan() const;
+
+    screenGeometry_t ownScreen;
     screenGeometry_t screen;
-    uint8_t palette[768];
+    uint8_t palette[packPaletteSize];
     std::vector<uint8_t> icons;
     std::vector<uint8_t> offIcons;
     uint32_t offIconsSlot;

@@ -1,11 +1,14 @@
 // What a new splash is made of, as the boot loader file takes it: the
-// palette and the pictures' palette indices already as the pack stores them,
-// so that the file only lays them out and compresses them.
+// palette as the pack stores it, and a source of the pictures' palette
+// indices that makes them while the pack is laid out, so that each picture's
+// rows are compressed as soon as they are made.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <vector>
+
+#include "base/bootScreen.h"
 
 /// The size and place of one picture of a pack.
 struct packPicture_t {
@@ -26,7 +29,7 @@ using pictureRows_t = std::function<void(unsigned i, uint8_t *indices, const row
 /// A new splash, ready to be laid out.
 struct newSplash_t {
     /// All 256 palette entries as stored: red, green, blue.
-    uint8_t palette[768] = {};
+    uint8_t palette[kPaletteBytes] = {};
     /// The lit and the unlit icon strips as stored palette indices; empty
     /// when the boot loader's own are kept.
     std::vector<std::vector<uint8_t>> strips;

@@ -8,15 +8,14 @@
 namespace {
 
 const char *const outsidePack = "directory points outside the pack";
-const unsigned paletteBytes = 768;
 
 void draw(packPreview_t &canvas, const unsigned char *record, uint64_t length,
           const unsigned char *palette)
 {
     if (!packRecordIsWhole(length, record))
         return;
-    const uint32_t width = getLE32(record), height = getLE32(record + 4);
-    const uint32_t x = getLE32(record + 8), y = getLE32(record + 12);
+    const packPicture_t header = readRecordHeader(record);
+    const uint32_t width = header.width, height = header.height, x = header.x, y = header.y;
     if (x >= canvas.width || y >= canvas.height)
         return;
     const uint32_t columns = std::min(width, canvas.width - x);
@@ -37,17 +36,19 @@ packPreview_t renderPackPreview(const unsigned char *pack, uint64_t length, bool
                                 const char *subject)
 {
     const packDirectory_t directory(pack, length);
-    const packEntry_t screen = directory.Entry(packScreenSlot, outsidePack);
-    if (screen.length < 12 || !directory.Holds(screen))
+    // A pack too short for its first entry is refused as any directory
+    // that leaves the pack.
+    directory.Entry(packScreenSlot, outsidePack);
+    screenGeometry_t screen{};
+    if (!directory.Screen(&screen))
         throw dawnmarkError_t(subject, "the screen record is damaged, there is no screen to render");
-    const unsigned char *screenArea = directory.Area(screen, outsidePack);
-    packPreview_t canvas{getLE32(screenArea), getLE32(screenArea + 4), {}};
+    packPreview_t canvas{screen.width, screen.height, {}};
     if (canvas.width == 0 || canvas.height == 0 || canvas.width > previewMaxSide ||
         canvas.height > previewMaxSide)
         throw dawnmarkError_t(subject, "the screen record's size is empty or larger than 4096 pixels a side");
 
     const packEntry_t paletteEntry = directory.Entry(packPaletteSlot, outsidePack);
-    if (paletteEntry.length != paletteBytes)
+    if (paletteEntry.length != packPaletteSize)
         throw dawnmarkError_t("load_images", "palette seems to be corrupted");
     const unsigned char *palette = directory.Area(paletteEntry, outsidePack);
 

@@ -65,8 +65,8 @@ void zbeos_t::UseIcons(const packPicture_t &lit, const char *litName, const pack
 
 void zbeos_t::RequireSplashFits(const char *path) const
 {
-    if (iconPack->SerializedSize() > zbeosMaxSplashSize)
-        throw dawnmarkError_t(path, "new splash is larger than 1048576 bytes");
+    if (iconPack->SerializedSize() > packMaxSize)
+        throw dawnmarkError_t(path, "new splash is larger than " + std::to_string(packMaxSize) + " bytes");
 }
 
 std::vector<unsigned char> zbeos_t::Save(const char *path, newSplash_t splash, int level,
@@ -99,7 +99,7 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, newSplash_t splash, i
     inflateCheck_t check(pack);
     file.Write(headSections.data(), headSections.size());
     file.Write(header, splashHeaderSize);
-    const int code = deflate.Finish(nullptr, &crc, [&](const unsigned char *bytes, size_t size, bool) {
+    const int code = deflate.Finish(&crc, [&](const unsigned char *bytes, size_t size, bool) {
         file.Write(bytes, size);
         check.Take(bytes, size);
     });

@@ -19,7 +19,7 @@ public:
     /// member does not inflate to its trailer (the reason in the words of
     /// addMemberDamage), and lets the icon pack's own dawnmarkError_t pass.
     explicit zbeos_t(const char *path);
-    virtual ~zbeos_t();
+    ~zbeos_t();
     zbeos_t(const zbeos_t &) = delete;
     zbeos_t &operator=(const zbeos_t &) = delete;
 
@@ -46,9 +46,6 @@ public:
                                     secondThread_t *thread = nullptr, bool keepReplaced = false) const;
 
     const zbeosIconPack_t &IconPack() const { return *iconPack; }
-    /// The first and second sections: file bytes 0 to HeadSectionsSize() - 1.
-    const unsigned char *HeadSections() const { return headSections.data(); }
-    uint32_t HeadSectionsSize() const { return uint32_t(headSections.size()); }
     /// The splash member's gzip header exactly as found in the input.
     const unsigned char *SplashHeader() const { return splashHeader; }
 

@@ -73,23 +73,31 @@ std::vector<unsigned char> readZbeosFile(const char *path)
     return contents;
 }
 
-zbeosSections_t dissectZbeos(const unsigned char *bytes, uint64_t size, const char *path)
+std::optional<zbeosSections_t> findZbeosSections(const unsigned char *bytes, uint64_t size)
 {
-    TRACE(8, "dissecting zbeos...\n");
     const uint64_t loader = findHeader(bytes, size, 0, firstSignature, sizeof firstSignature);
     if (loader == size)
-        throw dawnmarkError_t(path, notABooter);
+        return std::nullopt;
     // The search starts on the loader header itself: the splash member must
     // come after it.
     const uint64_t splash = findHeader(bytes, size, loader, secondSignature, zbeosSplashHeaderSize);
     if (splash == size)
+        return std::nullopt;
+    return zbeosSections_t{loader, splash, size};
+}
+
+zbeosSections_t dissectZbeos(const unsigned char *bytes, uint64_t size, const char *path)
+{
+    TRACE(8, "dissecting zbeos...\n");
+    const std::optional<zbeosSections_t> layout = findZbeosSections(bytes, size);
+    if (!layout)
         throw dawnmarkError_t(path, notABooter);
 
     traceStep_t step;
-    TRACE(8, "first  section %u bytes\n", unsigned(loader));
-    TRACE(8, "second section %u bytes (loader compressed)\n", unsigned(splash - loader));
-    TRACE(8, "third  section %u bytes (splash compressed)\n", unsigned(size - splash));
-    return {loader, splash, size};
+    TRACE(8, "first  section %u bytes\n", unsigned(layout->loaderOffset));
+    TRACE(8, "second section %u bytes (loader compressed)\n", unsigned(layout->splashOffset - layout->loaderOffset));
+    TRACE(8, "third  section %u bytes (splash compressed)\n", unsigned(size - layout->splashOffset));
+    return *layout;
 }
 
 std::vector<unsigned char> inflateSplash(const unsigned char *bytes, const zbeosSections_t &layout,
@@ -100,8 +108,8 @@ std::vector<unsigned char> inflateSplash(const unsigned char *bytes, const zbeos
         throw dawnmarkError_t(path, cannotUncompress);
     // Room for the largest splash, left untouched beyond what the stream
     // fills: its pages cost nothing until written.
-    std::unique_ptr<unsigned char[]> room(new unsigned char[zbeosMaxSplashSize]);
-    unsigned long packLength = zbeosMaxSplashSize;
+    std::unique_ptr<unsigned char[]> room(new unsigned char[packMaxSize]);
+    unsigned long packLength = packMaxSize;
     if (guncompress(room.get(), &packLength, bytes + layout.splashOffset + zbeosSplashHeaderSize,
                     afterHeader - zbeosTrailerSize) != Z_OK)
         throw dawnmarkError_t(path, cannotUncompress);

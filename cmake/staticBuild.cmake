@@ -16,7 +16,8 @@ if(DAWNMARK_STATIC)
   endif()
   # A build folder first configured without the option keeps the shared
   # libraries it found then.
-  foreach(found ZLIB_LIBRARY_RELEASE PNG_LIBRARY_RELEASE JPEG_LIBRARY_RELEASE GIF_LIBRARY pkgcfg_lib_PIXMAN_pixman-1)
+  foreach(found ZLIB_LIBRARY_RELEASE PNG_LIBRARY_RELEASE JPEG_LIBRARY_RELEASE GIF_LIBRARY
+                pkgcfg_lib_WEBP_webp pkgcfg_lib_WEBP_webpdemux pkgcfg_lib_HEIF_heif pkgcfg_lib_JXL_jxl)
     if(${found} AND NOT ${found} MATCHES "\\.a$")
       message(FATAL_ERROR "DAWNMARK_STATIC needs a build folder of its own: ${CMAKE_BINARY_DIR} already uses ${${found}}")
     endif()

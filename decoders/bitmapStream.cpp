@@ -29,14 +29,15 @@ bool looksLikeBitmapStream(const uint8_t *data, size_t size)
                                     std::memcmp(data, littleEndianMagic, sizeof littleEndianMagic) == 0);
 }
 
-bool readBitmapStreamHeader(const uint8_t *data, size_t size, bitmapStreamHeader_t *header)
+bool readBitmapStreamHeader(const uint8_t *data, size_t size, bitmapStreamHeader_t *header,
+                            decodeFailure_t *failure)
 {
     // The empty reason is the one the loader always gave here: its error
     // line ends in "-- ", as for a file no decoder takes.
     if (size < kHeaderSize)
-        return decodeFailed("%s", "");
+        return failure->give("%s", "");
     if (std::memcmp(data, magic, sizeof magic) != 0)
-        return decodeFailed("not a bitmap stream (wrong magic)");
+        return failure->give("not a bitmap stream (wrong magic)");
     byteReader_t reader(data, size);
     reader.skip(sizeof magic + 4 * sizeof(float));
     header->rowBytes = reader.u32be();
@@ -46,19 +47,19 @@ bool readBitmapStreamHeader(const uint8_t *data, size_t size, bitmapStreamHeader
 }
 
 bool decodeBitmapStream(const uint8_t *data, size_t size, const bitmapStreamHeader_t &header,
-                        decodedBitmap_t *out)
+                        decodedBitmap_t *out, decodeFailure_t *failure)
 {
     if (header.colors != kColorsRgb32 && header.colors != kColorsRgba32)
-        return decodeFailed("colour space is neither B_RGB32 nor B_RGBA32");
+        return failure->give("colour space is neither B_RGB32 nor B_RGBA32");
     // Less than one pixel per row would make an image of width 0 whose
     // height cannot be derived from the data size.
     if (header.rowBytes < 4)
-        return decodeFailed("row size is smaller than one pixel");
+        return failure->give("row size is smaller than one pixel");
     // The header alone decides the allocation: a few bytes may claim 4 GiB.
     // No decoder makes a bitmap larger than kMaxBitmapBytes, and no larger
     // file is read, so a larger claim is a lie.
     if (header.dataSize > kMaxBitmapBytes)
-        return decodeFailed("pixel data larger than 1 GiB");
+        return failure->give("pixel data larger than 1 GiB");
 
     out->width = header.rowBytes / 4;
     out->height = uint32_t(header.dataSize / (4 * uint64_t(out->width)));

@@ -6,6 +6,7 @@
 // steps.
 #pragma once
 
+#include "decoders/decodeFailure.h"
 #include "decoders/decodedBitmap.h"
 
 /// Colour space codes of the header: blue, green, red and an unused byte;
@@ -34,7 +35,8 @@ bool looksLikeBitmapStream(const uint8_t *data, size_t size);
 /// Reads the header of a file that looksLikeBitmapStream. Refuses (false,
 /// with its reason) a file shorter than the header, with an empty reason,
 /// and one whose magic is little-endian.
-bool readBitmapStreamHeader(const uint8_t *data, size_t size, bitmapStreamHeader_t *header);
+bool readBitmapStreamHeader(const uint8_t *data, size_t size, bitmapStreamHeader_t *header,
+                            decodeFailure_t *failure);
 
 /// Takes the pixels that `header`, read from the same file, announces, byte
 /// for byte as they come: rowBytes / 4 pixels a row, as many whole rows as
@@ -46,4 +48,4 @@ bool readBitmapStreamHeader(const uint8_t *data, size_t size, bitmapStreamHeader
 /// rows smaller than one pixel and pixel data beyond kMaxBitmapBytes. May
 /// throw std::bad_alloc.
 bool decodeBitmapStream(const uint8_t *data, size_t size, const bitmapStreamHeader_t &header,
-                        decodedBitmap_t *out);
+                        decodedBitmap_t *out, decodeFailure_t *failure);

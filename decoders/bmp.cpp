@@ -75,36 +75,36 @@ uint8_t scaleChannel(uint32_t pixel, const channelMask_t &channel)
     return uint8_t((v * 510 + channel.max) / (uint64_t(channel.max) * 2));
 }
 
-bool knownCompression(bool os2, uint32_t compression)
+bool knownCompression(bool os2, uint32_t compression, decodeFailure_t *failure)
 {
     // OS/2 2.x uses 3 and 4 for Huffman 1D and RLE24, where Windows has
     // bit fields and JPEG.
     if (os2 && compression > kRle4)
-        return decodeFailed("unsupported OS/2 BMP compression %u", unsigned(compression));
+        return failure->give("unsupported OS/2 BMP compression %u", unsigned(compression));
     if (compression != kRgb && compression != kRle8 && compression != kRle4 &&
         compression != kBitFields && compression != kAlphaBitFields)
-        return decodeFailed("unsupported BMP compression %u", unsigned(compression));
+        return failure->give("unsupported BMP compression %u", unsigned(compression));
     return true;
 }
 
-bool depthFitsCompression(const bmpLayout_t &layout)
+bool depthFitsCompression(const bmpLayout_t &layout, decodeFailure_t *failure)
 {
     const unsigned bits = layout.bits;
     if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
-        return decodeFailed("unsupported BMP bit depth %u", bits);
+        return failure->give("unsupported BMP bit depth %u", bits);
     const bool fits = layout.compression == kRle8   ? bits == 8
                       : layout.compression == kRle4 ? bits == 4
                       : layout.compression == kRgb  ? true
                                                     : bits == 16 || bits == 32;
     if (!fits)
-        return decodeFailed("BMP compression %u does not fit %u bits per pixel", unsigned(layout.compression), bits);
+        return failure->give("BMP compression %u does not fit %u bits per pixel", unsigned(layout.compression), bits);
     return true;
 }
 
 // Bit fields of the file's own, or the fixed 5-5-5 and 8-8-8 layouts of
 // plain 16- and 32-bit files. Returns where the palette may start.
 bool readMasks(const uint8_t *data, size_t size, uint32_t headerSize, bmpLayout_t *layout,
-               size_t *paletteStart)
+               size_t *paletteStart, decodeFailure_t *failure)
 {
     *paletteStart = kFileHeaderSize + headerSize;
     uint32_t masks[4] = {0, 0, 0, 0};
@@ -114,14 +114,14 @@ bool readMasks(const uint8_t *data, size_t size, uint32_t headerSize, bmpLayout_
         const bool withAlpha = layout->compression == kAlphaBitFields || headerSize >= 56;
         const size_t maskEnd = kMaskOffset + (withAlpha ? 16 : 12);
         if (size < maskEnd)
-            return decodeFailed("BMP header ends early");
+            return failure->give("BMP header ends early");
         for (int i = 0; i < (withAlpha ? 4 : 3); ++i)
             masks[i] = read32(data + kMaskOffset + 4 * i);
         if (maskEnd > *paletteStart)
             *paletteStart = maskEnd;
         if (layout->bits == 16 &&
             ((masks[kRed] | masks[kGreen] | masks[kBlue] | masks[kAlpha]) >> 16) != 0)
-            return decodeFailed("BMP colour mask wider than 16 bits");
+            return failure->give("BMP colour mask wider than 16 bits");
     } else if (layout->bits == 16) {
         masks[kRed] = 0x7c00;
         masks[kGreen] = 0x03e0;
@@ -144,7 +144,7 @@ bool readMasks(const uint8_t *data, size_t size, uint32_t headerSize, bmpLayout_
 // whose size the header states, is wrong: the pixels are read right after
 // the table, as other readers do, rather than from inside it.
 bool readPalette(const uint8_t *data, size_t size, size_t start, uint32_t colorsUsed,
-                 size_t entrySize, bmpLayout_t *layout)
+                 size_t entrySize, bmpLayout_t *layout, decodeFailure_t *failure)
 {
     for (auto &entry : layout->palette) {
         entry[0] = entry[1] = entry[2] = 0;
@@ -162,18 +162,18 @@ bool readPalette(const uint8_t *data, size_t size, size_t start, uint32_t colors
             layout->dataOffset = start + count * entrySize;
     }
     if (start + count * entrySize > size)
-        return decodeFailed("BMP data ends early");
+        return failure->give("BMP data ends early");
     for (uint64_t i = 0; i < count; ++i)
         std::memcpy(layout->palette[i], data + start + i * entrySize, 3);
     return true;
 }
 
-bool readHeaders(const uint8_t *data, size_t size, bmpLayout_t *layout)
+bool readHeaders(const uint8_t *data, size_t size, bmpLayout_t *layout, decodeFailure_t *failure)
 {
     if (!looksLikeBmp(data, size))
-        return decodeFailed("not a BMP file");
+        return failure->give("not a BMP file");
     if (size < kFileHeaderSize + 4)
-        return decodeFailed("BMP header ends early");
+        return failure->give("BMP header ends early");
     layout->dataOffset = read32(data + 10);
     const uint32_t headerSize = read32(data + kFileHeaderSize);
     const bool core = headerSize == 12;
@@ -181,9 +181,9 @@ bool readHeaders(const uint8_t *data, size_t size, bmpLayout_t *layout)
                          headerSize == 108 || headerSize == 124;
     const bool os2 = !windows && headerSize >= 16 && headerSize <= 64;
     if (!core && !windows && !os2)
-        return decodeFailed("unsupported BMP header size %u", unsigned(headerSize));
+        return failure->give("unsupported BMP header size %u", unsigned(headerSize));
     if (size < kFileHeaderSize + headerSize)
-        return decodeFailed("BMP header ends early");
+        return failure->give("BMP header ends early");
 
     const uint8_t *info = data + kFileHeaderSize;
     int64_t width, height;
@@ -207,29 +207,29 @@ bool readHeaders(const uint8_t *data, size_t size, bmpLayout_t *layout)
     }
 
     if (planes != 1)
-        return decodeFailed("BMP plane count is not 1");
-    if (!knownCompression(os2, layout->compression) || !depthFitsCompression(*layout))
+        return failure->give("BMP plane count is not 1");
+    if (!knownCompression(os2, layout->compression, failure) || !depthFitsCompression(*layout, failure))
         return false;
     layout->topDown = height < 0;
     if (layout->topDown)
         height = -height;
     if (width <= 0 || height == 0)
-        return decodeFailed("BMP has no pixels");
+        return failure->give("BMP has no pixels");
     if (!bitmapSizeAcceptable(uint64_t(width), uint64_t(height)))
-        return decodeFailed("BMP image larger than 1 GiB");
+        return failure->give("BMP image larger than 1 GiB");
     if (layout->topDown && (layout->compression == kRle8 || layout->compression == kRle4))
-        return decodeFailed("RLE BMP stored top-down");
+        return failure->give("RLE BMP stored top-down");
     layout->width = uint32_t(width);
     layout->height = uint32_t(height);
 
     size_t paletteStart;
-    if (!readMasks(data, size, headerSize, layout, &paletteStart))
+    if (!readMasks(data, size, headerSize, layout, &paletteStart, failure))
         return false;
     // An indexed image's pixels follow its colour table (readPalette); other
     // images have nothing there to skip.
     if (layout->bits > 8 && layout->dataOffset < paletteStart)
-        return decodeFailed("BMP pixel data starts inside the header");
-    return readPalette(data, size, paletteStart, colorsUsed, core ? 3 : 4, layout);
+        return failure->give("BMP pixel data starts inside the header");
+    return readPalette(data, size, paletteStart, colorsUsed, core ? 3 : 4, layout, failure);
 }
 
 uint8_t *pixelAt(decodedBitmap_t *out, uint32_t column, uint32_t row)
@@ -245,13 +245,13 @@ uint64_t rowStride(const bmpLayout_t &layout)
 // Whether the file holds all the pixel data, judged before the image is
 // allocated. Uncompressed rows are padded to four bytes; the last one need
 // not carry its padding. RLE data needs at least one code.
-bool pixelDataFits(size_t size, const bmpLayout_t &layout)
+bool pixelDataFits(size_t size, const bmpLayout_t &layout, decodeFailure_t *failure)
 {
     const bool runLength = layout.compression == kRle8 || layout.compression == kRle4;
     const uint64_t lastRow = (uint64_t(layout.width) * layout.bits + 7) / 8;
     const uint64_t needed = runLength ? 2 : rowStride(layout) * (layout.height - 1) + lastRow;
     if (layout.dataOffset > size || needed > size - layout.dataOffset)
-        return decodeFailed("BMP data ends early");
+        return failure->give("BMP data ends early");
     return true;
 }
 
@@ -292,7 +292,7 @@ void decodeRows(const uint8_t *data, const bmpLayout_t &layout, decodedBitmap_t 
 // literal runs padded to 16 bits, and escapes for end of line, end of
 // bitmap and a jump ahead. Rows are always stored bottom-up.
 bool decodeRunLength(const uint8_t *data, size_t size, const bmpLayout_t &layout,
-                     decodedBitmap_t *out)
+                     decodedBitmap_t *out, decodeFailure_t *failure)
 {
     for (uint32_t y = 0; y < layout.height; ++y)
         for (uint32_t x = 0; x < layout.width; ++x)
@@ -317,36 +317,36 @@ bool decodeRunLength(const uint8_t *data, size_t size, const bmpLayout_t &layout
             // A missing end-of-bitmap code is forgiven once every row ended.
             if (row >= layout.height)
                 return true;
-            return decodeFailed("BMP data ends early");
+            return failure->give("BMP data ends early");
         }
         const unsigned count = data[pos], value = data[pos + 1];
         pos += 2;
         if (count > 0) {
             if (row >= layout.height || x + count > rowEnd)
-                return decodeFailed("%s", runsPast);
+                return failure->give("%s", runsPast);
             for (unsigned i = 0; i < count; ++i)
                 put(rle4 ? uint8_t(i % 2 ? value & 15 : value >> 4) : uint8_t(value));
         } else if (value == 0) {
             x = 0;
             if (++row > layout.height)
-                return decodeFailed("%s", runsPast);
+                return failure->give("%s", runsPast);
         } else if (value == 1) {
             return true;
         } else if (value == 2) {
             if (size - pos < 2)
-                return decodeFailed("BMP data ends early");
+                return failure->give("BMP data ends early");
             x += data[pos];
             row += data[pos + 1];
             pos += 2;
             if (x > rowEnd || row > layout.height)
-                return decodeFailed("%s", runsPast);
+                return failure->give("%s", runsPast);
         } else {
             const size_t bytes = rle4 ? (value + 1) / 2 : value;
             const size_t padded = (bytes + 1) & ~size_t(1);
             if (row >= layout.height || x + value > rowEnd)
-                return decodeFailed("%s", runsPast);
+                return failure->give("%s", runsPast);
             if (size - pos < padded)
-                return decodeFailed("BMP data ends early");
+                return failure->give("BMP data ends early");
             for (unsigned i = 0; i < value; ++i) {
                 const uint8_t byte = data[pos + (rle4 ? i / 2 : i)];
                 put(rle4 ? uint8_t(i % 2 ? byte & 15 : byte >> 4) : byte);
@@ -363,10 +363,10 @@ bool looksLikeBmp(const uint8_t *data, size_t size)
     return size >= 2 && data[0] == 'B' && data[1] == 'M';
 }
 
-bool decodeBmp(const uint8_t *data, size_t size, decodedBitmap_t *out)
+bool decodeBmp(const uint8_t *data, size_t size, decodedBitmap_t *out, decodeFailure_t *failure)
 {
     bmpLayout_t layout;
-    if (!readHeaders(data, size, &layout) || !pixelDataFits(size, layout))
+    if (!readHeaders(data, size, &layout, failure) || !pixelDataFits(size, layout, failure))
         return false;
 
     decodedBitmap_t bitmap;
@@ -375,7 +375,7 @@ bool decodeBmp(const uint8_t *data, size_t size, decodedBitmap_t *out)
     bitmap.alpha = layout.alpha;
     resizeMappedAtOnce(bitmap.pixels, size_t(layout.width) * layout.height * 4);
     if (layout.compression == kRle8 || layout.compression == kRle4) {
-        if (!decodeRunLength(data, size, layout, &bitmap))
+        if (!decodeRunLength(data, size, layout, &bitmap, failure))
             return false;
     } else {
         decodeRows(data, layout, &bitmap);

@@ -2,6 +2,7 @@
 // decodes every BMP variant exactly without a large dependency.
 #pragma once
 
+#include "decoders/decodeFailure.h"
 #include "decoders/decodedBitmap.h"
 
 /// Whether `data` starts with the BMP signature "BM".
@@ -24,8 +25,8 @@ bool looksLikeBmp(const uint8_t *data, size_t size);
 /// otherwise `out->alpha` is false and the fourth byte is 255, so the unused
 /// fourth byte of a plain 32-bit file is ignored.
 ///
-/// Returns false after giving its reason with decodeFailed for a file it
+/// Returns false after giving its reason to `failure` for a file it
 /// refuses: an unknown header or compression, a damaged header, RLE data
 /// that leaves the image, data that ends early, or an image above the 1 GiB
 /// pixel limit. Throws std::bad_alloc when memory runs out.
-bool decodeBmp(const uint8_t *data, size_t size, decodedBitmap_t *out);
+bool decodeBmp(const uint8_t *data, size_t size, decodedBitmap_t *out, decodeFailure_t *failure);

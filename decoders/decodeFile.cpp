@@ -8,9 +8,11 @@
 #include <unistd.h>
 #include <vector>
 
+#include "decoders/colourProfile.h"
 #include "decoders/decodeFailure.h"
 #include "decoders/imageDecoders.h"
 #include "decoders/jpeg.h"
+#include "decoders/photoOrientation.h"
 #include "base/mappedAtOnce.h"
 #include "base/transferFully.h"
 
@@ -84,15 +86,15 @@ bool wellFormed(const decodedBitmap_t &bitmap)
 std::optional<std::string> decodeWith(const imageDecoder_t &decoder, const uint8_t *data, size_t size,
                                       decodedBitmap_t *bitmap)
 {
-    clearDecodeFailure();
+    decodeFailure_t failure;
     bool outOfMemory = false;
     try {
-        if (decoder.decode(data, size, bitmap) && wellFormed(*bitmap))
+        if (decoder.decode(data, size, bitmap, &failure) && wellFormed(*bitmap))
             return std::nullopt;
     } catch (const std::bad_alloc &) {
         outOfMemory = true;
     }
-    if (const char *reason = decodeFailure())
+    if (const char *reason = failure.reason())
         return std::string(reason);
     if (outOfMemory)
         return std::string("out of memory");
@@ -102,18 +104,33 @@ std::optional<std::string> decodeWith(const imageDecoder_t &decoder, const uint8
 decodedFile_t decodeStream(const uint8_t *data, size_t size)
 {
     decodedFile_t file;
-    clearDecodeFailure();
+    decodeFailure_t failure;
     bitmapStreamHeader_t header;
-    if (readBitmapStreamHeader(data, size, &header)) {
+    if (readBitmapStreamHeader(data, size, &header, &failure)) {
         file.header = header;
         try {
-            if (decodeBitmapStream(data, size, header, &file.bitmap))
+            if (decodeBitmapStream(data, size, header, &file.bitmap, &failure))
                 return file;
         } catch (const std::bad_alloc &) {
             return refused(std::move(file), refusedBy_t::memory, "out of memory");
         }
     }
-    return refused(std::move(file), refusedBy_t::streamHeader, decodeFailure());
+    return refused(std::move(file), refusedBy_t::streamHeader, failure.reason() != nullptr ? failure.reason() : "");
+}
+
+/// The decoded pixels in true colours and upright, as the file means them
+/// to be seen, with the header of their stream.
+decodedFile_t shownAsMeant(decodedFile_t file)
+{
+    try {
+        file.colourProfile = convertToSrgb(&file.bitmap);
+        file.turnedFrom = exifOrientation(file.bitmap.exif);
+        turnUpright(&file.bitmap, file.turnedFrom);
+    } catch (const std::bad_alloc &) {
+        return refused({}, refusedBy_t::decoding, "out of memory");
+    }
+    file.header = bitmapStreamHeaderOf(file.bitmap);
+    return file;
 }
 
 } // namespace
@@ -138,12 +155,12 @@ decodedFile_t decodeContent(const uint8_t *data, size_t size, leastSize_t least)
         return decodeStream(data, size);
     if (least.width > 0 && least.height > 0 && looksLikeJpeg(data, size)) {
         decodedFile_t file;
-        clearDecodeFailure();
+        // A refusal here is told by the ordinary decoding below.
+        decodeFailure_t ignored;
         try {
-            if (decodeJpegAtLeast(data, size, least.width, least.height, &file.bitmap) && wellFormed(file.bitmap)) {
-                file.header = bitmapStreamHeaderOf(file.bitmap);
-                return file;
-            }
+            if (decodeJpegAtLeast(data, size, least.width, least.height, &file.bitmap, &ignored) &&
+                wellFormed(file.bitmap))
+                return shownAsMeant(std::move(file));
         } catch (const std::bad_alloc &) {
         }
     }
@@ -154,10 +171,8 @@ decodedFile_t decodeContent(const uint8_t *data, size_t size, leastSize_t least)
             continue;
         decodedFile_t file;
         const std::optional<std::string> reason = decodeWith(decoder, data, size, &file.bitmap);
-        if (!reason) {
-            file.header = bitmapStreamHeaderOf(file.bitmap);
-            return file;
-        }
+        if (!reason)
+            return shownAsMeant(std::move(file));
         if (!firstReason)
             firstReason = reason;
     }

@@ -37,6 +37,12 @@ struct decodedFile_t {
     /// directory"), "not a regular file", "the file is empty", "unknown file
     /// format" or the decoder's own ("PNM data ends early").
     std::string reason;
+    /// The EXIF orientation the pixels were turned upright from; 1 when
+    /// they were stored upright.
+    unsigned turnedFrom = 1;
+    /// What became of an embedded colour profile, for the trace; empty
+    /// without one.
+    std::string colourProfile;
 };
 
 /// Reads the regular file at `path`, of at most 1 GiB, and decodes it as
@@ -50,5 +56,7 @@ decodedFile_t decodeFile(const char *path, leastSize_t least = leastSize_t());
 /// first of them, which is the decoder made for the format rather than a
 /// general one. Given a least size, a JPEG is decoded at the smallest of its
 /// reduced scales still at least that large (decodeJpegAtLeast); one that
-/// this refuses takes the ordinary decode, which gives the reason.
+/// this refuses takes the ordinary decode, which gives the reason. Decoded
+/// pixels are then converted from an embedded colour profile to sRGB and
+/// turned upright as the EXIF orientation says.
 decodedFile_t decodeContent(const uint8_t *data, size_t size, leastSize_t least = leastSize_t());

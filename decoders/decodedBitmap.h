@@ -28,6 +28,14 @@ struct decodedBitmap_t {
     std::vector<uint8_t> exif;
     /// The file's embedded ICC colour profile; empty when it has none.
     std::vector<uint8_t> iccProfile;
+    /// How much of the last column and of the last row lies beyond the
+    /// picture's edge, 0 to 1: a picture decoded at a reduced scale need not
+    /// end on a whole pixel (63 pixels at 3/8 are 23.625, shown in 24).
+    double overhangRight = 0;
+    double overhangBottom = 0;
+    /// Whether the decoder has already brought the pixels from iccProfile
+    /// to sRGB (a CMYK JPEG's samples only exist inside the decoder).
+    bool profileApplied = false;
     /// Frames in the file: an animation gives its first, and says how
     /// many there are.
     uint32_t frames = 1;

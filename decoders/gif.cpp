@@ -46,24 +46,27 @@ struct gifCloser_t {
 
 // giflib names a file cut short by the part it was reading ("No screen
 // descriptor detected"); the source knows better.
-bool gifFailure(const gifSource_t &source, int error)
+bool gifFailure(const gifSource_t &source, int error, decodeFailure_t *failure)
 {
     if (source.endedEarly)
-        return decodeFailed("GIF data ends early");
+        return failure->give("GIF data ends early");
     const char *text = GifErrorString(error);
-    return decodeFailed("damaged GIF: %s", text != nullptr ? text : "unknown error");
+    return failure->give("damaged GIF: %s", text != nullptr ? text : "unknown error");
 }
 
-bool failure(GifFileType *gif) { return gifFailure(*static_cast<gifSource_t *>(gif->UserData), gif->Error); }
+bool libraryFailure(GifFileType *gif, decodeFailure_t *failure)
+{
+    return gifFailure(*static_cast<gifSource_t *>(gif->UserData), gif->Error, failure);
+}
 
 /// Reads an extension; a graphic control extension gives the transparent
 /// index of the frame that follows it.
-bool readExtension(GifFileType *gif, int *transparent)
+bool readExtension(GifFileType *gif, int *transparent, decodeFailure_t *failure)
 {
     int code;
     GifByteType *block;
     if (DGifGetExtension(gif, &code, &block) == GIF_ERROR)
-        return failure(gif);
+        return libraryFailure(gif, failure);
     if (code == GRAPHICS_EXT_FUNC_CODE && block != nullptr && block[0] >= 4) {
         GraphicsControlBlock control;
         DGifExtensionToGCB(block[0], block + 1, &control);
@@ -71,7 +74,7 @@ bool readExtension(GifFileType *gif, int *transparent)
     }
     while (block != nullptr)
         if (DGifGetExtensionNext(gif, &block) == GIF_ERROR)
-            return failure(gif);
+            return libraryFailure(gif, failure);
     return true;
 }
 
@@ -92,13 +95,13 @@ const ColorMapObject &defaultColourTable()
     return table;
 }
 
-bool readFrame(GifFileType *gif, int transparent, decodedBitmap_t *bitmap)
+bool readFrame(GifFileType *gif, int transparent, decodedBitmap_t *bitmap, decodeFailure_t *failure)
 {
     if (DGifGetImageDesc(gif) == GIF_ERROR)
-        return failure(gif);
+        return libraryFailure(gif, failure);
     const GifImageDesc &frame = gif->Image;
     if (frame.Width <= 0 || frame.Height <= 0)
-        return decodeFailed("GIF frame of %d x %d pixels is empty", frame.Width, frame.Height);
+        return failure->give("GIF frame of %d x %d pixels is empty", frame.Width, frame.Height);
     const ColorMapObject *screen = gif->SColorMap != nullptr || frame.ColorMap != nullptr ? gif->SColorMap
                                                                                         : &defaultColourTable();
     const ColorMapObject *table = frame.ColorMap != nullptr ? frame.ColorMap : screen;
@@ -108,7 +111,7 @@ bool readFrame(GifFileType *gif, int transparent, decodedBitmap_t *bitmap)
         line.resize(size_t(frame.Width));
         resizeMappedAtOnce(bitmap->pixels, size_t(gif->SWidth) * gif->SHeight * 4);
     } catch (const std::bad_alloc &) {
-        return decodeFailed("out of memory");
+        return failure->give("out of memory");
     }
     bitmap->width = uint32_t(gif->SWidth);
     bitmap->height = uint32_t(gif->SHeight);
@@ -130,10 +133,10 @@ bool readFrame(GifFileType *gif, int transparent, decodedBitmap_t *bitmap)
     for (int pass = 0; pass < passes; ++pass)
         for (int r = frame.Interlace ? starts[pass] : 0; r < frame.Height; r += frame.Interlace ? steps[pass] : 1) {
             if (DGifGetLine(gif, line.data(), frame.Width) == GIF_ERROR)
-                return failure(gif);
+                return libraryFailure(gif, failure);
             for (int c = 0; c < frame.Width; ++c)
                 if (line[c] >= table->ColorCount)
-                    return decodeFailed("GIF colour index %d beyond the %d colours of its table", line[c],
+                    return failure->give("GIF colour index %d beyond the %d colours of its table", line[c],
                                         table->ColorCount);
             if (frame.Top + r >= gif->SHeight || shown == 0)
                 continue;
@@ -150,32 +153,33 @@ bool readFrame(GifFileType *gif, int transparent, decodedBitmap_t *bitmap)
 }
 
 /// Walks the records after the first frame, without decoding them, up to
-/// the trailer.
-bool readToTrailer(GifFileType *gif)
+/// the trailer, counting the frames.
+bool readToTrailer(GifFileType *gif, uint32_t *frames, decodeFailure_t *failure)
 {
     for (;;) {
         GifRecordType record;
         if (DGifGetRecordType(gif, &record) == GIF_ERROR)
-            return failure(gif);
+            return libraryFailure(gif, failure);
         int ignored = NO_TRANSPARENT_COLOR;
         int codeSize;
         GifByteType *block;
         switch (record) {
         case IMAGE_DESC_RECORD_TYPE:
             if (DGifGetImageDesc(gif) == GIF_ERROR || DGifGetCode(gif, &codeSize, &block) == GIF_ERROR)
-                return failure(gif);
+                return libraryFailure(gif, failure);
             while (block != nullptr)
                 if (DGifGetCodeNext(gif, &block) == GIF_ERROR)
-                    return failure(gif);
+                    return libraryFailure(gif, failure);
+            ++*frames;
             break;
         case EXTENSION_RECORD_TYPE:
-            if (!readExtension(gif, &ignored))
+            if (!readExtension(gif, &ignored, failure))
                 return false;
             break;
         case TERMINATE_RECORD_TYPE:
             return true;
         default:
-            return decodeFailed("damaged GIF: unknown record");
+            return failure->give("damaged GIF: unknown record");
         }
     }
 }
@@ -187,29 +191,29 @@ bool looksLikeGif(const uint8_t *data, size_t size)
     return size >= 6 && (std::memcmp(data, "GIF87a", 6) == 0 || std::memcmp(data, "GIF89a", 6) == 0);
 }
 
-bool decodeGif(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
+bool decodeGif(const uint8_t *data, size_t size, decodedBitmap_t *bitmap, decodeFailure_t *failure)
 {
     gifSource_t source = {data, size, 0, false};
     int error = 0;
     GifFileType *gif = DGifOpen(&source, readFromMemory, &error);
     if (gif == nullptr)
-        return gifFailure(source, error);
+        return gifFailure(source, error, failure);
     const gifCloser_t closer = {gif};
     if (!bitmapSizeAcceptable(uint64_t(std::max(gif->SWidth, 0)), uint64_t(std::max(gif->SHeight, 0))))
-        return decodeFailed("GIF screen of %d x %d pixels is empty or larger than 1 GiB", gif->SWidth,
+        return failure->give("GIF screen of %d x %d pixels is empty or larger than 1 GiB", gif->SWidth,
                             gif->SHeight);
     int transparent = NO_TRANSPARENT_COLOR;
     for (;;) {
         GifRecordType record;
         if (DGifGetRecordType(gif, &record) == GIF_ERROR)
-            return failure(gif);
+            return libraryFailure(gif, failure);
         if (record == IMAGE_DESC_RECORD_TYPE)
-            return readFrame(gif, transparent, bitmap) && readToTrailer(gif);
+            return readFrame(gif, transparent, bitmap, failure) && readToTrailer(gif, &bitmap->frames, failure);
         if (record == TERMINATE_RECORD_TYPE)
-            return decodeFailed("GIF without an image");
+            return failure->give("GIF without an image");
         if (record != EXTENSION_RECORD_TYPE)
-            return decodeFailed("damaged GIF: unknown record");
-        if (!readExtension(gif, &transparent))
+            return failure->give("damaged GIF: unknown record");
+        if (!readExtension(gif, &transparent, failure))
             return false;
     }
 }

@@ -1,6 +1,7 @@
 // The GIF decoder, through giflib.
 #pragma once
 
+#include "decoders/decodeFailure.h"
 #include "decoders/decodedBitmap.h"
 
 /// Whether `data` starts with the GIF87a or GIF89a signature.
@@ -14,4 +15,4 @@ bool looksLikeGif(const uint8_t *data, size_t size);
 /// further index. The rest of the file is walked to its trailer. Refuses
 /// (false, with its reason) an empty frame, an index beyond the colour
 /// table and a file cut short anywhere.
-bool decodeGif(const uint8_t *data, size_t size, decodedBitmap_t *out);
+bool decodeGif(const uint8_t *data, size_t size, decodedBitmap_t *out, decodeFailure_t *failure);

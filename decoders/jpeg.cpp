@@ -10,8 +10,11 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "decoders/colourProfile.h"
 #include "decoders/decodeFailure.h"
 #include "decoders/jpeg.h"
+#include "decoders/jpegMarkers.h"
+#include "decoders/photoOrientation.h"
 #include "base/mappedAtOnce.h"
 
 namespace {
@@ -19,16 +22,18 @@ namespace {
 struct jpegErrors_t {
     jpeg_error_mgr manager;
     jmp_buf jump;
+    decodeFailure_t *failure;
 };
 
 [[noreturn]] void onError(j_common_ptr info)
 {
+    decodeFailure_t *failure = reinterpret_cast<jpegErrors_t *>(info->err)->failure;
     if (info->err->msg_code == JWRN_JPEG_EOF) {
-        decodeFailed("JPEG data ends early");
+        failure->give("JPEG data ends early");
     } else {
         char message[JMSG_LENGTH_MAX];
         info->err->format_message(info, message);
-        decodeFailed("damaged JPEG: %s", message);
+        failure->give("damaged JPEG: %s", message);
     }
     longjmp(reinterpret_cast<jpegErrors_t *>(info->err)->jump, 1);
 }
@@ -39,10 +44,10 @@ void onMessage(j_common_ptr info, int level)
         onError(info);
 }
 
-bool prepareBitmap(decodedBitmap_t *bitmap, JDIMENSION width, JDIMENSION height)
+bool prepareBitmap(decodedBitmap_t *bitmap, JDIMENSION width, JDIMENSION height, decodeFailure_t *failure)
 {
     if (!bitmapSizeAcceptable(width, height)) {
-        decodeFailed("JPEG image of %u x %u pixels is larger than 1 GiB", unsigned(width),
+        failure->give("JPEG image of %u x %u pixels is larger than 1 GiB", unsigned(width),
                      unsigned(height));
         return false;
     }
@@ -52,7 +57,7 @@ bool prepareBitmap(decodedBitmap_t *bitmap, JDIMENSION width, JDIMENSION height)
         bitmap->alpha = false;
         resizeMappedAtOnce(bitmap->pixels, size_t(width) * height * 4);
     } catch (const std::bad_alloc &) {
-        decodeFailed("out of memory");
+        failure->give("out of memory");
         return false;
     }
     return true;
@@ -85,17 +90,18 @@ bool looksLikeJpeg(const uint8_t *data, size_t size)
     return size >= 3 && data[0] == 0xff && data[1] == 0xd8 && data[2] == 0xff;
 }
 
-bool decodeJpeg(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
+bool decodeJpeg(const uint8_t *data, size_t size, decodedBitmap_t *bitmap, decodeFailure_t *failure)
 {
     // No reduced scale is as large as the image itself.
-    return decodeJpegAtLeast(data, size, UINT32_MAX, UINT32_MAX, bitmap);
+    return decodeJpegAtLeast(data, size, UINT32_MAX, UINT32_MAX, bitmap, failure);
 }
 
 bool decodeJpegAtLeast(const uint8_t *data, size_t size, uint32_t minWidth, uint32_t minHeight,
-                       decodedBitmap_t *bitmap)
+                       decodedBitmap_t *bitmap, decodeFailure_t *failure)
 {
     jpeg_decompress_struct info;
     jpegErrors_t errors;
+    errors.failure = failure;
     info.err = jpeg_std_error(&errors.manager);
     errors.manager.error_exit = onError;
     errors.manager.emit_message = onMessage;
@@ -105,22 +111,33 @@ bool decodeJpegAtLeast(const uint8_t *data, size_t size, uint32_t minWidth, uint
     }
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+    keepPhotoMarkers(&info);
     jpeg_read_header(&info, TRUE);
+    if (!takePhotoMarkers(&info, bitmap, failure)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    // The least size is the upright picture's: a photo stored on its side
+    // needs it with width and height swapped.
+    const bool sideways = orientationSwapsSides(exifOrientation(bitmap->exif));
+    const uint32_t leastWidth = sideways ? minHeight : minWidth;
+    const uint32_t leastHeight = sideways ? minWidth : minHeight;
 
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
-    // The library's fast reduced scales; each is taken before a finer one,
-    // since the inverse transform and the colour conversion then work on
-    // a quarter to a sixty-fourth of the pixels.
-    for (unsigned denominator : {8u, 4u, 2u}) {
-        if ((info.image_width + denominator - 1) / denominator >= minWidth &&
-            (info.image_height + denominator - 1) / denominator >= minHeight) {
-            info.scale_denom = denominator;
+    // The library's reduced scales M/8 run its inverse transform on M x M
+    // of each block's 8 x 8 coefficients, a fraction of the work; the
+    // smallest whose picture still spans the wanted size is taken.
+    for (unsigned eighths = 1; eighths < 8; ++eighths) {
+        if (uint64_t(info.image_width) * eighths >= uint64_t(leastWidth) * 8 &&
+            uint64_t(info.image_height) * eighths >= uint64_t(leastHeight) * 8) {
+            info.scale_num = eighths;
+            info.scale_denom = 8;
             break;
         }
     }
     jpeg_calc_output_dimensions(&info);
-    if (!prepareBitmap(bitmap, info.output_width, info.output_height)) {
+    if (!prepareBitmap(bitmap, info.output_width, info.output_height, failure)) {
         jpeg_destroy_decompress(&info);
         return false;
     }
@@ -130,7 +147,12 @@ bool decodeJpegAtLeast(const uint8_t *data, size_t size, uint32_t minWidth, uint
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);
-    if (cmyk)
+    // A side that is no whole number of eighths ends inside its last pixel.
+    bitmap->overhangRight = info.output_width - double(info.image_width) * info.scale_num / info.scale_denom;
+    bitmap->overhangBottom = info.output_height - double(info.image_height) * info.scale_num / info.scale_denom;
+    // An embedded CMYK profile tells the inks' true colours; without one
+    // the plain formula has to do.
+    if (cmyk && !convertCmykToSrgb(bitmap, info.saw_Adobe_marker))
         cmykToBgr(bitmap->pixels.data(), size_t(info.output_width) * info.output_height,
                   info.saw_Adobe_marker);
     jpeg_destroy_decompress(&info);

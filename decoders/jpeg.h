@@ -1,19 +1,24 @@
 // The JPEG decoder, through libjpeg-turbo.
 #pragma once
 
+#include "decoders/decodeFailure.h"
 #include "decoders/decodedBitmap.h"
 
 /// Whether `data` starts with a JPEG start-of-image marker.
 bool looksLikeJpeg(const uint8_t *data, size_t size);
 
 /// Decodes greyscale, colour, progressive and arithmetic-coded files; CMYK
-/// becomes RGB (taken as stored inverted when an Adobe marker is present).
+/// becomes RGB (taken as stored inverted when an Adobe marker is present)
+/// through the file's CMYK profile, or by a plain formula without one.
+/// Keeps the EXIF block and the colour profile.
 /// Refuses (false, with its reason) corrupt or truncated data: every
 /// corrupt-data warning counts as an error.
-bool decodeJpeg(const uint8_t *data, size_t size, decodedBitmap_t *out);
+bool decodeJpeg(const uint8_t *data, size_t size, decodedBitmap_t *out, decodeFailure_t *failure);
 
-/// decodeJpeg at the smallest of the scales 1/8, 1/4 and 1/2 whose size
-/// (each side rounded up) is still at least minWidth x minHeight, or at
-/// full size when none is: for an image that will be zoomed down anyway.
+/// decodeJpeg at the smallest of the scales 1/8, 2/8 ... 7/8 at which the
+/// picture still spans at least minWidth x minHeight, or at full size when
+/// none does: for an image that will be zoomed down anyway. The last
+/// column and row may then stand partly beyond the picture's edge (out's
+/// overhang).
 bool decodeJpegAtLeast(const uint8_t *data, size_t size, uint32_t minWidth, uint32_t minHeight,
-                       decodedBitmap_t *out);
+                       decodedBitmap_t *out, decodeFailure_t *failure);

@@ -18,6 +18,7 @@ struct pngSource_t {
     const uint8_t *data;
     size_t size;
     size_t offset;
+    decodeFailure_t *failure;
 };
 
 struct pngDecode_t {
@@ -29,7 +30,7 @@ void readFromMemory(png_structp png, png_bytep out, png_size_t length)
 {
     auto *source = static_cast<pngSource_t *>(png_get_io_ptr(png));
     if (length > source->size - source->offset) {
-        decodeFailed("PNG data ends early");
+        source->failure->give("PNG data ends early");
         png_error(png, "truncated file");
     }
     std::memcpy(out, source->data + source->offset, length);
@@ -38,7 +39,7 @@ void readFromMemory(png_structp png, png_bytep out, png_size_t length)
 
 [[noreturn]] void onError(png_structp png, png_const_charp message)
 {
-    decodeFailed("damaged PNG: %s", message);
+    static_cast<decodeFailure_t *>(png_get_error_ptr(png))->give("damaged PNG: %s", message);
     png_longjmp(png, 1);
 }
 
@@ -47,10 +48,10 @@ void onWarning(png_structp, png_const_charp) {}
 // Sizes the buffers once the header is known; false when the image is too
 // large or memory runs out. Called between libpng calls, never from inside
 // libpng, so the exception cannot cross a C frame.
-bool prepareBuffers(pngDecode_t *decode, png_uint_32 width, png_uint_32 height, bool alpha)
+bool prepareBuffers(pngDecode_t *decode, png_uint_32 width, png_uint_32 height, bool alpha, decodeFailure_t *failure)
 {
     if (!bitmapSizeAcceptable(width, height)) {
-        decodeFailed("PNG image of %u x %u pixels is larger than 1 GiB", unsigned(width),
+        failure->give("PNG image of %u x %u pixels is larger than 1 GiB", unsigned(width),
                      unsigned(height));
         return false;
     }
@@ -61,7 +62,7 @@ bool prepareBuffers(pngDecode_t *decode, png_uint_32 width, png_uint_32 height, 
         resizeMappedAtOnce(decode->bitmap.pixels, size_t(width) * height * 4);
         decode->rows.resize(height);
     } catch (const std::bad_alloc &) {
-        decodeFailed("out of memory");
+        failure->give("out of memory");
         return false;
     }
     for (png_uint_32 r = 0; r < height; ++r)
@@ -69,10 +70,33 @@ bool prepareBuffers(pngDecode_t *decode, png_uint_32 width, png_uint_32 height, 
     return true;
 }
 
-bool decodeInto(const uint8_t *data, size_t size, pngDecode_t *decode)
+/// Copies the EXIF block and the colour profile the file holds (libpng
+/// has checked both and left out what it finds damaged); false when
+/// memory runs out.
+bool takePhotoChunks(png_structp png, png_infop info, decodedBitmap_t *bitmap, decodeFailure_t *failure)
 {
-    pngSource_t source = {data, size, 0};
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, onError, onWarning);
+    png_bytep exif = nullptr;
+    png_uint_32 exifLength = 0;
+    png_charp name = nullptr;
+    int compression = 0;
+    png_bytep profile = nullptr;
+    png_uint_32 profileLength = 0;
+    try {
+        if (png_get_eXIf_1(png, info, &exifLength, &exif) != 0)
+            bitmap->exif.assign(exif, exif + exifLength);
+        if (png_get_iCCP(png, info, &name, &compression, &profile, &profileLength) != 0)
+            bitmap->iccProfile.assign(profile, profile + profileLength);
+    } catch (const std::bad_alloc &) {
+        failure->give("out of memory");
+        return false;
+    }
+    return true;
+}
+
+bool decodeInto(const uint8_t *data, size_t size, pngDecode_t *decode, decodeFailure_t *failure)
+{
+    pngSource_t source = {data, size, 0, failure};
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, failure, onError, onWarning);
     if (png == nullptr)
         return false;
     png_infop info = png_create_info_struct(png);
@@ -106,15 +130,17 @@ bool decodeInto(const uint8_t *data, size_t size, pngDecode_t *decode)
     const png_uint_32 width = png_get_image_width(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
     if (png_get_rowbytes(png, info) != png_size_t(width) * 4 ||
-        !prepareBuffers(decode, width, height, alpha)) {
+        !prepareBuffers(decode, width, height, alpha, failure)) {
         png_destroy_read_struct(&png, &info, nullptr);
         return false;
     }
     png_read_image(png, decode->rows.data());
-    // Reading the end catches files cut short after the image data.
-    png_read_end(png, nullptr);
+    // Reading the end catches files cut short after the image data, and
+    // an EXIF block written after it.
+    png_read_end(png, info);
+    const bool taken = takePhotoChunks(png, info, &decode->bitmap, failure);
     png_destroy_read_struct(&png, &info, nullptr);
-    return true;
+    return taken;
 }
 
 } // namespace
@@ -124,10 +150,10 @@ bool looksLikePng(const uint8_t *data, size_t size)
     return size >= 8 && png_sig_cmp(data, 0, 8) == 0;
 }
 
-bool decodePng(const uint8_t *data, size_t size, decodedBitmap_t *out)
+bool decodePng(const uint8_t *data, size_t size, decodedBitmap_t *out, decodeFailure_t *failure)
 {
     pngDecode_t result;
-    if (!decodeInto(data, size, &result))
+    if (!decodeInto(data, size, &result, failure))
         return false;
     *out = std::move(result.bitmap);
     return true;

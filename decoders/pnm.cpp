@@ -25,16 +25,20 @@ bool isDigit(uint8_t c) { return c >= '0' && c <= '9'; }
 /// space and comments (a '#' to the end of its line).
 class pnmText_t {
 public:
-    pnmText_t(const uint8_t *data, size_t size) : data_(data), size_(size) {}
+    /// Refusals are given to `failure`.
+    pnmText_t(const uint8_t *data, size_t size, decodeFailure_t *failure)
+        : data_(data), size_(size), failure_(failure)
+    {
+    }
 
     /// Reads the next number; refuses the data when there is none. Numbers beyond 32 bits are held at UINT32_MAX + 1, which every
     /// check refuses.
     bool number(uint64_t *value)
     {
         if (!skipSpace())
-            return decodeFailed("PNM data ends early");
+            return failure_->give("PNM data ends early");
         if (!isDigit(data_[offset_]))
-            return decodeFailed("damaged PNM data: no number where one belongs");
+            return failure_->give("damaged PNM data: no number where one belongs");
         *value = 0;
         while (offset_ < size_ && isDigit(data_[offset_])) {
             *value = *value * 10 + (data_[offset_++] - '0');
@@ -49,10 +53,10 @@ public:
     bool bit(uint64_t *value)
     {
         if (!skipSpace())
-            return decodeFailed("PNM data ends early");
+            return failure_->give("PNM data ends early");
         const uint8_t c = data_[offset_++];
         if (c != '0' && c != '1')
-            return decodeFailed("damaged PNM data: a bitmap pixel is neither 0 nor 1");
+            return failure_->give("damaged PNM data: a bitmap pixel is neither 0 nor 1");
         *value = c - '0';
         return true;
     }
@@ -62,9 +66,9 @@ public:
     bool endOfHeader()
     {
         if (offset_ >= size_)
-            return decodeFailed("PNM data ends early");
+            return failure_->give("PNM data ends early");
         if (!isSpace(data_[offset_++]))
-            return decodeFailed("damaged PNM header");
+            return failure_->give("damaged PNM header");
         return true;
     }
 
@@ -88,6 +92,7 @@ private:
 
     const uint8_t *data_;
     size_t size_;
+    decodeFailure_t *failure_;
     size_t offset_ = 0;
 };
 
@@ -99,7 +104,7 @@ struct pnmHeader_t {
     bool bitmap; ///< P1 and P4: 1 is black
 };
 
-bool readHeader(pnmText_t *text, const uint8_t *data, pnmHeader_t *header)
+bool readHeader(pnmText_t *text, const uint8_t *data, pnmHeader_t *header, decodeFailure_t *failure)
 {
     header->kind = char(data[1]);
     header->plain = header->kind <= '3';
@@ -109,10 +114,10 @@ bool readHeader(pnmText_t *text, const uint8_t *data, pnmHeader_t *header)
     if (!text->number(&width) || !text->number(&height) || (!header->bitmap && !text->number(&maxval)))
         return false;
     if (!bitmapSizeAcceptable(width, height))
-        return decodeFailed("PNM image of %llu x %llu pixels is empty or larger than 1 GiB",
+        return failure->give("PNM image of %llu x %llu pixels is empty or larger than 1 GiB",
                             (unsigned long long)width, (unsigned long long)height);
     if (maxval < 1 || maxval > 65535)
-        return decodeFailed("PNM maximum value %llu is outside 1 to 65535", (unsigned long long)maxval);
+        return failure->give("PNM maximum value %llu is outside 1 to 65535", (unsigned long long)maxval);
     header->width = uint32_t(width);
     header->height = uint32_t(height);
     header->maxval = uint32_t(maxval);
@@ -173,11 +178,11 @@ bool looksLikePnm(const uint8_t *data, size_t size)
            (isSpace(data[2]) || data[2] == '#');
 }
 
-bool decodePnm(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
+bool decodePnm(const uint8_t *data, size_t size, decodedBitmap_t *bitmap, decodeFailure_t *failure)
 {
-    pnmText_t text(data + 2, size - 2);
+    pnmText_t text(data + 2, size - 2, failure);
     pnmHeader_t header = {};
-    if (!readHeader(&text, data, &header))
+    if (!readHeader(&text, data, &header, failure))
         return false;
 
     const uint64_t samples = uint64_t(header.width) * header.height * header.channels;
@@ -188,7 +193,7 @@ bool decodePnm(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
     const uint64_t least = header.plain ? (header.bitmap ? samples : 2 * samples - 1)
                                         : binarySamples_t::rasterBytes(header);
     if (left < least)
-        return decodeFailed("PNM data ends early");
+        return failure->give("PNM data ends early");
 
     bitmap->width = header.width;
     bitmap->height = header.height;
@@ -198,7 +203,7 @@ bool decodePnm(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
         resizeMappedAtOnce(bitmap->pixels, size_t(header.width) * header.height * 4);
         scale.resize(size_t(header.maxval) + 1);
     } catch (const std::bad_alloc &) {
-        return decodeFailed("out of memory");
+        return failure->give("out of memory");
     }
     for (uint32_t v = 0; v <= header.maxval; ++v)
         scale[v] = header.bitmap ? uint8_t(v ? 0 : 255) : uint8_t((v * 255 + header.maxval / 2) / header.maxval);
@@ -214,7 +219,7 @@ bool decodePnm(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
             else if (!(header.bitmap ? text.bit(&value) : text.number(&value)))
                 return false;
             if (value > header.maxval)
-                return decodeFailed("PNM sample %llu above the maximum value %u",
+                return failure->give("PNM sample %llu above the maximum value %u",
                                     (unsigned long long)value, unsigned(header.maxval));
             rgb[k] = scale[value];
         }

@@ -1,6 +1,7 @@
 // The PNM decoder: bitmaps, grey maps and pixel maps.
 #pragma once
 
+#include "decoders/decodeFailure.h"
 #include "decoders/decodedBitmap.h"
 
 /// Whether `data` starts like a P1 to P6 file.
@@ -10,4 +11,4 @@ bool looksLikePnm(const uint8_t *data, size_t size);
 /// value from 1 to 65535; samples become round(value x 255 / maximum), and
 /// in a bitmap 1 is black. Refuses (false, with its reason) data that ends
 /// early, a sample above the maximum, a maximum outside 1 to 65535.
-bool decodePnm(const uint8_t *data, size_t size, decodedBitmap_t *out);
+bool decodePnm(const uint8_t *data, size_t size, decodedBitmap_t *out, decodeFailure_t *failure);

@@ -58,7 +58,7 @@ bool saysWithoutComposite(const uint8_t *resources, size_t size)
     return false;
 }
 
-bool readHeader(byteReader_t *in, psdHeader_t *h)
+bool readHeader(byteReader_t *in, psdHeader_t *h, decodeFailure_t *failure)
 {
     in->skip(4);
     const uint16_t version = in->u16be();
@@ -69,18 +69,18 @@ bool readHeader(byteReader_t *in, psdHeader_t *h)
     h->depth = in->u16be();
     h->mode = in->u16be();
     if (in->endedEarly())
-        return decodeFailed("PSD data ends early");
+        return failure->give("PSD data ends early");
     if (version != 1)
-        return decodeFailed("unsupported PSD version %u", unsigned(version));
+        return failure->give("unsupported PSD version %u", unsigned(version));
     if (h->depth != 8 && h->depth != 16)
-        return decodeFailed("unsupported PSD depth %u", unsigned(h->depth));
+        return failure->give("unsupported PSD depth %u", unsigned(h->depth));
     if (h->mode != 1 && h->mode != 3)
-        return decodeFailed("unsupported PSD colour mode %u", unsigned(h->mode));
+        return failure->give("unsupported PSD colour mode %u", unsigned(h->mode));
     if (h->channels < h->colours() || h->channels > 56)
-        return decodeFailed("PSD has %u channels, %s needs %u", unsigned(h->channels),
+        return failure->give("PSD has %u channels, %s needs %u", unsigned(h->channels),
                             h->mode == 3 ? "RGB" : "greyscale", h->colours());
     if (!bitmapSizeAcceptable(h->width, h->height))
-        return decodeFailed("PSD image of %u x %u pixels is empty or larger than 1 GiB",
+        return failure->give("PSD image of %u x %u pixels is empty or larger than 1 GiB",
                             unsigned(h->width), unsigned(h->height));
     // Of colour mode data, image resources and layers only the version
     // information is looked at.
@@ -100,23 +100,23 @@ struct psdRows_t {
     std::vector<uint16_t> length;
 };
 
-bool locateRows(byteReader_t *in, const psdHeader_t &h, psdRows_t *rows)
+bool locateRows(byteReader_t *in, const psdHeader_t &h, psdRows_t *rows, decodeFailure_t *failure)
 {
     const uint16_t compression = in->u16be();
     if (compression > 1)
-        return decodeFailed("unsupported PSD compression %u", unsigned(compression));
+        return failure->give("unsupported PSD compression %u", unsigned(compression));
     rows->runLength = compression == 1;
     const size_t count = size_t(h.channels) * h.height;
     // Checked before any allocation, so that a few bytes cannot ask for a
     // gigabyte: a raw row takes its bytes, a run-length row at least its
     // byte count.
     if (in->endedEarly() || in->remaining() / (rows->runLength ? 2 : h.rowBytes()) < count)
-        return decodeFailed("PSD data ends early");
+        return failure->give("PSD data ends early");
     try {
         rows->start.resize(count);
         rows->length.resize(rows->runLength ? count : 0);
     } catch (const std::bad_alloc &) {
-        return decodeFailed("out of memory");
+        return failure->give("out of memory");
     }
     for (uint16_t &length : rows->length)
         length = in->u16be();
@@ -126,7 +126,7 @@ bool locateRows(byteReader_t *in, const psdHeader_t &h, psdRows_t *rows)
         offset += rows->runLength ? rows->length[i] : h.rowBytes();
     }
     if (offset - in->offset() > in->remaining())
-        return decodeFailed("PSD data ends early");
+        return failure->give("PSD data ends early");
     return true;
 }
 
@@ -159,14 +159,14 @@ bool unpackBits(const uint8_t *in, size_t length, uint8_t *out, size_t rowBytes)
 /// depth, to `use(pixel, sample)`.
 template <typename Use>
 bool forEachSample(const uint8_t *data, const psdHeader_t &h, const psdRows_t &rows, unsigned channel,
-                       std::vector<uint8_t> &buffer, Use use)
+                       std::vector<uint8_t> &buffer, Use use, decodeFailure_t *failure)
 {
     for (uint32_t r = 0; r < h.height; ++r) {
         const size_t i = size_t(channel) * h.height + r;
         const uint8_t *row = data + rows.start[i];
         if (rows.runLength) {
             if (!unpackBits(row, rows.length[i], buffer.data(), buffer.size()))
-                return decodeFailed("damaged PSD run-length data");
+                return failure->give("damaged PSD run-length data");
             row = buffer.data();
         }
         for (uint32_t c = 0; c < h.width; ++c)
@@ -206,12 +206,12 @@ bool looksLikePsd(const uint8_t *data, size_t size)
     return size >= 4 && data[0] == '8' && data[1] == 'B' && data[2] == 'P' && data[3] == 'S';
 }
 
-bool decodePsd(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
+bool decodePsd(const uint8_t *data, size_t size, decodedBitmap_t *bitmap, decodeFailure_t *failure)
 {
     byteReader_t in(data, size);
     psdHeader_t h;
     psdRows_t rows;
-    if (!readHeader(&in, &h) || !locateRows(&in, h, &rows))
+    if (!readHeader(&in, &h, failure) || !locateRows(&in, h, &rows, failure))
         return false;
 
     const size_t pixels = size_t(h.width) * h.height;
@@ -222,7 +222,7 @@ bool decodePsd(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
         alpha.resize(h.alpha() ? pixels : 0);
         resizeMappedAtOnce(bitmap->pixels, pixels * 4);
     } catch (const std::bad_alloc &) {
-        return decodeFailed("out of memory");
+        return failure->give("out of memory");
     }
     bitmap->width = h.width;
     bitmap->height = h.height;
@@ -238,7 +238,7 @@ bool decodePsd(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
         read = forEachSample(data, h, rows, h.colours(), buffer, [&](size_t p, unsigned v) {
             alpha[p] = uint16_t(v);
             out[p * 4 + 3] = uint8_t(v >> shift);
-        });
+        }, failure);
     else
         for (size_t p = 0; p < pixels; ++p)
             out[p * 4 + 3] = 255;
@@ -249,8 +249,8 @@ bool decodePsd(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
                 out[p * 4] = out[p * 4 + 1] = out[p * 4 + 2] = sample;
             else
                 out[p * 4 + 2 - channel] = sample;
-        });
+        }, failure);
     if (read && h.withoutComposite && blank(*bitmap))
-        return decodeFailed("PSD saved without its composite image: save it again with Maximize Compatibility");
+        return failure->give("PSD saved without its composite image: save it again with Maximize Compatibility");
     return read;
 }

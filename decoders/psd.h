@@ -1,6 +1,7 @@
 // The PSD decoder: the merged image of a Photoshop file.
 #pragma once
 
+#include "decoders/decodeFailure.h"
 #include "decoders/decodedBitmap.h"
 
 /// Whether `data` starts with the PSD signature "8BPS".
@@ -14,4 +15,4 @@ bool looksLikePsd(const uint8_t *data, size_t size);
 /// files, damaged or truncated data, and a file saved without its composite
 /// image (a blank image whose version information says it is not the real
 /// merged data).
-bool decodePsd(const uint8_t *data, size_t size, decodedBitmap_t *out);
+bool decodePsd(const uint8_t *data, size_t size, decodedBitmap_t *out, decodeFailure_t *failure);

@@ -108,11 +108,11 @@ bool looksLikeTga(const uint8_t *data, size_t size)
     return size >= kTgaHeaderSize && plausible(readHeader(data));
 }
 
-bool decodeTga(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
+bool decodeTga(const uint8_t *data, size_t size, decodedBitmap_t *bitmap, decodeFailure_t *failure)
 {
     const tgaHeader_t h = readHeader(data);
     if (!bitmapSizeAcceptable(h.width, h.height))
-        return decodeFailed("TGA image of %u x %u pixels is larger than 1 GiB", unsigned(h.width),
+        return failure->give("TGA image of %u x %u pixels is larger than 1 GiB", unsigned(h.width),
                             unsigned(h.height));
     byteReader_t in(data, size);
     in.skip(kTgaHeaderSize + h.idLength);
@@ -129,13 +129,13 @@ bool decodeTga(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
     // gigabyte.
     const uint64_t least = h.runLength() ? (pixels + 127) / 128 * (1 + pixelBytes) : uint64_t(pixels) * pixelBytes;
     if (in.endedEarly() || in.remaining() < least)
-        return decodeFailed("TGA data ends early");
+        return failure->give("TGA data ends early");
     try {
         if (h.kind() == 1)
             map.resize(size_t(h.mapLength) * 4);
         resizeMappedAtOnce(bitmap->pixels, pixels * 4);
     } catch (const std::bad_alloc &) {
-        return decodeFailed("out of memory");
+        return failure->give("out of memory");
     }
     for (size_t i = 0; i < map.size() / 4; ++i)
         toBgra(entries + i * entryBytes, h.mapBits, false, h.attributeAlpha(), &map[i * 4]);
@@ -153,12 +153,12 @@ bool decodeTga(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
             repeating = (packet & 128) != 0;
             stored = nullptr;
             if (packetLeft > pixels - i)
-                return decodeFailed("TGA run-length packet beyond the image");
+                return failure->give("TGA run-length packet beyond the image");
         }
         if (!repeating || stored == nullptr)
             stored = in.take(pixelBytes);
         if (stored == nullptr)
-            return decodeFailed("TGA data ends early");
+            return failure->give("TGA data ends early");
         --packetLeft;
 
         // Pixels are stored from the bottom row up unless the descriptor
@@ -173,7 +173,7 @@ bool decodeTga(const uint8_t *data, size_t size, decodedBitmap_t *bitmap)
         }
         const unsigned index = pixelBytes == 1 ? stored[0] : unsigned(stored[0] | stored[1] << 8);
         if (index < h.mapFirst || index - h.mapFirst >= h.mapLength)
-            return decodeFailed("TGA colour index %u outside the colour map", index);
+            return failure->give("TGA colour index %u outside the colour map", index);
         std::copy_n(&map[(index - h.mapFirst) * 4], 4, out);
     }
     return true;

@@ -39,11 +39,11 @@ void TRACE_dedent()
 
 void TRACE_inclevel() { ++trace_level; }
 
-void TRACE_setlevel(unsigned level) { trace_level = level; }
+bool TRACE_shows(unsigned level) { return level < trace_level; }
 
 void TRACE(unsigned level, const char *format, va_list args)
 {
-    if (level >= trace_level)
+    if (!TRACE_shows(level))
         return;
     // One prefix per nesting step; no newline, level tag or flush is added:
     // the format carries its own line end.

@@ -17,7 +17,9 @@ void TRACE_ident();
 void TRACE_dedent();
 /// One step more verbose; called once per -v.
 void TRACE_inclevel();
-void TRACE_setlevel(unsigned level);
+/// Whether a message of this level is written: work done only for such a
+/// message is skipped when it is not.
+bool TRACE_shows(unsigned level);
 
 /// While alive, the traces of the thread that made it are added to `text`
 /// rather than written, at a nesting depth of the thread's own that starts

@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <unistd.h>
 
 #include "bootfile/zbeos.h"
 #include "diagnostics/errors.h"
@@ -43,6 +44,10 @@ int readBootloaderFile(const runSettings_t &settings, std::optional<zbeos_t> *zb
     } catch (dawnmarkError_t &error) {
         fflush(stdout);
         error.report();
+        // Where no BeOS runs, the default path names nothing; the option to
+        // use instead is the one thing to say.
+        if (!settings.zbeosNamed && access(settings.pathToZbeos, F_OK) != 0)
+            fprintf(stderr, "Name the boot loader file to read with -z PATH, such as -z zbeos.old\n");
         return 1;
     }
     return 0;
@@ -89,9 +94,10 @@ int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t 
         // level 9's long match searches cost 4 to 12 times level 6's for
         // about the same size.
         const int level = settings.render.dither ? 6 : 9;
+        const bool keepReplaced = settings.backup || replacesInputBootLoader(settings);
         *pack = zbeos.Save(settings.output,
                            renderFor(zbeos, description, images, iconStrips, settings.render, thread), level,
-                           thread, settings.backup);
+                           thread, keepReplaced);
         TRACE(0, "\n");
     } catch (dawnmarkError_t &error) {
         // A boot loader that was not written is a failure, whatever step

@@ -5,18 +5,10 @@
 #include <unistd.h>
 #include <vector>
 
+#include "base/bootScreen.h"
 #include "driver/run.h"
+#include "diagnostics/copyrightNotice.h"
 #include "diagnostics/traceMsg.h"
-
-int usage()
-{
-    fprintf(stderr,
-            "\nusage: Dawnmark [-v] [-z pathToZbeos] [-o output] splashFile\n\n"
-            "\t-v     \t\tverbose mode\n"
-            "\t-z path\t\tpath to original zbeos, defaults to '/system/zbeos'\n"
-            "\t-o path\t\toutput path, defaults to './newZbeos'\n\n");
-    return 1;
-}
 
 namespace {
 
@@ -33,6 +25,8 @@ enum : int {
     optScreen,
     optFit,
     optSmooth,
+    optVersion,
+    optFocus,
 };
 
 /// One option: what getopt_long is told of it and its line in --help.
@@ -43,13 +37,16 @@ struct optionEntry_t {
     const char *meaning;
 };
 
+const std::string fullPaletteMeaning =
+    "use all " + std::to_string(kSplashColors) + " colours, each fitted to its pixels";
+
 const optionEntry_t optionTable[] = {
     {nullptr, 'z', "path", "the boot loader file to read (default /system/zbeos)"},
     {nullptr, 'o', "path", "the new boot loader file to write (default ./newZbeos)"},
     {nullptr, 'v', nullptr, "more detail; repeat for even more"},
     {"dither", optDither, nullptr, "error diffusion: smooth gradients instead of bands"},
     {"alpha", optAlpha, nullptr, "lay images with transparency over what lies beneath"},
-    {"full-palette", optFullPalette, nullptr, "use all 224 colours, each fitted to its pixels"},
+    {"full-palette", optFullPalette, nullptr, fullPaletteMeaning.c_str()},
     {"preview", optPreview, "FILE.png", "after saving, write the boot screen, icons unlit"},
     {"preview-lit", optPreviewLit, "FILE.png", "the same with the icon strip lit"},
     {"backup", optBackup, nullptr, "keep the file the output replaces as OUTPUT.old"},
@@ -57,34 +54,75 @@ const optionEntry_t optionTable[] = {
     {"picture", optPicture, "PHOTO", "no description: PHOTO covers the boot loader's screen"},
     {"screen", optScreen, "WIDTHxHEIGHT", "with --picture: the screen's size instead of the boot loader's"},
     {"fit", optFit, nullptr, "with --picture: the whole photo, centred on black"},
+    {"focus", optFocus, "X%,Y%", "with --picture: the point of the photo kept nearest the centre"},
     {"help", optHelp, nullptr, "print this list of options and stop"},
+    {"version", optVersion, nullptr, "print the version and stop"},
 };
 
+const char *const versionText = "Dawnmark " DAWNMARK_VERSION "\n";
+
 const char *const helpExample = "Example: Dawnmark -z zbeos.old -o newZbeos --backup --preview look.png my.splash\n";
+
+/// An option's line in the lists: its synopsis, then what it does.
+void printOption(FILE *stream, const optionEntry_t &entry)
+{
+    std::string synopsis =
+        entry.longName != nullptr ? std::string("--") + entry.longName : std::string("-") + char(entry.code);
+    if (entry.argument != nullptr)
+        synopsis += std::string(" ") + entry.argument;
+    fprintf(stream, "  %-24s%s\n", synopsis.c_str(), entry.meaning);
+}
 
 void printHelp()
 {
     printf("Usage: Dawnmark [OPTION]... splashFile\n"
            "       Dawnmark [OPTION]... --picture PHOTO\n");
-    for (const optionEntry_t &entry : optionTable) {
-        std::string synopsis = entry.longName != nullptr ? std::string("--") + entry.longName
-                                                         : std::string("-") + char(entry.code);
-        if (entry.argument != nullptr)
-            synopsis += std::string(" ") + entry.argument;
-        printf("  %-24s%s\n", synopsis.c_str(), entry.meaning);
-    }
+    for (const optionEntry_t &entry : optionTable)
+        printOption(stdout, entry);
     printf("%s", helpExample);
 }
 
-/// One side of WIDTHxHEIGHT: a decimal number from 1 to 32767 (the longest
-/// side the filter reaches), ending where `end` points.
+/// The usage text, then the options beyond the original three, which its
+/// text does not know: given after a mistake made with one of them, while
+/// the original options' mistakes keep the original text alone.
+int usageWithLongOptions()
+{
+    usage();
+    for (const optionEntry_t &entry : optionTable)
+        if (entry.longName != nullptr)
+            printOption(stderr, entry);
+    return 1;
+}
+
+/// Says on its own line what was wrong with an option or form, then gives
+/// the usage text; returns its status.
+int refuse(const std::string &complaint)
+{
+    fprintf(stderr, "Dawnmark: %s\n", complaint.c_str());
+    return usageWithLongOptions();
+}
+
+/// What a long option that getopt refused takes, when it takes a value:
+/// getopt has named the option, not the value it needs. `code` is the
+/// refused option's: 0 for a long option getopt does not know.
+int refuseOption(int code)
+{
+    for (const optionEntry_t &entry : optionTable)
+        if (entry.code == code && entry.longName != nullptr && entry.argument != nullptr)
+            return refuse(std::string("--") + entry.longName + " takes " + entry.argument);
+    const bool longOption = code == 0 || code > 255;
+    return longOption ? usageWithLongOptions() : usage();
+}
+
+/// One side of WIDTHxHEIGHT: a decimal number from 1 to the longest side the
+/// filter reaches, ending where `end` points.
 bool parseSide(const char *text, char **end, uint32_t *side)
 {
     if (*text < '0' || *text > '9')
         return false;
     const unsigned long value = strtoul(text, end, 10);
     *side = uint32_t(value);
-    return value >= 1 && value <= 32767;
+    return value >= 1 && value <= kLongestSide;
 }
 
 /// WIDTHxHEIGHT, and nothing after it.
@@ -95,7 +133,41 @@ bool parseScreen(const char *text, runSettings_t *settings)
            parseSide(end + 1, &end, &settings->screenHeight) && *end == '\0';
 }
 
+/// One coordinate of X%,Y%: a percentage from 0 to 100, its sign optional.
+bool parsePercent(const char *text, char **end, uint32_t *percent)
+{
+    if (*text < '0' || *text > '9')
+        return false;
+    const unsigned long value = strtoul(text, end, 10);
+    *percent = uint32_t(value);
+    if (**end == '%')
+        ++*end;
+    return value <= 100;
+}
+
+/// X%,Y%, and nothing after it.
+bool parseFocus(const char *text, runSettings_t *settings)
+{
+    char *end = nullptr;
+    std::pair<uint32_t, uint32_t> focus;
+    if (!parsePercent(text, &end, &focus.first) || *end != ',' || !parsePercent(end + 1, &end, &focus.second) ||
+        *end != '\0')
+        return false;
+    settings->focus = focus;
+    return true;
+}
+
 } // namespace
+
+int usage()
+{
+    fprintf(stderr,
+            "\nusage: Dawnmark [-v] [-z pathToZbeos] [-o output] splashFile\n\n"
+            "\t-v     \t\tverbose mode\n"
+            "\t-z path\t\tpath to original zbeos, defaults to '/system/zbeos'\n"
+            "\t-o path\t\toutput path, defaults to './newZbeos'\n\n");
+    return 1;
+}
 
 std::optional<int> parseCommandLine(int argc, char **argv, runSettings_t *settings)
 {
@@ -117,6 +189,7 @@ std::optional<int> parseCommandLine(int argc, char **argv, runSettings_t *settin
         // later option of the same kind replaces an earlier one.
         case 'z':
             settings->pathToZbeos = optarg;
+            settings->zbeosNamed = true;
             break;
         case 'o':
             settings->output = optarg;
@@ -145,12 +218,15 @@ std::optional<int> parseCommandLine(int argc, char **argv, runSettings_t *settin
         case optHelp:
             printHelp();
             return 0;
+        case optVersion:
+            printf("%s%s", versionText, copyrightNotice);
+            return 0;
         case optPicture:
             settings->picture = optarg;
             break;
         case optScreen:
             if (!parseScreen(optarg, settings))
-                return usage();
+                return refuse("--screen takes WIDTHxHEIGHT, each side 1 to " + std::to_string(kLongestSide) + ", not " + optarg);
             break;
         case optFit:
             settings->fit = true;
@@ -158,19 +234,29 @@ std::optional<int> parseCommandLine(int argc, char **argv, runSettings_t *settin
         case optSmooth:
             settings->smooth = true;
             break;
+        case optFocus:
+            if (!parseFocus(optarg, settings))
+                return refuse(std::string("--focus takes X%,Y%, each 0 to 100, not ") + optarg);
+            break;
         default:
-            return usage();
+            return refuseOption(optopt);
         }
     }
     if (settings->picture != nullptr) {
-        // The picture stands for the description: there is none to name.
+        // The picture stands for the description: there is none to name. A
+        // whole photo has nothing cut for a focus to choose.
         if (optind < argc)
-            return usage();
+            return refuse(std::string("--picture PHOTO takes the place of splashFile; drop ") + argv[optind]);
+        if (settings->fit && settings->focus)
+            return refuse("--focus chooses what a cut keeps; --fit cuts nothing");
         settings->render.fullPalette = settings->render.dither = settings->render.alpha = true;
         return std::nullopt;
     }
     // The screen and the whole photo are the quick form's choices.
-    if (optind >= argc || settings->screenWidth > 0 || settings->fit)
+    if (settings->screenWidth > 0 || settings->fit || settings->focus)
+        return refuse(std::string(settings->fit ? "--fit" : settings->focus ? "--focus" : "--screen") +
+                      " needs --picture PHOTO");
+    if (optind >= argc)
         return usage();
     // Further operands are ignored.
     settings->splashFile = argv[optind];

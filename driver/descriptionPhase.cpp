@@ -6,9 +6,10 @@
 
 void presetDescriptionScreen(splashDescription_t *description)
 {
-    description->screenWidth = 640;
-    description->screenHeight = 480;
-    description->screenDepth = 16;
+    // A description without a screen line keeps these.
+    description->screenWidth = kDefaultScreen.width;
+    description->screenHeight = kDefaultScreen.height;
+    description->screenDepth = kDefaultScreen.depth;
 }
 
 int runDescriptionPhase(FILE *input, splashDescription_t *description)
@@ -20,7 +21,7 @@ int runDescriptionPhase(FILE *input, splashDescription_t *description)
     // The reason is a level-1 trace; once shown, it goes out before the
     // error line also into a file that takes both streams. Without it the
     // streams interleave as they always did.
-    if (!result.reason.empty() && trace_level > 1) {
+    if (!result.reason.empty() && TRACE_shows(1)) {
         traceStep_t step;
         TRACE(1, "%s\n", result.reason.c_str());
         fflush(stdout);

@@ -1,6 +1,13 @@
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <sys/stat.h>
+#include <vector>
 
+#include "bootfile/zbeosSections.h"
 #include "diagnostics/errors.h"
 #include "driver/run.h"
 
@@ -32,4 +39,33 @@ int refuseInputAsOutput(const runSettings_t &settings, const splashDescription_t
     fflush(stdout);
     dawnmarkError_t(settings.output, "is an input of this run; it is never overwritten").report();
     return 1;
+}
+
+int refuseForeignOutput(const runSettings_t &settings)
+{
+    // An empty file holds nothing to lose; a device or FIFO is written
+    // into, never replaced.
+    struct stat output;
+    if (stat(settings.output, &output) != 0 || !S_ISREG(output.st_mode) || output.st_size == 0)
+        return 0;
+    const char *reason = "is not a boot loader file; it is never overwritten";
+    // A file larger than any boot loader file that can be read is none.
+    if (uint64_t(output.st_size) <= UINT32_MAX) {
+        std::ifstream file(settings.output, std::ios::binary);
+        const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        if (findZbeosSections(bytes.data(), bytes.size()))
+            return 0;
+        // What cannot be read cannot be told apart, and is not replaced.
+        if (!file.is_open())
+            reason = strerror(errno);
+    }
+    fflush(stdout);
+    dawnmarkError_t(settings.output, reason).report();
+    return 1;
+}
+
+bool replacesInputBootLoader(const runSettings_t &settings)
+{
+    struct stat output;
+    return stat(settings.output, &output) == 0 && isSameFile(output, settings.pathToZbeos);
 }

@@ -1,31 +1,53 @@
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
-#include "bootfile/littleEndian.h"
 #include "diagnostics/traceMsg.h"
 #include "driver/run.h"
 
 namespace {
 
-/// The description text: the boot loader's screen (or --screen, at the
-/// boot loader's depth), its strip where it is, and the photo covering the
-/// screen or, with --fit, within it.
+/// Where the strip goes on a screen of width x height chosen instead of the
+/// boot loader's own: its centre at the same fraction of the width, its
+/// bottom edge as far from the screen's bottom, kept inside the screen.
+packPicture_t stripOnScreen(packPicture_t strip, const screenGeometry_t &own, uint32_t width, uint32_t height)
+{
+    const double centre = (strip.x + strip.width / 2.0) * width / own.width;
+    const int64_t fromBottom = int64_t(own.height) - strip.y - strip.height;
+    const auto inside = [](int64_t place, uint32_t side, uint32_t room) {
+        return uint32_t(side >= room ? 0 : std::clamp<int64_t>(place, 0, room - side));
+    };
+    strip.x = inside(std::llround(centre - strip.width / 2.0), strip.width, width);
+    strip.y = inside(int64_t(height) - strip.height - fromBottom, strip.height, height);
+    return strip;
+}
+
+/// The description text: the boot loader's own screen (or --screen, at the
+/// boot loader's depth), its strip where it is (moved with the screen), and
+/// the photo covering the screen (around --focus) or, with --fit, within it.
 std::string quickDescription(const runSettings_t &settings, const zbeosIconPack_t &pack)
 {
-    const screenGeometry_t &own = pack.Screen();
-    const uint32_t width = settings.screenWidth > 0 ? settings.screenWidth : own.width;
-    const uint32_t height = settings.screenWidth > 0 ? settings.screenHeight : own.height;
-    // The strip's record starts with its width, height, x and y.
-    const unsigned char *strip = pack.Icons().data();
+    const screenGeometry_t &own = pack.OwnScreen();
+    packPicture_t strip = pack.Strip();
+    uint32_t width = own.width, height = own.height;
+    if (settings.screenWidth > 0) {
+        width = settings.screenWidth;
+        height = settings.screenHeight;
+        strip = stripOnScreen(strip, own, width, height);
+    }
     char lines[200];
     snprintf(lines, sizeof lines,
              "# made for Dawnmark --full-palette --dither --alpha\n"
              "screen %u %u %u\n"
              "icons at %u %u\n",
-             width, height, own.depth, getLE32(strip + 8), getLE32(strip + 12));
-    char size[40];
-    snprintf(size, sizeof size, " at 0 0 %s %u %u\n", settings.fit ? "within" : "covering", width, height);
-    return lines + ("image \"" + std::string(settings.picture) + "\"" + size);
+             width, height, own.depth, strip.x, strip.y);
+    char size[80];
+    snprintf(size, sizeof size, " at 0 0 %s %u %u", settings.fit ? "within" : "covering", width, height);
+    std::string image = "image \"" + std::string(settings.picture) + "\"" + size;
+    if (settings.focus)
+        image += " focus " + std::to_string(settings.focus->first) + " " + std::to_string(settings.focus->second);
+    return lines + image + "\n";
 }
 
 } // namespace

@@ -10,7 +10,6 @@ dawnmarkRun_t::~dawnmarkRun_t()
 {
     images.clear();
     iconStrips.clear();
-    releaseFileNames(&description);
 }
 
 int dawnmarkRun_t::Run(int argc, char **argv)
@@ -26,10 +25,12 @@ int dawnmarkRun_t::Run(int argc, char **argv)
         return status;
     if (int guardStatus = refuseInputAsOutput(settings, description))
         return guardStatus;
+    if (int outputStatus = refuseForeignOutput(settings))
+        return outputStatus;
     if (int previewStatus = checkPreviewPaths(settings, description))
         return previewStatus;
     if (int imageStatus =
-            runImagePhase(description, settings.render.alpha, settings.smooth, &images, &iconStrips, &*secondThread))
+            runImagePhase(description, settings, &images, &iconStrips, &*secondThread))
         return imageStatus;
     // The quick form has read the boot loader file already.
     if (int readStatus = bootLoader ? 0 : readBootloaderFile(settings, &bootLoader))

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "base/secondThread.h"
@@ -16,6 +17,7 @@
 /// What the command line sets; the later phases only read it.
 struct runSettings_t {
     const char *pathToZbeos = "/system/zbeos"; ///< boot loader file to read
+    bool zbeosNamed = false;                   ///< -z was given
     const char *output = "./newZbeos";         ///< boot loader file to write
     const char *splashFile = nullptr;          ///< the splash description
     renderOptions_t render;                    ///< the long options
@@ -28,6 +30,9 @@ struct runSettings_t {
     uint32_t screenWidth = 0;  ///< --screen: the quick form's screen; 0: the boot loader's
     uint32_t screenHeight = 0;
     bool fit = false;    ///< --fit: the quick form shows the whole photo, not the screen covered
+    /// --focus: the point of the quick form's photo kept nearest the
+    /// screen's centre, in percent; none: the photo's centre, unsaid.
+    std::optional<std::pair<uint32_t, uint32_t>> focus;
     bool smooth = false; ///< --smooth: `resized to` filters instead of point sampling
 };
 
@@ -97,16 +102,29 @@ int runQuickFormPhase(const runSettings_t &settings, const zbeos_t &zbeos, splas
 /// Refuses an output path that names the description or one of its images
 /// (icon strips included), by any name or link: the save would replace it. Returns 0, or 1 after the
 /// report. The input boot loader may be the output, since it is read whole
-/// before the atomic save.
+/// before the atomic save and kept (replacesInputBootLoader).
 int refuseInputAsOutput(const runSettings_t &settings, const splashDescription_t &description);
+
+/// Refuses an existing regular file at the output path unless it is empty
+/// or holds both members of a boot loader file: anything else, a photo
+/// say, would be replaced by a file it never was. Returns 0, or 1 after the
+/// report.
+int refuseForeignOutput(const runSettings_t &settings);
+
+/// Whether the output path names the input boot loader file, by any name:
+/// the only original, which the save then keeps as --backup does.
+bool replacesInputBootLoader(const runSettings_t &settings);
 
 /// Loads and fits every image the description names into images, one per
 /// entry, then the icon strips it names, if any, into iconStrips, sharing
-/// the loads with `thread`; `smooth`: `resized to` filters; without `alpha`
-/// (--alpha), hints under -v at images with transparent pixels. Returns 0,
-/// or 1 after reporting an image that cannot be loaded.
-int runImagePhase(const splashDescription_t &description, bool alpha, bool smooth, std::vector<loadedImage_t> *images,
-                  std::vector<loadedImage_t> *iconStrips, secondThread_t *thread);
+/// the loads with `thread`; with --smooth `resized to` filters; without
+/// --alpha, hints under -v at images with transparent pixels. A picture
+/// zoomed up so far that it will look soft is told under -v, and always in
+/// the quick form. Returns 0, or 1 after reporting an image that cannot be
+/// loaded: in the quick form under its own name and why, as
+/// "Error: PHOTO -- unknown file format".
+int runImagePhase(const splashDescription_t &description, const runSettings_t &settings,
+                  std::vector<loadedImage_t> *images, std::vector<loadedImage_t> *iconStrips, secondThread_t *thread);
 
 /// Renders the images for the boot loader file read (and the icon strips,
 /// when there are any), replaces its splash with them and saves the

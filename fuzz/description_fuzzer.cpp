@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     splashDescription_t description;
     description.iconsX = description.iconsY = description.imageCount = 0xA5A5A5A5;
     for (splashImage_t &image : description.images)
-        image = {"stale", int32_t(0xA5A5A5A5), int32_t(0xA5A5A5A5), 0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5};
+        image = {"stale", int32_t(0xA5A5A5A5), int32_t(0xA5A5A5A5), 0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5,
+                 0xA5A5A5A5, 0xA5A5A5A5};
     description.screenWidth = 640;
     description.screenHeight = 480;
     description.screenDepth = 16;
@@ -54,6 +55,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             image.fileName.find('\n') != std::string::npos)
             abort();
     }
-    releaseFileNames(&description);
     return 0;
 }

@@ -12,7 +12,7 @@ void quietTrace()
 {
     if (freopen("/dev/null", "w", stdout) == nullptr)
         abort();
-    TRACE_setlevel(9);
+    trace_level = 9;
 }
 
 memoryFile_t::memoryFile_t(const uint8_t *data, size_t size) : fd(memfd_create("fuzz-input", MFD_CLOEXEC))

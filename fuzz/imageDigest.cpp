@@ -13,7 +13,7 @@
 int main(int argc, char **argv)
 {
     // Level 1 brings the reason of each refusal into the output.
-    TRACE_setlevel(2);
+    trace_level = 2;
     for (int i = 1; i < argc; ++i) {
         const char *slash = std::strrchr(argv[i], '/');
         std::printf("%s\n", slash != nullptr ? slash + 1 : argv[i]);

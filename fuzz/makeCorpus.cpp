@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include <lcms2.h>
 #include <png.h>
 
 #include "fixtures/bitmapStream.h"
@@ -58,6 +59,20 @@ bytes_t bitmapStreamOf(const rgbaImage_t &image)
     return bitmapStream(image.width * 4, 0x2008 /* B_RGBA32 */, uint32_t(pixels.size()), pixels);
 }
 
+/// A small grey profile (gamma 2.2) for the colour conversion to work on.
+bytes_t greyProfile()
+{
+    cmsToneCurve *curve = cmsBuildGamma(nullptr, 2.2);
+    cmsHPROFILE profile = cmsCreateGrayProfile(cmsD50_xyY(), curve);
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    bytes_t bytes(size);
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsCloseProfile(profile);
+    cmsFreeToneCurve(curve);
+    return bytes;
+}
+
 void writeImages()
 {
     const rgbaImage_t image = colourfulImage(7, 5);
@@ -80,6 +95,10 @@ void writeImages()
     put("image", "grey.jpg", encodeJpeg(image, jpegKind_t::grey));
     put("image", "progressive.jpg", encodeJpeg(image, jpegKind_t::progressive));
     put("image", "cmyk.jpg", encodeJpeg(image, jpegKind_t::cmykAdobe));
+    // Photos that are turned upright and converted from their colour profile.
+    put("image", "sideways.jpg", encodeJpeg(image, jpegKind_t::colour, {exifOrientationBlock(6, false), {}}));
+    put("image", "mirrored.png", encodePng(image, false, {exifOrientationBlock(2, true), {}}));
+    put("image", "grey-profile.jpg", encodeJpeg(image, jpegKind_t::grey, {{}, greyProfile()}));
     put("image", "image.bmp", encodeBmp(image));
     put("image", "image.bits", bitmapStreamOf(image));
     // Every stored form the tests check, and the damaged files, so that the
@@ -88,6 +107,39 @@ void writeImages()
         put("image", fileName(variant.name), variant.file);
     for (const damagedImage_t &damaged : damagedImages())
         put("image", fileName("damaged " + damaged.name), damaged.file);
+}
+
+// Files of today's photo formats come from their own encoders (tools/setup.sh
+// installs them), made from the PNGs above, each also cut short.
+void writePhotoFormats()
+{
+    const std::string directory = root + "/image";
+    const struct {
+        const char *name, *command;
+    } made[] = {
+        {"lossy-alpha.webp", "cwebp -quiet -q 60 rgba.png -o"},
+        {"lossless.webp", "cwebp -quiet -lossless rgb.png -o"},
+        {"animated.webp", "img2webp rgb.png -lossy grey.jpg -o"},
+        {"alpha.heic", "heif-enc -q 50 rgba.png -o"},
+        {"alpha.avif", "avifenc -s 10 rgba.png"},
+        {"alpha.jxl", "cjxl -q 80 rgba.png"},
+        {"lossless.jxl", "cjxl -d 0 rgb.png"},
+    };
+    for (const auto &file : made) {
+        const std::string command =
+            "cd '" + directory + "' && " + file.command + " " + file.name + " > /dev/null 2>&1";
+        std::vector<uint8_t> bytes;
+        FILE *in = std::system(command.c_str()) == 0 ? fopen((directory + "/" + file.name).c_str(), "rb") : nullptr;
+        if (in == nullptr) {
+            fprintf(stderr, "make-fuzz-corpus: cannot make %s (%s)\n", file.name, command.c_str());
+            exit(1);
+        }
+        for (int c; (c = fgetc(in)) != EOF;)
+            bytes.push_back(uint8_t(c));
+        fclose(in);
+        bytes.resize(bytes.size() * 9 / 10);
+        put("image", std::string("cut-") + file.name, bytes);
+    }
 }
 
 void putLE32(std::vector<uint8_t> &out, uint32_t value)
@@ -169,6 +221,7 @@ void writeDescriptions()
     put("description", "quick-form",
         "# made for Dawnmark --full-palette --dither --alpha\nscreen 640 480 8\nicons at 220 420\n"
         "image \"photo.jpg\" at 0 0 covering 640 480\nimage \"logo.png\" at 10 10 within 100 50\n");
+    put("description", "focus", "image \"photo.jpg\" at 0 0 covering 640 480 focus 50 30\n");
     put("description", "line-ends", "screen 800 600 8\r\nicons at 40 520\rimage \"a b.png\" at 0 0\n");
     put("description", "comment-at-end", "image \"x\"\n# no line end");
     put("description", "oddities",
@@ -186,6 +239,7 @@ int main(int argc, char **argv)
     }
     root = argv[1];
     writeImages();
+    writePhotoFormats();
     writeBootLoader();
     writeDescriptions();
     return 0;

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             layout.splashOffset + zbeosSplashHeaderSize >= size)
             abort();
         std::vector<unsigned char> pack = inflateSplash(data, layout, path);
-        if (pack.size() > zbeosMaxSplashSize)
+        if (pack.size() > packMaxSize)
             abort();
         zbeosIconPack_t iconPack(pack.data(), unsigned(pack.size()));
     } catch (const dawnmarkError_t &failure) {

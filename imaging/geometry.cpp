@@ -72,6 +72,7 @@ void loadedImage_t::clipTo(unsigned w, unsigned h)
     pixels.shrink_to_fit();
     width = newWidth;
     height = newHeight;
+    overhangRight = overhangBottom = 0;
     TRACE(1, "new size %dx%d\n", width, height);
 }
 
@@ -108,6 +109,7 @@ void loadedImage_t::resizeTo(unsigned w, unsigned h)
     pixels.swap(zoomed);
     width = newWidth;
     height = newHeight;
+    overhangRight = overhangBottom = 0;
     TRACE(1, "new size %dx%d\n", width, height);
 }
 

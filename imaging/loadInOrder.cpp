@@ -79,6 +79,9 @@ private:
             try {
                 const leastSize_t least = i < leastSizes.size() ? leastSizes[i] : leastSize_t();
                 slot.outcome.image.emplace(loadImage(paths[i].c_str(), least));
+            } catch (imageRefusal_t &refusal) {
+                slot.outcome.error.emplace(refusal);
+                slot.outcome.why = refusal.why;
             } catch (dawnmarkError_t &error) {
                 slot.outcome.error.emplace(error);
             } catch (...) {

@@ -17,6 +17,7 @@
 struct loadOutcome_t {
     std::optional<loadedImage_t> image;
     std::optional<dawnmarkError_t> error;
+    std::string why; ///< with error: why the file gave no image (imageRefusal_t)
 };
 
 /// Loads the files on this thread and `thread` (one of its own when null;

@@ -18,6 +18,12 @@ struct loadedImage_t {
     /// The fourth byte is opacity (the source was B_RGBA32); otherwise it
     /// means nothing and the image is opaque.
     bool hasAlpha = false;
+    /// How much of the last column and of the last row lies beyond the
+    /// picture's edge, 0 to 1, after a decode at a reduced scale: the
+    /// filtered zooms take the picture's true extent, so that what they
+    /// centre is the picture's centre. Every change of size drops it.
+    double overhangRight = 0;
+    double overhangBottom = 0;
 
     /// Negative coordinates become 0.
     void moveTo(int x, int y);

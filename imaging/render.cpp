@@ -75,13 +75,13 @@ splashRenderer_t::splashRenderer_t(const loadedImage_t *const *images, unsigned 
     palette = options.fullPalette ? getFullPalette(pixels, kSplashColors, &kept, thread)
                                   : getOptimalPalette(pixels, kSplashColors);
     memcpy(stored, frame.palette, 3 * kKeptColors);
-    for (unsigned j = 0; j < 256 - kKeptColors; ++j) {
+    for (unsigned j = 0; j < kPaletteEntries - kKeptColors; ++j) {
         stored[3 * (kKeptColors + j)] = palette.red[j];
         stored[3 * (kKeptColors + j) + 1] = palette.green[j];
         stored[3 * (kKeptColors + j) + 2] = palette.blue[j];
     }
     // A colour that equals a kept one maps to it, the first of equals.
-    storedColors.numColors = std::min(kKeptColors + palette.numColors, 256u);
+    storedColors.numColors = std::min(kKeptColors + palette.numColors, kPaletteEntries);
     for (unsigned j = 0; j < storedColors.numColors; ++j) {
         storedColors.red[j] = stored[3 * j];
         storedColors.green[j] = stored[3 * j + 1];

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/bootScreen.h"
 #include "base/secondThread.h"
 #include "bootfile/newSplash.h"
 #include "imaging/dither.h"
@@ -14,25 +15,17 @@
 #include "imaging/quantize.h"
 #include "imaging/renderOptions.h"
 
-/// How many colours a splash may choose: the boot loader keeps the first 16
-/// of its 256 palette entries for itself.
-constexpr unsigned kSplashColors = 224;
-
-/// How many palette entries the boot loader keeps for itself, in front of
-/// the chosen colours.
-constexpr unsigned kKeptColors = 16;
-
 /// What a splash is made for besides its images: the screen and, when the
 /// boot loader's own icon strips are replaced, the new ones.
 struct splashFrame_t {
-    unsigned screenWidth = 640;
-    unsigned screenHeight = 480;
+    unsigned screenWidth = kDefaultScreen.width;
+    unsigned screenHeight = kDefaultScreen.height;
     /// The lit strip and the unlit (OffIcons) one, not owned; both null
     /// when the boot loader's own are kept.
     const loadedImage_t *icons[2] = {nullptr, nullptr};
     /// The boot loader's palette as it was read, red, green, blue: its
     /// first kKeptColors entries are kept, the chosen colours follow them.
-    uint8_t palette[768] = {};
+    uint8_t palette[kPaletteBytes] = {};
 };
 
 /// Renders `count` placed images, later ones over earlier ones, as the
@@ -76,7 +69,7 @@ private:
     std::deque<loadedImage_t> composed;
     bool dither;
     palette_t palette{};
-    uint8_t stored[768];
+    uint8_t stored[kPaletteBytes];
     /// The stored entries that hold colours: the kept ones, then the chosen.
     palette_t storedColors{};
     /// What images are mapped to: the chosen colours, or with the full

@@ -1,24 +1,24 @@
-// The filtering is pixman's separable convolution. pixman applies such a
-// filter as one two-dimensional window per new pixel, which zooming down by
-// k reads some (6k)^2 old pixels for; two passes, one along each axis with
-// a window of one pixel along the other, read 6k each and give the same
-// weights up to the rounding of the middle image to 8 bits.
+// The filter is Lanczos-3, applied as two passes, one along each axis:
+// zooming down by k, each new pixel then reads 6k old ones twice rather than
+// some (6k)^2 once. Both passes work on light as floats (linearLight.h),
+// the colours weighted by their opacity (premultiplied), so that the hidden
+// colour of a transparent pixel does not bleed into its neighbours; nothing
+// is rounded or clamped between them. (pixman's float filtering clamps each
+// pass to 0 to 1 and turns some of the window's negative results into full
+// light, so it cannot carry light through two passes.)
 #include "imaging/smoothResize.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <memory>
 #include <new>
-#include <pixman.h>
 #include <vector>
 
+#include "base/bootScreen.h"
 #include "diagnostics/traceStep.h"
+#include "imaging/floatLanes.h"
+#include "imaging/linearLight.h"
 
 namespace {
-
-/// pixman's coordinates are 16.16 fixed point: no side may be longer.
-constexpr uint32_t kLongestSide = 32767;
 
 /// A rectangle of the old image, in old pixels, that the new image shows.
 struct region_t {
@@ -28,82 +28,135 @@ struct region_t {
     double height;
 };
 
-struct pixmanUnref_t {
-    void operator()(pixman_image_t *image) const { pixman_image_unref(image); }
+double lanczos3(double x)
+{
+    if (x == 0)
+        return 1;
+    if (std::abs(x) >= 3)
+        return 0;
+    const double px = M_PI * x;
+    return 3 * std::sin(px) * std::sin(px / 3) / (px * px);
+}
+
+/// Along one axis, for each new pixel, the old pixels it is made of and
+/// their weights, which add up to 1.
+struct windows_t {
+    std::vector<uint32_t> first; ///< the first old pixel of each window
+    std::vector<uint32_t> count; ///< how many old pixels from there on
+    std::vector<float> weights;  ///< `stride` per new pixel
+    uint32_t stride = 0;
 };
-using pixmanImage_t = std::unique_ptr<pixman_image_t, pixmanUnref_t>;
 
-/// pixman's view of packed pixels, which stay the caller's.
-pixmanImage_t viewOf(pixman_format_code_t format, uint8_t *pixels, uint32_t width, uint32_t height)
+/// New pixel i covers old pixels [offset + i * scale, offset + (i + 1) *
+/// scale). Zooming down, the window is stretched over the old pixels under
+/// the new one; zooming up, it interpolates between old pixels. A window
+/// that reaches past the old image is cut at its edge and its weights made
+/// to add up to 1 again, so that the border is not darkened.
+windows_t windowsAlong(uint32_t newCount, uint32_t oldCount, double offset, double scale)
 {
-    pixmanImage_t image(pixman_image_create_bits(format, int(width), int(height),
-                                                 reinterpret_cast<uint32_t *>(pixels), int(width * 4)));
-    if (!image)
-        throw std::bad_alloc();
-    return image;
+    const double stretch = std::max(scale, 1.0);
+    const double support = 3 * stretch;
+    windows_t windows;
+    windows.stride = uint32_t(std::ceil(support)) * 2 + 1;
+    windows.first.resize(newCount);
+    windows.count.resize(newCount);
+    windows.weights.assign(size_t(newCount) * windows.stride, 0.0f);
+    for (uint32_t i = 0; i < newCount; ++i) {
+        const double centre = offset + (i + 0.5) * scale;
+        const double low = std::clamp(std::floor(centre - support), 0.0, double(oldCount - 1));
+        const double high = std::clamp(std::ceil(centre + support), low + 1, double(oldCount));
+        const uint32_t first = uint32_t(low);
+        const uint32_t count = std::min(uint32_t(high) - first, windows.stride);
+        float *weights = &windows.weights[size_t(i) * windows.stride];
+        double total = 0;
+        for (uint32_t k = 0; k < count; ++k)
+            total += weights[k] = float(lanczos3((first + k + 0.5 - centre) / stretch));
+        if (total != 0)
+            for (uint32_t k = 0; k < count; ++k)
+                weights[k] = float(weights[k] / total);
+        windows.first[i] = first;
+        windows.count[i] = count;
+    }
+    return windows;
 }
 
-/// Filters `in` along `axis` (0 across, 1 down) into `out`, which has the
-/// same size along the other axis: new pixel i covers old pixels
-/// [offset + i * scale, offset + (i + 1) * scale).
-void filterAlong(int axis, double scale, double offset, pixman_format_code_t format, uint8_t *in, uint32_t inWidth,
-                 uint32_t inHeight, uint8_t *out, uint32_t outWidth, uint32_t outHeight)
+/// Row `row` of the image as light: red, green, blue and opacity.
+void rowToLight(const loadedImage_t &image, uint32_t row, float *light)
 {
-    pixmanImage_t source = viewOf(format, in, inWidth, inHeight);
-    pixmanImage_t target = viewOf(format, out, outWidth, outHeight);
-    pixman_transform_t transform;
-    pixman_transform_init_identity(&transform);
-    transform.matrix[axis][axis] = pixman_double_to_fixed(scale);
-    transform.matrix[axis][2] = pixman_double_to_fixed(offset);
-    pixman_image_set_transform(source.get(), &transform);
-    // The edge pixels stand for what lies beyond them; otherwise the window
-    // would take in transparent black and darken the border.
-    pixman_image_set_repeat(source.get(), PIXMAN_REPEAT_PAD);
-
-    // Zooming down, the Lanczos-3 window is stretched over the old pixels
-    // under each new one; zooming up, it interpolates between old pixels.
-    // Along the other axis, a one-pixel box takes each pixel as it is.
-    const bool down = scale >= 1;
-    pixman_kernel_t reconstruct[2] = {PIXMAN_KERNEL_IMPULSE, PIXMAN_KERNEL_IMPULSE};
-    pixman_kernel_t sample[2] = {PIXMAN_KERNEL_BOX, PIXMAN_KERNEL_BOX};
-    reconstruct[axis] = down ? PIXMAN_KERNEL_IMPULSE : PIXMAN_KERNEL_LANCZOS3;
-    sample[axis] = down ? PIXMAN_KERNEL_LANCZOS3 : PIXMAN_KERNEL_IMPULSE;
-    const pixman_fixed_t scales[2] = {pixman_double_to_fixed(axis == 0 ? scale : 1.0),
-                                      pixman_double_to_fixed(axis == 1 ? scale : 1.0)};
-    // 16 phases between two old pixels: a new pixel's window is off by at
-    // most 1/32 of a pixel.
-    int count = 0;
-    pixman_fixed_t *parameters = pixman_filter_create_separable_convolution(
-        &count, scales[0], scales[1], reconstruct[0], reconstruct[1], sample[0], sample[1], 4, 4);
-    if (parameters == nullptr)
-        throw std::bad_alloc();
-    const bool set = pixman_image_set_filter(source.get(), PIXMAN_FILTER_SEPARABLE_CONVOLUTION, parameters, count);
-    free(parameters);
-    if (!set)
-        throw std::bad_alloc();
-    pixman_image_composite32(PIXMAN_OP_SRC, source.get(), nullptr, target.get(), 0, 0, 0, 0, 0, 0, int(outWidth),
-                             int(outHeight));
-}
-
-// pixman filters colours weighted by their opacity (premultiplied), so that
-// the hidden colour of a transparent pixel does not bleed into its
-// neighbours.
-void premultiply(std::vector<uint8_t> &pixels)
-{
-    for (size_t i = 0; i < pixels.size(); i += 4)
-        for (size_t c = i; c < i + 3; ++c)
-            pixels[c] = uint8_t((pixels[c] * pixels[i + 3] + 127) / 255);
-}
-
-void unpremultiply(std::vector<uint8_t> &pixels)
-{
-    for (size_t i = 0; i < pixels.size(); i += 4) {
-        const unsigned alpha = pixels[i + 3];
-        // The window's negative lobes may leave a colour above its opacity.
-        for (size_t c = i; c < i + 3; ++c)
-            pixels[c] = alpha == 0 ? 0 : uint8_t(std::min(255u, (pixels[c] * 255u + alpha / 2) / alpha));
+    const float *const lightOf = linearOfLevels();
+    const uint8_t *pixel = image.pixels.data() + size_t(row) * image.width * 4;
+    for (uint32_t i = 0; i < image.width; ++i, pixel += 4, light += 4) {
+        const float opacity = image.hasAlpha ? pixel[3] / 255.0f : 1.0f;
+        for (int c = 0; c < 3; ++c)
+            light[c] = lightOf[pixel[2 - c]] * opacity;
+        light[3] = opacity;
     }
 }
+
+/// sum += weight * row, over `count` pixels of light, a pixel's four
+/// values as the lanes of one vector.
+void addWeighted(float *sum, const float *row, float weight, size_t count)
+{
+    const floatLanes_t lanesWeight = splatLanes(weight);
+    for (size_t i = 0; i < count * 4; i += 4)
+        storeLanes(sum + i, loadLanes(sum + i) + lanesWeight * loadLanes(row + i));
+}
+
+/// A row of light back into pixels.
+void rowToPixels(const float *light, uint32_t width, bool hasAlpha, uint8_t *pixel)
+{
+    for (uint32_t i = 0; i < width; ++i, light += 4, pixel += 4) {
+        const float opacity = std::min(light[3], 1.0f);
+        for (int c = 0; c < 3; ++c)
+            pixel[2 - c] = opacity > 0 ? levelOfLinear(light[c] / opacity) : 0;
+        // Without alpha the fourth byte is the decoders' 255.
+        pixel[3] = hasAlpha ? uint8_t(std::lround(std::max(opacity, 0.0f) * 255)) : 255;
+    }
+}
+
+/// The old rows filtered across, each made when a new row first needs it
+/// and kept while later ones may: the windows down only ever move on, so
+/// a ring of as many rows as a window has holds all that are needed.
+class filteredRows_t {
+public:
+    filteredRows_t(const loadedImage_t &image, const windows_t &across, uint32_t ringRows)
+        : image_(image), across_(across), width_(uint32_t(across.first.size())), ringRows_(ringRows),
+          ring_(size_t(width_) * 4 * ringRows), old_(size_t(image.width) * 4)
+    {
+    }
+
+    /// Old row `row` filtered across; rows are asked for in rising order of
+    /// their windows' first rows.
+    const float *row(uint32_t row)
+    {
+        while (next_ <= row)
+            filter(next_++);
+        return &ring_[size_t(row % ringRows_) * width_ * 4];
+    }
+
+private:
+    void filter(uint32_t row)
+    {
+        rowToLight(image_, row, old_.data());
+        float *out = &ring_[size_t(row % ringRows_) * width_ * 4];
+        for (uint32_t i = 0; i < width_; ++i, out += 4) {
+            const float *weight = &across_.weights[size_t(i) * across_.stride];
+            const float *in = &old_[size_t(across_.first[i]) * 4];
+            floatLanes_t sum = splatLanes(0);
+            for (uint32_t k = 0; k < across_.count[i]; ++k, in += 4)
+                sum += splatLanes(weight[k]) * loadLanes(in);
+            storeLanes(out, sum);
+        }
+    }
+
+    const loadedImage_t &image_;
+    const windows_t &across_;
+    const uint32_t width_;
+    const uint32_t ringRows_;
+    std::vector<float> ring_;
+    std::vector<float> old_;
+    uint32_t next_ = 0;
+};
 
 /// Replaces the image's pixels by `region` filtered to newWidth x newHeight.
 void resample(loadedImage_t *image, const region_t &region, uint32_t newWidth, uint32_t newHeight)
@@ -112,45 +165,47 @@ void resample(loadedImage_t *image, const region_t &region, uint32_t newWidth, u
         throw std::bad_alloc();
     std::vector<uint8_t> zoomed(bufferBytes(newWidth, newHeight));
     if (!zoomed.empty() && image->width > 0 && image->height > 0) {
-        // Only the old rows that the second pass reaches go through the
-        // first: a cropped image leaves the others out.
-        const double rowScale = region.height / newHeight;
-        const double reach = 3 * std::max(rowScale, 1.0) + 1;
-        const uint32_t first = uint32_t(std::clamp(std::floor(region.top - reach), 0.0, double(image->height - 1)));
-        const uint32_t end = uint32_t(
-            std::clamp(std::ceil(region.top + region.height + reach), double(first + 1), double(image->height)));
-        std::vector<uint8_t> rows(bufferBytes(newWidth, end - first));
-        const pixman_format_code_t format = image->hasAlpha ? PIXMAN_a8r8g8b8 : PIXMAN_x8r8g8b8;
-        if (image->hasAlpha)
-            premultiply(image->pixels);
-        filterAlong(0, region.width / newWidth, region.left, format,
-                    image->pixels.data() + size_t(first) * image->width * 4, image->width, end - first, rows.data(),
-                    newWidth, end - first);
-        filterAlong(1, rowScale, region.top - first, format, rows.data(), newWidth, end - first, zoomed.data(),
-                    newWidth, newHeight);
-        if (image->hasAlpha)
-            unpremultiply(zoomed);
-        else
-            // pixman leaves the unused byte as its fetchers happen to; the
-            // decoders' 255 makes the record the same on every machine.
-            for (size_t i = 3; i < zoomed.size(); i += 4)
-                zoomed[i] = 255;
+        const windows_t across = windowsAlong(newWidth, image->width, region.left, region.width / newWidth);
+        const windows_t down = windowsAlong(newHeight, image->height, region.top, region.height / newHeight);
+        filteredRows_t rows(*image, across, down.stride);
+        std::vector<float> sum(size_t(newWidth) * 4);
+        for (uint32_t j = 0; j < newHeight; ++j) {
+            std::fill(sum.begin(), sum.end(), 0.0f);
+            const float *weight = &down.weights[size_t(j) * down.stride];
+            for (uint32_t k = 0; k < down.count[j]; ++k)
+                addWeighted(sum.data(), rows.row(down.first[j] + k), weight[k], newWidth);
+            rowToPixels(sum.data(), newWidth, image->hasAlpha, zoomed.data() + size_t(j) * newWidth * 4);
+        }
     }
     image->pixels.swap(zoomed);
     image->width = newWidth;
     image->height = newHeight;
+    image->overhangRight = image->overhangBottom = 0;
     TRACE(1, "new size %ux%u\n", newWidth, newHeight);
 }
 
-/// An image too large for pixman's coordinates is first brought within
-/// them by point sampling; only panoramas of more than 32767 pixels are.
-void keepWithinReach(loadedImage_t *image)
+/// The picture's own extent, which a decode at a reduced scale may end
+/// inside the last column and row.
+region_t whole(const loadedImage_t &image)
 {
-    if (image->width > kLongestSide || image->height > kLongestSide)
-        image->resizeTo(kLongestSide, kLongestSide);
+    return {0, 0, image.width - image.overhangRight, image.height - image.overhangBottom};
 }
 
-region_t whole(const loadedImage_t &image) { return {0, 0, double(image.width), double(image.height)}; }
+bool endsOnWholePixels(const loadedImage_t &image) { return image.overhangRight == 0 && image.overhangBottom == 0; }
+
+/// fitIntoBox for the picture's extent.
+boxFit_t fitExtentIntoBox(const loadedImage_t &image, unsigned w, unsigned h)
+{
+    if (endsOnWholePixels(image))
+        return fitIntoBox(image.width, image.height, w, h);
+    const region_t extent = whole(image);
+    const double s = std::min(w / extent.width, h / extent.height);
+    // The side that sets the scale must meet the box, not fall a rounding
+    // error short of it.
+    const double slack = 1e-9;
+    return {s, std::min<uint32_t>(w, uint32_t(extent.width * s + slack)),
+            std::min<uint32_t>(h, uint32_t(extent.height * s + slack))};
+}
 
 } // namespace
 
@@ -159,28 +214,27 @@ void resizeSmoothlyTo(loadedImage_t *image, unsigned w, unsigned h)
     traceStep_t titled(1, "zooming smoothly to bounding box %u %u\n", w, h);
     if (image->width == 0 && image->height == 0)
         return;
-    const boxFit_t fit = fitIntoBox(image->width, image->height, w, h);
-    if (fit.width == image->width && fit.height == image->height)
+    const boxFit_t fit = fitExtentIntoBox(*image, w, h);
+    if (fit.width == image->width && fit.height == image->height && endsOnWholePixels(*image))
         return;
-    keepWithinReach(image);
     resample(image, whole(*image), fit.width, fit.height);
 }
 
-void coverBox(loadedImage_t *image, unsigned w, unsigned h)
+void coverBox(loadedImage_t *image, unsigned w, unsigned h, focusPoint_t focus)
 {
     traceStep_t titled(1, "covering %u %u\n", w, h);
     if (image->width == 0 || image->height == 0)
         return;
-    keepWithinReach(image);
     // The side that needs the larger zoom fills the box whole; the other is
-    // cut evenly at both ends.
-    const double scale = std::max(double(w) / image->width, double(h) / image->height);
-    region_t region = whole(*image);
+    // cut around the focus, evenly at both ends by default.
+    const region_t extent = whole(*image);
+    const double scale = std::max(w / extent.width, h / extent.height);
+    region_t region = extent;
     if (scale > 0) {
-        region.width = std::min(region.width, w / scale);
-        region.height = std::min(region.height, h / scale);
-        region.left = (image->width - region.width) / 2;
-        region.top = (image->height - region.height) / 2;
+        region.width = std::min(extent.width, w / scale);
+        region.height = std::min(extent.height, h / scale);
+        region.left = std::clamp(focus.x * extent.width - region.width / 2, 0.0, extent.width - region.width);
+        region.top = std::clamp(focus.y * extent.height - region.height / 2, 0.0, extent.height - region.height);
     }
     resample(image, region, w, h);
 }
@@ -190,11 +244,10 @@ void fitInBox(loadedImage_t *image, unsigned w, unsigned h)
     traceStep_t titled(1, "fitting within %u %u\n", w, h);
     if (image->width == 0 && image->height == 0)
         return;
-    const boxFit_t fit = fitIntoBox(image->width, image->height, w, h);
+    const boxFit_t fit = fitExtentIntoBox(*image, w, h);
     image->x = int32_t(std::min<int64_t>(INT32_MAX, image->x + int64_t(w - fit.width) / 2));
     image->y = int32_t(std::min<int64_t>(INT32_MAX, image->y + int64_t(h - fit.height) / 2));
-    if (fit.width == image->width && fit.height == image->height)
+    if (fit.width == image->width && fit.height == image->height && endsOnWholePixels(*image))
         return;
-    keepWithinReach(image);
     resample(image, whole(*image), fit.width, fit.height);
 }

@@ -11,10 +11,18 @@
 /// allocation failure.
 void resizeSmoothlyTo(loadedImage_t *image, unsigned w, unsigned h);
 
+/// A point of a picture, as fractions of its width and height from its
+/// top-left corner.
+struct focusPoint_t {
+    double x = 0.5;
+    double y = 0.5;
+};
+
 /// Zooms, keeping the aspect ratio, so that the image just covers a w x h
-/// box at its place, centred on the box, and crops what lies outside it:
-/// the image becomes w x h. Fails as resizeSmoothlyTo.
-void coverBox(loadedImage_t *image, unsigned w, unsigned h);
+/// box at its place, and crops what lies outside it: the image becomes
+/// w x h, with `focus` as near the box's centre as the cut allows (a value
+/// beyond 0 to 1 as the nearer end). Fails as resizeSmoothlyTo.
+void coverBox(loadedImage_t *image, unsigned w, unsigned h, focusPoint_t focus = focusPoint_t());
 
 /// resizeSmoothlyTo, and moves the image so that it is centred in the
 /// w x h box at its place.

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/bootScreen.h"
 #include "base/formatText.h"
 #include "diagnostics/errors.h"
 #include "inspect/pngWriter.h"
@@ -16,14 +17,14 @@ bool writable(const directoryEntry_t &entry)
            entry.record.height != 0;
 }
 
-/// Whether a record uses a colour of the splash's own (an entry past the 16
+/// Whether a record uses a colour of the splash's own (an entry past those
 /// the boot loader keeps): a boot loader's own strips never do, since the
 /// palette beyond those 16 belongs to whatever splash is there.
 bool usesSplashColours(const directoryEntry_t &entry)
 {
     const packRecord_t &record = entry.record;
     const uint64_t count = uint64_t(record.width) * record.height;
-    return std::any_of(record.pixels, record.pixels + count, [](uint8_t index) { return index >= 16; });
+    return std::any_of(record.pixels, record.pixels + count, [](uint8_t index) { return index >= kKeptColors; });
 }
 
 // path as named from inside directory: relative when path is, so that the

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "diagnostics/copyrightNotice.h"
 #include "diagnostics/errors.h"
 #include "inspect/extract.h"
 #include "inspect/inspection.h"
@@ -42,11 +43,7 @@ const char *const helpText =
     "    or an output file cannot be written\n"
     " 2  bad command line\n";
 
-const char *const versionText = "Dawnmark-inspect (Dawnmark) " DAWNMARK_VERSION "\n"
-                                "Copyright (C) 2026 the Dawnmark authors.\n"
-                                "License: MIT (the LICENSE file that comes with Dawnmark).\n"
-                                "This is free software: you are free to change and redistribute it.\n"
-                                "There is NO WARRANTY, to the extent permitted by law.\n";
+const char *const versionText = "Dawnmark-inspect (Dawnmark) " DAWNMARK_VERSION "\n";
 
 struct inspectOptions_t {
     const char *file = nullptr;
@@ -93,6 +90,7 @@ inspectOptions_t parseOptions(int argc, char **argv)
             exit(inspectSound);
         case 'V':
             fputs(versionText, stdout);
+            fputs(copyrightNotice, stdout);
             exit(inspectSound);
         case ':':
             if (strncmp(argv[optind - 1], "--", 2) == 0)

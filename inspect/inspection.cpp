@@ -17,8 +17,8 @@ packRecord_t recordAt(const packEntry_t &entry, const unsigned char *area)
 {
     if (entry.length < packRecordHeaderSize)
         return {0, 0, 0, 0, nullptr};
-    packRecord_t record{getLE32(area), getLE32(area + 4), getLE32(area + 8), getLE32(area + 12),
-                        nullptr};
+    const packPicture_t header = readRecordHeader(area);
+    packRecord_t record{header.width, header.height, header.x, header.y, nullptr};
     if (packRecordIsWhole(entry.length, area))
         record.pixels = area + packRecordHeaderSize;
     return record;
@@ -29,13 +29,10 @@ void readScreen(inspection_t &inspection, const packDirectory_t &directory)
     const packEntry_t entry = directory.Entry(packScreenSlot, unreadable);
     inspection.directory.push_back({packScreenSlot, entryKind_t::screen, entry.length, entry.offset,
                                     false, {}});
-    inspection.hasScreen = entry.length >= 12 && directory.Holds(entry);
-    if (!inspection.hasScreen) {
-        inspection.damage.push_back("screen record missing or shorter than 12 bytes");
-        return;
-    }
-    const unsigned char *area = directory.Area(entry, unreadable);
-    inspection.screen = {getLE32(area), getLE32(area + 4), getLE32(area + 8)};
+    inspection.hasScreen = directory.Screen(&inspection.screen);
+    if (!inspection.hasScreen)
+        inspection.damage.push_back(
+            formatText("screen record missing or shorter than %u bytes", packScreenRecordSize));
 }
 
 void readDirectory(inspection_t &inspection)
@@ -49,8 +46,8 @@ void readDirectory(inspection_t &inspection)
     const packEntry_t icons = directory.Entry(packIconsSlot, unreadable);
     inspection.directory.push_back({packIconsSlot, entryKind_t::iconStrip, icons.length, icons.offset,
                                     true, recordAt(icons, directory.Area(icons, unreadable))});
-    const packEntry_t unused = directory.Entry(packIconsSlot + 1, unreadable);
-    inspection.directory.push_back({packIconsSlot + 1, entryKind_t::unused, unused.length,
+    const packEntry_t unused = directory.Entry(packUnusedSlot, unreadable);
+    inspection.directory.push_back({packUnusedSlot, entryKind_t::unused, unused.length,
                                     unused.offset, false, {}});
 
     uint64_t end = packFirstImageSlot;

@@ -46,5 +46,7 @@ bool appendImage(splashDescription_t *description, char *fileName, const int32_t
     entry.modifier = (uint32_t)slot[3];
     entry.width = (uint32_t)slot[4];
     entry.height = (uint32_t)slot[5];
+    entry.focusX = (uint32_t)slot[6];
+    entry.focusY = (uint32_t)slot[7];
     return true;
 }

@@ -18,7 +18,7 @@ void defineScreen(splashDescription_t *description, const int32_t *slot);
 /// line gives the boot loader's own strips back.
 void defineIcons(splashDescription_t *description, char *litFile, char *unlitFile, const int32_t *slot);
 
-/// slot 1 to 5: x, y, modifier, width, height. The file name is copied into
+/// slot 1 to 7: x, y, modifier, width, height, focus x and y. The file name is copied into
 /// the entry and freed; when the table already holds MAX_SPLASH_IMAGES
 /// entries, false is returned.
 bool appendImage(splashDescription_t *description, char *fileName, const int32_t *slot);

@@ -29,13 +29,3 @@ std::string descriptionFailureText(const descriptionResult_t &result)
     }
     return "";
 }
-
-void releaseFileNames(splashDescription_t *description)
-{
-    for (uint32_t i = 0; i < description->imageCount; ++i)
-        description->images[i].fileName.clear();
-    description->imageCount = 0;
-    description->iconsLitFile.clear();
-    description->iconsUnlitFile.clear();
-    description->ownIcons = false;
-}

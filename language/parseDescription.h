@@ -33,6 +33,3 @@ descriptionResult_t parseDescription(FILE *input, splashDescription_t *descripti
 /// What the tool prints on standard error for a failed parse, line ends
 /// included; empty for an accepted one.
 std::string descriptionFailureText(const descriptionResult_t &result);
-
-/// Empties the record of its images and icon strips, names included.
-void releaseFileNames(splashDescription_t *description);

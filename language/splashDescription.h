@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-/// The most images one splash holds: the entries of a description and the
-/// image slots of the boot loader's icon pack.
-#define MAX_SPLASH_IMAGES 64
+#include "base/bootScreen.h"
+
+#define MAX_SPLASH_IMAGES kMaxSplashImages
 
 /// How an image entry's size is changed after it has been placed.
 enum splashModifier_t : uint32_t {
@@ -18,6 +18,10 @@ enum splashModifier_t : uint32_t {
     MOD_WITHIN = 4,   ///< zoomed to fit width x height, centred in it
 };
 
+/// Where a covered box centres its picture unless told otherwise: the
+/// picture's centre, in percent of its width and height.
+constexpr uint32_t kCentredFocus = 50;
+
 /// One image definition of the description.
 struct splashImage_t {
     std::string fileName; ///< as written between the quotes
@@ -26,6 +30,11 @@ struct splashImage_t {
     uint32_t modifier;
     uint32_t width;
     uint32_t height;
+    /// MOD_COVERING: the point of the picture, in percent of its width and
+    /// height from its top-left corner, kept as near the box's centre as the
+    /// cut allows.
+    uint32_t focusX;
+    uint32_t focusY;
 };
 
 /// Everything one description says.

@@ -13,12 +13,12 @@
 #include "language/splashDescription.h"
 
 /* Every symbol's value has the shape of an image entry: slot 0 holds a text
- * or a number, slots 1 to 5 numbers. An icons definition that names its own
+ * or a number, slots 1 to 7 numbers. An icons definition that names its own
  * strips holds the second file name in text2. */
 struct semanticValue_t {
     char *text;
     char *text2;
-    int32_t slot[6];
+    int32_t slot[8];
 };
 }
 
@@ -71,6 +71,7 @@ static void yyerror(descriptionScanner_t *scanner, splashDescription_t *descript
 %token INTEGER_CONSTANT 266 "a number"
 %token _COVERING 267 "covering"
 %token _WITHIN 268 "within"
+%token _FOCUS 269 "focus"
 
 %start Input
 
@@ -130,6 +131,8 @@ Modifiers
           $$.slot[3] = $4.slot[0];
           $$.slot[4] = $4.slot[1];
           $$.slot[5] = $4.slot[2];
+          $$.slot[6] = $4.slot[3];
+          $$.slot[7] = $4.slot[4];
         }
     ;
 
@@ -143,10 +146,24 @@ SizeModifiers
         { $$ = semanticValue_t{}; $$.slot[0] = MOD_RESIZED; $$.slot[1] = $3.slot[0]; $$.slot[2] = $4.slot[0]; }
     | _CLIPPED _TO IntegerConstant IntegerConstant
         { $$ = semanticValue_t{}; $$.slot[0] = MOD_CLIPPED; $$.slot[1] = $3.slot[0]; $$.slot[2] = $4.slot[0]; }
-    | _COVERING IntegerConstant IntegerConstant
-        { $$ = semanticValue_t{}; $$.slot[0] = MOD_COVERING; $$.slot[1] = $2.slot[0]; $$.slot[2] = $3.slot[0]; }
+    | _COVERING IntegerConstant IntegerConstant OptionalFocus
+        {
+          $$ = semanticValue_t{};
+          $$.slot[0] = MOD_COVERING;
+          $$.slot[1] = $2.slot[0];
+          $$.slot[2] = $3.slot[0];
+          $$.slot[3] = $4.slot[0];
+          $$.slot[4] = $4.slot[1];
+        }
     | _WITHIN IntegerConstant IntegerConstant
         { $$ = semanticValue_t{}; $$.slot[0] = MOD_WITHIN; $$.slot[1] = $2.slot[0]; $$.slot[2] = $3.slot[0]; }
+    ;
+
+OptionalFocus
+    : _FOCUS IntegerConstant IntegerConstant
+        { $$ = semanticValue_t{}; $$.slot[0] = $2.slot[0]; $$.slot[1] = $3.slot[0]; }
+    | Empty
+        { $$ = semanticValue_t{}; $$.slot[0] = kCentredFocus; $$.slot[1] = kCentredFocus; }
     ;
 
 IntegerConstant

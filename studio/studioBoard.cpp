@@ -74,7 +74,6 @@ struct boardRun_t {
     {
         images.clear();
         iconStrips.clear();
-        releaseFileNames(&description);
     }
 };
 
@@ -221,8 +220,9 @@ boardOutcome_t studioBoard_t::Build(const std::string &text, const boardOptions_
         stderrKept_t failures;
         status = refuseInputAsOutput(settings, run.description);
         if (status == 0)
-            status = runImagePhase(run.description, options.render.alpha, options.smooth, &run.images,
-                                   &run.iconStrips, &thread);
+            status = refuseForeignOutput(settings);
+        if (status == 0)
+            status = runImagePhase(run.description, settings, &run.images, &run.iconStrips, &thread);
         if (status == 0)
             status = readBootloaderFile(settings, &run.bootLoader);
         if (status == 0)

@@ -41,7 +41,7 @@ int runStudio(int argc, char **argv)
     const char *folderPath = optind < argc ? argv[optind] : ".";
     // Each drawing runs the tool's phases, whose running commentary would
     // fill the terminal at every move of a picture.
-    TRACE_setlevel(0);
+    trace_level = 0;
     try {
         const studioFolder_t folder(folderPath);
         const std::string token = newAccessToken();

@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Installs every Debian package needed to build, test, benchmark, fuzz and
-# package the project (dpkg-dev and file: cpack's dependency computation).
+# package the project (dpkg-dev and file: cpack's dependency computation;
+# the formats' own encoders and reference decoders and a Debian wallpaper:
+# the decoders' tests).
 # Safe to run again: apt-get skips what is already installed. Needs root (or sudo).
 set -euo pipefail
 
 packages=(
   g++ cmake make ninja-build pkg-config
   flex bison
-  zlib1g-dev libpng-dev libjpeg-dev libgif-dev libpixman-1-dev
-  libwebp-dev libheif-dev libavif-dev liblcms2-dev libexif-dev
+  zlib1g-dev libpng-dev libjpeg-dev libgif-dev
+  libwebp-dev libheif-dev libavif-dev libjxl-dev liblcms2-dev libexif-dev
+  webp libheif-examples libavif-bin libjxl-tools desktop-base
+  colord-data icc-profiles-free libgs-common
   libgtest-dev libbenchmark-dev
   clang libclang-rt-dev
   gzip valgrind

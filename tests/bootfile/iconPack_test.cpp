@@ -143,6 +143,7 @@ struct placeCase_t {
     unsigned screenWidth, screenHeight; // 0: DefineScreen not called
     unsigned x, y;
     unsigned expectedX, expectedY;
+    bytes_t screenRecord = bytes_t(12, 0); ///< the pack's: until DefineScreen, the screen
 };
 
 class IconsAt : public testing::TestWithParam<placeCase_t> {};
@@ -151,6 +152,7 @@ TEST_P(IconsAt, KeepsTheStripOnScreen)
 {
     const placeCase_t &c = GetParam();
     bytes_t bytes = wellFormedPack();
+    std::copy(c.screenRecord.begin(), c.screenRecord.end(), bytes.begin() + entryOffset(bytes, 0));
     zbeosIconPack_t pack(bytes.data(), unsigned(bytes.size()));
     if (c.screenWidth != 0)
         pack.DefineScreen(c.screenWidth, c.screenHeight, 8);
@@ -165,6 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
     Strip200x40, IconsAt,
     testing::Values(placeCase_t{640, 480, 1000, 1000, 440, 440},
                     placeCase_t{0, 0, 1000, 1000, 440, 440},
+                    placeCase_t{0, 0, 1000, 1000, 600, 560, {32, 3, 0, 0, 88, 2, 0, 0, 16, 0, 0, 0}},
                     placeCase_t{640, 480, 10, 20, 10, 20},
                     placeCase_t{640, 480, 500, 450, 440, 440},
                     placeCase_t{800, 600, 700, 100, 600, 100},

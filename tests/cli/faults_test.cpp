@@ -45,7 +45,7 @@ protected:
     {
         RunFolder::SetUp();
         writeFile(path("a.png"), shadedBitmapStream(100, 50));
-        writeFile(path("out"), "existing");
+        writeFile(path("out"), earlierOutput);
     }
 
     void TearDown() override
@@ -83,7 +83,7 @@ TEST_P(BootLoaderInput, IsReportedAfterTheImagesAndKeepsTheOutput)
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "Error: bad -- " + GetParam().reason + "\n");
     EXPECT_NE(result.out.find("loading a.png\n"), std::string::npos);
-    EXPECT_EQ(readFile(path("out")), "existing");
+    EXPECT_EQ(readFile(path("out")), earlierOutput);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -117,7 +117,7 @@ TEST_P(ImageFault, IsALoadErrorBeforeTheBootLoaderIsTouched)
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "Error: LoadImage error -- \n");
     EXPECT_EQ(result.out.find("loading zbeos"), std::string::npos) << "the boot loader is not touched";
-    EXPECT_EQ(readFile(path("out")), "existing");
+    EXPECT_EQ(readFile(path("out")), earlierOutput);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -155,7 +155,7 @@ TEST_P(DiskFull, WriteFailsCleanlyAndTheExistingOutputStays)
                          : run("image \"a.png\"\n", {"-z", "zbeos", "-o", "out"}, limited);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "Error: out -- File too large\n");
-    EXPECT_EQ(readFile(path("out")), "existing");
+    EXPECT_EQ(readFile(path("out")), earlierOutput);
 }
 
 INSTANTIATE_TEST_SUITE_P(FileSizeLimit, DiskFull,
@@ -167,7 +167,7 @@ TEST_F(Faults, ReadOnlyOutputDirectoryKeepsItsFile)
 {
     const std::string locked = path("locked");
     ASSERT_EQ(mkdir(locked.c_str(), 0755), 0);
-    writeFile(locked + "/out", "existing");
+    writeFile(locked + "/out", earlierOutput);
     RunHooks readOnly;
     if (geteuid() == 0) {
         // Permission bits do not stop root: a read-only bind mount does, in a
@@ -187,7 +187,7 @@ TEST_F(Faults, ReadOnlyOutputDirectoryKeepsItsFile)
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, std::string("Error: locked/out -- ") +
                               (geteuid() == 0 ? "Read-only file system" : "Permission denied") + "\n");
-    EXPECT_EQ(readFile(locked + "/out"), "existing");
+    EXPECT_EQ(readFile(locked + "/out"), earlierOutput);
     EXPECT_EQ(leftovers(locked), std::vector<std::string>{});
 }
 
@@ -252,10 +252,10 @@ TEST_P(DescriptionLimit, EndsAsTheLanguageSays)
     if (c.status == 0) {
         EXPECT_EQ(result.err, "");
         EXPECT_NE(result.out.find(c.err), std::string::npos) << result.out.substr(0, 2000);
-        EXPECT_NE(readFile(path("out")), "existing");
+        EXPECT_NE(readFile(path("out")), earlierOutput);
     } else {
         EXPECT_EQ(result.err, c.err);
-        EXPECT_EQ(readFile(path("out")), "existing");
+        EXPECT_EQ(readFile(path("out")), earlierOutput);
     }
 }
 
@@ -305,7 +305,7 @@ TEST_F(Faults, SixtyFourScreenSizedImagesAreRefusedBeforeWriting)
     // The size is known from the images alone: no palette is chosen for a
     // splash that cannot be written.
     EXPECT_EQ(result.out.find("Selecting palette"), std::string::npos) << result.out;
-    EXPECT_EQ(readFile(path("out")), "existing");
+    EXPECT_EQ(readFile(path("out")), earlierOutput);
 }
 
 // Whatever the output path names, nothing the run reads is overwritten and no
@@ -379,7 +379,7 @@ TEST_F(Faults, BackupKeepsEveryReplacedFile)
     EXPECT_NE(first.out.find("\n... the file replaced is kept as out.old\n"), std::string::npos) << first.err;
     const std::string made = readFile(path("out"));
     ASSERT_EQ(run("\n", {"--backup", "-z", "mine", "-o", "out"}).status, 0);
-    EXPECT_EQ(readFile(path("out.old")), "existing");
+    EXPECT_EQ(readFile(path("out.old")), earlierOutput);
     EXPECT_EQ(readFile(path("out.old.1")), made);
     ASSERT_EQ(run("\n", {"--backup", "-z", "mine", "-o", "mine"}).status, 0);
     EXPECT_EQ(readFile(path("mine.old")), zbeosBytes) << "the way back";
@@ -395,11 +395,11 @@ TEST_F(Faults, BackupOnlyOfWhatIsThere)
         EXPECT_NE(access((output + ".old").c_str(), F_OK), 0) << output;
     }
     const std::string longest(NAME_MAX, 'z');
-    writeFile(path(longest), "existing");
+    writeFile(path(longest), earlierOutput);
     ToolRun result = run("\n", {"--backup", "-z", "zbeos", "-o", longest});
     EXPECT_EQ(result.err, "Error: " + longest + " -- cannot keep the file it replaces as " + longest +
                               ".old: File name too long\n");
-    EXPECT_EQ(readFile(path(longest)), "existing");
+    EXPECT_EQ(readFile(path(longest)), earlierOutput);
 }
 
 // A pipe takes the very bytes a file would get, and stays a pipe.

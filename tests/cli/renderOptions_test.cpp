@@ -134,18 +134,4 @@ INSTANTIATE_TEST_SUITE_P(
                                      readFile(DAWNMARK_SOURCE_DIR "/examples/sun.png")}),
     [](const testing::TestParamInfo<previewRefusal_t> &info) { return std::string(info.param.name); });
 
-class BadLongOption : public testing::TestWithParam<const char *> {};
-
-TEST_P(BadLongOption, GivesTheUsageText)
-{
-    ToolRun result = runDawnmark({GetParam(), "description"});
-    EXPECT_EQ(result.status, 1);
-    const std::string usageHead = "\nusage: Dawnmark [-v] [-z pathToZbeos] [-o output] splashFile\n";
-    EXPECT_NE(result.err.find(usageHead), std::string::npos) << result.err;
-    EXPECT_EQ(result.out, bannerOf(result.out));
-}
-
-INSTANTIATE_TEST_SUITE_P(CommandLines, BadLongOption,
-                         testing::Values("--bogus", "--dither=1", "--full-palette=yes", "--alphas", "--preview"));
-
 } // namespace

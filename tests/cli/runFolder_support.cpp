@@ -10,6 +10,7 @@ void RunFolder::SetUp()
     dir = makeScratchDirectory();
     const std::vector<unsigned char> sample = makeSampleZbeos();
     zbeosBytes.assign(sample.begin(), sample.end());
+    earlierOutput = zbeosBytes + "existing";
     writeFile(path("zbeos"), zbeosBytes);
 }
 

@@ -30,6 +30,9 @@ protected:
     std::string dir;
     /// What zbeos holds: the sample boot loader file.
     std::string zbeosBytes;
+    /// A boot loader file an earlier run left at an output path, which a
+    /// run may replace: the sample with bytes of its own behind it.
+    std::string earlierOutput;
 };
 
 /// The CRC-32 of a file's bytes, the checksum the reference outputs are

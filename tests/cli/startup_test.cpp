@@ -11,17 +11,6 @@
 
 namespace {
 
-const std::string usageText =
-    "\nusage: Dawnmark [-v] [-z pathToZbeos] [-o output] splashFile\n\n"
-    "\t-v     \t\tverbose mode\n"
-    "\t-z path\t\tpath to original zbeos, defaults to '/system/zbeos'\n"
-    "\t-o path\t\toutput path, defaults to './newZbeos'\n\n";
-
-bool endsWith(const std::string &text, const std::string &tail)
-{
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 // "-- Mmm dd yyyy hh:mm:ss --": the compiler's date and time of the build.
 bool isBuildStamp(const std::string &line)
 {
@@ -52,32 +41,6 @@ TEST(Startup, BannerComesFirstAndAlways)
     EXPECT_EQ(run.out.substr(stampEnd), "\n\n");
 }
 
-struct UsageCase {
-    const char *name;
-    std::vector<std::string> args;
-};
-
-class Usage : public testing::TestWithParam<UsageCase> {};
-
-TEST_P(Usage, PrintsTheUsageTextAndEndsWithStatusOne)
-{
-    ToolRun run = runDawnmark(GetParam().args);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(endsWith(run.err, usageText)) << run.err;
-    EXPECT_EQ(run.out, bannerOf(run.out));
-}
-
-INSTANTIATE_TEST_SUITE_P(CommandLines, Usage,
-                         testing::Values(UsageCase{"NoOperand", {}}, UsageCase{"OnlyOptions", {"-v", "-v"}},
-                                         UsageCase{"UnknownOption", {"-x", "file"}},
-                                         UsageCase{"ZWithoutArgument", {"-z"}},
-                                         UsageCase{"OWithoutArgument", {"file", "-o"}},
-                                         UsageCase{"PictureAndDescription", {"--picture", "p.jpg", "file"}},
-                                         UsageCase{"FitWithoutPicture", {"--fit", "file"}},
-                                         UsageCase{"ScreenOfOneNumber", {"--screen", "640", "--picture", "p.jpg"}},
-                                         UsageCase{"ScreenOfNoPixels", {"--screen", "0x480", "--picture", "p.jpg"}}),
-                         [](const testing::TestParamInfo<UsageCase> &info) { return std::string(info.param.name); });
-
 // Every option in the README's table of Dawnmark's options (its first), one
 // line each, and an example.
 TEST(Startup, HelpListsEveryOptionAndAnExample)
@@ -94,14 +57,6 @@ TEST(Startup, HelpListsEveryOptionAndAnExample)
         EXPECT_NE(run.out.find("\n  " + line.substr(3, line.find('`', 3) - 3) + " "), std::string::npos) << line;
     EXPECT_GE(options, 10u);
     EXPECT_NE(run.out.find("\nExample: Dawnmark "), std::string::npos) << run.out;
-}
-
-TEST(Startup, UnopenableDescriptionIsReportedBySystemText)
-{
-    std::string dir = makeScratchDirectory();
-    ToolRun run = runDawnmark({dir + "/missing.splash", "ignored", "operands"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, dir + "/missing.splash: No such file or directory\n");
 }
 
 struct DescriptionFailure {
@@ -148,14 +103,5 @@ INSTANTIATE_TEST_SUITE_P(
                            }(),
                            1, "Image table full, bailing out\n"}),
     [](const testing::TestParamInfo<DescriptionFailure> &info) { return std::string(info.param.name); });
-
-TEST(DescriptionPhase, ReadFailureIsAFatalScannerError)
-{
-    // A directory opens for reading but cannot be read.
-    std::string dir = makeScratchDirectory();
-    ToolRun run = runDawnmark({dir});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "input in flex scanner failed\n");
-}
 
 } // namespace

@@ -120,12 +120,12 @@ TEST_F(WholeRun, VerbosityShowsOneMoreLevelPerOption)
 
 TEST_F(WholeRun, AbsurdZoomEndsWithAnOutOfMemoryReport)
 {
-    writeFile(dir + "/out", "existing");
+    writeFile(dir + "/out", earlierOutput);
     writeFile(dir + "/d", "image \"a.png\" at 0 0 resized to 99999999999 99999999999\n");
     ToolRun run = runDawnmark({"-z", zbeos, "-o", "out", "d"}, dir);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Error: out of memory\n");
-    EXPECT_EQ(readFile(dir + "/out"), "existing");
+    EXPECT_EQ(readFile(dir + "/out"), earlierOutput);
 }
 
 TEST_F(WholeRun, LastBootLoaderOptionWins)
@@ -148,7 +148,7 @@ class RunFailure : public WholeRun, public testing::WithParamInterface<FailedRun
 TEST_P(RunFailure, ReportsAndWritesNothing)
 {
     const FailedRun &c = GetParam();
-    writeFile(dir + "/out", "existing");
+    writeFile(dir + "/out", earlierOutput);
     writeFile(dir + "/d", c.description);
     // As many pixels as the boot loader's 200 x 40 strip, in another shape.
     writeFile(dir + "/tall.png", bitmapStream(40, 200, 90));
@@ -158,7 +158,7 @@ TEST_P(RunFailure, ReportsAndWritesNothing)
     ToolRun run = runDawnmark(args, dir);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, c.expectedErr);
-    EXPECT_EQ(readFile(dir + "/out"), "existing");
+    EXPECT_EQ(readFile(dir + "/out"), earlierOutput);
     EXPECT_EQ(run.out.find("loading a.png") != std::string::npos, c.imagesLoadedFirst);
 }
 

@@ -3,7 +3,6 @@
 #include "decoderChecks_support.h"
 #include "decoders/bitmapStream.h"
 #include "decoders/bmp.h"
-#include "decoders/decodeFailure.h"
 #include "fixtures/bmpFiles.h"
 
 namespace {
@@ -16,10 +15,10 @@ const std::vector<uint32_t> k888 = {0xff0000, 0xff00, 0xff, 0};
 /// Decodes `file` directly; `reason` is the decoder's, "" when it gave none.
 bool decode(const bytes_t &file, decodedBitmap_t *bitmap, std::string *reason = nullptr)
 {
-    clearDecodeFailure();
-    const bool decoded = decodeBmp(file.data(), file.size(), bitmap);
+    decodeFailure_t failure;
+    const bool decoded = decodeBmp(file.data(), file.size(), bitmap, &failure);
     if (reason != nullptr)
-        *reason = decodeFailure() != nullptr ? decodeFailure() : "";
+        *reason = failure.reason() != nullptr ? failure.reason() : "";
     return decoded;
 }
 

@@ -65,19 +65,25 @@ TEST(JpegDecoder, BrokenFilesWriteNothing)
     }
 }
 
-// 63 x 47 pixels: the reduced sizes round up (8 x 6, 16 x 12, 32 x 24).
+// 63 x 47 pixels span 7.875 x 5.875 at 1/8, 15.75 x 11.75 at 2/8 and so on,
+// each shown in whole pixels.
 TEST(JpegDecoder, TakesTheSmallestScaleStillAtLeastTheWantedSize)
 {
     const bytes_t file = encodeJpeg(colourfulImage(63, 47), jpegKind_t::colour);
     const struct {
         uint32_t minWidth, minHeight, width, height;
-    } cases[] = {{8, 6, 8, 6}, {9, 1, 16, 12}, {1, 13, 32, 24}, {32, 24, 32, 24}, {33, 24, 63, 47}, {64, 48, 63, 47}};
+        double overhang; ///< the same both ways
+    } cases[] = {{7, 5, 8, 6, 0.125},      {9, 1, 16, 12, 0.25},   {1, 13, 24, 18, 0.375},
+                 {32, 24, 40, 30, 0.625}, {56, 42, 63, 47, 0},   {64, 48, 63, 47, 0}};
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.minWidth << "x" << c.minHeight);
         decodedBitmap_t bitmap;
-        ASSERT_TRUE(decodeJpegAtLeast(file.data(), file.size(), c.minWidth, c.minHeight, &bitmap));
+        decodeFailure_t failure;
+        ASSERT_TRUE(decodeJpegAtLeast(file.data(), file.size(), c.minWidth, c.minHeight, &bitmap, &failure));
         EXPECT_EQ(bitmap.width, c.width);
         EXPECT_EQ(bitmap.height, c.height);
+        EXPECT_EQ(bitmap.overhangRight, c.overhang);
+        EXPECT_EQ(bitmap.overhangBottom, c.overhang);
     }
 }
 

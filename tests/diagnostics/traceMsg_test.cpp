@@ -8,7 +8,7 @@ class Trace : public testing::Test {
 protected:
     void SetUp() override
     {
-        TRACE_setlevel(1);
+        trace_level = 1;
         while (ident_level > 0)
             TRACE_dedent();
     }
@@ -35,7 +35,7 @@ TEST_F(Trace, LevelMustLieBelowTheThreshold)
     TRACE_inclevel();
     EXPECT_EQ(traced(1, "shown\n"), "shown\n");
     EXPECT_EQ(traced(2, "hidden\n"), "");
-    TRACE_setlevel(0);
+    trace_level = 0;
     EXPECT_EQ(traced(0, "silenced\n"), "");
 }
 

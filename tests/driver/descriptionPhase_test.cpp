@@ -33,7 +33,6 @@ TEST_P(DescriptionPhase, ReportsAndReturnsTheStatus)
     EXPECT_EQ(runDescriptionPhase(input, &description), c.status);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), c.err);
     fclose(input);
-    releaseFileNames(&description);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -59,13 +59,13 @@ TEST(Dither, TracesItsWork)
 {
     palette_t palette = paletteOf({0});
     imagePtr image = noiseImage(7, 5, 1);
-    TRACE_setlevel(2);
+    trace_level = 2;
     ident_level = 0;
     testing::internal::CaptureStdout();
     quantizedImage_t result = ditherImage(image.get(), &palette);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "... Quantizing image\n... ... Dithering colors... 35 pixels\n");
-    TRACE_setlevel(1);
+    trace_level = 1;
     EXPECT_EQ(ident_level, 0u);
 }
 

@@ -94,6 +94,7 @@ struct fullCase_t {
     unsigned maxColors;
     std::vector<uint32_t> fixed = {};
     bool exact = false; ///< every colour of the image is among the fixed and the chosen ones
+    std::set<uint32_t> chosen = {}; ///< when given, the colours chosen
 };
 
 const fullCase_t fullCases[] = {
@@ -116,6 +117,15 @@ const fullCase_t fullCases[] = {
          return image;
      },
      224, bootLoaderColors(), true},
+    // Pixels 10 levels from a kept grey are served by it: the one colour chosen is the other half's.
+    {"kept grey's neighbours beside one colour, 1",
+     [] {
+         imagePtr image = solidImage(20, 20, 0x80, 0xc8, 0x28);
+         for (unsigned i = 0; i < 200; ++i)
+             setPixel(image.get(), i % 20, i / 20, 0xb4, 0xb4, 0xb4);
+         return image;
+     },
+     1, bootLoaderColors(), false, {0x80c828}},
 };
 
 class FullPaletteEquality : public testing::TestWithParam<fullCase_t> {};
@@ -132,6 +142,7 @@ TEST_P(FullPaletteEquality, MatchesTheReference)
     std::set<uint32_t> both = colorSet(fast), wanted = colorSet(image.get());
     both.insert(GetParam().fixed.begin(), GetParam().fixed.end());
     EXPECT_TRUE(!GetParam().exact || std::includes(both.begin(), both.end(), wanted.begin(), wanted.end()));
+    EXPECT_TRUE(GetParam().chosen.empty() || colorSet(fast) == GetParam().chosen);
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, FullPaletteEquality, testing::ValuesIn(fullCases),

@@ -16,7 +16,7 @@ protected:
     void TearDown() override
     {
         ident_level = 0;
-        TRACE_setlevel(1);
+        trace_level = 1;
     }
 };
 

@@ -32,7 +32,7 @@ protected:
     void TearDown() override
     {
         ident_level = 0;
-        TRACE_setlevel(1);
+        trace_level = 1;
     }
 };
 
@@ -138,6 +138,33 @@ TEST_F(LoadImage, EveryVariantLandsInTheRecordAsDecoded)
         EXPECT_EQ(image->hasAlpha, variant.alpha) << variant.name;
         EXPECT_EQ(image->pixels, variant.bgra) << variant.name;
     }
+}
+
+// Only -v tells that a photo's pixels are not quite as stored. The least
+// size is the upright picture's: 8 x 4 of a photo stored 64 x 32 on its side
+// needs the 1/4 scale; the stored sides alone would take 1/8, giving 4 x 8.
+TEST_F(LoadImage, TurnedOrProfiledPhotosSaySoUnderVerbose)
+{
+    const std::string path = writeScratchFile(
+        "sideways.jpg", encodeJpeg(colourfulImage(64, 32), jpegKind_t::colour, {exifOrientationBlock(6, true), {7, 7}}));
+    const auto sideways = [&] { loadImage(path.c_str(), leastSize_t{8, 4}); };
+    EXPECT_EQ(traceOf(2, sideways), "... ... RowBytes: 32\n"
+                                    "... ... Colors  : 8\n"
+                                    "... ... DataSize: 512\n"
+                                    "... ... colour profile ignored: it cannot be read\n"
+                                    "... ... turned upright: EXIF orientation 6\n"
+                                    "... ... Geometry: 8x16\n");
+    EXPECT_EQ(traceOf(1, sideways), "... ... DataSize: 512\n... ... Geometry: 8x16\n");
+}
+
+TEST_F(LoadImage, AnAnimationSaysUnderVHowManyFramesItHas)
+{
+    for (const imageVariant_t &variant : imageVariants())
+        if (variant.name == "GIF two frames" || variant.name == "GIF plain") {
+            const std::string path = writeScratchFile("animation.gif", variant.file);
+            const size_t at = traceOf(2, [&] { load(path); }).find("... ... 2 frames: the first is shown\n");
+            EXPECT_EQ(at != std::string::npos, variant.name == "GIF two frames");
+        }
 }
 
 TEST_F(LoadImage, RefusalsSayWhyAndRestoreTheTrace)

@@ -48,6 +48,7 @@ TEST(Parser, FillsTheRecordInFileOrder)
                                   "image \"corner.png\" at 700 0 clipped to 100 100\n"
                                   "image \"photo.jpg\" at 0 0 covering 1024 768\n"
                                   "image \"logo.png\" at 5 6 within 70 80\n"
+                                  "image \"cut.jpg\" at 0 0 covering 640 480 focus 20 130\n"
                                   "screen 1024 768 32   # the later one wins\n"
                                   "icons at 1 2\n");
     EXPECT_EQ(r.screenWidth, 1024u);
@@ -57,14 +58,18 @@ TEST(Parser, FillsTheRecordInFileOrder)
     EXPECT_EQ(r.iconsY, 2u);
     EXPECT_FALSE(r.ownIcons) << "a later icons line wins whole";
     EXPECT_EQ(r.iconsLitFile, "");
-    ASSERT_EQ(r.imageCount, 6u);
+    ASSERT_EQ(r.imageCount, 7u);
     expectImage(r.images[0], "background.png", 0, 0, MOD_NONE, 0, 0);
     expectImage(r.images[1], "logo.png", 200, 150, MOD_NONE, 0, 0);
     expectImage(r.images[2], "banner.tga", 0, 400, MOD_RESIZED, 800, 64);
     expectImage(r.images[3], "corner.png", 700, 0, MOD_CLIPPED, 100, 100);
     expectImage(r.images[4], "photo.jpg", 0, 0, MOD_COVERING, 1024, 768);
     expectImage(r.images[5], "logo.png", 5, 6, MOD_WITHIN, 70, 80);
-    EXPECT_EQ(r.images[6].fileName, "");
+    expectImage(r.images[6], "cut.jpg", 0, 0, MOD_COVERING, 640, 480);
+    // A point past the picture's edge is kept as near as the cut allows.
+    EXPECT_EQ(std::make_pair(r.images[6].focusX, r.images[6].focusY), std::make_pair(20u, 130u));
+    EXPECT_EQ(std::make_pair(r.images[4].focusX, r.images[4].focusY), std::make_pair(50u, 50u)) << "the centre";
+    EXPECT_EQ(r.images[7].fileName, "");
 }
 
 TEST(Parser, IconsLineMayNameItsOwnStrips)

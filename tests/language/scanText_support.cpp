@@ -64,7 +64,7 @@ descriptionResult_t parseTextInto(const std::string &text, splashDescription_t *
     record->ownIcons = true;
     record->iconsLitFile = record->iconsUnlitFile = "stale";
     for (splashImage_t &image : record->images)
-        image = {"stale", 0x5a5a5a5a, 0x5a5a5a5a, 0x5a5a5a5a, 0x5a5a5a5a, 0x5a5a5a5a};
+        image = {"stale", 0x5a5a5a5a, 0x5a5a5a5a, 0x5a5a5a5a, 0x5a5a5a5a, 0x5a5a5a5a, 0x5a5a5a5a, 0x5a5a5a5a};
     record->screenWidth = 640;
     record->screenHeight = 480;
     record->screenDepth = 16;

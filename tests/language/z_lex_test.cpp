@@ -57,7 +57,7 @@ struct ScanCase {
 };
 
 const Tok eol{EOL}, screen{_SCREEN}, icons{_ICONS}, image{_IMAGE}, at{_AT}, to{_TO},
-    resized{_RESIZED}, clipped{_CLIPPED}, covering{_COVERING}, within{_WITHIN};
+    resized{_RESIZED}, clipped{_CLIPPED}, covering{_COVERING}, within{_WITHIN}, focus{_FOCUS};
 
 class ScannerTokens : public testing::TestWithParam<ScanCase> {};
 
@@ -70,8 +70,8 @@ INSTANTIATE_TEST_SUITE_P(
     Lexemes, ScannerTokens,
     testing::Values(
         ScanCase{"Empty", "", {}},
-        ScanCase{"Keywords", "screen icons image at to resized clipped covering within",
-                 {screen, icons, image, at, to, resized, clipped, covering, within}},
+        ScanCase{"Keywords", "screen icons image at to resized clipped covering within focus",
+                 {screen, icons, image, at, to, resized, clipped, covering, within, focus}},
         ScanCase{"ImageLine", "image \"a b.png\" at 10 20\n",
                  {image, str("a b.png"), at, num(10), num(20), eol}},
         ScanCase{"KeywordNeedsNoSeparator", "screens", {screen, ch('s')}},

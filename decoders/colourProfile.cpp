@@ -1,0 +1,173 @@
+#include "decoders/colourProfile.h"
+
+#include <cmath>
+
+#include <lcms2.h>
+
+namespace {
+
+/// Closes a profile or a transform when it goes.
+struct profile_t {
+    const cmsHPROFILE handle;
+    explicit profile_t(cmsHPROFILE opened) : handle(opened) {}
+    profile_t(const profile_t &) = delete;
+    ~profile_t()
+    {
+        if (handle != nullptr)
+            cmsCloseProfile(handle);
+    }
+};
+struct transform_t {
+    const cmsHTRANSFORM handle;
+    explicit transform_t(cmsHTRANSFORM made) : handle(made) {}
+    transform_t(const transform_t &) = delete;
+    ~transform_t()
+    {
+        if (handle != nullptr)
+            cmsDeleteTransform(handle);
+    }
+};
+
+// Perceptual where the profile has it; a matrix profile treats it as
+// relative colorimetric, which keeps white white.
+constexpr cmsUInt32Number kIntent = INTENT_PERCEPTUAL;
+
+/// The profile's description, fit for one trace line.
+std::string nameOf(cmsHPROFILE profile)
+{
+    char text[256] = "";
+    cmsGetProfileInfoASCII(profile, cmsInfoDescription, "en", "US", text, sizeof text);
+    std::string name;
+    for (const char *c = text; *c != '\0' && name.size() < 64; ++c)
+        name += (*c >= ' ' && *c <= '~') ? *c : '?';
+    // Some writers pad the description with blanks.
+    name.erase(name.find_last_not_of(' ') + 1);
+    return name.empty() ? "(unnamed)" : name;
+}
+
+bool sameColorant(cmsHPROFILE a, cmsHPROFILE b, cmsTagSignature tag)
+{
+    const auto *x = static_cast<const cmsCIEXYZ *>(cmsReadTag(a, tag));
+    const auto *y = static_cast<const cmsCIEXYZ *>(cmsReadTag(b, tag));
+    constexpr double kTolerance = 0.002;
+    return x != nullptr && y != nullptr && std::fabs(x->X - y->X) < kTolerance &&
+           std::fabs(x->Y - y->Y) < kTolerance && std::fabs(x->Z - y->Z) < kTolerance;
+}
+
+bool sameCurve(cmsHPROFILE a, cmsHPROFILE b, cmsTagSignature tag)
+{
+    const auto *x = static_cast<const cmsToneCurve *>(cmsReadTag(a, tag));
+    const auto *y = static_cast<const cmsToneCurve *>(cmsReadTag(b, tag));
+    if (x == nullptr || y == nullptr)
+        return false;
+    // A quarter of an 8-bit step anywhere: the conversion would give back
+    // the same bytes, or next to them.
+    for (int i = 0; i <= 64; ++i) {
+        const float v = float(i) / 64;
+        if (std::fabs(cmsEvalToneCurveFloat(x, v) - cmsEvalToneCurveFloat(y, v)) > 1.0f / 1024)
+            return false;
+    }
+    return true;
+}
+
+/// Whether converting from `profile` to sRGB would leave the pixels as they
+/// are: its primaries and tone curves are sRGB's, whatever it is called.
+/// A profile made of tables rather than a matrix is taken at its name.
+bool isSrgb(cmsHPROFILE profile, cmsHPROFILE srgb, const std::string &name)
+{
+    if (!cmsIsMatrixShaper(profile))
+        return name.find("sRGB") != std::string::npos;
+    for (cmsTagSignature colorant : {cmsSigRedColorantTag, cmsSigGreenColorantTag, cmsSigBlueColorantTag})
+        if (!sameColorant(profile, srgb, colorant))
+            return false;
+    for (cmsTagSignature curve : {cmsSigRedTRCTag, cmsSigGreenTRCTag, cmsSigBlueTRCTag})
+        if (!sameCurve(profile, srgb, curve))
+            return false;
+    return true;
+}
+
+void convertColour(cmsHTRANSFORM transform, decodedBitmap_t *bitmap)
+{
+    // Row by row: the pixel count of one call is a 32-bit number.
+    const size_t rowBytes = size_t(bitmap->width) * 4;
+    for (uint32_t row = 0; row < bitmap->height; ++row) {
+        uint8_t *pixels = bitmap->pixels.data() + row * rowBytes;
+        cmsDoTransform(transform, pixels, pixels, bitmap->width);
+    }
+}
+
+/// The profile, or null when there is none or it cannot be read.
+cmsHPROFILE openProfile(const std::vector<uint8_t> &bytes)
+{
+    if (bytes.empty() || bytes.size() > UINT32_MAX)
+        return nullptr;
+    return cmsOpenProfileFromMem(bytes.data(), cmsUInt32Number(bytes.size()));
+}
+
+/// A grey profile gives every grey level one sRGB level; the decoders have
+/// already spread grey over the three channels, so each is mapped alike.
+void convertGrey(cmsHTRANSFORM transform, decodedBitmap_t *bitmap)
+{
+    uint8_t levels[256];
+    uint8_t srgb[256 * 3];
+    for (int i = 0; i < 256; ++i)
+        levels[i] = uint8_t(i);
+    cmsDoTransform(transform, levels, srgb, 256);
+    uint8_t *pixels = bitmap->pixels.data();
+    for (size_t i = 0; i < bitmap->pixels.size(); i += 4)
+        for (size_t channel = 0; channel < 3; ++channel)
+            pixels[i + channel] = srgb[pixels[i + channel] * 3 + 1];
+}
+
+} // namespace
+
+std::string convertToSrgb(decodedBitmap_t *bitmap)
+{
+    if (bitmap->iccProfile.empty())
+        return std::string();
+    const profile_t profile{openProfile(bitmap->iccProfile)};
+    if (profile.handle == nullptr)
+        return "colour profile ignored: it cannot be read";
+    const profile_t srgb{cmsCreate_sRGBProfile()};
+    const std::string name = nameOf(profile.handle);
+    if (bitmap->profileApplied)
+        return "colour profile: " + name + ", converted to sRGB";
+    const cmsColorSpaceSignature space = cmsGetColorSpace(profile.handle);
+    const bool grey = space == cmsSigGrayData;
+    if (space == cmsSigCmykData)
+        return "colour profile: " + name + " is for CMYK, not applied";
+    if (space != cmsSigRgbData && !grey)
+        return "colour profile: " + name + " is for neither RGB nor grey, not applied";
+    if (!grey && isSrgb(profile.handle, srgb.handle, name))
+        return "colour profile: " + name + ", already sRGB";
+
+    const transform_t transform{cmsCreateTransform(profile.handle, grey ? TYPE_GRAY_8 : TYPE_BGRA_8, srgb.handle,
+                                                   grey ? TYPE_RGB_8 : TYPE_BGRA_8, kIntent,
+                                                   grey ? 0 : cmsFLAGS_COPY_ALPHA)};
+    if (transform.handle == nullptr)
+        return "colour profile ignored: " + name + " cannot be applied";
+    if (grey)
+        convertGrey(transform.handle, bitmap);
+    else
+        convertColour(transform.handle, bitmap);
+    return "colour profile: " + name + ", converted to sRGB";
+}
+
+bool convertCmykToSrgb(decodedBitmap_t *bitmap, bool inverted)
+{
+    const profile_t profile{openProfile(bitmap->iccProfile)};
+    if (profile.handle == nullptr || cmsGetColorSpace(profile.handle) != cmsSigCmykData)
+        return false;
+    const profile_t srgb{cmsCreate_sRGBProfile()};
+    // Four bytes in, four out: the conversion can work in place, and the
+    // fourth byte is then set opaque.
+    const transform_t transform{cmsCreateTransform(profile.handle, inverted ? TYPE_CMYK_8_REV : TYPE_CMYK_8,
+                                                   srgb.handle, TYPE_BGRA_8, kIntent, 0)};
+    if (transform.handle == nullptr)
+        return false;
+    convertColour(transform.handle, bitmap);
+    for (size_t i = 3; i < bitmap->pixels.size(); i += 4)
+        bitmap->pixels[i] = 0xff;
+    bitmap->profileApplied = true;
+    return true;
+}

@@ -1,0 +1,22 @@
+// The way a photo is meant to be seen, as its EXIF block says: cameras and
+// phones store the sensor's rows as they come and only tag which side is up.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "decoders/decodedBitmap.h"
+
+/// The EXIF orientation (1 to 8) of a block from its TIFF header on; 1, as
+/// stored, when the block is empty, unreadable or has no usable tag. Never
+/// throws.
+unsigned exifOrientation(const std::vector<uint8_t> &exif) noexcept;
+
+/// Whether a picture stored in `orientation` lies on its side (5 to 8):
+/// upright, its width and height swap.
+bool orientationSwapsSides(unsigned orientation);
+
+/// Turns pixels stored in `orientation` upright (mirrored and rotated as
+/// the tag says); orientation 1 leaves the bitmap untouched. May throw
+/// std::bad_alloc.
+void turnUpright(decodedBitmap_t *bitmap, unsigned orientation);
