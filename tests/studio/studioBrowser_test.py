@@ -11,10 +11,12 @@ Exit status 77 (skipped) without Chromium, but under CI=true a failure."""
 
 import os
 import shutil
+import socket
 import subprocess
 import sys
 import tempfile
 import time
+import urllib.request
 
 SKIP = 77
 CHROMIUM = '/usr/bin/chromium'
@@ -28,9 +30,9 @@ def missing(what):
 
 try:
     from selenium import webdriver
-    from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.action_chains import ActionChains
     from selenium.webdriver.common.by import By
+    from selenium.webdriver.remote.file_detector import UselessFileDetector
     from selenium.webdriver.support.ui import WebDriverWait
 except ImportError:
     missing('python3-selenium')
@@ -57,13 +59,60 @@ def start_studio():
     raise AssertionError('the studio printed no address')
 
 
-def browser():
+def wait_for(what, ready, process):
+    deadline = time.monotonic() + 30
+    while True:
+        found = ready()
+        if found:
+            return found
+        if process.poll() is not None or time.monotonic() > deadline:
+            process.kill()
+            raise AssertionError(f'{what} did not start')
+        time.sleep(0.1)
+
+
+def start_browser():
+    """Chromium with its debugging port, and ChromeDriver attached to it,
+    both reached by the loopback address's number: a minimal system may have
+    no /etc/hosts, and there the name localhost, which the driver would use
+    for a browser it started itself, does not resolve."""
+    profile = tempfile.mkdtemp(prefix='studio-browser-profile-')
+    chromium = subprocess.Popen([CHROMIUM, '--headless=new', '--no-sandbox', '--disable-dev-shm-usage',
+                                 '--window-size=1400,1000', '--remote-debugging-port=0',
+                                 f'--user-data-dir={profile}', 'about:blank'],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    port_file = os.path.join(profile, 'DevToolsActivePort')
+
+    def debugging_port():
+        try:
+            with open(port_file) as text:
+                return text.readline().strip()
+        except OSError:
+            return None
+
+    debugging = wait_for('chromium', debugging_port, chromium)
+    with socket.socket() as probe:
+        probe.bind(('127.0.0.1', 0))
+        port = probe.getsockname()[1]
+    chromedriver = subprocess.Popen([DRIVER, f'--port={port}'], stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.DEVNULL)
+    address = f'http://127.0.0.1:{port}'
+
+    def answering():
+        try:
+            return urllib.request.urlopen(address + '/status', timeout=1).read()
+        except OSError:
+            return None
+
+    wait_for('chromedriver', answering, chromedriver)
     options = webdriver.ChromeOptions()
-    options.binary_location = CHROMIUM
-    for argument in ('--headless=new', '--no-sandbox', '--disable-dev-shm-usage', '--window-size=1400,1000'):
-        options.add_argument(argument)
+    options.add_experimental_option('debuggerAddress', f'127.0.0.1:{debugging}')
     options.set_capability('goog:loggingPrefs', {'browser': 'ALL'})
-    return webdriver.Chrome(service=Service(DRIVER), options=options)
+    driver = webdriver.Remote(command_executor=address, options=options)
+    # The driver runs on this machine: a file is named by its path, not
+    # sent over as it would be to a remote one.
+    driver.file_detector = UselessFileDetector()
+    return driver, [chromedriver, chromium], profile
 
 
 def settled(driver, timeout=60):
@@ -166,15 +215,17 @@ def eight_pages(driver, address):
 
 def main():
     server, address = start_studio()
-    driver = None
+    driver, helpers, profile = start_browser()
     try:
-        driver = browser()
         driver.set_script_timeout(60)
         one_page(driver, address)
         eight_pages(driver, address)
     finally:
-        if driver:
-            driver.quit()
+        driver.quit()
+        for helper in helpers:
+            helper.terminate()
+            helper.wait(10)
+        shutil.rmtree(profile)
         server.terminate()
         server.wait(10)
         shutil.rmtree(folder)
