@@ -6,6 +6,7 @@
 #include "decoders/decodeFile.h"
 #include "diagnostics/errors.h"
 #include "imaging/loadedImage.h"
+#include "imaging/smoothResize.h"
 
 /// What loadImage throws for a file that gives no image: the error of
 /// the description form (subject "LoadImage error"), whose reason says why
@@ -19,3 +20,16 @@ struct imageRefusal_t : dawnmarkError_t {
 /// less than `least` when it will be zoomed down to that anyway, and traces
 /// what it holds; throws imageRefusal_t when the file gives no image.
 loadedImage_t loadImage(const char *path, leastSize_t least = leastSize_t());
+
+/// An image loaded and zoomed, and the size it was decoded in.
+struct zoomedLoad_t {
+    loadedImage_t image;
+    uint32_t storedWidth = 0;
+    uint32_t storedHeight = 0;
+};
+
+/// loadImage, then zoomAsPlanned, the zoom's lines after the load's. A PNG
+/// or JPEG file (openFileRows) is zoomed as it is decoded, a row at a time,
+/// and so never held whole: the same pixels and lines, in a fraction of the
+/// memory.
+zoomedLoad_t loadImageZoomed(const char *path, leastSize_t least, const filteredZoom_t &zoom);

@@ -1,0 +1,56 @@
+#include "decoders/fileRows.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+#include "decoders/jpeg.h"
+#include "decoders/photoOrientation.h"
+#include "decoders/png.h"
+
+fileRows_t::fileRows_t(int fd, std::unique_ptr<rowDecoder_t> rows)
+    : fd_(fd), rows_(std::move(rows)), colour_(rows_->picture)
+{
+}
+
+fileRows_t::~fileRows_t()
+{
+    rows_.reset();
+    ::close(fd_);
+}
+
+bool fileRows_t::readRow(uint8_t *row)
+{
+    if (!rows_->readRow(row, &ignored_))
+        return false;
+    colour_.convert(row, rows_->picture.width, 1);
+    return true;
+}
+
+bool fileRows_t::finish() { return rows_->finish(&ignored_) && exifOrientation(rows_->picture.exif) == 1; }
+
+std::unique_ptr<fileRows_t> openFileRows(const char *path, leastSize_t least)
+{
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return nullptr;
+    struct stat info;
+    uint8_t start[8];
+    decodeFailure_t ignored;
+    std::unique_ptr<rowDecoder_t> rows;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && uint64_t(info.st_size) <= kMaxBitmapBytes &&
+         ::pread(fd, start, sizeof start, 0) == sizeof start) {
+        if (looksLikePng(start, sizeof start))
+            rows = openPngRows(fd, &ignored);
+        else if (looksLikeJpeg(start, sizeof start))
+            rows = openJpegRows(fd, least.width, least.height, &ignored);
+    }
+    // A photo stored turned is turned as a whole (turnUpright): its first
+    // row upright is a column, or the last row, of the file's.
+    if (rows == nullptr || exifOrientation(rows->picture.exif) != 1) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::unique_ptr<fileRows_t>(new fileRows_t(fd, std::move(rows)));
+}
