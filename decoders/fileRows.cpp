@@ -39,12 +39,15 @@ std::unique_ptr<fileRows_t> openFileRows(const char *path, leastSize_t least)
     uint8_t start[8];
     decodeFailure_t ignored;
     std::unique_ptr<rowDecoder_t> rows;
+    // As decodeContent: a least size of nothing is the picture as stored.
+    const bool reduced = least.width > 0 && least.height > 0;
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && uint64_t(info.st_size) <= kMaxBitmapBytes &&
          ::pread(fd, start, sizeof start, 0) == sizeof start) {
         if (looksLikePng(start, sizeof start))
             rows = openPngRows(fd, &ignored);
         else if (looksLikeJpeg(start, sizeof start))
-            rows = openJpegRows(fd, least.width, least.height, &ignored);
+            rows = reduced ? openJpegRows(fd, least.width, least.height, &ignored)
+                           : openJpegRows(fd, UINT32_MAX, UINT32_MAX, &ignored);
     }
     // A photo stored turned is turned as a whole (turnUpright): its first
     // row upright is a column, or the last row, of the file's.

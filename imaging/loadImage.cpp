@@ -154,20 +154,20 @@ loadedImage_t loadImage(const char *path, leastSize_t least)
 
 zoomedLoad_t loadImageZoomed(const char *path, leastSize_t least, const filteredZoom_t &zoom)
 {
-    if (zoom.kind != filteredZoom_t::none) {
-        if (std::unique_ptr<fileRows_t> rows = openFileRows(path, least)) {
-            // Kept until the zoom is done: a file that turns out to be
-            // damaged is decoded whole, which tells why in its own lines.
-            std::string kept;
-            std::optional<zoomedLoad_t> load;
-            {
-                const traceKept_t keeping(&kept, 0);
-                load = zoomWhileDecoding(rows.get(), zoom);
-            }
-            if (load) {
-                traceKeptLines(kept);
-                return std::move(*load);
-            }
+    // Even a picture that is not zoomed is decoded a row at a time into its
+    // record, from the file, which is then never held in memory beside it.
+    if (std::unique_ptr<fileRows_t> rows = openFileRows(path, least)) {
+        // Kept until the zoom is done: a file that turns out to be damaged
+        // is decoded whole, which tells why in its own lines.
+        std::string kept;
+        std::optional<zoomedLoad_t> load;
+        {
+            const traceKept_t keeping(&kept, 0);
+            load = zoomWhileDecoding(rows.get(), zoom);
+        }
+        if (load) {
+            traceKeptLines(kept);
+            return std::move(*load);
         }
     }
     zoomedLoad_t load;

@@ -29,7 +29,7 @@ struct zoomedLoad_t {
 };
 
 /// loadImage, then zoomAsPlanned, the zoom's lines after the load's. A PNG
-/// or JPEG file (openFileRows) is zoomed as it is decoded, a row at a time,
-/// and so never held whole: the same pixels and lines, in a fraction of the
-/// memory.
+/// or JPEG file (openFileRows) is decoded a row at a time, never read whole,
+/// and a picture zoomed down is zoomed as it is decoded, never held whole:
+/// the same pixels and lines, in a fraction of the memory.
 zoomedLoad_t loadImageZoomed(const char *path, leastSize_t least, const filteredZoom_t &zoom);

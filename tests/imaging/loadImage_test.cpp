@@ -259,8 +259,8 @@ TEST_F(LoadImage, AtLeastASizeFailsAsTheOrdinaryLoad)
 // A picture zoomed down as it is decoded, a row at a time, must come out as
 // the whole decode zoomed, with the same lines: sides that end on whole
 // pixels of the reduced scale and sides that do not, alpha, 16 bits, grey,
-// progressive, a colour profile, each filtered zoom, and one with nothing to
-// do. An interlaced PNG is decoded whole.
+// progressive, a colour profile, each filtered zoom, one with nothing to do
+// and none. An interlaced PNG is decoded whole.
 TEST_F(LoadImage, ZoomedWhileDecodingIsTheWholeDecodeZoomed)
 {
     std::ifstream icc("/usr/share/color/icc/colord/ProPhotoRGB.icc", std::ios::binary);
@@ -293,6 +293,7 @@ TEST_F(LoadImage, ZoomedWhileDecodingIsTheWholeDecodeZoomed)
         {"progressive.jpg", encodeJpeg(colourfulImage(77, 123), jpegKind_t::progressive),
          {zoom::boundingBox, 20, 30, {}}, true},
         {"as is.png", encodePng(colourfulImage(40, 30), false), {zoom::within, 40, 30, {}}, true},
+        {"unzoomed.jpg", encodeJpeg(colourfulImage(64, 40), jpegKind_t::colour), {}, true},
     };
     for (const auto &c : cases) {
         const std::string path = writeScratchFile(c.name, c.file);
