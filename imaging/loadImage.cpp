@@ -1,5 +1,6 @@
 #include "imaging/loadImage.h"
 
+#include <cstring>
 #include <memory>
 #include <new>
 #include <optional>
@@ -10,6 +11,7 @@
 #include "decoders/fileRows.h"
 #include "diagnostics/errors.h"
 #include "diagnostics/traceStep.h"
+#include "imaging/rowsAhead.h"
 
 namespace {
 
@@ -42,9 +44,10 @@ void traceLoaded(const std::string &colourProfile, unsigned turnedFrom, const de
 /// Thrown out of a zoom whose rows are damaged.
 struct rowsFailed_t {};
 
-/// The file's rows zoomed as they are decoded, with the lines loadImage and
-/// the zoom trace; nothing when the file is to be decoded whole after all.
-std::optional<zoomedLoad_t> zoomWhileDecoding(fileRows_t *file, const filteredZoom_t &zoom)
+/// The file's rows zoomed as they are decoded (on `thread` when given), with
+/// the lines loadImage and the zoom trace; nothing when the file is to be
+/// decoded whole after all.
+std::optional<zoomedLoad_t> zoomWhileDecoding(fileRows_t *file, const filteredZoom_t &zoom, secondThread_t *thread)
 {
     const decodedBitmap_t &picture = file->picture();
     zoomedLoad_t load;
@@ -65,35 +68,28 @@ std::optional<zoomedLoad_t> zoomWhileDecoding(fileRows_t *file, const filteredZo
         traceHeader(header);
         traceLoaded(file->colourProfile(), 1, picture);
     }
-    uint32_t decoded = 0;
     try {
-        std::vector<uint8_t> row(size_t(picture.width) * 4);
-        const auto next = [&](uint32_t) -> const uint8_t * {
-            if (!file->readRow(row.data()))
-                throw rowsFailed_t();
-            ++decoded;
-            return row.data();
+        rowsAhead_t rows(file, thread);
+        const auto next = [&](uint32_t row) -> const uint8_t * {
+            if (const uint8_t *pixels = rows.row(row))
+                return pixels;
+            throw rowsFailed_t();
         };
         // A zoom with nothing to do leaves the picture as it is, whole.
         if (!zoomAsPlanned(&image, zoom, next)) {
             resizeMappedAtOnce(image.pixels, bufferBytes(image.width, image.height));
-            for (; decoded < picture.height; ++decoded)
-                if (!file->readRow(image.pixels.data() + size_t(decoded) * picture.width * 4))
-                    return std::nullopt;
+            const size_t rowBytes = size_t(image.width) * 4;
+            for (uint32_t row = 0; row < image.height; ++row)
+                std::memcpy(image.pixels.data() + row * rowBytes, next(row), rowBytes);
         }
-        // The rows below the last one the zoom needs are still read: the
-        // whole decode refuses a file damaged there.
-        for (; decoded < picture.height; ++decoded)
-            if (!file->readRow(row.data()))
-                return std::nullopt;
+        if (!rows.finish())
+            return std::nullopt;
     } catch (const rowsFailed_t &) {
         return std::nullopt;
     } catch (const std::bad_alloc &) {
         // The whole decode fails alike, after its own lines.
         return std::nullopt;
     }
-    if (!file->finish())
-        return std::nullopt;
     return load;
 }
 
@@ -152,7 +148,7 @@ loadedImage_t loadImage(const char *path, leastSize_t least)
     return image;
 }
 
-zoomedLoad_t loadImageZoomed(const char *path, leastSize_t least, const filteredZoom_t &zoom)
+zoomedLoad_t loadImageZoomed(const char *path, leastSize_t least, const filteredZoom_t &zoom, secondThread_t *thread)
 {
     // Even a picture that is not zoomed is decoded a row at a time into its
     // record, from the file, which is then never held in memory beside it.
@@ -163,7 +159,7 @@ zoomedLoad_t loadImageZoomed(const char *path, leastSize_t least, const filtered
         std::optional<zoomedLoad_t> load;
         {
             const traceKept_t keeping(&kept, 0);
-            load = zoomWhileDecoding(rows.get(), zoom);
+            load = zoomWhileDecoding(rows.get(), zoom, thread);
         }
         if (load) {
             traceKeptLines(kept);

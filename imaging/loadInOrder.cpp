@@ -33,7 +33,7 @@ class loaders_t {
 public:
     loaders_t(const std::vector<std::string> &paths, const std::vector<plannedLoad_t> &plans, uint32_t depth,
               secondThread_t *thread)
-        : paths(paths), plans(plans), slots(paths.size()), depth(depth)
+        : paths(paths), plans(plans), slots(paths.size()), depth(depth), thread(thread)
     {
         if (paths.size() > 1)
             worker.reset(new besideTask_t(thread, [this] {
@@ -78,7 +78,9 @@ private:
             TRACE(0, "loading %s\n", paths[i].c_str());
             try {
                 const plannedLoad_t plan = i < plans.size() ? plans[i] : plannedLoad_t();
-                zoomedLoad_t load = loadImageZoomed(paths[i].c_str(), plan.least, plan.zoom);
+                // A lone file has the second thread to itself.
+                zoomedLoad_t load =
+                    loadImageZoomed(paths[i].c_str(), plan.least, plan.zoom, paths.size() == 1 ? thread : nullptr);
                 slot.outcome.storedWidth = load.storedWidth;
                 slot.outcome.storedHeight = load.storedHeight;
                 slot.outcome.image.emplace(std::move(load.image));
@@ -103,6 +105,7 @@ private:
     const std::vector<plannedLoad_t> &plans;
     std::vector<slot_t> slots;
     const uint32_t depth;
+    secondThread_t *const thread;
     std::atomic<size_t> next{0};
     std::atomic<bool> stop{false};
     std::mutex mutex;

@@ -252,8 +252,12 @@ TEST_F(LoadImage, AtLeastASizeFailsAsTheOrdinaryLoad)
     EXPECT_EQ(traceOfLoad([&] { loadImage(path.c_str(), {10, 12}); }),
               traceOfLoad([&] { loadImage(path.c_str()); }));
     // Zoomed as it is decoded, it is found damaged only part of the way.
-    EXPECT_EQ(traceOfLoad([&] { loadImageZoomed(path.c_str(), {10, 12}, {filteredZoom_t::covering, 4, 4, {}}); }),
-              traceOfLoad([&] { loadImage(path.c_str()); }));
+    secondThread_t thread;
+    for (secondThread_t *decoding : {static_cast<secondThread_t *>(nullptr), &thread})
+        EXPECT_EQ(traceOfLoad([&] {
+                      loadImageZoomed(path.c_str(), {10, 12}, {filteredZoom_t::covering, 4, 4, {}}, decoding);
+                  }),
+                  traceOfLoad([&] { loadImage(path.c_str()); }));
 }
 
 // A picture zoomed down as it is decoded, a row at a time, must come out as
@@ -312,6 +316,9 @@ TEST_F(LoadImage, ZoomedWhileDecodingIsTheWholeDecodeZoomed)
         EXPECT_EQ(streamed.image.height, whole.height) << c.name;
         EXPECT_EQ(streamed.image.x, whole.x) << c.name;
         EXPECT_EQ(streamed.image.pixels, whole.pixels) << c.name;
+        secondThread_t thread;
+        traceOf(2, [&] { streamed = loadImageZoomed(path.c_str(), least, c.zoom, &thread); });
+        EXPECT_EQ(streamed.image.pixels, whole.pixels) << c.name << ", decoded on the second thread";
     }
 }
 
