@@ -6,7 +6,6 @@
 #include <csetjmp>
 #include <cstdio>
 #include <new>
-#include <unistd.h>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -135,13 +134,9 @@ public:
 
     bool start(int fd, uint32_t minWidth, uint32_t minHeight, decodeFailure_t *failure)
     {
-        const int own = ::dup(fd);
-        file_ = own >= 0 ? ::fdopen(own, "rb") : nullptr;
-        if (file_ == nullptr) {
-            if (own >= 0)
-                ::close(own);
+        file_ = streamOfDescriptor(fd);
+        if (file_ == nullptr)
             return false;
-        }
         errors_.failure = failure;
         info_.err = jpeg_std_error(&errors_.manager);
         errors_.manager.error_exit = onError;

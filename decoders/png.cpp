@@ -8,7 +8,6 @@
 #include <utility>
 
 #include <png.h>
-#include <unistd.h>
 
 #include "decoders/decodeFailure.h"
 #include "decoders/png.h"
@@ -183,13 +182,9 @@ public:
     bool start(int fd, decodeFailure_t *failure)
     {
         source_.failure = failure;
-        const int own = ::dup(fd);
-        source_.file = own >= 0 ? ::fdopen(own, "rb") : nullptr;
-        if (source_.file == nullptr) {
-            if (own >= 0)
-                ::close(own);
+        source_.file = streamOfDescriptor(fd);
+        if (source_.file == nullptr)
             return false;
-        }
         png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, failure, onError, onWarning);
         if (png_ == nullptr)
             return false;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 #include "decoders/decodeFailure.h"
 #include "decoders/decodedBitmap.h"
@@ -25,3 +26,8 @@ public:
     /// EXIF block and colour profile. Its pixels stay empty.
     decodedBitmap_t picture;
 };
+
+/// The file open at `fd` as a stream of its own, from where `fd` stands,
+/// read 64 KiB at a time (a tenth of the calls of the library's default);
+/// null when it cannot be made. The descriptor stays the caller's.
+std::FILE *streamOfDescriptor(int fd);
