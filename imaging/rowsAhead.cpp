@@ -17,7 +17,18 @@ rowsAhead_t::rowsAhead_t(fileRows_t *file, secondThread_t *thread)
       ringRows_(thread != nullptr ? kRingRows : 1), ring_(rowBytes_ * ringRows_)
 {
     if (thread != nullptr)
-        decoding_.reset(new besideTask_t(thread, [this] { decodeAll(); }));
+        decoding_.reset(new besideTask_t(thread, [this] {
+            // Whatever stops the decoding ends the caller's wait with it.
+            try {
+                decodeAll();
+            } catch (...) {
+                {
+                    std::lock_guard<std::mutex> lock(mutex_);
+                    failed_ = true;
+                }
+                changed_.notify_all();
+            }
+        }));
 }
 
 rowsAhead_t::~rowsAhead_t()
