@@ -61,11 +61,7 @@ std::optional<zoomedLoad_t> zoomWhileDecoding(fileRows_t *file, const filteredZo
     image.overhangBottom = picture.overhangBottom;
     {
         traceStep_t step;
-        bitmapStreamHeader_t header;
-        header.rowBytes = picture.width * 4;
-        header.colors = picture.alpha ? kColorsRgba32 : kColorsRgb32;
-        header.dataSize = picture.width * picture.height * 4;
-        traceHeader(header);
+        traceHeader(bitmapStreamHeaderOf(picture));
         traceLoaded(file->colourProfile(), 1, picture);
     }
     try {
