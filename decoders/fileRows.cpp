@@ -1,5 +1,6 @@
 #include "decoders/fileRows.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,9 +10,16 @@
 #include "decoders/photoOrientation.h"
 #include "decoders/png.h"
 
+/// Stored mirrored left to right: each row is turned on its own.
+constexpr unsigned kMirrored = 2;
+
 fileRows_t::fileRows_t(int fd, std::unique_ptr<rowDecoder_t> rows)
-    : fd_(fd), rows_(std::move(rows)), colour_(rows_->picture)
+    : fd_(fd), rows_(std::move(rows)), colour_(rows_->picture), turnedFrom_(exifOrientation(rows_->picture.exif))
 {
+    // A partial last column lands on the left, where it counts as whole,
+    // as turnUpright has it.
+    if (turnedFrom_ == kMirrored)
+        rows_->picture.overhangRight = 0;
 }
 
 fileRows_t::~fileRows_t()
@@ -25,10 +33,17 @@ bool fileRows_t::readRow(uint8_t *row)
     if (!rows_->readRow(row, &ignored_))
         return false;
     colour_.convert(row, rows_->picture.width, 1);
+    if (turnedFrom_ == kMirrored) {
+        uint32_t *pixels = reinterpret_cast<uint32_t *>(row);
+        std::reverse(pixels, pixels + rows_->picture.width);
+    }
     return true;
 }
 
-bool fileRows_t::finish() { return rows_->finish(&ignored_) && exifOrientation(rows_->picture.exif) == 1; }
+bool fileRows_t::finish()
+{
+    return rows_->finish(&ignored_) && exifOrientation(rows_->picture.exif) == turnedFrom_;
+}
 
 std::unique_ptr<fileRows_t> openFileRows(const char *path, leastSize_t least)
 {
@@ -51,7 +66,8 @@ std::unique_ptr<fileRows_t> openFileRows(const char *path, leastSize_t least)
     }
     // A photo stored turned is turned as a whole (turnUpright): its first
     // row upright is a column, or the last row, of the file's.
-    if (rows == nullptr || exifOrientation(rows->picture.exif) != 1) {
+    const unsigned orientation = rows != nullptr ? exifOrientation(rows->picture.exif) : 1;
+    if (rows == nullptr || (orientation != 1 && orientation != kMirrored)) {
         ::close(fd);
         return nullptr;
     }

@@ -10,7 +10,8 @@
 #include "decoders/rowDecoder.h"
 
 /// The rows of a PNG or JPEG file as decodeFile gives them (at the same
-/// reduced scale, converted from the same colour profile), top to bottom.
+/// reduced scale, converted from the same colour profile, mirrored as the
+/// EXIF orientation says), top to bottom.
 class fileRows_t {
 public:
     fileRows_t(int fd, std::unique_ptr<rowDecoder_t> rows);
@@ -22,8 +23,11 @@ public:
     /// damaged.
     bool readRow(uint8_t *row);
     /// After the last row: false when the data does not end well, or when
-    /// an EXIF block after the pixels says the picture is not upright.
+    /// an EXIF block after the pixels tells another orientation.
     bool finish();
+    /// The EXIF orientation the rows are turned upright from: 1, or 2 (each
+    /// row mirrored).
+    unsigned turnedFrom() const { return turnedFrom_; }
 
     /// The size, alpha and overhang; its pixels stay empty.
     const decodedBitmap_t &picture() const { return rows_->picture; }
@@ -34,6 +38,7 @@ private:
     const int fd_;
     std::unique_ptr<rowDecoder_t> rows_;
     const srgbConversion_t colour_;
+    const unsigned turnedFrom_;
     decodeFailure_t ignored_;
 };
 

@@ -62,7 +62,7 @@ std::optional<zoomedLoad_t> zoomWhileDecoding(fileRows_t *file, const filteredZo
     {
         traceStep_t step;
         traceHeader(bitmapStreamHeaderOf(picture));
-        traceLoaded(file->colourProfile(), 1, picture);
+        traceLoaded(file->colourProfile(), file->turnedFrom(), picture);
     }
     try {
         rowsAhead_t rows(file, thread);

@@ -263,8 +263,9 @@ TEST_F(LoadImage, AtLeastASizeFailsAsTheOrdinaryLoad)
 // A picture zoomed down as it is decoded, a row at a time, must come out as
 // the whole decode zoomed, with the same lines: sides that end on whole
 // pixels of the reduced scale and sides that do not, alpha, 16 bits, grey,
-// progressive, a colour profile, each filtered zoom, one with nothing to do
-// and none. An interlaced PNG is decoded whole.
+// progressive, a colour profile, a mirrored photo, each filtered zoom, one
+// with nothing to do and none. An interlaced PNG and a turned photo are
+// decoded whole.
 TEST_F(LoadImage, ZoomedWhileDecodingIsTheWholeDecodeZoomed)
 {
     std::ifstream icc("/usr/share/color/icc/colord/ProPhotoRGB.icc", std::ios::binary);
@@ -298,6 +299,10 @@ TEST_F(LoadImage, ZoomedWhileDecodingIsTheWholeDecodeZoomed)
          {zoom::boundingBox, 20, 30, {}}, true},
         {"as is.png", encodePng(colourfulImage(40, 30), false), {zoom::within, 40, 30, {}}, true},
         {"unzoomed.jpg", encodeJpeg(colourfulImage(64, 40), jpegKind_t::colour), {}, true},
+        {"mirrored.jpg", encodeJpeg(colourfulImage(203, 157), jpegKind_t::colour, {exifOrientationBlock(2, false), {}}),
+         {zoom::covering, 30, 20, {0.7, 0.1}}, true},
+        {"turned.jpg", encodeJpeg(colourfulImage(80, 60), jpegKind_t::colour, {exifOrientationBlock(6, true), {}}),
+         {zoom::within, 16, 16, {}}, false},
     };
     for (const auto &c : cases) {
         const std::string path = writeScratchFile(c.name, c.file);
