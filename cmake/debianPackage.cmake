@@ -1,4 +1,4 @@
-# The Debian package, made with `cpack -G DEB` in a build folder: both
+# The Debian package, made with `cpack -G DEB` in a build folder: the three
 # programs, their manual pages, the example splash, and the licence as the
 # package's copyright file. The shared libraries the programs were linked
 # with become its dependencies, computed by dpkg-shlibdeps.
@@ -28,7 +28,9 @@ zbeos: it reads a short splash description, loads the images it names
 screen, chooses a palette for them and writes a new boot loader file in
 which everything but the splash is carried over byte for byte.
 Dawnmark-inspect checks a boot loader file, extracts its artwork and
-draws a preview of its boot screen.]])
+draws a preview of its boot screen. Dawnmark-studio shows the boot
+screen in a web browser on this machine while it is made: pictures
+dragged into place, options switched, the new file saved.]])
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -4,12 +4,17 @@
 #include "diagnostics/traceStep.h"
 #include "language/parseDescription.h"
 
-int runDescriptionPhase(FILE *input, splashDescription_t *description)
+void presetDescriptionScreen(splashDescription_t *description)
 {
     // A description without a screen line keeps these.
     description->screenWidth = kDefaultScreen.width;
     description->screenHeight = kDefaultScreen.height;
     description->screenDepth = kDefaultScreen.depth;
+}
+
+int runDescriptionPhase(FILE *input, splashDescription_t *description)
+{
+    presetDescriptionScreen(description);
     descriptionResult_t result = parseDescription(input, description);
     if (result.status == descriptionStatus_t::accepted)
         return 0;

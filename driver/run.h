@@ -80,6 +80,9 @@ std::optional<int> parseCommandLine(int argc, char **argv, runSettings_t *settin
 /// with it, 1.
 int usage();
 
+/// The screen a description without a screen line keeps.
+void presetDescriptionScreen(splashDescription_t *description);
+
 /// Parses the description on `input` into `description`, whose screen
 /// fields are preset first. Returns 0 when it was accepted; otherwise the
 /// failure is reported on standard error and its exit status returned (2 when

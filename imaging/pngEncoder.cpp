@@ -52,9 +52,11 @@ std::vector<uint8_t> encodeIndexedPng(uint32_t width, uint32_t height, const uin
     return encode(image, indices, palette);
 }
 
-std::vector<uint8_t> encodePreviewPng(uint32_t width, uint32_t height, const uint8_t *rgb)
+std::vector<uint8_t> encodePreviewPng(uint32_t width, uint32_t height, const uint8_t *rgb, bool quick)
 {
     png_image image = describe(width, height, PNG_FORMAT_RGB);
+    if (quick)
+        image.flags |= PNG_IMAGE_FLAG_FAST;
     std::vector<uint8_t> png = encode(image, rgb, nullptr);
     // libpng's simplified interface writes no text chunks: the mark is put
     // in afterwards.

@@ -13,5 +13,6 @@ std::vector<uint8_t> encodeIndexedPng(uint32_t width, uint32_t height, const uin
                                       const uint8_t palette[768]);
 
 /// The PNG file of a preview: an 8-bit RGB image, three bytes per pixel,
-/// carrying the preview mark (previewMark.h).
-std::vector<uint8_t> encodePreviewPng(uint32_t width, uint32_t height, const uint8_t *rgb);
+/// carrying the preview mark (previewMark.h). `quick` trades a larger file
+/// for about half the time, for a preview that is shown at once and never stored.
+std::vector<uint8_t> encodePreviewPng(uint32_t width, uint32_t height, const uint8_t *rgb, bool quick = false);

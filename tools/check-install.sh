@@ -74,8 +74,8 @@ echo "== contents of $deb"
 dpkg-deb -f "$deb" Package Version Depends
 dpkg-deb -c "$deb" > "$work/contents"
 awk '{ print "   ", $NF }' "$work/contents"
-for path in usr/bin/Dawnmark usr/bin/Dawnmark-inspect \
-            usr/share/man/man1/Dawnmark.1 usr/share/man/man1/Dawnmark-inspect.1 \
+for path in usr/bin/Dawnmark usr/bin/Dawnmark-inspect usr/bin/Dawnmark-studio \
+            usr/share/man/man1/Dawnmark.1 usr/share/man/man1/Dawnmark-inspect.1 usr/share/man/man1/Dawnmark-studio.1 \
             usr/share/doc/dawnmark/copyright usr/share/doc/dawnmark/examples/splash.txt; do
   grep -q -E " \./$path\$" "$work/contents" || fail "the package lacks /$path"
 done

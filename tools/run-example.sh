@@ -14,7 +14,7 @@ bash tools/setup.sh
 # here; only the three programs the example runs are built.
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_UNITY_BUILD=ON \
   -DCMAKE_UNITY_BUILD_BATCH_SIZE=16 > /dev/null
-cmake --build build -j "$(nproc 2>/dev/null || echo 2)" --target Dawnmark Dawnmark-inspect make-sample-zbeos
+cmake --build build -j "$(nproc 2>/dev/null || echo 2)" --target Dawnmark Dawnmark-inspect Dawnmark-studio make-sample-zbeos
 
 out=build/example
 mkdir -p "$out"

@@ -18,6 +18,7 @@ packages=(
   clang libclang-rt-dev
   gzip valgrind libjpeg-turbo-progs
   dpkg-dev file
+  libcpp-httplib-dev chromium chromium-driver python3-selenium
 )
 
 missing=()

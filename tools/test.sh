@@ -7,9 +7,10 @@
 #               every test again, then the fuzz targets, built in the same
 #               tree, a few seconds each on their seeds;
 #   build-tsan  clang with ThreadSanitizer: every command-line test (both
-#               programs built there, every option), and the unit tests of
-#               the parts that run threads (the second thread, the save, the
-#               full palette, the image loads).
+#               programs built there, every option), the unit tests of the
+#               parts that run threads (the second thread, the save, the full
+#               palette, the image loads), and the studio's server, its
+#               browser test included.
 # A sanitizer's report in any process, a program that a test runs included,
 # fails the run. Each build makes only what it runs, as a unity build; the
 # sanitized ones are optimised less (-O1), and the test programs' own
@@ -69,14 +70,15 @@ UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:log_path=$reports \
 echo "== fuzz targets, a few seconds each"
 bash fuzz/run-all.sh 5
 
-echo "== ThreadSanitizer: every command-line test, and the threads of the second thread, the save, the full palette and the image loads"
+echo "== ThreadSanitizer: every command-line test, the threads of the second thread, the save, the full palette and the image loads, and the studio"
 CC=clang CXX=clang++ configure build-tsan "${sanitized[@]}" -DDAWNMARK_TSAN=ON
-cmake --build build-tsan -j "$jobs" --target cli_tests base_tests bootfile_tests imaging_tests
+cmake --build build-tsan -j "$jobs" --target cli_tests base_tests bootfile_tests imaging_tests \
+  studio_tests Dawnmark-studio Dawnmark make-sample-zbeos
 reports=$(fresh_reports build-tsan)
 # Each test runs in a process of its own, so the interrupted-save tests fork
 # from a process without threads, as ThreadSanitizer needs. A report stops
 # the process that made it with status 66.
 export TSAN_OPTIONS=halt_on_error=1:exitcode=66:log_path=$reports
-run_tests build-tsan -L '^(cli|base|bootfile)$'
-run_tests build-tsan -L '^imaging$' -R 'FullPalette|ColorHistogram|Render|LoadInOrder'
+run_tests build-tsan -L '^(cli|base|bootfile|studio)$'
+run_tests build-tsan -L '^imaging$' -R 'FullPalette|ColorHistogram|Render|LoadInOrder|LoadImage'
 unset TSAN_OPTIONS
