@@ -11,27 +11,35 @@
 # run on it; and last palette selection and mapping alone on the
 # full-screen picture against the plain method.
 #
-# Run by hand: bash bench/speed.sh [build-dir]. It installs ImageMagick when
-# it is missing and writes everything to <build-dir>/speed/.
+# The quick form is also timed against its own floor, libjpeg-turbo's djpeg
+# decoding the photo at the same reduced scale plus gzip deflating the pack it
+# writes; and its peak memory is taken on very large pictures, against
+# djpeg's own for a progressive JPEG (which the library holds whole).
+#
+# Run by hand: bash bench/speed.sh [build-dir]. It installs ImageMagick and
+# libjpeg-turbo's tools when they are missing and writes everything to <build-dir>/speed/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=${1:-build}
 out=$build/speed
 
-if ! dpkg-query -W -f='${Status}' imagemagick 2>/dev/null | grep -q 'install ok installed'; then
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-  echo "speed: installing imagemagick"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends imagemagick
-fi
+for package in imagemagick libjpeg-turbo-progs; do
+  if ! dpkg-query -W -f='${Status}' $package 2>/dev/null | grep -q 'install ok installed'; then
+    SUDO=""
+    [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+    echo "speed: installing $package"
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $package
+  fi
+done
 # Debian's ImageMagick 6, whatever else is called convert on the PATH.
 convert=convert
 [ -x /usr/bin/convert-im6.q16 ] && convert=/usr/bin/convert-im6.q16
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDAWNMARK_BENCH=ON > /dev/null
-cmake --build "$build" -j 2 --target Dawnmark make-sample-zbeos whole_run_bench palette_bench > /dev/null
+cmake --build "$build" -j 2 --target Dawnmark Dawnmark-inspect make-sample-zbeos whole_run_bench palette_bench \
+  big-picture > /dev/null
 built=$(cd "$build" && pwd)
 
 rm -rf "$out"
@@ -101,6 +109,66 @@ $convert -seed 12 -size 4000x3000 plasma:fractal -quality 90 photo/photo.jpg
   printf '  quick form %7.1f ms, by hand %7.1f ms: %.2f of the time (at most 0.35)\n' \
     "$(echo "$q / 1000" | bc -l)" "$(echo "$b / 1000" | bc -l)" "$(echo "$q / $b" | bc -l)"
   printf '  quick form peak memory %.1f MB (at most 40)\n' "$(echo "$(cat peak.txt) / 1024" | bc -l)"
+)
+
+# The quick form against its floor: djpeg at the scale the run decodes at
+# (from its -v trace) and gzip at the splash's level (6: the quick form
+# dithers) on the pack it wrote, all whole processes, taking turns, the
+# median of 5 each.
+(
+  cd photo
+  scale() { # the eighths at which the run decodes the picture of width $2
+    "$built/driver/Dawnmark" -v -z ../zbeos -o /dev/null --picture "$1" |
+      sed -n 's/^\.\.\. Geometry: \([0-9]*\)x.*/\1/p' | awk -v w="$2" '{ printf "%d", $1 * 8 / w + 0.5 }'
+  }
+  eighths=$(scale photo.jpg 4000)
+  read -r offset size < <("$built/inspect/Dawnmark-inspect" quick.zbeos |
+    awk '/splash, compressed/ { print $5, $7 }')
+  tail -c +$((offset + 1)) quick.zbeos | head -c "$size" | gzip -dc > pack.bin
+  elapsed() { local start end; start=$(date +%s%N); "$@" > /dev/null; end=$(date +%s%N); echo $(((end - start) / 1000)); }
+  median() { printf '%s\n' "$@" | sort -n | sed -n 3p; }
+  quick=() decode=() deflate=()
+  for _ in 1 2 3 4 5; do
+    quick+=("$(elapsed "$built/driver/Dawnmark" -z ../zbeos -o quick.zbeos --picture photo.jpg)")
+    decode+=("$(elapsed djpeg -scale "$eighths/8" -outfile /dev/null photo.jpg)")
+    deflate+=("$(elapsed gzip -6 -c pack.bin)")
+  done
+  q=$(median "${quick[@]}") d=$(median "${decode[@]}") z=$(median "${deflate[@]}")
+  echo
+  echo "Quick form on a 4000 x 3000 JPEG against its floor, djpeg -scale $eighths/8 and gzip -6 on the pack (median of 5)"
+  printf '  quick form %6.1f ms, djpeg %5.1f ms + gzip %5.1f ms: %.2f times the floor (at most 1.3)\n' \
+    "$(echo "$q / 1000" | bc -l)" "$(echo "$d / 1000" | bc -l)" "$(echo "$z / 1000" | bc -l)" \
+    "$(echo "$q / ($d + $z)" | bc -l)"
+)
+
+# Peak memory of the quick form on very large pictures, which it decodes a
+# row at a time and zooms as it decodes; a progressive JPEG is held whole by
+# the library itself, against which djpeg's own peak at the same scale is
+# the measure.
+mkdir -p large
+(
+  cd large
+  "$built/bench/big-picture" 12000 9000 ppm | cjpeg -quality 90 > baseline.jpg
+  "$built/bench/big-picture" 6028 3391 ppm | cjpeg -quality 90 -progressive > progressive.jpg
+  "$built/bench/big-picture" 12000 9000 png > eight.png
+  "$built/bench/big-picture" 12000 9000 png16 > sixteen.png
+  megabytes() { echo "$(cat "$1") / 1024" | bc -l; }
+  echo
+  echo "Quick form peak memory on large pictures (resident, everything counted)"
+  for picture in baseline.jpg eight.png sixteen.png progressive.jpg; do
+    "$built/bench/peak-resident" peak.txt "$built/driver/Dawnmark" -z ../zbeos -o /dev/null --picture $picture > /dev/null
+    printf '  %-16s %6.1f MB' $picture "$(megabytes peak.txt)"
+    if [ $picture = progressive.jpg ]; then
+      eighths=$("$built/driver/Dawnmark" -v -z ../zbeos -o /dev/null --picture $picture |
+        sed -n 's/^\.\.\. Geometry: \([0-9]*\)x.*/\1/p' | awk '{ printf "%d", $1 * 8 / 6028 + 0.5 }')
+      "$built/bench/peak-resident" djpeg.txt /usr/bin/djpeg -scale "$eighths/8" -outfile /dev/null $picture
+      printf ', djpeg -scale %s/8 %.1f MB: %.2f times (at most 1.2)\n' "$eighths" "$(megabytes djpeg.txt)" \
+        "$(echo "$(cat peak.txt) / $(cat djpeg.txt)" | bc -l)"
+    else
+      printf ' (at most 40)\n'
+    fi
+  done
+  rm -f ./*.jpg ./*.png
 )
 
 # Palette selection and mapping alone, against the plain method, on the

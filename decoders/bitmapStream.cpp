@@ -19,7 +19,7 @@ bitmapStreamHeader_t bitmapStreamHeaderOf(const decodedBitmap_t &bitmap)
     bitmapStreamHeader_t header;
     header.rowBytes = bitmap.width * 4;
     header.colors = bitmap.alpha ? kColorsRgba32 : kColorsRgb32;
-    header.dataSize = uint32_t(bitmap.pixels.size());
+    header.dataSize = uint32_t(uint64_t(bitmap.width) * bitmap.height * 4);
     return header;
 }
 

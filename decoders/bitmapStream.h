@@ -24,7 +24,8 @@ struct bitmapStreamHeader_t {
     uint32_t dataSize = 0; ///< bytes of pixel data after the header
 };
 
-/// The header that a stream of these pixels would carry.
+/// The header that a stream of a picture of this size would carry; its
+/// pixels need not be there yet.
 bitmapStreamHeader_t bitmapStreamHeaderOf(const decodedBitmap_t &bitmap);
 
 /// Whether `data` starts with the magic in either byte order: a stream

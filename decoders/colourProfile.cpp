@@ -86,16 +86,6 @@ bool isSrgb(cmsHPROFILE profile, cmsHPROFILE srgb, const std::string &name)
     return true;
 }
 
-void convertColour(cmsHTRANSFORM transform, decodedBitmap_t *bitmap)
-{
-    // Row by row: the pixel count of one call is a 32-bit number.
-    const size_t rowBytes = size_t(bitmap->width) * 4;
-    for (uint32_t row = 0; row < bitmap->height; ++row) {
-        uint8_t *pixels = bitmap->pixels.data() + row * rowBytes;
-        cmsDoTransform(transform, pixels, pixels, bitmap->width);
-    }
-}
-
 /// The profile, or null when there is none or it cannot be read.
 cmsHPROFILE openProfile(const std::vector<uint8_t> &bytes)
 {
@@ -104,53 +94,86 @@ cmsHPROFILE openProfile(const std::vector<uint8_t> &bytes)
     return cmsOpenProfileFromMem(bytes.data(), cmsUInt32Number(bytes.size()));
 }
 
-/// A grey profile gives every grey level one sRGB level; the decoders have
-/// already spread grey over the three channels, so each is mapped alike.
-void convertGrey(cmsHTRANSFORM transform, decodedBitmap_t *bitmap)
+} // namespace
+
+srgbConversion_t::srgbConversion_t(const decodedBitmap_t &bitmap)
 {
-    uint8_t levels[256];
-    uint8_t srgb[256 * 3];
-    for (int i = 0; i < 256; ++i)
-        levels[i] = uint8_t(i);
-    cmsDoTransform(transform, levels, srgb, 256);
-    uint8_t *pixels = bitmap->pixels.data();
-    for (size_t i = 0; i < bitmap->pixels.size(); i += 4)
-        for (size_t channel = 0; channel < 3; ++channel)
-            pixels[i + channel] = srgb[pixels[i + channel] * 3 + 1];
+    if (bitmap.iccProfile.empty())
+        return;
+    const profile_t profile{openProfile(bitmap.iccProfile)};
+    if (profile.handle == nullptr) {
+        said_ = "colour profile ignored: it cannot be read";
+        return;
+    }
+    const profile_t srgb{cmsCreate_sRGBProfile()};
+    const std::string name = nameOf(profile.handle);
+    if (bitmap.profileApplied) {
+        said_ = "colour profile: " + name + ", converted to sRGB";
+        return;
+    }
+    const cmsColorSpaceSignature space = cmsGetColorSpace(profile.handle);
+    grey_ = space == cmsSigGrayData;
+    if (space == cmsSigCmykData) {
+        said_ = "colour profile: " + name + " is for CMYK, not applied";
+        return;
+    }
+    if (space != cmsSigRgbData && !grey_) {
+        said_ = "colour profile: " + name + " is for neither RGB nor grey, not applied";
+        return;
+    }
+    if (!grey_ && isSrgb(profile.handle, srgb.handle, name)) {
+        said_ = "colour profile: " + name + ", already sRGB";
+        return;
+    }
+    // The transform keeps what it needs of both profiles.
+    transform_ = cmsCreateTransform(profile.handle, grey_ ? TYPE_GRAY_8 : TYPE_BGRA_8, srgb.handle,
+                                    grey_ ? TYPE_RGB_8 : TYPE_BGRA_8, kIntent, grey_ ? 0 : cmsFLAGS_COPY_ALPHA);
+    if (transform_ == nullptr) {
+        said_ = "colour profile ignored: " + name + " cannot be applied";
+        return;
+    }
+    // A grey profile gives every grey level one sRGB level; the decoders
+    // have already spread grey over the three channels, so each is mapped
+    // alike, through a table.
+    if (grey_) {
+        uint8_t levels[256];
+        uint8_t srgbLevels[256 * 3];
+        for (int i = 0; i < 256; ++i)
+            levels[i] = uint8_t(i);
+        cmsDoTransform(transform_, levels, srgbLevels, 256);
+        for (int i = 0; i < 256; ++i)
+            greyLevels_[i] = srgbLevels[i * 3 + 1];
+    }
+    said_ = "colour profile: " + name + ", converted to sRGB";
 }
 
-} // namespace
+srgbConversion_t::~srgbConversion_t()
+{
+    if (transform_ != nullptr)
+        cmsDeleteTransform(transform_);
+}
+
+void srgbConversion_t::convert(uint8_t *pixels, uint32_t width, uint32_t rows) const
+{
+    if (transform_ == nullptr)
+        return;
+    const size_t rowBytes = size_t(width) * 4;
+    if (grey_) {
+        for (size_t i = 0; i < rowBytes * rows; i += 4)
+            for (size_t channel = 0; channel < 3; ++channel)
+                pixels[i + channel] = greyLevels_[pixels[i + channel]];
+        return;
+    }
+    // Row by row: the pixel count of one call is a 32-bit number.
+    for (uint32_t row = 0; row < rows; ++row, pixels += rowBytes)
+        cmsDoTransform(transform_, pixels, pixels, width);
+}
 
 std::string convertToSrgb(decodedBitmap_t *bitmap)
 {
-    if (bitmap->iccProfile.empty())
-        return std::string();
-    const profile_t profile{openProfile(bitmap->iccProfile)};
-    if (profile.handle == nullptr)
-        return "colour profile ignored: it cannot be read";
-    const profile_t srgb{cmsCreate_sRGBProfile()};
-    const std::string name = nameOf(profile.handle);
-    if (bitmap->profileApplied)
-        return "colour profile: " + name + ", converted to sRGB";
-    const cmsColorSpaceSignature space = cmsGetColorSpace(profile.handle);
-    const bool grey = space == cmsSigGrayData;
-    if (space == cmsSigCmykData)
-        return "colour profile: " + name + " is for CMYK, not applied";
-    if (space != cmsSigRgbData && !grey)
-        return "colour profile: " + name + " is for neither RGB nor grey, not applied";
-    if (!grey && isSrgb(profile.handle, srgb.handle, name))
-        return "colour profile: " + name + ", already sRGB";
-
-    const transform_t transform{cmsCreateTransform(profile.handle, grey ? TYPE_GRAY_8 : TYPE_BGRA_8, srgb.handle,
-                                                   grey ? TYPE_RGB_8 : TYPE_BGRA_8, kIntent,
-                                                   grey ? 0 : cmsFLAGS_COPY_ALPHA)};
-    if (transform.handle == nullptr)
-        return "colour profile ignored: " + name + " cannot be applied";
-    if (grey)
-        convertGrey(transform.handle, bitmap);
-    else
-        convertColour(transform.handle, bitmap);
-    return "colour profile: " + name + ", converted to sRGB";
+    const srgbConversion_t conversion(*bitmap);
+    conversion.convert(bitmap->pixels.data(), bitmap->width, bitmap->height);
+    return conversion.said();
 }
 
 bool convertCmykToSrgb(decodedBitmap_t *bitmap, bool inverted)
@@ -165,7 +188,10 @@ bool convertCmykToSrgb(decodedBitmap_t *bitmap, bool inverted)
                                                    srgb.handle, TYPE_BGRA_8, kIntent, 0)};
     if (transform.handle == nullptr)
         return false;
-    convertColour(transform.handle, bitmap);
+    uint8_t *pixels = bitmap->pixels.data();
+    const size_t rowBytes = size_t(bitmap->width) * 4;
+    for (uint32_t row = 0; row < bitmap->height; ++row, pixels += rowBytes)
+        cmsDoTransform(transform.handle, pixels, pixels, bitmap->width);
     for (size_t i = 3; i < bitmap->pixels.size(); i += 4)
         bitmap->pixels[i] = 0xff;
     bitmap->profileApplied = true;

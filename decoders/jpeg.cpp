@@ -83,6 +83,113 @@ void cmykToBgr(uint8_t *pixels, size_t count, bool inverted)
     }
 }
 
+bool isCmyk(const jpeg_decompress_struct &info)
+{
+    return info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+}
+
+/// Chooses the pixel format and the scale, once the header is read.
+void setUpOutput(j_decompress_ptr info, const std::vector<uint8_t> &exif, uint32_t minWidth, uint32_t minHeight)
+{
+    // The least size is the upright picture's: a photo stored on its side
+    // needs it with width and height swapped.
+    const bool sideways = orientationSwapsSides(exifOrientation(exif));
+    const uint32_t leastWidth = sideways ? minHeight : minWidth;
+    const uint32_t leastHeight = sideways ? minWidth : minHeight;
+
+    info->out_color_space = isCmyk(*info) ? JCS_CMYK : JCS_EXT_BGRA;
+    // The library's reduced scales M/8 run its inverse transform on M x M
+    // of each block's 8 x 8 coefficients, a fraction of the work; the
+    // smallest whose picture still spans the wanted size is taken.
+    for (unsigned eighths = 1; eighths < 8; ++eighths) {
+        if (uint64_t(info->image_width) * eighths >= uint64_t(leastWidth) * 8 &&
+            uint64_t(info->image_height) * eighths >= uint64_t(leastHeight) * 8) {
+            info->scale_num = eighths;
+            info->scale_denom = 8;
+            break;
+        }
+    }
+    jpeg_calc_output_dimensions(info);
+}
+
+void setOverhang(const jpeg_decompress_struct &info, decodedBitmap_t *bitmap)
+{
+    // A side that is no whole number of eighths ends inside its last pixel.
+    bitmap->overhangRight = info.output_width - double(info.image_width) * info.scale_num / info.scale_denom;
+    bitmap->overhangBottom = info.output_height - double(info.image_height) * info.scale_num / info.scale_denom;
+}
+
+/// A JPEG file decoded scanline by scanline at a reduced scale. The
+/// functions that call libjpeg keep no object with a destructor, as
+/// decodeJpegAtLeast.
+class jpegRows_t final : public rowDecoder_t {
+public:
+    ~jpegRows_t() override
+    {
+        if (created_)
+            jpeg_destroy_decompress(&info_);
+        if (file_ != nullptr)
+            std::fclose(file_);
+    }
+
+    bool start(int fd, uint32_t minWidth, uint32_t minHeight, decodeFailure_t *failure)
+    {
+        file_ = streamOfDescriptor(fd);
+        if (file_ == nullptr)
+            return false;
+        errors_.failure = failure;
+        info_.err = jpeg_std_error(&errors_.manager);
+        errors_.manager.error_exit = onError;
+        errors_.manager.emit_message = onMessage;
+        if (setjmp(errors_.jump))
+            return false;
+        jpeg_create_decompress(&info_);
+        created_ = true;
+        jpeg_stdio_src(&info_, file_);
+        keepPhotoMarkers(&info_);
+        jpeg_read_header(&info_, TRUE);
+        if (!takePhotoMarkers(&info_, &picture, failure))
+            return false;
+        // CMYK samples become colours only once the whole picture is there
+        // (convertCmykToSrgb).
+        if (isCmyk(info_))
+            return false;
+        setUpOutput(&info_, picture.exif, minWidth, minHeight);
+        picture.width = info_.output_width;
+        picture.height = info_.output_height;
+        setOverhang(info_, &picture);
+        if (!bitmapSizeAcceptable(picture.width, picture.height))
+            return false;
+        jpeg_start_decompress(&info_);
+        return true;
+    }
+
+    bool readRow(uint8_t *row, decodeFailure_t *failure) override
+    {
+        errors_.failure = failure;
+        if (setjmp(errors_.jump))
+            return false;
+        JSAMPROW rows[1] = {row};
+        jpeg_read_scanlines(&info_, rows, 1);
+        return true;
+    }
+
+    bool finish(decodeFailure_t *failure) override
+    {
+        errors_.failure = failure;
+        if (setjmp(errors_.jump))
+            return false;
+        jpeg_finish_decompress(&info_);
+        return true;
+    }
+
+private:
+    jpeg_decompress_struct info_;
+    jpegErrors_t errors_;
+    bool created_ = false;
+    std::FILE *file_ = nullptr;
+};
+
 } // namespace
 
 bool looksLikeJpeg(const uint8_t *data, size_t size)
@@ -117,26 +224,8 @@ bool decodeJpegAtLeast(const uint8_t *data, size_t size, uint32_t minWidth, uint
         jpeg_destroy_decompress(&info);
         return false;
     }
-    // The least size is the upright picture's: a photo stored on its side
-    // needs it with width and height swapped.
-    const bool sideways = orientationSwapsSides(exifOrientation(bitmap->exif));
-    const uint32_t leastWidth = sideways ? minHeight : minWidth;
-    const uint32_t leastHeight = sideways ? minWidth : minHeight;
-
-    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
-    info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
-    // The library's reduced scales M/8 run its inverse transform on M x M
-    // of each block's 8 x 8 coefficients, a fraction of the work; the
-    // smallest whose picture still spans the wanted size is taken.
-    for (unsigned eighths = 1; eighths < 8; ++eighths) {
-        if (uint64_t(info.image_width) * eighths >= uint64_t(leastWidth) * 8 &&
-            uint64_t(info.image_height) * eighths >= uint64_t(leastHeight) * 8) {
-            info.scale_num = eighths;
-            info.scale_denom = 8;
-            break;
-        }
-    }
-    jpeg_calc_output_dimensions(&info);
+    const bool cmyk = isCmyk(info);
+    setUpOutput(&info, bitmap->exif, minWidth, minHeight);
     if (!prepareBitmap(bitmap, info.output_width, info.output_height, failure)) {
         jpeg_destroy_decompress(&info);
         return false;
@@ -147,9 +236,7 @@ bool decodeJpegAtLeast(const uint8_t *data, size_t size, uint32_t minWidth, uint
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);
-    // A side that is no whole number of eighths ends inside its last pixel.
-    bitmap->overhangRight = info.output_width - double(info.image_width) * info.scale_num / info.scale_denom;
-    bitmap->overhangBottom = info.output_height - double(info.image_height) * info.scale_num / info.scale_denom;
+    setOverhang(info, bitmap);
     // An embedded CMYK profile tells the inks' true colours; without one
     // the plain formula has to do.
     if (cmyk && !convertCmykToSrgb(bitmap, info.saw_Adobe_marker))
@@ -157,4 +244,12 @@ bool decodeJpegAtLeast(const uint8_t *data, size_t size, uint32_t minWidth, uint
                   info.saw_Adobe_marker);
     jpeg_destroy_decompress(&info);
     return true;
+}
+
+std::unique_ptr<rowDecoder_t> openJpegRows(int fd, uint32_t minWidth, uint32_t minHeight, decodeFailure_t *failure)
+{
+    std::unique_ptr<jpegRows_t> rows(new jpegRows_t);
+    if (!rows->start(fd, minWidth, minHeight, failure))
+        return nullptr;
+    return rows;
 }

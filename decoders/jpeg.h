@@ -3,6 +3,9 @@
 
 #include "decoders/decodeFailure.h"
 #include "decoders/decodedBitmap.h"
+#include "decoders/rowDecoder.h"
+
+#include <memory>
 
 /// Whether `data` starts with a JPEG start-of-image marker.
 bool looksLikeJpeg(const uint8_t *data, size_t size);
@@ -22,3 +25,9 @@ bool decodeJpeg(const uint8_t *data, size_t size, decodedBitmap_t *out, decodeFa
 /// overhang).
 bool decodeJpegAtLeast(const uint8_t *data, size_t size, uint32_t minWidth, uint32_t minHeight,
                        decodedBitmap_t *out, decodeFailure_t *failure);
+
+/// The JPEG file open at `fd`, positioned at its start, made ready to
+/// decode scanline by scanline as decodeJpegAtLeast would decode it whole;
+/// null when it cannot be (CMYK, or a damaged or too large picture). The
+/// descriptor stays the caller's.
+std::unique_ptr<rowDecoder_t> openJpegRows(int fd, uint32_t minWidth, uint32_t minHeight, decodeFailure_t *failure);

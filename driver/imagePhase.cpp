@@ -8,7 +8,6 @@
 #include "driver/run.h"
 #include "imaging/alphaCompose.h"
 #include "imaging/loadInOrder.h"
-#include "imaging/smoothResize.h"
 
 namespace {
 
@@ -32,13 +31,14 @@ bool takeImage(loadOutcome_t *outcome, std::vector<loadedImage_t> *images, const
 /// blurs or blocks.
 constexpr double kSoftZoom = 4;
 
-/// How many times the entry's zoom enlarges the picture; 1 without one.
-double enlargement(const splashImage_t &entry, const loadedImage_t &image)
+/// How many times the entry's zoom enlarges a picture of width x height;
+/// 1 without one.
+double enlargement(const splashImage_t &entry, uint32_t width, uint32_t height)
 {
-    if (image.width == 0 || image.height == 0)
+    if (width == 0 || height == 0)
         return 1;
-    const double across = double(entry.width) / image.width;
-    const double down = double(entry.height) / image.height;
+    const double across = double(entry.width) / width;
+    const double down = double(entry.height) / height;
     switch (entry.modifier) {
     case MOD_COVERING:
         return std::max(across, down);
@@ -57,18 +57,39 @@ double enlargement(const splashImage_t &entry, const loadedImage_t &image)
 /// from a zoom of the whole picture (blurred PSNR), three 0.1 dB.
 constexpr uint64_t kDecodedPerNewPixel = 3;
 
-/// The least size an entry's image is decoded at; point sampling takes the
-/// pixels as stored.
-leastSize_t leastSizeOf(const splashImage_t &entry, bool smooth)
+/// How an entry's image is loaded: a filtered zoom is planned with the
+/// load, at no less than the size it will be zoomed down to anyway; point
+/// sampling takes the pixels as stored, and the load leaves it to the entry.
+plannedLoad_t planOf(const splashImage_t &entry, bool smooth)
 {
-    const bool filtered = entry.modifier == MOD_COVERING || entry.modifier == MOD_WITHIN ||
-                          (smooth && entry.modifier == MOD_RESIZED);
-    if (!filtered)
-        return leastSize_t();
+    plannedLoad_t plan;
+    if (entry.modifier == MOD_COVERING) {
+        plan.zoom.kind = filteredZoom_t::covering;
+        plan.zoom.focus = {entry.focusX / 100.0, entry.focusY / 100.0};
+    } else if (entry.modifier == MOD_WITHIN) {
+        plan.zoom.kind = filteredZoom_t::within;
+    } else if (smooth && entry.modifier == MOD_RESIZED) {
+        plan.zoom.kind = filteredZoom_t::boundingBox;
+    } else {
+        return plan;
+    }
+    plan.zoom.width = entry.width;
+    plan.zoom.height = entry.height;
     const auto enough = [](uint32_t side) {
         return uint32_t(std::min<uint64_t>(UINT32_MAX, side * kDecodedPerNewPixel));
     };
-    return {enough(entry.width), enough(entry.height)};
+    plan.least = {enough(entry.width), enough(entry.height)};
+    return plan;
+}
+
+/// Places a loaded image at its entry's place; a zoom within a box has
+/// already moved it by where it lies in the box.
+void place(loadedImage_t *image, const splashImage_t &entry)
+{
+    const int64_t inBoxX = image->x, inBoxY = image->y;
+    image->moveTo(entry.x, entry.y);
+    image->x = int32_t(std::min<int64_t>(INT32_MAX, image->x + inBoxX));
+    image->y = int32_t(std::min<int64_t>(INT32_MAX, image->y + inBoxY));
 }
 
 } // namespace
@@ -81,11 +102,11 @@ int runImagePhase(const splashDescription_t &description, const runSettings_t &s
     // The strips are taken as they are: their size is checked against the
     // boot loader's own once that is read, and their place is the strip's.
     std::vector<std::string> paths;
-    std::vector<leastSize_t> leastSizes;
+    std::vector<plannedLoad_t> plans;
     for (uint32_t i = 0; i < description.imageCount; ++i) {
         const splashImage_t &entry = description.images[i];
         paths.push_back(entry.fileName);
-        leastSizes.push_back(leastSizeOf(entry, smooth));
+        plans.push_back(planOf(entry, smooth));
     }
     if (description.ownIcons)
         paths.insert(paths.end(), {description.iconsLitFile, description.iconsUnlitFile});
@@ -104,19 +125,14 @@ int runImagePhase(const splashDescription_t &description, const runSettings_t &s
         if (!takeImage(outcome, images, settings.picture != nullptr ? entry.fileName.c_str() : nullptr))
             return false;
         loadedImage_t *image = &images->back();
-        image->moveTo(entry.x, entry.y);
-        const double zoom = enlargement(entry, *image);
-        const uint32_t storedWidth = image->width, storedHeight = image->height;
-        if (entry.modifier == MOD_RESIZED && smooth)
-            resizeSmoothlyTo(image, entry.width, entry.height);
-        else if (entry.modifier == MOD_RESIZED)
+        place(image, entry);
+        const uint32_t storedWidth = outcome->storedWidth, storedHeight = outcome->storedHeight;
+        const double zoom = enlargement(entry, storedWidth, storedHeight);
+        // The filtered zooms were done with the load.
+        if (entry.modifier == MOD_RESIZED && !smooth)
             image->resizeTo(entry.width, entry.height);
         else if (entry.modifier == MOD_CLIPPED)
             image->clipTo(entry.width, entry.height);
-        else if (entry.modifier == MOD_COVERING)
-            coverBox(image, entry.width, entry.height, {entry.focusX / 100.0, entry.focusY / 100.0});
-        else if (entry.modifier == MOD_WITHIN)
-            fitInBox(image, entry.width, entry.height);
         image->clipToWorld(description.screenWidth, description.screenHeight);
         // The quick form's photo is the user's one picture: said plainly.
         if (zoom > kSoftZoom) {
@@ -137,6 +153,6 @@ int runImagePhase(const splashDescription_t &description, const runSettings_t &s
         }
         TRACE(0, "\n");
         return true;
-    }, thread, leastSizes);
+    }, thread, plans);
     return loaded ? 0 : 1;
 }

@@ -67,6 +67,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const size_t bytes = size_t(image.width) * image.height * 4;
     if (image.width == 0 || image.pixels.size() != bytes || image.x != 0 || image.y != 0)
         abort();
+    // Zoomed as its rows are decoded, the file must give the whole decode
+    // zoomed: the same pixels, or the same refusal.
+    const leastSize_t least = {24, 18};
+    const filteredZoom_t zoom = {filteredZoom_t::covering, 8, 6, {}};
+    std::vector<uint8_t> zoomedAsDecoded, zoomedWhole;
+    try {
+        zoomedAsDecoded = loadImageZoomed(file.Path(), least, zoom).image.pixels;
+    } catch (const dawnmarkError_t &) {
+    }
+    try {
+        loadedImage_t whole = loadImage(file.Path(), least);
+        zoomAsPlanned(&whole, zoom);
+        zoomedWhole = whole.pixels;
+    } catch (const dawnmarkError_t &) {
+    }
+    if (zoomedAsDecoded != zoomedWhole)
+        abort();
     unsigned sum = 0;
     for (size_t i = 0; i < bytes; i += 4093)
         sum += image.pixels[i];

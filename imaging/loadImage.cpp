@@ -1,15 +1,101 @@
 #include "imaging/loadImage.h"
 
+#include <cstring>
+#include <memory>
 #include <new>
+#include <optional>
 #include <utility>
 
+#include "base/mappedAtOnce.h"
 #include "decoders/decodeFile.h"
+#include "decoders/fileRows.h"
 #include "diagnostics/errors.h"
 #include "diagnostics/traceStep.h"
+#include "imaging/rowsAhead.h"
 
 namespace {
 
 const char *const kLoadError = "LoadImage error";
+
+/// What the file states of its pixels, shown as the header of the bitmap
+/// stream it is or would be; a stream's header is shown even when it is
+/// then refused.
+void traceHeader(const bitmapStreamHeader_t &header)
+{
+    TRACE(1, "RowBytes: %d\n", header.rowBytes);
+    TRACE(1, "Colors  : %x\n", header.colors);
+    TRACE(0, "DataSize: %d\n", header.dataSize);
+}
+
+/// The rest of a load's lines, once it has given an image: `picture` tells
+/// its size and frames.
+void traceLoaded(const std::string &colourProfile, unsigned turnedFrom, const decodedBitmap_t &picture)
+{
+    // Only -v tells that the pixels are not quite as stored.
+    if (!colourProfile.empty())
+        TRACE(1, "%s\n", colourProfile.c_str());
+    if (turnedFrom != 1)
+        TRACE(1, "turned upright: EXIF orientation %u\n", turnedFrom);
+    TRACE(0, "Geometry: %dx%d\n", picture.width, picture.height);
+    if (picture.frames > 1)
+        TRACE(1, "%u frames: the first is shown\n", unsigned(picture.frames));
+}
+
+/// Thrown out of a zoom whose rows are damaged.
+struct rowsFailed_t {};
+
+/// The file's rows zoomed as they are decoded (on `thread` when given), with
+/// the lines loadImage and the zoom trace; nothing when the file is to be
+/// decoded whole after all.
+std::optional<zoomedLoad_t> zoomWhileDecoding(fileRows_t *file, const filteredZoom_t &zoom, secondThread_t *thread)
+{
+    const decodedBitmap_t &picture = file->picture();
+    zoomedLoad_t load;
+    load.storedWidth = picture.width;
+    load.storedHeight = picture.height;
+    loadedImage_t &image = load.image;
+    image.width = picture.width;
+    image.height = picture.height;
+    image.hasAlpha = picture.alpha;
+    image.overhangRight = picture.overhangRight;
+    image.overhangBottom = picture.overhangBottom;
+    {
+        traceStep_t step;
+        traceHeader(bitmapStreamHeaderOf(picture));
+        traceLoaded(file->colourProfile(), file->turnedFrom(), picture);
+    }
+    try {
+        rowsAhead_t rows(file, thread);
+        const auto next = [&](uint32_t row) -> const uint8_t * {
+            if (const uint8_t *pixels = rows.row(row))
+                return pixels;
+            throw rowsFailed_t();
+        };
+        // A zoom with nothing to do leaves the picture as it is, whole.
+        if (!zoomAsPlanned(&image, zoom, next)) {
+            resizeMappedAtOnce(image.pixels, bufferBytes(image.width, image.height));
+            const size_t rowBytes = size_t(image.width) * 4;
+            for (uint32_t row = 0; row < image.height; ++row)
+                std::memcpy(image.pixels.data() + row * rowBytes, next(row), rowBytes);
+        }
+        if (!rows.finish())
+            return std::nullopt;
+    } catch (const rowsFailed_t &) {
+        return std::nullopt;
+    } catch (const std::bad_alloc &) {
+        // The whole decode fails alike, after its own lines.
+        return std::nullopt;
+    }
+    return load;
+}
+
+/// Writes lines kept at depth 0 at this thread's depth.
+void traceKeptLines(const std::string &kept)
+{
+    size_t at = 0;
+    for (size_t end; (end = kept.find('\n', at)) != std::string::npos; at = end + 1)
+        TRACE(0, "%s\n", kept.substr(at, end - at).c_str());
+}
 
 } // namespace
 
@@ -24,14 +110,8 @@ loadedImage_t loadImage(const char *path, leastSize_t least)
     // The load's own lines, one step in; the step is taken back when a
     // refusal leaves.
     traceStep_t step;
-    // What the file states of its pixels, shown as the header of the bitmap
-    // stream it is or would be; a stream's header is shown even when it is
-    // then refused.
-    if (file.header) {
-        TRACE(1, "RowBytes: %d\n", file.header->rowBytes);
-        TRACE(1, "Colors  : %x\n", file.header->colors);
-        TRACE(0, "DataSize: %d\n", file.header->dataSize);
-    }
+    if (file.header)
+        traceHeader(*file.header);
     // A file that cannot be opened or decoded says why in the trace, just
     // before the error line, which stays as it always was; a bitmap
     // stream's header says it in the error line itself. The refusal carries
@@ -53,12 +133,6 @@ loadedImage_t loadImage(const char *path, leastSize_t least)
         throw std::bad_alloc();
     }
 
-    // Only -v tells that the pixels are not quite as stored.
-    if (!file.colourProfile.empty())
-        TRACE(1, "%s\n", file.colourProfile.c_str());
-    if (file.turnedFrom != 1)
-        TRACE(1, "turned upright: EXIF orientation %u\n", file.turnedFrom);
-
     loadedImage_t image;
     image.width = file.bitmap.width;
     image.height = file.bitmap.height;
@@ -66,8 +140,32 @@ loadedImage_t loadImage(const char *path, leastSize_t least)
     image.overhangRight = file.bitmap.overhangRight;
     image.overhangBottom = file.bitmap.overhangBottom;
     image.pixels.swap(file.bitmap.pixels);
-    TRACE(0, "Geometry: %dx%d\n", image.width, image.height);
-    if (file.bitmap.frames > 1)
-        TRACE(1, "%u frames: the first is shown\n", unsigned(file.bitmap.frames));
+    traceLoaded(file.colourProfile, file.turnedFrom, file.bitmap);
     return image;
+}
+
+zoomedLoad_t loadImageZoomed(const char *path, leastSize_t least, const filteredZoom_t &zoom, secondThread_t *thread)
+{
+    // Even a picture that is not zoomed is decoded a row at a time into its
+    // record, from the file, which is then never held in memory beside it.
+    if (std::unique_ptr<fileRows_t> rows = openFileRows(path, least)) {
+        // Kept until the zoom is done: a file that turns out to be damaged
+        // is decoded whole, which tells why in its own lines.
+        std::string kept;
+        std::optional<zoomedLoad_t> load;
+        {
+            const traceKept_t keeping(&kept, 0);
+            load = zoomWhileDecoding(rows.get(), zoom, thread);
+        }
+        if (load) {
+            traceKeptLines(kept);
+            return std::move(*load);
+        }
+    }
+    zoomedLoad_t load;
+    load.image = loadImage(path, least);
+    load.storedWidth = load.image.width;
+    load.storedHeight = load.image.height;
+    zoomAsPlanned(&load.image, zoom);
+    return load;
 }

@@ -31,9 +31,9 @@ struct slot_t {
 
 class loaders_t {
 public:
-    loaders_t(const std::vector<std::string> &paths, const std::vector<leastSize_t> &leastSizes, uint32_t depth,
+    loaders_t(const std::vector<std::string> &paths, const std::vector<plannedLoad_t> &plans, uint32_t depth,
               secondThread_t *thread)
-        : paths(paths), leastSizes(leastSizes), slots(paths.size()), depth(depth)
+        : paths(paths), plans(plans), slots(paths.size()), depth(depth), thread(thread)
     {
         if (paths.size() > 1)
             worker.reset(new besideTask_t(thread, [this] {
@@ -77,8 +77,13 @@ private:
             traceKept_t kept(&slot.trace, depth);
             TRACE(0, "loading %s\n", paths[i].c_str());
             try {
-                const leastSize_t least = i < leastSizes.size() ? leastSizes[i] : leastSize_t();
-                slot.outcome.image.emplace(loadImage(paths[i].c_str(), least));
+                const plannedLoad_t plan = i < plans.size() ? plans[i] : plannedLoad_t();
+                // A lone file has the second thread to itself.
+                zoomedLoad_t load =
+                    loadImageZoomed(paths[i].c_str(), plan.least, plan.zoom, paths.size() == 1 ? thread : nullptr);
+                slot.outcome.storedWidth = load.storedWidth;
+                slot.outcome.storedHeight = load.storedHeight;
+                slot.outcome.image.emplace(std::move(load.image));
             } catch (imageRefusal_t &refusal) {
                 slot.outcome.error.emplace(refusal);
                 slot.outcome.why = refusal.why;
@@ -97,9 +102,10 @@ private:
     }
 
     const std::vector<std::string> &paths;
-    const std::vector<leastSize_t> &leastSizes;
+    const std::vector<plannedLoad_t> &plans;
     std::vector<slot_t> slots;
     const uint32_t depth;
+    secondThread_t *const thread;
     std::atomic<size_t> next{0};
     std::atomic<bool> stop{false};
     std::mutex mutex;
@@ -111,9 +117,9 @@ private:
 } // namespace
 
 bool loadInOrder(const std::vector<std::string> &paths, const std::function<bool(size_t, loadOutcome_t *)> &use,
-                 secondThread_t *thread, const std::vector<leastSize_t> &leastSizes)
+                 secondThread_t *thread, const std::vector<plannedLoad_t> &plans)
 {
-    loaders_t loaders(paths, leastSizes, ident_level, thread);
+    loaders_t loaders(paths, plans, ident_level, thread);
     for (size_t i = 0; i < paths.size(); ++i) {
         slot_t &slot = loaders.Wait(i);
         fputs(slot.trace.c_str(), stdout);

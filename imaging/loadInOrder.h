@@ -12,12 +12,22 @@
 #include "diagnostics/errors.h"
 #include "decoders/decodeFile.h"
 #include "imaging/loadedImage.h"
+#include "imaging/smoothResize.h"
 
 /// What loading one file gave: its image, or the reason it has none.
 struct loadOutcome_t {
     std::optional<loadedImage_t> image;
     std::optional<dawnmarkError_t> error;
     std::string why; ///< with error: why the file gave no image (imageRefusal_t)
+    /// With image: the size it was decoded in, before its planned zoom.
+    uint32_t storedWidth = 0;
+    uint32_t storedHeight = 0;
+};
+
+/// How a file is to be loaded: at no less than `least`, then zoomed.
+struct plannedLoad_t {
+    leastSize_t least;
+    filteredZoom_t zoom;
 };
 
 /// Loads the files on this thread and `thread` (one of its own when null;
@@ -27,7 +37,7 @@ struct loadOutcome_t {
 /// at the first outcome that `use` refuses by returning false, and returns
 /// false: later files give neither traces nor outcomes, as if they were
 /// never read. Any other exception of a load is thrown here, in its turn.
-/// A file given a least size in `leastSizes` (by its place in the list) is
-/// loaded at no less than that size (loadImage).
+/// A file given a plan in `plans` (by its place in the list) is loaded and
+/// zoomed as it says (loadImageZoomed), the zoom's lines among its loading's.
 bool loadInOrder(const std::vector<std::string> &paths, const std::function<bool(size_t, loadOutcome_t *)> &use,
-                 secondThread_t *thread = nullptr, const std::vector<leastSize_t> &leastSizes = {});
+                 secondThread_t *thread = nullptr, const std::vector<plannedLoad_t> &plans = {});

@@ -80,13 +80,12 @@ windows_t windowsAlong(uint32_t newCount, uint32_t oldCount, double offset, doub
     return windows;
 }
 
-/// Row `row` of the image as light: red, green, blue and opacity.
-void rowToLight(const loadedImage_t &image, uint32_t row, float *light)
+/// A row of pixels as light: red, green, blue and opacity.
+void rowToLight(const uint8_t *pixel, uint32_t width, bool hasAlpha, float *light)
 {
     const float *const lightOf = linearOfLevels();
-    const uint8_t *pixel = image.pixels.data() + size_t(row) * image.width * 4;
-    for (uint32_t i = 0; i < image.width; ++i, pixel += 4, light += 4) {
-        const float opacity = image.hasAlpha ? pixel[3] / 255.0f : 1.0f;
+    for (uint32_t i = 0; i < width; ++i, pixel += 4, light += 4) {
+        const float opacity = hasAlpha ? pixel[3] / 255.0f : 1.0f;
         for (int c = 0; c < 3; ++c)
             light[c] = lightOf[pixel[2 - c]] * opacity;
         light[3] = opacity;
@@ -119,8 +118,9 @@ void rowToPixels(const float *light, uint32_t width, bool hasAlpha, uint8_t *pix
 /// a ring of as many rows as a window has holds all that are needed.
 class filteredRows_t {
 public:
-    filteredRows_t(const loadedImage_t &image, const windows_t &across, uint32_t ringRows)
-        : image_(image), across_(across), width_(uint32_t(across.first.size())), ringRows_(ringRows),
+    filteredRows_t(const loadedImage_t &image, const oldRows_t &rows, const windows_t &across,
+                   uint32_t ringRows)
+        : image_(image), rows_(rows), across_(across), width_(uint32_t(across.first.size())), ringRows_(ringRows),
           ring_(size_t(width_) * 4 * ringRows), old_(size_t(image.width) * 4)
     {
     }
@@ -137,7 +137,8 @@ public:
 private:
     void filter(uint32_t row)
     {
-        rowToLight(image_, row, old_.data());
+        const uint8_t *pixels = rows_ ? rows_(row) : image_.pixels.data() + size_t(row) * image_.width * 4;
+        rowToLight(pixels, image_.width, image_.hasAlpha, old_.data());
         float *out = &ring_[size_t(row % ringRows_) * width_ * 4];
         for (uint32_t i = 0; i < width_; ++i, out += 4) {
             const float *weight = &across_.weights[size_t(i) * across_.stride];
@@ -150,6 +151,7 @@ private:
     }
 
     const loadedImage_t &image_;
+    const oldRows_t &rows_;
     const windows_t &across_;
     const uint32_t width_;
     const uint32_t ringRows_;
@@ -158,8 +160,9 @@ private:
     uint32_t next_ = 0;
 };
 
-/// Replaces the image's pixels by `region` filtered to newWidth x newHeight.
-void resample(loadedImage_t *image, const region_t &region, uint32_t newWidth, uint32_t newHeight)
+/// Replaces the image's pixels by `region` of its rows filtered to newWidth x newHeight.
+void resample(loadedImage_t *image, const oldRows_t &rows, const region_t &region, uint32_t newWidth,
+              uint32_t newHeight)
 {
     if (newWidth > kLongestSide || newHeight > kLongestSide)
         throw std::bad_alloc();
@@ -167,13 +170,13 @@ void resample(loadedImage_t *image, const region_t &region, uint32_t newWidth, u
     if (!zoomed.empty() && image->width > 0 && image->height > 0) {
         const windows_t across = windowsAlong(newWidth, image->width, region.left, region.width / newWidth);
         const windows_t down = windowsAlong(newHeight, image->height, region.top, region.height / newHeight);
-        filteredRows_t rows(*image, across, down.stride);
+        filteredRows_t filtered(*image, rows, across, down.stride);
         std::vector<float> sum(size_t(newWidth) * 4);
         for (uint32_t j = 0; j < newHeight; ++j) {
             std::fill(sum.begin(), sum.end(), 0.0f);
             const float *weight = &down.weights[size_t(j) * down.stride];
             for (uint32_t k = 0; k < down.count[j]; ++k)
-                addWeighted(sum.data(), rows.row(down.first[j] + k), weight[k], newWidth);
+                addWeighted(sum.data(), filtered.row(down.first[j] + k), weight[k], newWidth);
             rowToPixels(sum.data(), newWidth, image->hasAlpha, zoomed.data() + size_t(j) * newWidth * 4);
         }
     }
@@ -207,24 +210,23 @@ boxFit_t fitExtentIntoBox(const loadedImage_t &image, unsigned w, unsigned h)
             std::min<uint32_t>(h, uint32_t(extent.height * s + slack))};
 }
 
-} // namespace
-
-void resizeSmoothlyTo(loadedImage_t *image, unsigned w, unsigned h)
+bool resizeSmoothly(loadedImage_t *image, unsigned w, unsigned h, const oldRows_t &rows)
 {
     traceStep_t titled(1, "zooming smoothly to bounding box %u %u\n", w, h);
     if (image->width == 0 && image->height == 0)
-        return;
+        return false;
     const boxFit_t fit = fitExtentIntoBox(*image, w, h);
     if (fit.width == image->width && fit.height == image->height && endsOnWholePixels(*image))
-        return;
-    resample(image, whole(*image), fit.width, fit.height);
+        return false;
+    resample(image, rows, whole(*image), fit.width, fit.height);
+    return true;
 }
 
-void coverBox(loadedImage_t *image, unsigned w, unsigned h, focusPoint_t focus)
+bool cover(loadedImage_t *image, unsigned w, unsigned h, focusPoint_t focus, const oldRows_t &rows)
 {
     traceStep_t titled(1, "covering %u %u\n", w, h);
     if (image->width == 0 || image->height == 0)
-        return;
+        return false;
     // The side that needs the larger zoom fills the box whole; the other is
     // cut around the focus, evenly at both ends by default.
     const region_t extent = whole(*image);
@@ -236,18 +238,43 @@ void coverBox(loadedImage_t *image, unsigned w, unsigned h, focusPoint_t focus)
         region.left = std::clamp(focus.x * extent.width - region.width / 2, 0.0, extent.width - region.width);
         region.top = std::clamp(focus.y * extent.height - region.height / 2, 0.0, extent.height - region.height);
     }
-    resample(image, region, w, h);
+    resample(image, rows, region, w, h);
+    return true;
 }
 
-void fitInBox(loadedImage_t *image, unsigned w, unsigned h)
+bool fitWithin(loadedImage_t *image, unsigned w, unsigned h, const oldRows_t &rows)
 {
     traceStep_t titled(1, "fitting within %u %u\n", w, h);
     if (image->width == 0 && image->height == 0)
-        return;
+        return false;
     const boxFit_t fit = fitExtentIntoBox(*image, w, h);
     image->x = int32_t(std::min<int64_t>(INT32_MAX, image->x + int64_t(w - fit.width) / 2));
     image->y = int32_t(std::min<int64_t>(INT32_MAX, image->y + int64_t(h - fit.height) / 2));
     if (fit.width == image->width && fit.height == image->height && endsOnWholePixels(*image))
-        return;
-    resample(image, whole(*image), fit.width, fit.height);
+        return false;
+    resample(image, rows, whole(*image), fit.width, fit.height);
+    return true;
+}
+
+} // namespace
+
+void resizeSmoothlyTo(loadedImage_t *image, unsigned w, unsigned h) { resizeSmoothly(image, w, h, nullptr); }
+
+void coverBox(loadedImage_t *image, unsigned w, unsigned h, focusPoint_t focus) { cover(image, w, h, focus, nullptr); }
+
+void fitInBox(loadedImage_t *image, unsigned w, unsigned h) { fitWithin(image, w, h, nullptr); }
+
+bool zoomAsPlanned(loadedImage_t *image, const filteredZoom_t &zoom, const oldRows_t &rows)
+{
+    switch (zoom.kind) {
+    case filteredZoom_t::boundingBox:
+        return resizeSmoothly(image, zoom.width, zoom.height, rows);
+    case filteredZoom_t::covering:
+        return cover(image, zoom.width, zoom.height, zoom.focus, rows);
+    case filteredZoom_t::within:
+        return fitWithin(image, zoom.width, zoom.height, rows);
+    case filteredZoom_t::none:
+        break;
+    }
+    return false;
 }

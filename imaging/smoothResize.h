@@ -4,6 +4,8 @@
 // edges as point sampling does.
 #pragma once
 
+#include <functional>
+
 #include "imaging/loadedImage.h"
 
 /// resizeTo with the filter: the same new size, for --smooth. A new side
@@ -27,3 +29,22 @@ void coverBox(loadedImage_t *image, unsigned w, unsigned h, focusPoint_t focus =
 /// resizeSmoothlyTo, and moves the image so that it is centred in the
 /// w x h box at its place.
 void fitInBox(loadedImage_t *image, unsigned w, unsigned h);
+
+/// A filtered zoom, as an image's entry asks for it.
+struct filteredZoom_t {
+    enum kind_t { none, boundingBox, covering, within } kind = none;
+    unsigned width = 0;
+    unsigned height = 0;
+    focusPoint_t focus; ///< for covering
+};
+
+/// The pixels of old row `row` (width * 4 bytes), asked for in rising order,
+/// each once; null: the image's own.
+using oldRows_t = std::function<const uint8_t *(uint32_t row)>;
+
+/// Zooms as resizeSmoothlyTo, coverBox or fitInBox, the old rows taken from
+/// `rows` when given: the image's size, alpha and overhang are then the
+/// picture's, and its pixels may be empty. The same rows give the same new
+/// pixels either way. False when the zoom leaves the image's pixels as they
+/// are (without `rows` asked for).
+bool zoomAsPlanned(loadedImage_t *image, const filteredZoom_t &zoom, const oldRows_t &rows = nullptr);

@@ -2,7 +2,8 @@
 # Installs every Debian package needed to build, test, benchmark, fuzz and
 # package the project (dpkg-dev and file: cpack's dependency computation;
 # the formats' own encoders and reference decoders and a Debian wallpaper:
-# the decoders' tests).
+# the decoders' tests; libjpeg-turbo's djpeg and cjpeg: bench/speed.sh's
+# floor and large pictures).
 # Safe to run again: apt-get skips what is already installed. Needs root (or sudo).
 set -euo pipefail
 
@@ -15,7 +16,7 @@ packages=(
   colord-data icc-profiles-free libgs-common
   libgtest-dev libbenchmark-dev
   clang libclang-rt-dev
-  gzip valgrind
+  gzip valgrind libjpeg-turbo-progs
   dpkg-dev file
   libcpp-httplib-dev chromium chromium-driver python3-selenium
 )

@@ -80,5 +80,5 @@ reports=$(fresh_reports build-tsan)
 # the process that made it with status 66.
 export TSAN_OPTIONS=halt_on_error=1:exitcode=66:log_path=$reports
 run_tests build-tsan -L '^(cli|base|bootfile|studio)$'
-run_tests build-tsan -L '^imaging$' -R 'FullPalette|ColorHistogram|Render|LoadInOrder'
+run_tests build-tsan -L '^imaging$' -R 'FullPalette|ColorHistogram|Render|LoadInOrder|LoadImage'
 unset TSAN_OPTIONS

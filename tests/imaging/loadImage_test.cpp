@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <functional>
 
+#include "decoders/fileRows.h"
 #include "diagnostics/errors.h"
 #include "diagnostics/traceMsg.h"
 #include "fixtures/imageFiles.h"
@@ -248,6 +251,80 @@ TEST_F(LoadImage, AtLeastASizeFailsAsTheOrdinaryLoad)
     };
     EXPECT_EQ(traceOfLoad([&] { loadImage(path.c_str(), {10, 12}); }),
               traceOfLoad([&] { loadImage(path.c_str()); }));
+    // Zoomed as it is decoded, it is found damaged only part of the way.
+    secondThread_t thread;
+    for (secondThread_t *decoding : {static_cast<secondThread_t *>(nullptr), &thread})
+        EXPECT_EQ(traceOfLoad([&] {
+                      loadImageZoomed(path.c_str(), {10, 12}, {filteredZoom_t::covering, 4, 4, {}}, decoding);
+                  }),
+                  traceOfLoad([&] { loadImage(path.c_str()); }));
+}
+
+// A picture zoomed down as it is decoded, a row at a time, must come out as
+// the whole decode zoomed, with the same lines: sides that end on whole
+// pixels of the reduced scale and sides that do not, alpha, 16 bits, grey,
+// progressive, a colour profile, a mirrored photo, each filtered zoom, one
+// with nothing to do and none. An interlaced PNG and a turned photo are
+// decoded whole.
+TEST_F(LoadImage, ZoomedWhileDecodingIsTheWholeDecodeZoomed)
+{
+    std::ifstream icc("/usr/share/color/icc/colord/ProPhotoRGB.icc", std::ios::binary);
+    const bytes_t prophoto((std::istreambuf_iterator<char>(icc)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(prophoto.empty()) << "colord-data is missing: run tools/setup.sh";
+    rgbaImage_t seeThrough = colourfulImage(97, 61);
+    for (size_t i = 3; i < seeThrough.rgba.size(); i += 4 * 3)
+        seeThrough.rgba[i] = uint8_t(i * 5);
+    pngSpec_t deep = {130, 90, 2, 16, false, {}, {}, {}};
+    for (uint32_t i = 0; i < 130 * 90 * 3; ++i)
+        deep.samples.push_back(uint16_t(i * 2654435761u >> 16));
+    pngSpec_t interlaced = deep;
+    interlaced.interlaced = true;
+    using zoom = filteredZoom_t;
+    const struct {
+        const char *name;
+        bytes_t file;
+        filteredZoom_t zoom;
+        bool rowByRow;
+    } cases[] = {
+        {"plain.png", encodePng(colourfulImage(200, 150), false), {zoom::covering, 64, 48, {}}, true},
+        {"alpha.png", encodePng(seeThrough, true), {zoom::within, 40, 40, {}}, true},
+        {"deep.png", encodePng(deep), {zoom::boundingBox, 33, 17, {}}, true},
+        {"interlaced.png", encodePng(interlaced), {zoom::covering, 20, 20, {}}, false},
+        {"profiled.png", encodePng(colourfulImage(90, 70), false, {{}, prophoto}), {zoom::covering, 25, 9, {0.2, 0.9}},
+         true},
+        {"odd.jpg", encodeJpeg(colourfulImage(203, 157), jpegKind_t::colour), {zoom::covering, 30, 20, {0.7, 0.1}},
+         true},
+        {"grey.jpg", encodeJpeg(colourfulImage(160, 120), jpegKind_t::grey), {zoom::within, 50, 16, {}}, true},
+        {"progressive.jpg", encodeJpeg(colourfulImage(77, 123), jpegKind_t::progressive),
+         {zoom::boundingBox, 20, 30, {}}, true},
+        {"as is.png", encodePng(colourfulImage(40, 30), false), {zoom::within, 40, 30, {}}, true},
+        {"unzoomed.jpg", encodeJpeg(colourfulImage(64, 40), jpegKind_t::colour), {}, true},
+        {"mirrored.jpg", encodeJpeg(colourfulImage(203, 157), jpegKind_t::colour, {exifOrientationBlock(2, false), {}}),
+         {zoom::covering, 30, 20, {0.7, 0.1}}, true},
+        {"turned.jpg", encodeJpeg(colourfulImage(80, 60), jpegKind_t::colour, {exifOrientationBlock(6, true), {}}),
+         {zoom::within, 16, 16, {}}, false},
+    };
+    for (const auto &c : cases) {
+        const std::string path = writeScratchFile(c.name, c.file);
+        const leastSize_t least = {3 * c.zoom.width, 3 * c.zoom.height};
+        EXPECT_EQ(openFileRows(path.c_str(), least) != nullptr, c.rowByRow) << c.name;
+        zoomedLoad_t streamed;
+        const std::string streamedTrace =
+            traceOf(2, [&] { streamed = loadImageZoomed(path.c_str(), least, c.zoom); });
+        loadedImage_t whole;
+        const std::string wholeTrace = traceOf(2, [&] {
+            whole = loadImage(path.c_str(), least);
+            zoomAsPlanned(&whole, c.zoom);
+        });
+        EXPECT_EQ(streamedTrace, wholeTrace) << c.name;
+        EXPECT_EQ(streamed.image.width, whole.width) << c.name;
+        EXPECT_EQ(streamed.image.height, whole.height) << c.name;
+        EXPECT_EQ(streamed.image.x, whole.x) << c.name;
+        EXPECT_EQ(streamed.image.pixels, whole.pixels) << c.name;
+        secondThread_t thread;
+        traceOf(2, [&] { streamed = loadImageZoomed(path.c_str(), least, c.zoom, &thread); });
+        EXPECT_EQ(streamed.image.pixels, whole.pixels) << c.name << ", decoded on the second thread";
+    }
 }
 
 // A bitmap stream header is a claim, not a promise: the loader must not
