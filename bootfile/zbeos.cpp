@@ -70,7 +70,7 @@ void zbeos_t::RequireSplashFits(const char *path) const
 }
 
 std::vector<unsigned char> zbeos_t::Save(const char *path, newSplash_t splash, int level,
-                                         secondThread_t *thread, bool keepReplaced) const
+                                         secondThread_t &thread, bool keepReplaced) const
 {
     RequireSplashFits(path);
     const uint64_t packLength = iconPack->SerializedSize();

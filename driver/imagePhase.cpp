@@ -137,6 +137,6 @@ int runImagePhase(const splashDescription_t &description, const runSettings_t &s
         }
         TRACE(0, "\n");
         return true;
-    }, thread, leastSizes);
+    }, *thread, leastSizes);
     return loaded ? 0 : 1;
 }

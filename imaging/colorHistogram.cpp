@@ -59,7 +59,7 @@ private:
 
 } // namespace
 
-colorHistogram_t::colorHistogram_t(const pixelRuns_t &pixels, secondThread_t *thread,
+colorHistogram_t::colorHistogram_t(const pixelRuns_t &pixels, secondThread_t &thread,
                                    const std::vector<uint32_t> &leftOut)
 {
     const leftOutCodes_t skipped(leftOut);

@@ -49,10 +49,10 @@ struct colorHistogram_t {
     std::vector<uint32_t> cellCodes;
 
     /// Sorts the pixels (1 to 2^23 of them; the squared lengths' sums must
-    /// fit 64 bits) on this thread and `thread` (one of its own when null),
+    /// fit 64 bits) on this thread and `thread`,
     /// leaving out those whose colour is one of `leftOut` (colorCodes; may
     /// be empty, and so may the histogram then be).
-    explicit colorHistogram_t(const pixelRuns_t &pixels, secondThread_t *thread = nullptr,
+    explicit colorHistogram_t(const pixelRuns_t &pixels, secondThread_t &thread,
                               const std::vector<uint32_t> &leftOut = {});
 
     /// Where the cells holding colours with a code of `code` or more begin.

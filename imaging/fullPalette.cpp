@@ -122,7 +122,7 @@ void assignNearest(const colorHistogram_t &histogram, const palette_t &palette, 
 /// between two threads, each with totals of its own: integer sums come out
 /// the same in any order, so the result does not depend on the split.
 bool refine(const colorHistogram_t &histogram, const std::vector<box_t> &boxes, palette_t *palette,
-            secondThread_t *thread)
+            secondThread_t &thread)
 {
     const std::vector<colorCell_t> &cells = histogram.cells;
     const unsigned k = palette->numColors;
@@ -190,7 +190,7 @@ palette_t distinctEntries(const palette_t &palette, unsigned k)
 } // namespace
 
 palette_t getFullPalette(const pixelRuns_t &pixels, unsigned maxColors, const palette_t *fixed,
-                         secondThread_t *thread)
+                         secondThread_t &thread)
 {
     traceStep_t titled(1, "Selecting full palette\n");
 

@@ -32,7 +32,7 @@ struct slot_t {
 class loaders_t {
 public:
     loaders_t(const std::vector<std::string> &paths, const std::vector<leastSize_t> &leastSizes, uint32_t depth,
-              secondThread_t *thread)
+              secondThread_t &thread)
         : paths(paths), leastSizes(leastSizes), slots(paths.size()), depth(depth)
     {
         if (paths.size() > 1)
@@ -111,7 +111,7 @@ private:
 } // namespace
 
 bool loadInOrder(const std::vector<std::string> &paths, const std::function<bool(size_t, loadOutcome_t *)> &use,
-                 secondThread_t *thread, const std::vector<leastSize_t> &leastSizes)
+                 secondThread_t &thread, const std::vector<leastSize_t> &leastSizes)
 {
     loaders_t loaders(paths, leastSizes, ident_level, thread);
     for (size_t i = 0; i < paths.size(); ++i) {

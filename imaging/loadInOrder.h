@@ -20,8 +20,8 @@ struct loadOutcome_t {
     std::string why; ///< with error: why the file gave no image (imageRefusal_t)
 };
 
-/// Loads the files on this thread and `thread` (one of its own when null;
-/// a lone file only on this thread), and hands each outcome to
+/// Loads the files on this thread and `thread` (a lone file only on this
+/// thread), and hands each outcome to
 /// `use` in the order of the list, on this thread, just after writing the
 /// traces of its loading ("loading <path>" and what loadImage traces). Ends
 /// at the first outcome that `use` refuses by returning false, and returns
@@ -30,4 +30,4 @@ struct loadOutcome_t {
 /// A file given a least size in `leastSizes` (by its place in the list) is
 /// loaded at no less than that size (loadImage).
 bool loadInOrder(const std::vector<std::string> &paths, const std::function<bool(size_t, loadOutcome_t *)> &use,
-                 secondThread_t *thread = nullptr, const std::vector<leastSize_t> &leastSizes = {});
+                 secondThread_t &thread, const std::vector<leastSize_t> &leastSizes = {});

@@ -41,7 +41,7 @@ void fullCanvasSize(const splashFrame_t &frame, uint64_t stripPixels, unsigned *
 
 splashRenderer_t::splashRenderer_t(const loadedImage_t *const *images, unsigned count,
                                    const renderOptions_t &options, const splashFrame_t &frame,
-                                   secondThread_t *thread)
+                                   secondThread_t &thread)
     : frame(frame), slots(images, images + count), dither(options.dither)
 {
     // With alpha, the composed images take the place of the loaded ones:

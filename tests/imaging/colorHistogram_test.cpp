@@ -8,6 +8,7 @@
 
 #include "fixtures/wholeImage.h"
 #include "fixtures/testImages.h"
+#include "fixtures/testThread.h"
 #include "imaging/colorHistogram.h"
 
 namespace {
@@ -41,7 +42,7 @@ TEST_P(ColorHistogram, HoldsEveryPixelInItsCell)
         for (unsigned c = 0; c < image->width; ++c)
             ++wanted[pixelAt(image.get(), c, r)];
 
-    const colorHistogram_t histogram(runsOf(*image));
+    const colorHistogram_t histogram(runsOf(*image), testThread());
     std::map<uint32_t, uint64_t> held;
     uint32_t previousCode = 0, end = 0;
     for (size_t i = 0; i < histogram.cells.size(); ++i) {

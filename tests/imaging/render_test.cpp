@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "fixtures/testImages.h"
+#include "fixtures/testThread.h"
 #include "imaging/alphaCompose.h"
 #include "imaging/dither.h"
 #include "imaging/fullPalette.h"
@@ -43,7 +44,7 @@ struct rendered_t {
 rendered_t renderSplash(const loadedImage_t *const *images, unsigned count, const renderOptions_t &options,
                         const splashFrame_t &frame = splashFrame_t())
 {
-    const auto renderer = std::make_shared<splashRenderer_t>(images, count, options, frame);
+    const auto renderer = std::make_shared<splashRenderer_t>(images, count, options, frame, testThread());
     rendered_t rendered{renderer->Palette(), packSplashOf(renderer), {}};
     for (unsigned i = 0; i < count; ++i) {
         rendered.pictures.emplace_back(uint64_t(images[i]->width) * images[i]->height);
