@@ -25,6 +25,15 @@ void pixelRuns_t::add(const uint8_t *pixels, uint32_t count, uint32_t step)
     total += count;
 }
 
+size_t pixelRuns_t::HalfwayRun() const
+{
+    size_t run = 0;
+    uint64_t before = 0;
+    while (run < runs.size() && before + runs[run].count <= total / 2)
+        before += runs[run++].count;
+    return run;
+}
+
 pixelRuns_t canvasRuns(const loadedImage_t *const *images, unsigned count, unsigned W, unsigned H)
 {
     pixelRuns_t runs;
