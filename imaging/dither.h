@@ -27,7 +27,8 @@ constexpr int kDitherReach = 40;
 
 /// What dithering works out once for a palette, for every image mapped to
 /// it.
-struct ditherPalette_t {
+class ditherPalette_t {
+public:
     explicit ditherPalette_t(const palette_t &palette);
 
     /// A change to a neighbour: 2 D, D the change per channel, and |D|^2
@@ -36,6 +37,19 @@ struct ditherPalette_t {
         double twice[3];
         double centre;
     };
+
+    /// Every entry's red, green and blue.
+    const int32_t (&Colours() const)[256][3] { return colour; }
+    unsigned NeighbourCount() const { return neighbourCount; }
+    /// Entry j's nearest other entries, NeighbourCount() of them.
+    const uint8_t *Neighbours(unsigned j) const { return neighbours.data() + size_t(j) * neighbourCount; }
+    /// The change to each of Neighbours(j).
+    const step_t *Steps(unsigned j) const { return steps.data() + size_t(j) * neighbourCount; }
+    double NearestLimit(unsigned j) const { return nearestLimit[j]; }
+    int32_t Spacing(unsigned j) const { return spacing[j]; }
+    int32_t ErrorLimit(unsigned j) const { return errorLimit[j]; }
+
+private:
     int32_t colour[256][3] = {};
     /// Each entry's kDitherNeighbours nearest other entries (fewer in a
     /// smaller palette), nearest first, the lowest index among equals, and
