@@ -65,7 +65,7 @@ colorHistogram_t::colorHistogram_t(const pixelRuns_t &pixels, secondThread_t &th
     const leftOutCodes_t skipped(leftOut);
     const bool skipping = !leftOut.empty();
     // The halves of the pixels, at the run where the second begins.
-    const size_t runFrom[3] = {0, pixels.HalfwayRun(), pixels.RunCount()};
+    const size_t runFrom[3] = {0, pixels.halfwayRun(), pixels.runCount()};
     size_t top[2][256] = {};
     onTwoThreads(thread, [&](unsigned half) {
         size_t *counts = top[half];

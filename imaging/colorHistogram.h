@@ -55,10 +55,10 @@ public:
     size_t firstCellAtOrAfter(uint32_t code) const;
 
     /// How many pixels the histogram holds.
-    size_t PixelCount() const { return low.size(); }
-    const std::vector<colorCell_t> &Cells() const { return cells; }
+    size_t pixelCount() const { return low.size(); }
+    const std::vector<colorCell_t> &allCells() const { return cells; }
     /// Cell c's colours' codes without their lowest 9 bits.
-    uint32_t CellCode(size_t c) const { return cellCodes[c]; }
+    uint32_t cellCode(size_t c) const { return cellCodes[c]; }
 
     /// Calls visit(r, g, b, n) for each distinct colour of the cell, in
     /// order, n being its pixels.

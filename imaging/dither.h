@@ -39,22 +39,22 @@ public:
     };
 
     /// Every entry's red, green and blue.
-    const int32_t (&Colours() const)[256][3] { return colour; }
-    unsigned NeighbourCount() const { return neighbourCount; }
-    /// Entry j's nearest other entries, NeighbourCount() of them.
-    const uint8_t *Neighbours(unsigned j) const { return neighbours.data() + size_t(j) * neighbourCount; }
-    /// The change to each of Neighbours(j).
-    const step_t *Steps(unsigned j) const { return steps.data() + size_t(j) * neighbourCount; }
-    double NearestLimit(unsigned j) const { return nearestLimit[j]; }
-    int32_t Spacing(unsigned j) const { return spacing[j]; }
-    int32_t ErrorLimit(unsigned j) const { return errorLimit[j]; }
+    const int32_t (&colours() const)[256][3] { return colour; }
+    unsigned neighbourCount() const { return neighboursEach; }
+    /// Entry j's nearest other entries, neighbourCount() of them.
+    const uint8_t *neighboursOf(unsigned j) const { return neighbours.data() + size_t(j) * neighboursEach; }
+    /// The change to each of neighboursOf(j).
+    const step_t *stepsOf(unsigned j) const { return steps.data() + size_t(j) * neighboursEach; }
+    double nearestLimitOf(unsigned j) const { return nearestLimit[j]; }
+    int32_t spacingOf(unsigned j) const { return spacing[j]; }
+    int32_t errorLimitOf(unsigned j) const { return errorLimit[j]; }
 
 private:
     int32_t colour[256][3] = {};
     /// Each entry's kDitherNeighbours nearest other entries (fewer in a
     /// smaller palette), nearest first, the lowest index among equals, and
     /// the change to each.
-    unsigned neighbourCount = 0;
+    unsigned neighboursEach = 0;
     std::vector<uint8_t> neighbours;
     std::vector<step_t> steps;
     /// Per entry, the squared distance d to its nearest other entry times

@@ -22,14 +22,14 @@ void pixelRuns_t::add(const uint8_t *pixels, uint32_t count, uint32_t step)
     if (count == 0)
         return;
     runs.push_back({pixels, count, step});
-    total += count;
+    pixelTotal += count;
 }
 
-size_t pixelRuns_t::HalfwayRun() const
+size_t pixelRuns_t::halfwayRun() const
 {
     size_t run = 0;
     uint64_t before = 0;
-    while (run < runs.size() && before + runs[run].count <= total / 2)
+    while (run < runs.size() && before + runs[run].count <= pixelTotal / 2)
         before += runs[run++].count;
     return run;
 }

@@ -23,11 +23,11 @@ public:
     void add(const uint8_t *pixels, uint32_t count, uint32_t step = 4);
 
     /// How many pixels the runs hold.
-    uint64_t Total() const { return total; }
-    size_t RunCount() const { return runs.size(); }
+    uint64_t total() const { return pixelTotal; }
+    size_t runCount() const { return runs.size(); }
     /// The first run of the second half of the pixels: the runs before it
     /// hold at most half of them.
-    size_t HalfwayRun() const;
+    size_t halfwayRun() const;
 
     /// Calls visit(pixel) for every pixel of runs [from, to).
     template <typename visit_t> void forEach(size_t from, size_t to, visit_t visit) const
@@ -43,7 +43,7 @@ public:
 private:
     std::vector<pixelRun_t> runs;
     /// The sum of the runs' counts.
-    uint64_t total = 0;
+    uint64_t pixelTotal = 0;
 };
 
 /// The pixels of a W x H canvas drawn from the images, without drawing it:
