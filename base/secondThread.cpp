@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 #include <sched.h>
+#include <stdexcept>
 
 namespace {
 
@@ -39,12 +40,12 @@ secondThread_t::~secondThread_t()
     thread.join();
 }
 
-bool secondThread_t::Start(const std::function<void()> *work)
+void secondThread_t::Start(const std::function<void()> *work)
 {
     {
         std::lock_guard<std::mutex> lock(mutex);
         if (taken)
-            return false;
+            throw std::logic_error("the second thread is taken by another task");
         taken = true;
         KeepOffCallersCpu();
         task = work;
@@ -52,7 +53,6 @@ bool secondThread_t::Start(const std::function<void()> *work)
         failure = nullptr;
     }
     changed.notify_all();
-    return true;
 }
 
 std::exception_ptr secondThread_t::Finish()
@@ -86,18 +86,10 @@ void secondThread_t::Run()
     }
 }
 
-besideTask_t::besideTask_t(secondThread_t *thread, std::function<void()> work)
-    : task(std::move(work)), kept(thread != nullptr && thread->Start(&task) ? thread : nullptr)
+besideTask_t::besideTask_t(secondThread_t &thread, std::function<void()> work)
+    : task(std::move(work)), thread(thread)
 {
-    if (kept != nullptr)
-        return;
-    own = std::thread([this] {
-        try {
-            task();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-    });
+    thread.Start(&task);
 }
 
 besideTask_t::~besideTask_t()
@@ -113,10 +105,7 @@ besideTask_t::~besideTask_t()
 void besideTask_t::Wait()
 {
     waited = true;
-    if (kept != nullptr)
-        failure = kept->Finish();
-    else
-        own.join();
+    failure = thread.Finish();
     if (failure)
         std::rethrow_exception(failure);
 }

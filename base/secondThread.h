@@ -25,9 +25,10 @@ public:
 private:
     friend class besideTask_t;
 
-    /// Runs `work`, which must last until Finish, and returns at once;
-    /// false, with nothing done, while another task has the thread.
-    bool Start(const std::function<void()> *work);
+    /// Runs `work`, which must last until Finish, and returns at once.
+    /// Throws std::logic_error, with nothing done, while another task has
+    /// the thread: a task that waited for it could wait for itself.
+    void Start(const std::function<void()> *work);
     /// Waits for the task to end and frees the thread; what the task threw.
     std::exception_ptr Finish();
     void Run();
@@ -51,15 +52,15 @@ private:
     bool running = false;
     bool stopping = false;
     std::exception_ptr failure;
-    /// Last, so that it starts once the rest is ready.
+    /// Last, so that it is made once the members its loop uses are.
     std::thread thread;
 };
 
-/// Runs a task on a second thread from construction until Wait: on
-/// `thread` when one is given and free, otherwise on a thread of its own.
+/// Runs a task on `thread` from construction until Wait. The thread must be
+/// free: one task at a time has it.
 class besideTask_t {
 public:
-    besideTask_t(secondThread_t *thread, std::function<void()> task);
+    besideTask_t(secondThread_t &thread, std::function<void()> task);
     /// Waits for the task if Wait was not called; what it threw is lost.
     ~besideTask_t();
     besideTask_t(const besideTask_t &) = delete;
@@ -70,9 +71,7 @@ public:
 
 private:
     const std::function<void()> task;
-    /// The kept thread that runs the task; null when `own` does.
-    secondThread_t *kept;
-    std::thread own;
+    secondThread_t &thread;
     std::exception_ptr failure;
     bool waited = false;
 };

@@ -35,7 +35,7 @@ void freeMapped(voidpf, voidpf memory) { free(memory); }
 } // namespace
 
 backgroundDeflate_t::backgroundDeflate_t(const unsigned char *data, uint64_t length, int level,
-                                         secondThread_t *thread)
+                                         secondThread_t &thread)
     : data(data), length(length), level(level), worker(new besideTask_t(thread, [this] { Run(); }))
 {
 }

@@ -15,7 +15,7 @@
 
 /// Raw deflate of `length` bytes at `data`, exactly as one call of zlib
 /// makes it (zlib gives the same stream however its input is split), on
-/// `thread` (one of its own when null), and their CRC-32, which Ready
+/// `thread`, and their CRC-32, which Ready
 /// takes on the caller's thread.
 ///
 /// The buffer is shared while it is being filled, on these terms: the
@@ -28,7 +28,7 @@
 /// ended early (an exception), which abandons the stream.
 class backgroundDeflate_t {
 public:
-    backgroundDeflate_t(const unsigned char *data, uint64_t length, int level, secondThread_t *thread = nullptr);
+    backgroundDeflate_t(const unsigned char *data, uint64_t length, int level, secondThread_t &thread);
     ~backgroundDeflate_t();
     backgroundDeflate_t(const backgroundDeflate_t &) = delete;
     backgroundDeflate_t &operator=(const backgroundDeflate_t &) = delete;

@@ -139,7 +139,7 @@ uint64_t zbeosIconPack_t::SerializedSize() const
 
 void zbeosIconPack_t::Layout(const newSplash_t &splash, uint8_t *pack, const packReady_t &ready) const
 {
-    const std::vector<std::vector<uint8_t>> &strips = splash.strips;
+    const std::vector<std::vector<uint8_t>> &strips = splash.Strips();
     assert(strips.empty() != newIcons);
     assert(strips.empty() || (strips.size() == 2 && strips[0].size() + packRecordHeaderSize == icons.size() &&
                               strips[1].size() + packRecordHeaderSize == icons.size()));
@@ -154,7 +154,7 @@ void zbeosIconPack_t::Layout(const newSplash_t &splash, uint8_t *pack, const pac
         writePackEntry(pack, k, entries[k]);
 
     writeScreenRecord(pack + entries[packScreenSlot].offset, screen);
-    memcpy(pack + entries[packPaletteSlot].offset, splash.palette, packPaletteSize);
+    memcpy(pack + entries[packPaletteSlot].offset, splash.Palette(), packPaletteSize);
 
     // Replaced strips keep the header, and so the place, of the kept ones.
     const auto putStrip = [&](unsigned char *at, const std::vector<uint8_t> &kept, unsigned k) {
@@ -173,7 +173,7 @@ void zbeosIconPack_t::Layout(const newSplash_t &splash, uint8_t *pack, const pac
         unsigned char *record = pack + entries[packFirstImageSlot + i].offset;
         writeRecordHeader(record, picture);
         const uint64_t start = uint64_t(record - pack) + packRecordHeaderSize;
-        splash.pictureRows(i, record + packRecordHeaderSize,
+        splash.PictureRows(i, record + packRecordHeaderSize,
                            [&](uint32_t rows) { ready(start + uint64_t(rows) * picture.width); });
         ready(start + uint64_t(picture.width) * picture.height);
     }

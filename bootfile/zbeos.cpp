@@ -70,7 +70,7 @@ void zbeos_t::RequireSplashFits(const char *path) const
 }
 
 std::vector<unsigned char> zbeos_t::Save(const char *path, newSplash_t splash, int level,
-                                         secondThread_t *thread, bool keepReplaced) const
+                                         secondThread_t &thread, bool keepReplaced) const
 {
     RequireSplashFits(path);
     const uint64_t packLength = iconPack->SerializedSize();
@@ -90,7 +90,7 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, newSplash_t splash, i
     iconPack->Layout(splash, pack.data(), [&](uint64_t bytes) { deflate.Ready(bytes); });
     // What made the indices, and its tables, is gone while the codec
     // finishes.
-    splash.pictureRows = nullptr;
+    splash.ReleasePictureRows();
     // What the codec gives out is written and inflated again at once: a member that does
     // not inflate to the pack was wrong before it was written. The file's
     // bytes are compared with what was written, so the bytes checked here

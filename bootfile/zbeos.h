@@ -34,7 +34,7 @@ public:
     /// known before any work is done on them.
     void RequireSplashFits(const char *path) const;
     /// Writes the new boot loader file to path, the splash deflated at
-    /// `level` on `thread` (one of its own when null), replacing any file
+    /// `level` on `thread`, replacing any file
     /// there only once the new one is complete and verified. Throws dawnmarkError_t
     /// with subject path and the system's reason on failure, leaving what
     /// was at path untouched. The splash is released as soon as the pack is
@@ -43,7 +43,7 @@ public:
     /// splash written, for a look at it that does not depend on reading
     /// path back.
     std::vector<unsigned char> Save(const char *path, newSplash_t splash, int level,
-                                    secondThread_t *thread = nullptr, bool keepReplaced = false) const;
+                                    secondThread_t &thread, bool keepReplaced = false) const;
 
     const zbeosIconPack_t &IconPack() const { return *iconPack; }
     /// The splash member's gzip header exactly as found in the input.

@@ -30,7 +30,7 @@ newSplash_t renderFor(const zbeos_t &zbeos, const splashDescription_t &descripti
     for (const loadedImage_t &image : images)
         pointers.push_back(&image);
     return packSplashOf(
-        std::make_shared<splashRenderer_t>(pointers.data(), unsigned(pointers.size()), options, frame, thread));
+        std::make_shared<splashRenderer_t>(pointers.data(), unsigned(pointers.size()), options, frame, *thread));
 }
 
 } // namespace
@@ -97,7 +97,7 @@ int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t 
         const bool keepReplaced = settings.backup || replacesInputBootLoader(settings);
         *pack = zbeos.Save(settings.output,
                            renderFor(zbeos, description, images, iconStrips, settings.render, thread), level,
-                           thread, keepReplaced);
+                           *thread, keepReplaced);
         TRACE(0, "\n");
     } catch (dawnmarkError_t &error) {
         // A boot loader that was not written is a failure, whatever step

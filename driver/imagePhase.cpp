@@ -153,6 +153,6 @@ int runImagePhase(const splashDescription_t &description, const runSettings_t &s
         }
         TRACE(0, "\n");
         return true;
-    }, thread, plans);
+    }, *thread, plans);
     return loaded ? 0 : 1;
 }

@@ -43,8 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     pack->IconsAt(data[0] * 3u, size > 1 ? data[1] * 2u : 0u);
 
     // A splash without pictures that keeps the pack's palette.
-    newSplash_t splash;
-    memcpy(splash.palette, pack->Palette(), sizeof splash.palette);
+    const newSplash_t splash(pack->Palette(), {}, nullptr);
     std::vector<uint8_t> serialized;
     try {
         serialized.resize(pack->SerializedSize());
@@ -53,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     pack->Layout(splash, serialized.data(), [](uint64_t) {});
     zbeosIconPack_t again(serialized.data(), unsigned(serialized.size()));
-    if (memcmp(again.Palette(), pack->Palette(), sizeof splash.palette) != 0 ||
+    if (memcmp(again.Palette(), pack->Palette(), kPaletteBytes) != 0 ||
         !sameRecord(again.Icons(), pack->Icons()) || !sameRecord(again.OffIcons(), pack->OffIcons()))
         abort();
     const screenGeometry_t &screen = again.Screen();

@@ -15,6 +15,7 @@
 
 #include "fixtures/bitmapStream.h"
 #include "fixtures/imageVariants.h"
+#include "bootfile/packFormat.h"
 #include "tools/sampleZbeos.h"
 
 namespace {
@@ -142,17 +143,10 @@ void writePhotoFormats()
     }
 }
 
-void putLE32(std::vector<uint8_t> &out, uint32_t value)
-{
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(uint8_t(value >> shift));
-}
-
 std::vector<uint8_t> imageRecord(uint32_t width, uint32_t height, uint32_t x, uint32_t y, uint8_t fill)
 {
-    std::vector<uint8_t> record;
-    for (uint32_t value : {width, height, x, y})
-        putLE32(record, value);
+    std::vector<uint8_t> record(packRecordHeaderSize);
+    writeRecordHeader(record.data(), {width, height, x, y});
     record.insert(record.end(), size_t(width) * height, fill);
     return record;
 }
@@ -161,32 +155,11 @@ std::vector<uint8_t> imageRecord(uint32_t width, uint32_t height, uint32_t x, ui
 // enough for the fuzzer to mutate every field often.
 std::vector<uint8_t> smallIconPack()
 {
-    std::vector<std::vector<uint8_t>> areas;
-    std::vector<uint8_t> screen;
-    for (uint32_t value : {640u, 480u, 8u})
-        putLE32(screen, value);
-    areas.push_back(screen);
-    std::vector<uint8_t> palette;
-    for (unsigned i = 0; i < 768; ++i)
-        palette.push_back(uint8_t(i * 7));
-    areas.push_back(palette);
-    areas.push_back(imageRecord(6, 2, 1, 2, 5));
-    areas.push_back({});
-    areas.push_back(imageRecord(3, 2, 0, 0, 9));
-    areas.push_back(imageRecord(6, 2, 1, 2, 3));
-
-    const uint32_t directorySize = uint32_t(8 * (areas.size() + 1));
-    std::vector<uint8_t> pack;
-    uint32_t offset = directorySize;
-    for (const auto &area : areas) {
-        putLE32(pack, uint32_t(area.size()));
-        putLE32(pack, area.empty() ? 0 : offset);
-        offset += uint32_t(area.size());
-    }
-    pack.resize(directorySize);
-    for (const auto &area : areas)
-        pack.insert(pack.end(), area.begin(), area.end());
-    return pack;
+    uint8_t palette[packPaletteSize];
+    for (unsigned i = 0; i < packPaletteSize; ++i)
+        palette[i] = uint8_t(i * 7);
+    return layOutPack({640, 480, 8}, palette,
+                      {imageRecord(6, 2, 1, 2, 5), imageRecord(3, 2, 0, 0, 9), imageRecord(6, 2, 1, 2, 3)});
 }
 
 void writeBootLoader()

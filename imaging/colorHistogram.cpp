@@ -59,17 +59,13 @@ private:
 
 } // namespace
 
-colorHistogram_t::colorHistogram_t(const pixelRuns_t &pixels, secondThread_t *thread,
+colorHistogram_t::colorHistogram_t(const pixelRuns_t &pixels, secondThread_t &thread,
                                    const std::vector<uint32_t> &leftOut)
 {
     const leftOutCodes_t skipped(leftOut);
     const bool skipping = !leftOut.empty();
-    const size_t allPixels = size_t(pixels.total);
     // The halves of the pixels, at the run where the second begins.
-    size_t runSplit = 0, before = 0;
-    while (runSplit < pixels.runs.size() && before + pixels.runs[runSplit].count <= allPixels / 2)
-        before += pixels.runs[runSplit++].count;
-    const size_t runFrom[3] = {0, runSplit, pixels.runs.size()};
+    const size_t runFrom[3] = {0, pixels.halfwayRun(), pixels.runCount()};
     size_t top[2][256] = {};
     onTwoThreads(thread, [&](unsigned half) {
         size_t *counts = top[half];

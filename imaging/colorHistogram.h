@@ -42,21 +42,23 @@ struct colorCell_t {
 /// A photograph has nearly as many colours as pixels, so rather than a list
 /// of distinct colours with their counts (7 bytes a colour), each pixel
 /// keeps the low 16 bits of its code (2 bytes); its cell holds the top byte.
-struct colorHistogram_t {
-    std::vector<uint16_t> low;
-    std::vector<colorCell_t> cells;
-    /// Per cell, its colours' codes without their lowest 9 bits.
-    std::vector<uint32_t> cellCodes;
-
+class colorHistogram_t {
+public:
     /// Sorts the pixels (1 to 2^23 of them; the squared lengths' sums must
-    /// fit 64 bits) on this thread and `thread` (one of its own when null),
+    /// fit 64 bits) on this thread and `thread`,
     /// leaving out those whose colour is one of `leftOut` (colorCodes; may
     /// be empty, and so may the histogram then be).
-    explicit colorHistogram_t(const pixelRuns_t &pixels, secondThread_t *thread = nullptr,
+    explicit colorHistogram_t(const pixelRuns_t &pixels, secondThread_t &thread,
                               const std::vector<uint32_t> &leftOut = {});
 
     /// Where the cells holding colours with a code of `code` or more begin.
     size_t firstCellAtOrAfter(uint32_t code) const;
+
+    /// How many pixels the histogram holds.
+    size_t pixelCount() const { return low.size(); }
+    const std::vector<colorCell_t> &allCells() const { return cells; }
+    /// Cell c's colours' codes without their lowest 9 bits.
+    uint32_t cellCode(size_t c) const { return cellCodes[c]; }
 
     /// Calls visit(r, g, b, n) for each distinct colour of the cell, in
     /// order, n being its pixels.
@@ -71,4 +73,10 @@ struct colorHistogram_t {
             i = j;
         }
     }
+
+private:
+    std::vector<uint16_t> low;
+    std::vector<colorCell_t> cells;
+    /// Per cell, its colours' codes without their lowest 9 bits.
+    std::vector<uint32_t> cellCodes;
 };

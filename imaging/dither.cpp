@@ -36,7 +36,7 @@ class ditherBlurRefiner_t {
 public:
     ditherBlurRefiner_t(const loadedImage_t *image, const ditherPalette_t &tables, paletteLookup_t *lookup,
                         uint8_t *indices)
-        : image(image), tables(tables), colour(tables.colour), lookup(lookup), indices(indices),
+        : image(image), tables(tables), colour(tables.colours()), lookup(lookup), indices(indices),
           width(int64_t(image->width)), height(int64_t(image->height)),
           ringRows((kDitherRefinements + 1) * kDitherBlurRadius + 1),
           stride((size_t(width + 2 * kBlurMargin) * 3 + kLanes - 1) / kLanes * kLanes),
@@ -153,7 +153,7 @@ private:
                 // A speck, unless the palette has nothing nearer around the
                 // source: the entry nearest to the source takes its place.
                 const unsigned n = lookup->find(unsigned(source[0]), unsigned(source[1]), unsigned(source[2]));
-                const int32_t allowed = std::max(kDitherReach, tables.spacing[n]);
+                const int32_t allowed = std::max(kDitherReach, tables.spacingOf(n));
                 bool speck = false;
                 for (unsigned c = 0; c < 3; ++c) {
                     const int32_t off = colour[j][c] - source[c];
@@ -170,13 +170,13 @@ private:
             // Changing the entry by D changes the squared blurred error by
             // 2 D.b + |D|^2 centre; no neighbour can lower it while
             // 2 |b| <= |D| centre for the nearest one.
-            if (4 * (b[0] * b[0] + b[1] * b[1] + b[2] * b[2]) <= tables.nearestLimit[j])
+            if (4 * (b[0] * b[0] + b[1] * b[1] + b[2] * b[2]) <= tables.nearestLimitOf(j))
                 continue;
             double best = 0;
             unsigned chosen = j;
-            const uint8_t *near = tables.neighbours.data() + size_t(j) * tables.neighbourCount;
-            const ditherPalette_t::step_t *step = tables.steps.data() + size_t(j) * tables.neighbourCount;
-            for (unsigned k = 0; k < tables.neighbourCount; ++k) {
+            const uint8_t *near = tables.neighboursOf(j);
+            const ditherPalette_t::step_t *step = tables.stepsOf(j);
+            for (unsigned k = 0, count = tables.neighbourCount(); k < count; ++k) {
                 const double gain =
                     step[k].twice[0] * b[0] + step[k].twice[1] * b[1] + step[k].twice[2] * b[2] + step[k].centre;
                 if (gain < best && withinReach(near[k], source)) {
@@ -258,8 +258,8 @@ ditherPalette_t::ditherPalette_t(const palette_t &palette)
         colour[j][1] = palette.green[j];
         colour[j][2] = palette.blue[j];
     }
-    neighbourCount = std::min(n - 1, kDitherNeighbours);
-    neighbours.assign(size_t(n) * neighbourCount, 0);
+    neighboursEach = std::min(n - 1, kDitherNeighbours);
+    neighbours.assign(size_t(n) * neighboursEach, 0);
     steps.assign(neighbours.size(), step_t{});
     std::vector<std::pair<int32_t, unsigned>> order;
     for (unsigned j = 0; j < n; ++j) {
@@ -272,16 +272,16 @@ ditherPalette_t::ditherPalette_t(const palette_t &palette)
                 d += (colour[q][c] - colour[j][c]) * (colour[q][c] - colour[j][c]);
             order.emplace_back(d, q);
         }
-        std::partial_sort(order.begin(), order.begin() + neighbourCount, order.end());
-        for (unsigned k = 0; k < neighbourCount; ++k) {
+        std::partial_sort(order.begin(), order.begin() + neighboursEach, order.end());
+        for (unsigned k = 0; k < neighboursEach; ++k) {
             const unsigned q = order[k].second;
-            neighbours[size_t(j) * neighbourCount + k] = uint8_t(q);
-            step_t &to = steps[size_t(j) * neighbourCount + k];
+            neighbours[size_t(j) * neighboursEach + k] = uint8_t(q);
+            step_t &to = steps[size_t(j) * neighboursEach + k];
             for (unsigned c = 0; c < 3; ++c)
                 to.twice[c] = 2.0 * (colour[q][c] - colour[j][c]);
             to.centre = double(order[k].first) * double(kBlurCentre);
         }
-        const int32_t nearest = neighbourCount > 0 ? order[0].first : 0;
+        const int32_t nearest = neighboursEach > 0 ? order[0].first : 0;
         nearestLimit[j] = double(nearest) * double(kBlurCentre) * double(kBlurCentre);
         int32_t &root = spacing[j];
         root = int32_t(std::sqrt(double(nearest)));
@@ -338,7 +338,7 @@ void ditherInto(const loadedImage_t *image, const palette_t *palette, paletteLoo
             const unsigned j = lookup->find(unsigned(wanted[0] + 8) / 16, unsigned(wanted[1] + 8) / 16,
                                             unsigned(wanted[2] + 8) / 16);
             indices[y * width + x] = uint8_t(j);
-            limit = prepared->errorLimit[j];
+            limit = prepared->errorLimitOf(j);
             const int32_t entry[3] = {palette->red[j], palette->green[j], palette->blue[j]};
             int32_t *ahead = owed + step * 3;
             int32_t *below = nextRow.data() + (x + 1) * 3;

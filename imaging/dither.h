@@ -27,7 +27,8 @@ constexpr int kDitherReach = 40;
 
 /// What dithering works out once for a palette, for every image mapped to
 /// it.
-struct ditherPalette_t {
+class ditherPalette_t {
+public:
     explicit ditherPalette_t(const palette_t &palette);
 
     /// A change to a neighbour: 2 D, D the change per channel, and |D|^2
@@ -36,11 +37,24 @@ struct ditherPalette_t {
         double twice[3];
         double centre;
     };
+
+    /// Every entry's red, green and blue.
+    const int32_t (&colours() const)[256][3] { return colour; }
+    unsigned neighbourCount() const { return neighboursEach; }
+    /// Entry j's nearest other entries, neighbourCount() of them.
+    const uint8_t *neighboursOf(unsigned j) const { return neighbours.data() + size_t(j) * neighboursEach; }
+    /// The change to each of neighboursOf(j).
+    const step_t *stepsOf(unsigned j) const { return steps.data() + size_t(j) * neighboursEach; }
+    double nearestLimitOf(unsigned j) const { return nearestLimit[j]; }
+    int32_t spacingOf(unsigned j) const { return spacing[j]; }
+    int32_t errorLimitOf(unsigned j) const { return errorLimit[j]; }
+
+private:
     int32_t colour[256][3] = {};
     /// Each entry's kDitherNeighbours nearest other entries (fewer in a
     /// smaller palette), nearest first, the lowest index among equals, and
     /// the change to each.
-    unsigned neighbourCount = 0;
+    unsigned neighboursEach = 0;
     std::vector<uint8_t> neighbours;
     std::vector<step_t> steps;
     /// Per entry, the squared distance d to its nearest other entry times

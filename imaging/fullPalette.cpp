@@ -36,15 +36,15 @@ box_t makeBox(const colorHistogram_t &histogram, unsigned r, unsigned g, unsigne
     colorTotals_t &t = box.totals;
     t = {0, 0, 0, 0, 0};
     if (edge >= 8) {
-        const auto &cells = histogram.cells;
+        const auto &cells = histogram.allCells();
         std::for_each(cells.begin() + histogram.firstCellAtOrAfter(first),
                       cells.begin() + histogram.firstCellAtOrAfter(first + edge * edge * edge),
                       [&t](const colorCell_t &cell) { t.add(cell.totals); });
     } else {
         // Inside a single cell: its colours that lie in the box.
         const size_t c = histogram.firstCellAtOrAfter(first);
-        if (c < histogram.cells.size() && histogram.cellCodes[c] == first >> 9)
-            histogram.forEachColor(histogram.cells[c], [&](unsigned cr, unsigned cg, unsigned cb, uint64_t n) {
+        if (c < histogram.allCells().size() && histogram.cellCode(c) == first >> 9)
+            histogram.forEachColor(histogram.allCells()[c], [&](unsigned cr, unsigned cg, unsigned cb, uint64_t n) {
                 if (cr - r < edge && cg - g < edge && cb - b < edge)
                     t.add({n, n * cr, n * cg, n * cb, n * (cr * cr + cg * cg + cb * cb)});
             });
@@ -91,14 +91,14 @@ unsigned clampTo(unsigned v, unsigned lo, unsigned edge) { return std::min(std::
 void assignNearest(const colorHistogram_t &histogram, const palette_t &palette, size_t from, size_t to,
                    std::vector<colorTotals_t> *sums)
 {
-    const std::vector<colorCell_t> &cells = histogram.cells;
+    const std::vector<colorCell_t> &cells = histogram.allCells();
     std::vector<uint8_t> all(palette.numColors), coarse, fine;
     std::iota(all.begin(), all.end(), uint8_t(0));
     colorLanes_t coarseLanes, fineLanes;
     uint32_t coarseCube = ~0u;
     for (size_t c = from; c < to; ++c) {
         const colorCell_t &cell = cells[c];
-        const uint32_t cube = histogram.cellCodes[c] >> 6;
+        const uint32_t cube = histogram.cellCode(c) >> 6;
         if (cube != coarseCube) {
             coarseCube = cube;
             cubeSurvivors(palette.red, palette.green, palette.blue, all.data(), all.size(), cell.r & ~31u,
@@ -122,17 +122,17 @@ void assignNearest(const colorHistogram_t &histogram, const palette_t &palette, 
 /// between two threads, each with totals of its own: integer sums come out
 /// the same in any order, so the result does not depend on the split.
 bool refine(const colorHistogram_t &histogram, const std::vector<box_t> &boxes, palette_t *palette,
-            secondThread_t *thread)
+            secondThread_t &thread)
 {
-    const std::vector<colorCell_t> &cells = histogram.cells;
+    const std::vector<colorCell_t> &cells = histogram.allCells();
     const unsigned k = palette->numColors;
     // The second half starts at a cube of edge 32, near the middle of the
     // colours.
-    size_t half = std::lower_bound(cells.begin(), cells.end(), histogram.low.size() / 2,
+    size_t half = std::lower_bound(cells.begin(), cells.end(), histogram.pixelCount() / 2,
                                    [](const colorCell_t &cell, size_t at) { return cell.end <= at; }) -
                   cells.begin();
     while (half > 0 && half < cells.size() &&
-           histogram.cellCodes[half] >> 6 == histogram.cellCodes[half - 1] >> 6)
+           histogram.cellCode(half) >> 6 == histogram.cellCode(half - 1) >> 6)
         ++half;
     std::vector<colorTotals_t> sums[2] = {std::vector<colorTotals_t>(k, colorTotals_t{0, 0, 0, 0, 0}),
                                           std::vector<colorTotals_t>(k, colorTotals_t{0, 0, 0, 0, 0})};
@@ -190,21 +190,21 @@ palette_t distinctEntries(const palette_t &palette, unsigned k)
 } // namespace
 
 palette_t getFullPalette(const pixelRuns_t &pixels, unsigned maxColors, const palette_t *fixed,
-                         secondThread_t *thread)
+                         secondThread_t &thread)
 {
     traceStep_t titled(1, "Selecting full palette\n");
 
     const unsigned numFixed = fixed != nullptr ? fixed->numColors : 0;
     assert(maxColors >= 1 && maxColors + numFixed <= 256);
     // n * sum |p|^2 must fit 64 bits.
-    assert(pixels.total >= 1 && pixels.total <= 1u << 23);
+    assert(pixels.total() >= 1 && pixels.total() <= 1u << 23);
     // A pixel of a fixed colour is served already: it neither asks for an
     // entry nor pulls one towards itself.
     std::vector<uint32_t> fixedCodes;
     for (unsigned j = 0; j < numFixed; ++j)
         fixedCodes.push_back(colorCode(fixed->red[j], fixed->green[j], fixed->blue[j]));
     const colorHistogram_t histogram(pixels, thread, fixedCodes);
-    const unsigned numPixels = unsigned(histogram.low.size());
+    const unsigned numPixels = unsigned(histogram.pixelCount());
     if (numPixels == 0) {
         TRACE(1, "Selected %d colors\n", 0);
         return palette_t{};

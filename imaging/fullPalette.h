@@ -35,7 +35,6 @@ constexpr unsigned kFullPaletteRefinements = 4;
 ///    diffusion needs to reproduce the picture's extremes.
 /// 4. An entry equal to a fixed colour or to an earlier entry is dropped,
 ///    the later entries moving up: no entry is spent twice.
-/// Half of the counting and of each pass runs on `thread` (one of its own
-/// when null).
-palette_t getFullPalette(const pixelRuns_t &pixels, unsigned maxColors, const palette_t *fixed = nullptr,
-                         secondThread_t *thread = nullptr);
+/// Half of the counting and of each pass runs on `thread`.
+palette_t getFullPalette(const pixelRuns_t &pixels, unsigned maxColors, const palette_t *fixed,
+                         secondThread_t &thread);

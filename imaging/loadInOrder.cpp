@@ -32,7 +32,7 @@ struct slot_t {
 class loaders_t {
 public:
     loaders_t(const std::vector<std::string> &paths, const std::vector<plannedLoad_t> &plans, uint32_t depth,
-              secondThread_t *thread)
+              secondThread_t &thread)
         : paths(paths), plans(plans), slots(paths.size()), depth(depth), thread(thread)
     {
         if (paths.size() > 1)
@@ -80,7 +80,7 @@ private:
                 const plannedLoad_t plan = i < plans.size() ? plans[i] : plannedLoad_t();
                 // A lone file has the second thread to itself.
                 zoomedLoad_t load =
-                    loadImageZoomed(paths[i].c_str(), plan.least, plan.zoom, paths.size() == 1 ? thread : nullptr);
+                    loadImageZoomed(paths[i].c_str(), plan.least, plan.zoom, paths.size() == 1 ? &thread : nullptr);
                 slot.outcome.storedWidth = load.storedWidth;
                 slot.outcome.storedHeight = load.storedHeight;
                 slot.outcome.image.emplace(std::move(load.image));
@@ -105,7 +105,7 @@ private:
     const std::vector<plannedLoad_t> &plans;
     std::vector<slot_t> slots;
     const uint32_t depth;
-    secondThread_t *const thread;
+    secondThread_t &thread;
     std::atomic<size_t> next{0};
     std::atomic<bool> stop{false};
     std::mutex mutex;
@@ -117,7 +117,7 @@ private:
 } // namespace
 
 bool loadInOrder(const std::vector<std::string> &paths, const std::function<bool(size_t, loadOutcome_t *)> &use,
-                 secondThread_t *thread, const std::vector<plannedLoad_t> &plans)
+                 secondThread_t &thread, const std::vector<plannedLoad_t> &plans)
 {
     loaders_t loaders(paths, plans, ident_level, thread);
     for (size_t i = 0; i < paths.size(); ++i) {

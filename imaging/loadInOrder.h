@@ -30,8 +30,8 @@ struct plannedLoad_t {
     filteredZoom_t zoom;
 };
 
-/// Loads the files on this thread and `thread` (one of its own when null;
-/// a lone file only on this thread), and hands each outcome to
+/// Loads the files on this thread and `thread` (a lone file only on this
+/// thread), and hands each outcome to
 /// `use` in the order of the list, on this thread, just after writing the
 /// traces of its loading ("loading <path>" and what loadImage traces). Ends
 /// at the first outcome that `use` refuses by returning false, and returns
@@ -40,4 +40,4 @@ struct plannedLoad_t {
 /// A file given a plan in `plans` (by its place in the list) is loaded and
 /// zoomed as it says (loadImageZoomed), the zoom's lines among its loading's.
 bool loadInOrder(const std::vector<std::string> &paths, const std::function<bool(size_t, loadOutcome_t *)> &use,
-                 secondThread_t *thread = nullptr, const std::vector<plannedLoad_t> &plans = {});
+                 secondThread_t &thread, const std::vector<plannedLoad_t> &plans = {});

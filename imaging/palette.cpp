@@ -156,7 +156,7 @@ palette_t getOptimalPalette(const pixelRuns_t &pixels, unsigned maxColors)
     traceStep_t titled(1, "Selecting palette\n");
 
     palette_t palette{};
-    const unsigned numPixels = unsigned(pixels.total);
+    const unsigned numPixels = unsigned(pixels.total());
     paletteCounts_t counts(pixels);
     std::vector<colorCube_t> list = getCubes(counts, numPixels, maxColors);
     const unsigned numCubes = unsigned(list.size());

@@ -22,7 +22,16 @@ void pixelRuns_t::add(const uint8_t *pixels, uint32_t count, uint32_t step)
     if (count == 0)
         return;
     runs.push_back({pixels, count, step});
-    total += count;
+    pixelTotal += count;
+}
+
+size_t pixelRuns_t::halfwayRun() const
+{
+    size_t run = 0;
+    uint64_t before = 0;
+    while (run < runs.size() && before + runs[run].count <= pixelTotal / 2)
+        before += runs[run++].count;
+    return run;
 }
 
 pixelRuns_t canvasRuns(const loadedImage_t *const *images, unsigned count, unsigned W, unsigned H)

@@ -18,11 +18,16 @@ struct pixelRun_t {
 
 /// Pixels in runs. A palette depends on which colours there are and how
 /// often, not on where they lie: the runs may come in any order.
-struct pixelRuns_t {
-    std::vector<pixelRun_t> runs;
-    uint64_t total = 0;
-
+class pixelRuns_t {
+public:
     void add(const uint8_t *pixels, uint32_t count, uint32_t step = 4);
+
+    /// How many pixels the runs hold.
+    uint64_t total() const { return pixelTotal; }
+    size_t runCount() const { return runs.size(); }
+    /// The first run of the second half of the pixels: the runs before it
+    /// hold at most half of them.
+    size_t halfwayRun() const;
 
     /// Calls visit(pixel) for every pixel of runs [from, to).
     template <typename visit_t> void forEach(size_t from, size_t to, visit_t visit) const
@@ -34,6 +39,11 @@ struct pixelRuns_t {
         }
     }
     template <typename visit_t> void forEach(visit_t visit) const { forEach(0, runs.size(), visit); }
+
+private:
+    std::vector<pixelRun_t> runs;
+    /// The sum of the runs' counts.
+    uint64_t pixelTotal = 0;
 };
 
 /// The pixels of a W x H canvas drawn from the images, without drawing it:

@@ -41,7 +41,7 @@ void fullCanvasSize(const splashFrame_t &frame, uint64_t stripPixels, unsigned *
 
 splashRenderer_t::splashRenderer_t(const loadedImage_t *const *images, unsigned count,
                                    const renderOptions_t &options, const splashFrame_t &frame,
-                                   secondThread_t *thread)
+                                   secondThread_t &thread)
     : frame(frame), slots(images, images + count), dither(options.dither)
 {
     // With alpha, the composed images take the place of the loaded ones:
@@ -131,12 +131,11 @@ packPicture_t pictureOf(const loadedImage_t &image)
 
 newSplash_t packSplashOf(const std::shared_ptr<splashRenderer_t> &renderer)
 {
-    newSplash_t splash;
-    memcpy(splash.palette, renderer->StoredPalette(), sizeof splash.palette);
+    std::vector<std::vector<uint8_t>> strips;
     for (quantizedImage_t &strip : renderer->MapIcons())
-        splash.strips.push_back(std::move(strip.pixels));
-    splash.pictureRows = [renderer](unsigned i, uint8_t *indices, const rowsDone_t &rowsDone) {
-        renderer->Map(i, indices, rowsDone);
-    };
-    return splash;
+        strips.push_back(std::move(strip.pixels));
+    return newSplash_t(renderer->StoredPalette(), std::move(strips),
+                       [renderer](unsigned i, uint8_t *indices, const rowsDone_t &rowsDone) {
+                           renderer->Map(i, indices, rowsDone);
+                       });
 }

@@ -39,10 +39,9 @@ struct splashFrame_t {
 class splashRenderer_t {
 public:
     /// The images, and the frame's strips, must outlive the renderer.
-    /// Counting the full palette is shared with `thread` (one of its own
-    /// when null).
+    /// Counting the full palette is shared with `thread`.
     splashRenderer_t(const loadedImage_t *const *images, unsigned count, const renderOptions_t &options,
-                     const splashFrame_t &frame = splashFrame_t(), secondThread_t *thread = nullptr);
+                     const splashFrame_t &frame, secondThread_t &thread);
     splashRenderer_t(const splashRenderer_t &) = delete;
     splashRenderer_t &operator=(const splashRenderer_t &) = delete;
 

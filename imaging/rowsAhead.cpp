@@ -17,7 +17,7 @@ rowsAhead_t::rowsAhead_t(fileRows_t *file, secondThread_t *thread)
       ringRows_(thread != nullptr ? kRingRows : 1), ring_(rowBytes_ * ringRows_)
 {
     if (thread != nullptr)
-        decoding_.reset(new besideTask_t(thread, [this] {
+        decoding_.reset(new besideTask_t(*thread, [this] {
             // Whatever stops the decoding ends the caller's wait with it.
             try {
                 decodeAll();

@@ -15,38 +15,37 @@ void startOfInput(splashDescription_t *description)
     std::fill(std::begin(description->images), std::end(description->images), splashImage_t());
 }
 
-void defineScreen(splashDescription_t *description, const int32_t *slot)
+void defineScreen(splashDescription_t *description, const screenLine_t &line)
 {
-    description->screenWidth = (uint32_t)slot[0];
-    description->screenHeight = (uint32_t)slot[1];
-    description->screenDepth = (uint32_t)slot[2];
+    description->screenWidth = (uint32_t)line.width;
+    description->screenHeight = (uint32_t)line.height;
+    description->screenDepth = (uint32_t)line.depth;
 }
 
-void defineIcons(splashDescription_t *description, char *litFile, char *unlitFile, const int32_t *slot)
+void defineIcons(splashDescription_t *description, const iconsLine_t &line)
 {
-    description->iconsX = (uint32_t)slot[0];
-    description->iconsY = (uint32_t)slot[1];
-    description->ownIcons = litFile != nullptr;
-    description->iconsLitFile = litFile != nullptr ? litFile : "";
-    description->iconsUnlitFile = unlitFile != nullptr ? unlitFile : "";
-    delete[] litFile;
-    delete[] unlitFile;
+    // The record keeps copies of its own; the scanner's texts go.
+    const std::unique_ptr<char[]> lit(line.litFile), unlit(line.unlitFile);
+    description->iconsX = (uint32_t)line.at.x;
+    description->iconsY = (uint32_t)line.at.y;
+    description->ownIcons = lit != nullptr;
+    description->iconsLitFile = lit != nullptr ? lit.get() : "";
+    description->iconsUnlitFile = unlit != nullptr ? unlit.get() : "";
 }
 
-bool appendImage(splashDescription_t *description, char *fileName, const int32_t *slot)
+bool appendImage(splashDescription_t *description, const imageLine_t &line)
 {
-    // The record keeps a copy of its own; the scanner's text goes.
-    const std::unique_ptr<char[]> text(fileName);
+    const std::unique_ptr<char[]> text(line.fileName);
     if (description->imageCount >= MAX_SPLASH_IMAGES)
         return false;
     splashImage_t &entry = description->images[description->imageCount++];
     entry.fileName = text.get();
-    entry.x = slot[1];
-    entry.y = slot[2];
-    entry.modifier = (uint32_t)slot[3];
-    entry.width = (uint32_t)slot[4];
-    entry.height = (uint32_t)slot[5];
-    entry.focusX = (uint32_t)slot[6];
-    entry.focusY = (uint32_t)slot[7];
+    entry.x = line.at.x;
+    entry.y = line.at.y;
+    entry.modifier = (uint32_t)line.size.modifier;
+    entry.width = (uint32_t)line.size.width;
+    entry.height = (uint32_t)line.size.height;
+    entry.focusX = (uint32_t)line.size.focus.x;
+    entry.focusY = (uint32_t)line.size.focus.y;
     return true;
 }

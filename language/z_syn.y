@@ -8,24 +8,15 @@
 %require "3.6"
 
 %code requires {
+#include "language/descriptionActions.h"
 #include "language/descriptionScanner.h"
 #include "language/parseDescription.h"
 #include "language/splashDescription.h"
-
-/* Every symbol's value has the shape of an image entry: slot 0 holds a text
- * or a number, slots 1 to 7 numbers. An icons definition that names its own
- * strips holds the second file name in text2. */
-struct semanticValue_t {
-    char *text;
-    char *text2;
-    int32_t slot[8];
-};
 }
 
 %{
 #include <new>
 
-#include "language/descriptionActions.h"
 #include "language/syntaxHint.h"
 
 /* The generated parser may grow its stack by copying it, which in C++ needs
@@ -47,15 +38,24 @@ static void yyerror(descriptionScanner_t *scanner, splashDescription_t *descript
  * found in the state that read it, whose tokens are then exactly those
  * that could have stood there. Valid input takes the same steps either way. */
 %define lr.default-reduction consistent
-%define api.value.type {struct semanticValue_t}
+%union {
+    char *text;
+    int32_t number;
+    pointValue_t point;
+    screenLine_t screen;
+    iconsLine_t icons;
+    sizeModifier_t size;
+    imageLine_t image;
+}
 %parse-param {descriptionScanner_t *scanner} {splashDescription_t *description} {descriptionResult_t *result}
 %lex-param {descriptionScanner_t *scanner} {descriptionResult_t *result}
 
 /* A file name belongs to the parser until an image entry or the icons
  * definition takes it; a failed parse frees the ones still on its stack or in
  * its lookahead. */
-%destructor { delete[] $$.text; } STRING_CONSTANT StringConstant ImageDefinition
-%destructor { delete[] $$.text; delete[] $$.text2; } IconDefinition
+%destructor { delete[] $$; } <text>
+%destructor { delete[] $$.fileName; } <image>
+%destructor { delete[] $$.litFile; delete[] $$.unlitFile; } <icons>
 
 /* The names are those a syntax error report gives: a keyword as it is
  * written, any other token as a phrase, which always has a blank in it. */
@@ -67,11 +67,19 @@ static void yyerror(descriptionScanner_t *scanner, splashDescription_t *descript
 %token _TO 262 "to"
 %token _RESIZED 263 "resized"
 %token _CLIPPED 264 "clipped"
-%token STRING_CONSTANT 265 "a file name"
-%token INTEGER_CONSTANT 266 "a number"
+%token <text> STRING_CONSTANT 265 "a file name"
+%token <number> INTEGER_CONSTANT 266 "a number"
 %token _COVERING 267 "covering"
 %token _WITHIN 268 "within"
 %token _FOCUS 269 "focus"
+
+%type <text> StringConstant
+%type <number> IntegerConstant
+%type <point> OptionalFocus
+%type <screen> ScreenDefinition
+%type <icons> IconDefinition
+%type <size> OptionalSizeModifiers SizeModifiers
+%type <image> ImageDefinition OptionalModifiers Modifiers
 
 %start Input
 
@@ -88,11 +96,11 @@ DefinitionList
     ;
 
 Definition
-    : ScreenDefinition  { defineScreen(description, $1.slot); }
-    | IconDefinition    { defineIcons(description, $1.text, $1.text2, $1.slot); }
+    : ScreenDefinition  { defineScreen(description, $1); }
+    | IconDefinition    { defineIcons(description, $1); }
     | ImageDefinition
         {
-          if (!appendImage(description, $1.text, $1.slot)) {
+          if (!appendImage(description, $1)) {
               result->status = descriptionStatus_t::imageTableFull;
               YYABORT;
           }
@@ -102,76 +110,59 @@ Definition
 
 ScreenDefinition
     : _SCREEN IntegerConstant IntegerConstant IntegerConstant EOL
-        { $$ = $2; $$.slot[1] = $3.slot[0]; $$.slot[2] = $4.slot[0]; }
+        { $$ = screenLine_t{$2, $3, $4}; }
     ;
 
 IconDefinition
     : _ICONS _AT IntegerConstant IntegerConstant EOL
-        { $$ = $3; $$.slot[1] = $4.slot[0]; }
+        { $$ = iconsLine_t{nullptr, nullptr, {$3, $4}}; }
     | _ICONS StringConstant StringConstant _AT IntegerConstant IntegerConstant EOL
-        { $$ = $5; $$.slot[1] = $6.slot[0]; $$.text = $2.text; $$.text2 = $3.text; }
+        { $$ = iconsLine_t{$2, $3, {$5, $6}}; }
     ;
 
 ImageDefinition
     : _IMAGE StringConstant OptionalModifiers EOL
-        { $$ = $3; $$.text = $2.text; }
+        { $$ = $3; $$.fileName = $2; }
     ;
 
 OptionalModifiers
     : Modifiers         { $$ = $1; }
-    | Empty             { $$ = semanticValue_t{}; $$.slot[3] = MOD_NONE; }
+    | Empty             { $$ = imageLine_t{nullptr, {0, 0}, {MOD_NONE, 0, 0, {0, 0}}}; }
     ;
 
 Modifiers
     : _AT IntegerConstant IntegerConstant OptionalSizeModifiers
-        {
-          $$ = semanticValue_t{};
-          $$.slot[1] = $2.slot[0];
-          $$.slot[2] = $3.slot[0];
-          $$.slot[3] = $4.slot[0];
-          $$.slot[4] = $4.slot[1];
-          $$.slot[5] = $4.slot[2];
-          $$.slot[6] = $4.slot[3];
-          $$.slot[7] = $4.slot[4];
-        }
+        { $$ = imageLine_t{nullptr, {$2, $3}, $4}; }
     ;
 
 OptionalSizeModifiers
     : SizeModifiers     { $$ = $1; }
-    | Empty             { $$ = semanticValue_t{}; $$.slot[0] = MOD_NONE; }
+    | Empty             { $$ = sizeModifier_t{MOD_NONE, 0, 0, {0, 0}}; }
     ;
 
 SizeModifiers
     : _RESIZED _TO IntegerConstant IntegerConstant
-        { $$ = semanticValue_t{}; $$.slot[0] = MOD_RESIZED; $$.slot[1] = $3.slot[0]; $$.slot[2] = $4.slot[0]; }
+        { $$ = sizeModifier_t{MOD_RESIZED, $3, $4, {0, 0}}; }
     | _CLIPPED _TO IntegerConstant IntegerConstant
-        { $$ = semanticValue_t{}; $$.slot[0] = MOD_CLIPPED; $$.slot[1] = $3.slot[0]; $$.slot[2] = $4.slot[0]; }
+        { $$ = sizeModifier_t{MOD_CLIPPED, $3, $4, {0, 0}}; }
     | _COVERING IntegerConstant IntegerConstant OptionalFocus
-        {
-          $$ = semanticValue_t{};
-          $$.slot[0] = MOD_COVERING;
-          $$.slot[1] = $2.slot[0];
-          $$.slot[2] = $3.slot[0];
-          $$.slot[3] = $4.slot[0];
-          $$.slot[4] = $4.slot[1];
-        }
+        { $$ = sizeModifier_t{MOD_COVERING, $2, $3, $4}; }
     | _WITHIN IntegerConstant IntegerConstant
-        { $$ = semanticValue_t{}; $$.slot[0] = MOD_WITHIN; $$.slot[1] = $2.slot[0]; $$.slot[2] = $3.slot[0]; }
+        { $$ = sizeModifier_t{MOD_WITHIN, $2, $3, {0, 0}}; }
     ;
 
 OptionalFocus
     : _FOCUS IntegerConstant IntegerConstant
-        { $$ = semanticValue_t{}; $$.slot[0] = $2.slot[0]; $$.slot[1] = $3.slot[0]; }
-    | Empty
-        { $$ = semanticValue_t{}; $$.slot[0] = kCentredFocus; $$.slot[1] = kCentredFocus; }
+        { $$ = pointValue_t{$2, $3}; }
+    | Empty             { $$ = pointValue_t{kCentredFocus, kCentredFocus}; }
     ;
 
 IntegerConstant
-    : INTEGER_CONSTANT  { $$ = semanticValue_t{}; $$.slot[0] = $1.slot[0]; }
+    : INTEGER_CONSTANT  { $$ = $1; }
     ;
 
 StringConstant
-    : STRING_CONSTANT   { $$ = semanticValue_t{}; $$.text = $1.text; }
+    : STRING_CONSTANT   { $$ = $1; }
     ;
 
 EmptyLine
@@ -204,11 +195,11 @@ static int yylex(YYSTYPE *value, descriptionScanner_t *scanner, descriptionResul
         result->message = failure.message;
         return YYerror;
     }
-    *value = semanticValue_t{};
+    *value = YYSTYPE{};
     if (token->tok == STRING_CONSTANT)
         value->text = token->value.text;
     else if (token->tok == INTEGER_CONSTANT)
-        value->slot[0] = token->value.number;
+        value->number = token->value.number;
     if (token->tok > 0)
         return token->tok;
     return scanner->inputEnded() ? YYEOF : unknownCharacter;

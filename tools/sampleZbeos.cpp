@@ -4,13 +4,9 @@
 #include <stdexcept>
 #include <zlib.h>
 
-namespace {
+#include "bootfile/packFormat.h"
 
-void appendLE32(std::vector<unsigned char> &bytes, uint32_t value)
-{
-    for (int shift = 0; shift < 32; shift += 8)
-        bytes.push_back(static_cast<unsigned char>(value >> shift));
-}
+namespace {
 
 // The classic sixteen colours of a PC text screen, as a system palette
 // usually begins.
@@ -53,9 +49,8 @@ struct record_t {
 
     std::vector<unsigned char> bytes() const
     {
-        std::vector<unsigned char> out;
-        for (uint32_t value : {width, height, x, y})
-            appendLE32(out, value);
+        std::vector<unsigned char> out(packRecordHeaderSize);
+        writeRecordHeader(out.data(), {width, height, x, y});
         out.insert(out.end(), pixels.begin(), pixels.end());
         return out;
     }
@@ -170,29 +165,30 @@ std::vector<unsigned char> makeSampleLoader()
 
 std::vector<unsigned char> makeSampleIconPack()
 {
-    std::vector<std::vector<unsigned char>> areas;
-    std::vector<unsigned char> screen;
-    for (uint32_t value : {640u, 480u, 8u})
-        appendLE32(screen, value);
-    areas.push_back(screen);
-    areas.push_back(samplePalette());
-    areas.push_back(iconStrip(true).bytes());
-    areas.push_back({}); // entry 3 is never used
-    areas.push_back(artworkSweep().bytes());
-    areas.push_back(artworkLogo().bytes());
-    areas.push_back(iconStrip(false).bytes());
+    return layOutPack({640, 480, 8}, samplePalette().data(),
+                      {iconStrip(true).bytes(), artworkSweep().bytes(), artworkLogo().bytes(),
+                       iconStrip(false).bytes()});
+}
 
-    const uint32_t directorySize = uint32_t(8 * (areas.size() + 1));
-    std::vector<unsigned char> pack;
-    uint32_t offset = directorySize;
-    for (const auto &area : areas) {
-        appendLE32(pack, uint32_t(area.size()));
-        appendLE32(pack, area.empty() ? 0 : offset);
-        offset += uint32_t(area.size());
+std::vector<unsigned char> layOutPack(const screenGeometry_t &screen, const unsigned char *palette,
+                                      const std::vector<std::vector<unsigned char>> &records)
+{
+    if (records.size() < 2)
+        throw std::invalid_argument("a pack holds a lit and an unlit strip");
+    std::vector<packPicture_t> pictures;
+    for (size_t i = 1; i + 1 < records.size(); ++i)
+        pictures.push_back(readRecordHeader(records[i].data()));
+    const packPlan_t plan = planPack(records.front().size(), pictures);
+    std::vector<unsigned char> pack(size_t(plan.size));
+    for (size_t k = 0; k < plan.entries.size(); ++k)
+        writePackEntry(pack.data(), k, plan.entries[k]);
+    writeScreenRecord(pack.data() + plan.entries[packScreenSlot].offset, screen);
+    memcpy(pack.data() + plan.entries[packPaletteSlot].offset, palette, packPaletteSize);
+    memcpy(pack.data() + plan.entries[packIconsSlot].offset, records.front().data(), records.front().size());
+    for (size_t i = 1; i < records.size(); ++i) {
+        const std::vector<unsigned char> &record = records[i];
+        memcpy(pack.data() + plan.entries[packFirstImageSlot + i - 1].offset, record.data(), record.size());
     }
-    pack.resize(directorySize); // the zero entry that ends the image list
-    for (const auto &area : areas)
-        pack.insert(pack.end(), area.begin(), area.end());
     return pack;
 }
 

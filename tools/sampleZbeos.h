@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/bootScreen.h"
+
 /// Where the sample's icon strip (and its OffIcons image) sits.
 struct sampleStrip_t {
     static constexpr uint32_t width = 200;
@@ -31,5 +33,11 @@ std::vector<unsigned char> makeSampleLoader();
 /// The sample's icon pack, before compression: screen 640 x 480 x 8, a
 /// 256-entry palette, the icon strip, two artwork images, then OffIcons.
 std::vector<unsigned char> makeSampleIconPack();
+/// An icon pack of the screen record, the palette (all its entries), the
+/// records (header, then pixels): the lit strip, the images, the unlit
+/// strip, which must be the size of the lit one, laid out as a save lays
+/// them out.
+std::vector<unsigned char> layOutPack(const screenGeometry_t &screen, const unsigned char *palette,
+                                      const std::vector<std::vector<unsigned char>> &records);
 /// The whole sample file: boot code, "beos" member, "images" member.
 std::vector<unsigned char> makeSampleZbeos();

@@ -6,6 +6,7 @@
 #include "bootfile/gziptools.h"
 #include "gcompress_support.h"
 #include "fixtures/testImages.h"
+#include "fixtures/testThread.h"
 #include "ioFaults_support.h"
 #include "packBuilder_support.h"
 
@@ -35,7 +36,7 @@ TEST_P(BackgroundDeflate, GivesTheOnePassStreamAndCrc)
         ASSERT_EQ(gcompress(expected.data(), &expectedLength, data.data(), data.size(), &expectedCrc, level), Z_OK);
         expected.resize(expectedLength);
 
-        backgroundDeflate_t deflate(data.data(), data.size(), level);
+        backgroundDeflate_t deflate(data.data(), data.size(), level, testThread());
         for (size_t ready = 0; ready < data.size(); ready += c.step)
             deflate.Ready(ready);
         bytes_t streamed;
@@ -68,14 +69,14 @@ TEST(BackgroundDeflateEnd, FailureAndAbandonEndTheThread)
     {
         ioFaultsScope_t faults;
         ioFaults.failDeflate = true;
-        backgroundDeflate_t deflate(data.data(), data.size(), 9);
+        backgroundDeflate_t deflate(data.data(), data.size(), 9, testThread());
         deflate.Ready(50000);
         unsigned long crc = 0;
         EXPECT_EQ(deflate.Finish(&crc), Z_STREAM_ERROR);
     }
     // Filling stopped half way, as when an exception leaves the layout:
     // going out of scope must not wait for bytes that never come.
-    backgroundDeflate_t abandoned(data.data(), data.size(), 9);
+    backgroundDeflate_t abandoned(data.data(), data.size(), 9, testThread());
     abandoned.Ready(40000);
 }
 

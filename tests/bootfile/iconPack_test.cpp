@@ -283,17 +283,17 @@ TEST(IconPack, LaysOutTheRenderedSplashAsGiven)
     solidImage_t first(3, 2, 7, 8, 1), second(1, 1, 9, 10, 1);
     pack.AddImage(pictureOf(first.image));
     pack.AddImage(pictureOf(second.image));
-    newSplash_t splash;
+    uint8_t stored[768];
     for (unsigned j = 0; j < 256; ++j) {
-        splash.palette[3 * j] = uint8_t(j);
-        splash.palette[3 * j + 1] = uint8_t(255 - j);
-        splash.palette[3 * j + 2] = 7;
+        stored[3 * j] = uint8_t(j);
+        stored[3 * j + 1] = uint8_t(255 - j);
+        stored[3 * j + 2] = 7;
     }
     const std::vector<bytes_t> indices = {{16, 17, 18, 239, 116, 21}, {58}};
-    splash.pictureRows = [&](unsigned i, uint8_t *at, const rowsDone_t &rowsDone) {
+    const newSplash_t splash(stored, {}, [&](unsigned i, uint8_t *at, const rowsDone_t &rowsDone) {
         std::copy(indices[i].begin(), indices[i].end(), at);
         rowsDone(i == 0 ? 2 : 1);
-    };
+    });
     const bytes_t out = laidOut(pack, splash);
 
     const uint32_t palette = entryOffset(out, 1);

@@ -3,13 +3,15 @@
 #include <cstring>
 #include <memory>
 
+#include "fixtures/testThread.h"
+
 newSplash_t renderedFor(const uint8_t *palette, const std::vector<const loadedImage_t *> &images,
                         const renderOptions_t &options)
 {
     splashFrame_t frame;
     memcpy(frame.palette, palette, sizeof frame.palette);
     return packSplashOf(
-        std::make_shared<splashRenderer_t>(images.data(), unsigned(images.size()), options, frame));
+        std::make_shared<splashRenderer_t>(images.data(), unsigned(images.size()), options, frame, testThread()));
 }
 
 bytes_t laidOut(const zbeosIconPack_t &pack, const newSplash_t &splash)

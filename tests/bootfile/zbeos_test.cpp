@@ -10,6 +10,7 @@
 #include "bootfile/littleEndian.h"
 #include "diagnostics/errors.h"
 #include "diagnostics/traceMsg.h"
+#include "fixtures/testThread.h"
 #include "bootfile/zbeosSections.h"
 #include "ioFaults_support.h"
 #include "packBuilder_support.h"
@@ -98,7 +99,7 @@ newSplash_t splashOf(const zbeos_t &zbeos, const std::vector<const loadedImage_t
 /// Saves `zbeos` to path with the splash of `images`, as a run does.
 void save(const zbeos_t &zbeos, const std::string &path, const std::vector<const loadedImage_t *> &images = {})
 {
-    zbeos.Save(path.c_str(), splashOf(zbeos, images), 9);
+    zbeos.Save(path.c_str(), splashOf(zbeos, images), 9, testThread());
 }
 
 TEST(ZbeosSave, KeepsTheHeadAndSplashHeaderAndWritesAFreshMember)

@@ -5,6 +5,7 @@
 
 #include "driver/run.h"
 #include "fixtures/imageFiles.h"
+#include "fixtures/testThread.h"
 #include "support/scratch.h"
 #include "support/traceCapture.h"
 
@@ -27,8 +28,7 @@ TEST_P(ImagePhase, DecodesAndHints)
     description.imageCount = 1;
     description.images[0] = {writeScratchFile(c.name, c.file()), 0, 0, c.modifier, c.width, c.height, 50, 50};
     std::vector<loadedImage_t> images, strips;
-    secondThread_t thread;
-    const std::string trace = traceOf(2, [&] { runImagePhase(description, runSettings_t(), &images, &strips, &thread); });
+    const std::string trace = traceOf(2, [&] { runImagePhase(description, runSettings_t(), &images, &strips, &testThread()); });
     ASSERT_EQ(images.size(), 1u) << trace;
     EXPECT_NE(trace.find(c.traced), std::string::npos) << trace;
     EXPECT_EQ(trace.find(c.untraced), std::string::npos) << trace;

@@ -8,6 +8,7 @@
 
 #include "fixtures/wholeImage.h"
 #include "fixtures/testImages.h"
+#include "fixtures/testThread.h"
 #include "imaging/colorHistogram.h"
 
 namespace {
@@ -41,18 +42,18 @@ TEST_P(ColorHistogram, HoldsEveryPixelInItsCell)
         for (unsigned c = 0; c < image->width; ++c)
             ++wanted[pixelAt(image.get(), c, r)];
 
-    const colorHistogram_t histogram(runsOf(*image));
+    const colorHistogram_t histogram(runsOf(*image), testThread());
     std::map<uint32_t, uint64_t> held;
     uint32_t previousCode = 0, end = 0;
-    for (size_t i = 0; i < histogram.cells.size(); ++i) {
-        const colorCell_t &cell = histogram.cells[i];
+    for (size_t i = 0; i < histogram.allCells().size(); ++i) {
+        const colorCell_t &cell = histogram.allCells()[i];
         ASSERT_EQ(cell.begin, end) << "cells follow each other";
         end = cell.end;
         colorTotals_t totals{0, 0, 0, 0, 0};
         histogram.forEachColor(cell, [&](unsigned r, unsigned g, unsigned b, uint64_t n) {
             const uint32_t code = colorCode(r, g, b);
             EXPECT_TRUE(held.empty() || code > previousCode) << "sorted, each colour once";
-            EXPECT_EQ(code >> 9, histogram.cellCodes[i]);
+            EXPECT_EQ(code >> 9, histogram.cellCode(i));
             EXPECT_EQ(r & ~7u, cell.r);
             EXPECT_EQ(g & ~7u, cell.g);
             EXPECT_EQ(b & ~7u, cell.b);
@@ -62,7 +63,7 @@ TEST_P(ColorHistogram, HoldsEveryPixelInItsCell)
         });
         EXPECT_EQ(memcmp(&totals, &cell.totals, sizeof totals), 0) << "cell " << i;
     }
-    EXPECT_EQ(end, histogram.low.size());
+    EXPECT_EQ(end, histogram.pixelCount());
     EXPECT_EQ(held, wanted);
 }
 

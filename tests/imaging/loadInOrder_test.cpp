@@ -7,6 +7,7 @@
 
 #include "diagnostics/traceMsg.h"
 #include "fixtures/imageFiles.h"
+#include "fixtures/testThread.h"
 #include "imaging/loadImage.h"
 #include "imaging/loadInOrder.h"
 #include "support/scratch.h"
@@ -79,7 +80,7 @@ TEST_P(LoadInOrder, HandsOverAndTracesAsOneAfterTheOther)
                 EXPECT_NE(outcome->image.has_value(), outcome->error.has_value()) << i;
                 order.push_back(i);
                 return !refuses(i, outcome->error.has_value());
-            });
+            }, testThread());
         });
         ASSERT_EQ(traced, wanted) << "round " << round;
         ASSERT_EQ(order, wantedOrder) << "round " << round;

@@ -56,7 +56,7 @@ TEST_P(CanvasRuns, HoldTheDrawnCompositesPixels)
         std::memcpy(&word, pixel, 4);
         counted.push_back(word);
     });
-    EXPECT_EQ(runs.total, counted.size());
+    EXPECT_EQ(runs.total(), counted.size());
     std::sort(wanted.begin(), wanted.end());
     std::sort(counted.begin(), counted.end());
     EXPECT_EQ(counted, wanted);

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "fixtures/testImages.h"
+#include "fixtures/testThread.h"
 #include "imaging/alphaCompose.h"
 #include "imaging/dither.h"
 #include "imaging/fullPalette.h"
@@ -43,11 +44,11 @@ struct rendered_t {
 rendered_t renderSplash(const loadedImage_t *const *images, unsigned count, const renderOptions_t &options,
                         const splashFrame_t &frame = splashFrame_t())
 {
-    const auto renderer = std::make_shared<splashRenderer_t>(images, count, options, frame);
+    const auto renderer = std::make_shared<splashRenderer_t>(images, count, options, frame, testThread());
     rendered_t rendered{renderer->Palette(), packSplashOf(renderer), {}};
     for (unsigned i = 0; i < count; ++i) {
         rendered.pictures.emplace_back(uint64_t(images[i]->width) * images[i]->height);
-        rendered.splash.pictureRows(i, rendered.pictures.back().data(), [](uint32_t) {});
+        rendered.splash.PictureRows(i, rendered.pictures.back().data(), [](uint32_t) {});
     }
     return rendered;
 }
@@ -126,12 +127,12 @@ TEST(Render, OwnIconsAreChosenForAndMappedToTheKeptAndChosenColours)
         const newSplash_t &splash = rendered.splash;
         const unsigned green = indexOf(rendered.palette, 0x00c800);
         ASSERT_LT(green, rendered.palette.numColors) << "the strips take part in the choice";
-        ASSERT_EQ(splash.strips.size(), 2u);
-        EXPECT_EQ(splash.palette[3 * (16 + green) + 1], 200) << "chosen colours follow the kept ones";
-        EXPECT_EQ(splash.palette[3 * 3 + 2], 170) << "the kept colours stay";
-        EXPECT_EQ(splash.strips[0][0], 16 + green);
-        EXPECT_EQ(splash.strips[0][19], 3) << "a kept colour maps to its own entry";
-        EXPECT_EQ(splash.strips[1], std::vector<uint8_t>(20, 3));
+        ASSERT_EQ(splash.Strips().size(), 2u);
+        EXPECT_EQ(splash.Palette()[3 * (16 + green) + 1], 200) << "chosen colours follow the kept ones";
+        EXPECT_EQ(splash.Palette()[3 * 3 + 2], 170) << "the kept colours stay";
+        EXPECT_EQ(splash.Strips()[0][0], 16 + green);
+        EXPECT_EQ(splash.Strips()[0][19], 3) << "a kept colour maps to its own entry";
+        EXPECT_EQ(splash.Strips()[1], std::vector<uint8_t>(20, 3));
         EXPECT_EQ(rendered.pictures[0][0], 16 + indexOf(rendered.palette, 0xc80000)) << "images index chosen ones";
     }
 }
