@@ -42,9 +42,10 @@ if not (os.access(CHROMIUM, os.X_OK) and os.access(DRIVER, os.X_OK)):
 studio, dawnmark, make_sample, examples = (os.path.abspath(a) for a in sys.argv[1:5])
 folder = tempfile.mkdtemp(prefix='studio-browser-')
 outside = tempfile.mkdtemp(prefix='studio-browser-out-')
+profile = tempfile.mkdtemp(prefix='studio-browser-profile-')
 
 
-def start_studio():
+def start_studio(started):
     subprocess.run([make_sample, os.path.join(outside, 'zbeos')], check=True, stdout=subprocess.DEVNULL)
     for name in ('background.png', 'stripe.tga'):
         shutil.copy(os.path.join(examples, name), folder)
@@ -53,9 +54,10 @@ def start_studio():
                    'image "stripe.tga" at 0 330 resized to 640 24\n')
     server = subprocess.Popen([studio, '-z', os.path.join(outside, 'zbeos'), folder],
                               stdout=subprocess.PIPE, text=True)
+    started.append(server)
     for line in server.stdout:
         if line.startswith('Open '):
-            return server, line.split()[1]
+            return line.split()[1]
     raise AssertionError('the studio printed no address')
 
 
@@ -71,16 +73,17 @@ def wait_for(what, ready, process):
         time.sleep(0.1)
 
 
-def start_browser():
+def start_browser(started):
     """Chromium with its debugging port, and ChromeDriver attached to it,
     both reached by the loopback address's number: a minimal system may have
     no /etc/hosts, and there the name localhost, which the driver would use
-    for a browser it started itself, does not resolve."""
-    profile = tempfile.mkdtemp(prefix='studio-browser-profile-')
+    for a browser it started itself, does not resolve. Each process is added
+    to `started` as soon as it runs, so that a failure stops it too."""
     chromium = subprocess.Popen([CHROMIUM, '--headless=new', '--no-sandbox', '--disable-dev-shm-usage',
                                  '--window-size=1400,1000', '--remote-debugging-port=0',
                                  f'--user-data-dir={profile}', 'about:blank'],
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    started.append(chromium)
     port_file = os.path.join(profile, 'DevToolsActivePort')
 
     def debugging_port():
@@ -96,6 +99,7 @@ def start_browser():
         port = probe.getsockname()[1]
     chromedriver = subprocess.Popen([DRIVER, f'--port={port}'], stdout=subprocess.DEVNULL,
                                     stderr=subprocess.DEVNULL)
+    started.append(chromedriver)
     address = f'http://127.0.0.1:{port}'
 
     def answering():
@@ -112,7 +116,7 @@ def start_browser():
     # The driver runs on this machine: a file is named by its path, not
     # sent over as it would be to a remote one.
     driver.file_detector = UselessFileDetector()
-    return driver, [chromedriver, chromium], profile
+    return driver
 
 
 def settled(driver, timeout=60):
@@ -214,22 +218,28 @@ def eight_pages(driver, address):
 
 
 def main():
-    server, address = start_studio()
-    driver, helpers, profile = start_browser()
+    started = []
+    driver = None
     try:
+        address = start_studio(started)
+        driver = start_browser(started)
         driver.set_script_timeout(60)
         one_page(driver, address)
         eight_pages(driver, address)
     finally:
-        driver.quit()
-        for helper in helpers:
-            helper.terminate()
-            helper.wait(10)
-        shutil.rmtree(profile)
-        server.terminate()
-        server.wait(10)
-        shutil.rmtree(folder)
-        shutil.rmtree(outside)
+        if driver:
+            driver.quit()
+        # The studio, Chromium and its driver, newest first; a process that
+        # is still writing its files would keep the folders from going.
+        for process in reversed(started):
+            process.terminate()
+            try:
+                process.wait(10)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+        for made in (folder, outside, profile):
+            shutil.rmtree(made, ignore_errors=True)
     print('studio browser test: passed')
 
 
