@@ -90,3 +90,27 @@ export function sizeEntry(text, entry, width, height) {
     : tail.replace(place, (all) => `${all} resized to ${w} ${h}`));
   return lines.join('\n');
 }
+
+const covering = /\bcovering\s+\d+\s+\d+(?:\s+focus\s+(\d+)\s+(\d+))?/;
+
+// The point entry `entry` is cut around, in percent of the picture (the
+// centre without `focus`), or null when it is not `covering` a box.
+export function entryFocus(text, entry) {
+  const line = text.split('\n')[imageLines(text)[entry]] || '';
+  const match = covering.exec(line.slice(line.lastIndexOf('"') + 1));
+  if (!match) return null;
+  return match[1] === undefined ? { x: 50, y: 50 } : { x: Number(match[1]), y: Number(match[2]) };
+}
+
+// The text with entry `entry`, when it is `covering` a box, cut around x y.
+export function focusEntry(text, entry, x, y) {
+  const lines = text.split('\n');
+  const index = imageLines(text)[entry];
+  if (index === undefined) return text;
+  const percent = (v) => Math.min(100, Math.max(0, Math.round(v)));
+  const line = lines[index];
+  const quote = line.lastIndexOf('"') + 1;
+  lines[index] = line.slice(0, quote) + line.slice(quote).replace(covering,
+    (all) => `${all.replace(/\s+focus\s+\d+\s+\d+$/, '')} focus ${percent(x)} ${percent(y)}`);
+  return lines.join('\n');
+}

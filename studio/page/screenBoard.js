@@ -3,11 +3,13 @@
 // redraws the screen when the server answers.
 
 export class ScreenBoard {
-  constructor(canvas, layer, onMove, onResize) {
+  constructor(canvas, layer, onMove, onResize, focusOf, onFocus) {
     this.canvas = canvas;
     this.layer = layer;
     this.onMove = onMove; // (kind, index, dx, dy, final) in screen pixels
     this.onResize = onResize; // (index, dx, dy, final): the lower right corner moved
+    this.focusOf = focusOf; // (index): {x, y} in percent of the box, or null for none
+    this.onFocus = onFocus; // (index, x, y): the focus handle let go there, in percent
     this.boxes = null;
     this.dragging = null;
   }
@@ -63,12 +65,50 @@ export class ScreenBoard {
           this.grab(event, outline, scale, true);
         });
         outline.append(handle);
+        const focus = this.focusOf(index);
+        if (focus) outline.append(this.focusHandle(outline, index, focus));
       }
       this.layer.append(outline);
     };
     // The last image is drawn on top, so its outline comes last too.
     this.boxes.images.forEach((box, index) => add(box, 'image', index));
     if (this.boxes.strip[2] > 0) add(this.boxes.strip, 'strip', 0);
+  }
+
+  // The crosshair at the point a `covering` picture is cut around; it moves
+  // inside the box, and the caller is told where it is let go.
+  focusHandle(outline, index, focus) {
+    const cross = document.createElement('div');
+    cross.className = 'focus';
+    const put = (x, y) => Object.assign(cross.style, { left: `${x}%`, top: `${y}%` });
+    put(focus.x, focus.y);
+    const percent = (e) => {
+      const box = outline.getBoundingClientRect();
+      const share = (v, from, size) => Math.min(100, Math.max(0, ((v - from) / size) * 100));
+      return [share(e.clientX, box.left, box.width), share(e.clientY, box.top, box.height)];
+    };
+    cross.addEventListener('pointerdown', (event) => {
+      event.stopPropagation();
+      event.preventDefault();
+      try {
+        cross.setPointerCapture(event.pointerId);
+      } catch (error) {
+        // As for the outlines: followed without capture.
+      }
+      this.dragging = true;
+      const move = (e) => put(...percent(e));
+      const drop = (e) => {
+        cross.removeEventListener('pointermove', move);
+        cross.removeEventListener('pointerup', drop);
+        cross.removeEventListener('pointercancel', drop);
+        this.dragging = null;
+        this.onFocus(index, ...percent(e));
+      };
+      cross.addEventListener('pointermove', move);
+      cross.addEventListener('pointerup', drop);
+      cross.addEventListener('pointercancel', drop);
+    });
+    return cross;
   }
 
   // A drag of the outline (or, `resizing`, of its corner handle).

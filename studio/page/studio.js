@@ -3,7 +3,7 @@
 // ever shown, so a slow answer can never put back an older screen.
 import { ScreenBoard } from './screenBoard.js?t=TOKEN';
 import {
-  addEntry, entryPlace, entrySize, placeEntry, placeStrip, sizeEntry, stripPlace,
+  addEntry, entryFocus, entryPlace, entrySize, focusEntry, placeEntry, placeStrip, sizeEntry, stripPlace,
 } from './descriptionLines.js?t=TOKEN';
 
 const token = new URLSearchParams(location.search).get('t') || '';
@@ -12,7 +12,8 @@ const $ = (id) => document.getElementById(id);
 const optionNames = ['dither', 'alpha', 'full-palette', 'smooth'];
 
 const text = $('description');
-const board = new ScreenBoard($('screen'), $('outlines'), moved, resized);
+const board = new ScreenBoard($('screen'), $('outlines'), moved, resized,
+  (index) => entryFocus(text.value, index), focused);
 let sequence = 0;
 let inFlight = false;
 let dragBase = null;
@@ -107,6 +108,12 @@ function resized(index, dx, dy, final) {
   const { base } = dragBase;
   text.value = sizeEntry(dragBase.text, index, base.width + dx, base.height + dy);
   if (final) dragBase = null;
+  changed();
+}
+
+// The focus handle of a `covering` picture, let go at x y percent of its box.
+function focused(index, x, y) {
+  text.value = focusEntry(text.value, index, x, y);
   changed();
 }
 

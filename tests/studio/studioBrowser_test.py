@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The studio's page in headless Chromium: a photo added with the file
-input, dragged 37 pixels to the right and resized by its handle,
-dithering switched on, the boot played, saved; the saved boot loader file
+input, dragged 37 pixels to the right and resized by its handle, its
+focus handle dragged once it covers its box, dithering switched on, the boot played, saved; the saved boot loader file
 is what Dawnmark makes of the description the page shows, and the page
 logs no error. Then eight pages drag at once and each shows the drawing
 of its own newest description.
@@ -162,6 +162,17 @@ def one_page(driver, address):
     settled(driver)
     text = driver.find_element(By.ID, 'description').get_attribute('value')
     assert 'image "sun.png" at 37 0 resized to 130 140' in text, text
+    # Covering its box, the sun gets a focus handle at the centre: 26 right
+    # and 35 up of it is 70% of 130 across and 25% of 140 down.
+    driver.execute_script('''const d = document.getElementById('description');
+        d.value = d.value.replace('resized to 130 140', 'covering 130 140');
+        d.dispatchEvent(new Event('input'));''')
+    settled(driver)
+    focus = driver.find_element(By.CSS_SELECTOR, '.outline.image .focus')
+    ActionChains(driver).click_and_hold(focus).move_by_offset(26, -35).release().perform()
+    settled(driver)
+    text = driver.find_element(By.ID, 'description').get_attribute('value')
+    assert 'image "sun.png" at 37 0 covering 130 140 focus 70 25' in text, text
     driver.find_element(By.ID, 'dither').click()
     settled(driver)
     assert driver.execute_async_script(SHOWN_IS_NEWEST) is True
