@@ -35,6 +35,13 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The libraries the decoders open only when a file needs them are not seen
+# by the dependency computation, which reads what the programs link.
+get_property(latePackages GLOBAL PROPERTY DAWNMARK_LATE_PACKAGES)
+if(latePackages)
+  list(JOIN latePackages ", " lateDepends)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "${lateDepends}")
+endif()
 # The build keeps its debug information; the package does not need it.
 set(CPACK_STRIP_FILES ON)
 

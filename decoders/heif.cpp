@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include <libheif/heif.h>
 
@@ -14,8 +15,56 @@
 #include "decoders/decodeFailure.h"
 #include "decoders/heif.h"
 #include "base/mappedAtOnce.h"
+#include "decoders/lateLibrary.h"
 
 namespace {
+
+/// The part of libheif the decoding calls, each named once.
+#define HEIF_CALLS(X) \
+    X(heif_context_alloc) \
+    X(heif_context_free) \
+    X(heif_context_get_primary_image_handle) \
+    X(heif_context_read_from_memory_without_copy) \
+    X(heif_context_set_maximum_image_size_limit) \
+    X(heif_decode_image) \
+    X(heif_decoding_options_alloc) \
+    X(heif_decoding_options_free) \
+    X(heif_image_get_bits_per_pixel_range) \
+    X(heif_image_get_height) \
+    X(heif_image_get_plane_readonly) \
+    X(heif_image_get_width) \
+    X(heif_image_handle_get_color_profile_type) \
+    X(heif_image_handle_get_raw_color_profile) \
+    X(heif_image_handle_get_raw_color_profile_size) \
+    X(heif_image_handle_has_alpha_channel) \
+    X(heif_image_handle_release) \
+    X(heif_image_release)
+
+/// Those functions, from the library opened late.
+struct heifFunctions_t {
+#define HEIF_MEMBER(name) decltype(&::name) name = nullptr;
+    HEIF_CALLS(HEIF_MEMBER)
+#undef HEIF_MEMBER
+    /// Why they cannot be had; empty when every one was found.
+    std::string missing;
+};
+
+/// The functions, found once, by whichever thread asks first.
+const heifFunctions_t &libheif()
+{
+    static const heifFunctions_t found = [] {
+        static const lateLibrary_t library(DAWNMARK_HEIF_SONAME);
+        heifFunctions_t functions;
+        bool all = true;
+#define HEIF_BIND(name) all = library.Bind(#name, &functions.name) && all;
+        HEIF_CALLS(HEIF_BIND)
+#undef HEIF_BIND
+        if (!all)
+            functions.missing = library.Missing().empty() ? "libheif lacks a function it needs" : library.Missing();
+        return functions;
+    }();
+    return found;
+}
 
 /// The widest square libheif may decode: its pixels then fill exactly the
 /// largest bitmap we accept.
@@ -48,16 +97,16 @@ brand_t brandOf(const uint8_t *data, size_t size)
 }
 
 struct contextDeleter_t {
-    void operator()(heif_context *context) const { heif_context_free(context); }
+    void operator()(heif_context *context) const { libheif().heif_context_free(context); }
 };
 struct handleDeleter_t {
-    void operator()(heif_image_handle *handle) const { heif_image_handle_release(handle); }
+    void operator()(heif_image_handle *handle) const { libheif().heif_image_handle_release(handle); }
 };
 struct imageDeleter_t {
-    void operator()(heif_image *image) const { heif_image_release(image); }
+    void operator()(heif_image *image) const { libheif().heif_image_release(image); }
 };
 struct optionsDeleter_t {
-    void operator()(heif_decoding_options *options) const { heif_decoding_options_free(options); }
+    void operator()(heif_decoding_options *options) const { libheif().heif_decoding_options_free(options); }
 };
 
 bool heifFailure(const heif_error &error, const char *format, decodeFailure_t *failure)
@@ -74,11 +123,11 @@ bool heifFailure(const heif_error &error, const char *format, decodeFailure_t *f
 std::vector<uint8_t> iccProfileOf(const heif_image_handle *handle)
 {
     std::vector<uint8_t> profile;
-    const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle);
+    const heif_color_profile_type type = libheif().heif_image_handle_get_color_profile_type(handle);
     if (type != heif_color_profile_type_prof && type != heif_color_profile_type_rICC)
         return profile;
-    profile.resize(heif_image_handle_get_raw_color_profile_size(handle));
-    if (profile.empty() || heif_image_handle_get_raw_color_profile(handle, profile.data()).code != heif_error_Ok)
+    profile.resize(libheif().heif_image_handle_get_raw_color_profile_size(handle));
+    if (profile.empty() || libheif().heif_image_handle_get_raw_color_profile(handle, profile.data()).code != heif_error_Ok)
         profile.clear();
     return profile;
 }
@@ -88,11 +137,11 @@ std::vector<uint8_t> iccProfileOf(const heif_image_handle *handle)
 bool takePixels(const heif_image *image, bool alpha, const char *format, decodedBitmap_t *bitmap,
                 decodeFailure_t *failure)
 {
-    const int width = heif_image_get_width(image, heif_channel_interleaved);
-    const int height = heif_image_get_height(image, heif_channel_interleaved);
+    const int width = libheif().heif_image_get_width(image, heif_channel_interleaved);
+    const int height = libheif().heif_image_get_height(image, heif_channel_interleaved);
     int stride = 0;
-    const uint8_t *plane = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
-    if (plane == nullptr || heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved) != 8 ||
+    const uint8_t *plane = libheif().heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
+    if (plane == nullptr || libheif().heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved) != 8 ||
         !bitmapSizeAcceptable(uint64_t(std::max(width, 0)), uint64_t(std::max(height, 0))))
         return failure->give("unsupported %s: no 8-bit pixels of %d x %d", format, width, height);
     bitmap->width = uint32_t(width);
@@ -116,26 +165,28 @@ bool takePixels(const heif_image *image, bool alpha, const char *format, decoded
 bool decodePrimary(const uint8_t *data, size_t size, const char *format, decodedBitmap_t *bitmap,
                    decodeFailure_t *failure)
 {
-    const std::unique_ptr<heif_context, contextDeleter_t> context(heif_context_alloc());
+    if (!libheif().missing.empty())
+        return failure->give("%s needs libheif: %s", format, libheif().missing.c_str());
+    const std::unique_ptr<heif_context, contextDeleter_t> context(libheif().heif_context_alloc());
     if (!context)
         return failure->give("out of memory");
-    heif_context_set_maximum_image_size_limit(context.get(), kMaxSide);
-    heif_error error = heif_context_read_from_memory_without_copy(context.get(), data, size, nullptr);
+    libheif().heif_context_set_maximum_image_size_limit(context.get(), kMaxSide);
+    heif_error error = libheif().heif_context_read_from_memory_without_copy(context.get(), data, size, nullptr);
     if (error.code != heif_error_Ok)
         return heifFailure(error, format, failure);
     heif_image_handle *rawHandle = nullptr;
-    error = heif_context_get_primary_image_handle(context.get(), &rawHandle);
+    error = libheif().heif_context_get_primary_image_handle(context.get(), &rawHandle);
     const std::unique_ptr<heif_image_handle, handleDeleter_t> handle(rawHandle);
     if (error.code != heif_error_Ok)
         return heifFailure(error, format, failure);
 
-    const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
-    const std::unique_ptr<heif_decoding_options, optionsDeleter_t> options(heif_decoding_options_alloc());
+    const bool alpha = libheif().heif_image_handle_has_alpha_channel(handle.get()) != 0;
+    const std::unique_ptr<heif_decoding_options, optionsDeleter_t> options(libheif().heif_decoding_options_alloc());
     if (!options)
         return failure->give("out of memory");
     options->convert_hdr_to_8bit = 1;
     heif_image *rawImage = nullptr;
-    error = heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB,
+    error = libheif().heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB,
                               alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get());
     const std::unique_ptr<heif_image, imageDeleter_t> image(rawImage);
     if (error.code != heif_error_Ok)

@@ -2,7 +2,9 @@
 // picture upright itself; the pixels come as 8-bit red, green, blue and
 // alpha (opaque when the file has none) in the colour space the library
 // decodes to, whose profile goes with them unless it is plain sRGB.
+#include <cstring>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include <jxl/decode.h>
@@ -10,11 +12,51 @@
 #include "decoders/decodeFailure.h"
 #include "decoders/jxl.h"
 #include "base/mappedAtOnce.h"
+#include "decoders/lateLibrary.h"
 
 namespace {
 
+/// The part of libjxl the decoding calls, each named once.
+#define JXL_CALLS(X) \
+    X(JxlDecoderCreate) \
+    X(JxlDecoderDestroy) \
+    X(JxlDecoderGetBasicInfo) \
+    X(JxlDecoderGetColorAsEncodedProfile) \
+    X(JxlDecoderGetColorAsICCProfile) \
+    X(JxlDecoderGetICCProfileSize) \
+    X(JxlDecoderProcessInput) \
+    X(JxlDecoderSetImageOutBuffer) \
+    X(JxlDecoderSetInput) \
+    X(JxlDecoderSubscribeEvents)
+
+/// Those functions, from the library opened late.
+struct jxlFunctions_t {
+#define JXL_MEMBER(name) decltype(&::name) name = nullptr;
+    JXL_CALLS(JXL_MEMBER)
+#undef JXL_MEMBER
+    /// Why they cannot be had; empty when every one was found.
+    std::string missing;
+};
+
+/// The functions, found once, by whichever thread asks first.
+const jxlFunctions_t &libjxl()
+{
+    static const jxlFunctions_t found = [] {
+        static const lateLibrary_t library(DAWNMARK_JXL_SONAME);
+        jxlFunctions_t functions;
+        bool all = true;
+#define JXL_BIND(name) all = library.Bind(#name, &functions.name) && all;
+        JXL_CALLS(JXL_BIND)
+#undef JXL_BIND
+        if (!all)
+            functions.missing = library.Missing().empty() ? "libjxl lacks a function it needs" : library.Missing();
+        return functions;
+    }();
+    return found;
+}
+
 struct jxlDeleter_t {
-    void operator()(JxlDecoder *decoder) const { JxlDecoderDestroy(decoder); }
+    void operator()(JxlDecoder *decoder) const { libjxl().JxlDecoderDestroy(decoder); }
 };
 
 constexpr JxlPixelFormat kRgba8 = {4, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
@@ -22,7 +64,7 @@ constexpr JxlPixelFormat kRgba8 = {4, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
 bool isPlainSrgb(const JxlDecoder *decoder)
 {
     JxlColorEncoding encoding;
-    return JxlDecoderGetColorAsEncodedProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &encoding) ==
+    return libjxl().JxlDecoderGetColorAsEncodedProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &encoding) ==
                JXL_DEC_SUCCESS &&
            encoding.color_space == JXL_COLOR_SPACE_RGB && encoding.white_point == JXL_WHITE_POINT_D65 &&
            encoding.primaries == JXL_PRIMARIES_SRGB && encoding.transfer_function == JXL_TRANSFER_FUNCTION_SRGB;
@@ -33,10 +75,10 @@ std::vector<uint8_t> dataProfile(const JxlDecoder *decoder)
     std::vector<uint8_t> profile;
     size_t size = 0;
     if (isPlainSrgb(decoder) ||
-        JxlDecoderGetICCProfileSize(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &size) != JXL_DEC_SUCCESS)
+        libjxl().JxlDecoderGetICCProfileSize(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &size) != JXL_DEC_SUCCESS)
         return profile;
     profile.resize(size);
-    if (JxlDecoderGetColorAsICCProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, profile.data(), size) !=
+    if (libjxl().JxlDecoderGetColorAsICCProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, profile.data(), size) !=
         JXL_DEC_SUCCESS)
         profile.clear();
     return profile;
@@ -45,7 +87,7 @@ std::vector<uint8_t> dataProfile(const JxlDecoder *decoder)
 bool sizeFrom(const JxlDecoder *decoder, decodedBitmap_t *bitmap, decodeFailure_t *failure)
 {
     JxlBasicInfo info;
-    if (JxlDecoderGetBasicInfo(decoder, &info) != JXL_DEC_SUCCESS)
+    if (libjxl().JxlDecoderGetBasicInfo(decoder, &info) != JXL_DEC_SUCCESS)
         return failure->give("damaged JPEG XL header");
     if (!bitmapSizeAcceptable(info.xsize, info.ysize))
         return failure->give("JPEG XL image of %u x %u pixels is larger than 1 GiB", unsigned(info.xsize),
@@ -60,34 +102,40 @@ bool sizeFrom(const JxlDecoder *decoder, decodedBitmap_t *bitmap, decodeFailure_
 
 bool looksLikeJxl(const uint8_t *data, size_t size)
 {
-    const JxlSignature signature = JxlSignatureCheck(data, size);
-    return signature == JXL_SIG_CODESTREAM || signature == JXL_SIG_CONTAINER;
+    // A bare codestream, or the container's signature box. Told here rather
+    // than by the library, which would be opened for every file tried.
+    static const uint8_t codestream[] = {0xff, 0x0a};
+    static const uint8_t container[] = {0, 0, 0, 0x0c, 'J', 'X', 'L', ' ', 0x0d, 0x0a, 0x87, 0x0a};
+    return (size >= sizeof codestream && std::memcmp(data, codestream, sizeof codestream) == 0) ||
+           (size >= sizeof container && std::memcmp(data, container, sizeof container) == 0);
 }
 
 bool decodeJxl(const uint8_t *data, size_t size, decodedBitmap_t *bitmap, decodeFailure_t *failure)
 {
-    const std::unique_ptr<JxlDecoder, jxlDeleter_t> decoder(JxlDecoderCreate(nullptr));
+    if (!libjxl().missing.empty())
+        return failure->give("JPEG XL needs libjxl: %s", libjxl().missing.c_str());
+    const std::unique_ptr<JxlDecoder, jxlDeleter_t> decoder(libjxl().JxlDecoderCreate(nullptr));
     if (!decoder)
         return failure->give("out of memory");
-    JxlDecoder *const jxl = decoder.get();
-    if (JxlDecoderSubscribeEvents(jxl, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE) !=
+    JxlDecoder *const running = decoder.get();
+    if (libjxl().JxlDecoderSubscribeEvents(running, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE) !=
             JXL_DEC_SUCCESS ||
-        JxlDecoderSetInput(jxl, data, size) != JXL_DEC_SUCCESS)
+        libjxl().JxlDecoderSetInput(running, data, size) != JXL_DEC_SUCCESS)
         return failure->give("JPEG XL decoder cannot start");
     // The input stays open: a file cut short then asks for more rather than
     // failing as damaged.
     for (;;) {
-        switch (JxlDecoderProcessInput(jxl)) {
+        switch (libjxl().JxlDecoderProcessInput(running)) {
         case JXL_DEC_BASIC_INFO:
-            if (!sizeFrom(jxl, bitmap, failure))
+            if (!sizeFrom(running, bitmap, failure))
                 return false;
             break;
         case JXL_DEC_COLOR_ENCODING:
-            bitmap->iccProfile = dataProfile(jxl);
+            bitmap->iccProfile = dataProfile(running);
             break;
         case JXL_DEC_NEED_IMAGE_OUT_BUFFER:
             resizeMappedAtOnce(bitmap->pixels, size_t(bitmap->width) * bitmap->height * 4);
-            if (JxlDecoderSetImageOutBuffer(jxl, &kRgba8, bitmap->pixels.data(), bitmap->pixels.size()) !=
+            if (libjxl().JxlDecoderSetImageOutBuffer(running, &kRgba8, bitmap->pixels.data(), bitmap->pixels.size()) !=
                 JXL_DEC_SUCCESS)
                 return failure->give("damaged JPEG XL: unexpected image size");
             break;
