@@ -65,6 +65,7 @@ CC=clang CXX=clang++ configure build-fuzz "${sanitized[@]}" -DDAWNMARK_FUZZ=ON
 cmake --build build-fuzz -j "$jobs"
 reports=$(fresh_reports build-fuzz)
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:log_path=$reports \
+LSAN_OPTIONS=suppressions=$PWD/tools/lsan-suppressions.txt \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:log_path=$reports \
   run_tests build-fuzz
 echo "== fuzz targets, a few seconds each"
