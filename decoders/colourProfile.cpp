@@ -32,6 +32,17 @@ struct transform_t {
 // relative colorimetric, which keeps white white.
 constexpr cmsUInt32Number kIntent = INTENT_PERCEPTUAL;
 
+/// The colour space the profile's header names (bytes 16 to 19, big-endian),
+/// of a profile that opened. Read here rather than through
+/// cmsGetColorSpace, whose enum type cannot hold every value a file may
+/// carry.
+uint32_t colourSpaceOf(const std::vector<uint8_t> &profile)
+{
+    if (profile.size() < 20)
+        return 0;
+    return uint32_t(profile[16]) << 24 | uint32_t(profile[17]) << 16 | uint32_t(profile[18]) << 8 | profile[19];
+}
+
 /// The profile's description, fit for one trace line.
 std::string nameOf(cmsHPROFILE profile)
 {
@@ -111,7 +122,7 @@ srgbConversion_t::srgbConversion_t(const decodedBitmap_t &bitmap)
         said_ = "colour profile: " + name + ", converted to sRGB";
         return;
     }
-    const cmsColorSpaceSignature space = cmsGetColorSpace(profile.handle);
+    const uint32_t space = colourSpaceOf(bitmap.iccProfile);
     grey_ = space == cmsSigGrayData;
     if (space == cmsSigCmykData) {
         said_ = "colour profile: " + name + " is for CMYK, not applied";
@@ -179,7 +190,7 @@ std::string convertToSrgb(decodedBitmap_t *bitmap)
 bool convertCmykToSrgb(decodedBitmap_t *bitmap, bool inverted)
 {
     const profile_t profile{openProfile(bitmap->iccProfile)};
-    if (profile.handle == nullptr || cmsGetColorSpace(profile.handle) != cmsSigCmykData)
+    if (profile.handle == nullptr || colourSpaceOf(bitmap->iccProfile) != cmsSigCmykData)
         return false;
     const profile_t srgb{cmsCreate_sRGBProfile()};
     // Four bytes in, four out: the conversion can work in place, and the

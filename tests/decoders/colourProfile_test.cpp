@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -23,6 +24,9 @@ bytes_t installedProfile(const char *path)
 TEST(ColourProfile, EmbeddedProfilesBecomeSrgb)
 {
     const bytes_t prophoto = installedProfile("colord/ProPhotoRGB.icc");
+    // A colour space no enum names, as a damaged file may claim.
+    bytes_t unnamedSpace = installedProfile("colord/sRGB.icc");
+    std::fill_n(unnamedSpace.begin() + 16, 4, 0xff);
     enum { png, jpeg, cmykJpeg };
     const struct {
         bytes_t profile;
@@ -40,6 +44,7 @@ TEST(ColourProfile, EmbeddedProfilesBecomeSrgb)
          ": Gray CIE*L, converted to sRGB"},
         {installedProfile("ghostscript/default_cmyk.icc"), cmykJpeg, false, {0, 255, 255}, {0, 175, 239},
          ": Artifex CMYK SWOP Profile, converted to sRGB"},
+        {unnamedSpace, jpeg, false, {200, 60, 21}, {200, 60, 21}, ": sRGB is for neither RGB nor grey, not applied"},
         {{7, 7}, jpeg, false, {200, 60, 20}, {200, 60, 20}, " ignored: it cannot be read"},
     };
     for (const auto &c : cases) {
