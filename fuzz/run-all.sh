@@ -2,7 +2,7 @@
 # Builds the fuzz targets with clang and runs each for the given time, one
 # after the other in a single process each (the machine is shared).
 #
-#   bash fuzz/run-all.sh [SECONDS_PER_TARGET] [TARGET...]
+#   [FUZZ_SEED=N] bash fuzz/run-all.sh [SECONDS_PER_TARGET] [TARGET...]
 #
 # Seeds are generated into fuzz/corpus/<target>/ (not kept in git); what the
 # fuzzer adds goes to build-fuzz/corpus/<target>/ and crash inputs to
@@ -12,6 +12,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-300}
+# The same mutations each run, so that a short run in the tests finds what it
+# found before; FUZZ_SEED=0 takes a new seed each time, for longer hunts.
+seed=${FUZZ_SEED:-1}
 shift || true
 targets=("$@")
 [ "${#targets[@]}" -gt 0 ] || targets=(description zbeos iconpack image)
@@ -43,7 +46,7 @@ for target in "${targets[@]}"; do
   echo "== $target: ${seconds}s"
   # Pixel buffers up to the decoders' 1 GiB limit are legitimate.
   "$build/fuzz/${target}_fuzzer" "$work" "fuzz/corpus/$target" \
-    -max_total_time="$seconds" -timeout=25 -close_fd_mask=3 \
+    -seed="$seed" -max_total_time="$seconds" -timeout=25 -close_fd_mask=3 \
     -rss_limit_mb=4096 -malloc_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$artifacts/" > "$build/logs/$target.log" 2>&1 || status=1
   grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|Done)|ERROR|SUMMARY' \
