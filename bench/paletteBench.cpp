@@ -88,7 +88,7 @@ template <bool fast> void select(benchmark::State &state)
     const loadedImage_t *image = composite();
     for (auto _ : state) {
         const palette_t palette = fast ? getOptimalPalette(image, 224) : plainGetOptimalPalette(image, 224);
-        benchmark::DoNotOptimize(palette.red[0]);
+        benchmark::DoNotOptimize(palette.red(0));
     }
 }
 

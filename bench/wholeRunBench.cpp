@@ -133,8 +133,8 @@ double pixelBytes(const std::string &scene)
     if (chdir(scene.c_str()) != 0)
         return 0;
     double bytes = 0;
-    for (uint32_t i = 0; i < parsed.imageCount; ++i) {
-        const loadedImage_t image = loadImage(parsed.images[i].fileName.c_str());
+    for (const splashImage_t &entry : parsed.images()) {
+        const loadedImage_t image = loadImage(entry.fileName.c_str());
         bytes += double(image.width) * image.height * 4;
     }
     if (chdir(here.c_str()) != 0)

@@ -19,8 +19,8 @@ newSplash_t renderFor(const zbeos_t &zbeos, const splashDescription_t &descripti
                       const renderOptions_t &options, secondThread_t *thread)
 {
     splashFrame_t frame;
-    frame.screenWidth = description.screenWidth;
-    frame.screenHeight = description.screenHeight;
+    frame.screenWidth = description.screen().width;
+    frame.screenHeight = description.screen().height;
     if (!iconStrips.empty()) {
         frame.icons[0] = &iconStrips[0];
         frame.icons[1] = &iconStrips[1];
@@ -59,8 +59,8 @@ int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t 
 {
     zbeos_t &zbeos = *bootLoader;
     try {
-        zbeos.DefineScreen(description.screenWidth, description.screenHeight, description.screenDepth);
-        zbeos.IconsAt(description.iconsX, description.iconsY);
+        zbeos.DefineScreen(description.screen().width, description.screen().height, description.screen().depth);
+        zbeos.IconsAt(description.iconsX(), description.iconsY());
 
         // Strips of the wrong size are refused here, before anything is
         // written: only now is the boot loader's own size known.
@@ -68,10 +68,10 @@ int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t 
             TRACE(0, "Replacing icons in zbeos\n");
             {
                 traceStep_t step;
-                TRACE(0, "  lit) %s\n", description.iconsLitFile.c_str());
-                TRACE(0, "unlit) %s\n", description.iconsUnlitFile.c_str());
-                zbeos.UseIcons(pictureOf(iconStrips[0]), description.iconsLitFile.c_str(), pictureOf(iconStrips[1]),
-                               description.iconsUnlitFile.c_str());
+                TRACE(0, "  lit) %s\n", description.iconsLitFile().c_str());
+                TRACE(0, "unlit) %s\n", description.iconsUnlitFile().c_str());
+                zbeos.UseIcons(pictureOf(iconStrips[0]), description.iconsLitFile().c_str(), pictureOf(iconStrips[1]),
+                               description.iconsUnlitFile().c_str());
             }
             TRACE(0, "\n");
         }
@@ -79,8 +79,8 @@ int runBootloaderPhase(const runSettings_t &settings, const splashDescription_t 
         TRACE(0, "Replacing images in zbeos\n");
         {
             traceStep_t step;
-            for (uint32_t i = 0; i < description.imageCount; ++i) {
-                TRACE(0, "%3d) %s\n", (int)i, description.images[i].fileName.c_str());
+            for (uint32_t i = 0; i < description.images().size(); ++i) {
+                TRACE(0, "%3d) %s\n", (int)i, description.images()[i].fileName.c_str());
                 zbeos.AddImage(pictureOf(images[i]));
             }
         }

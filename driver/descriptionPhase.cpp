@@ -7,9 +7,7 @@
 void presetDescriptionScreen(splashDescription_t *description)
 {
     // A description without a screen line keeps these.
-    description->screenWidth = kDefaultScreen.width;
-    description->screenHeight = kDefaultScreen.height;
-    description->screenDepth = kDefaultScreen.depth;
+    description->setScreen(kDefaultScreen);
 }
 
 int runDescriptionPhase(FILE *input, splashDescription_t *description)

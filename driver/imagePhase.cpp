@@ -103,23 +103,22 @@ int runImagePhase(const splashDescription_t &description, const runSettings_t &s
     // boot loader's own once that is read, and their place is the strip's.
     std::vector<std::string> paths;
     std::vector<plannedLoad_t> plans;
-    for (uint32_t i = 0; i < description.imageCount; ++i) {
-        const splashImage_t &entry = description.images[i];
+    for (const splashImage_t &entry : description.images()) {
         paths.push_back(entry.fileName);
         plans.push_back(planOf(entry, smooth));
     }
-    if (description.ownIcons)
-        paths.insert(paths.end(), {description.iconsLitFile, description.iconsUnlitFile});
-    images->reserve(description.imageCount);
-    iconStrips->reserve(description.ownIcons ? 2 : 0);
+    if (description.ownIcons())
+        paths.insert(paths.end(), {description.iconsLitFile(), description.iconsUnlitFile()});
+    images->reserve(description.images().size());
+    iconStrips->reserve(description.ownIcons() ? 2 : 0);
     const bool loaded = loadInOrder(paths, [&](size_t i, loadOutcome_t *outcome) {
-        if (i >= description.imageCount) {
+        if (i >= description.images().size()) {
             if (!takeImage(outcome, iconStrips))
                 return false;
             TRACE(0, "\n");
             return true;
         }
-        const splashImage_t &entry = description.images[i];
+        const splashImage_t &entry = description.images()[i];
         // The quick form has no description whose error lines the user
         // knows: its photo's refusal says which file and why.
         if (!takeImage(outcome, images, settings.picture != nullptr ? entry.fileName.c_str() : nullptr))
@@ -133,7 +132,7 @@ int runImagePhase(const splashDescription_t &description, const runSettings_t &s
             image->resizeTo(entry.width, entry.height);
         else if (entry.modifier == MOD_CLIPPED)
             image->clipTo(entry.width, entry.height);
-        image->clipToWorld(description.screenWidth, description.screenHeight);
+        image->clipToWorld(description.screen().width, description.screen().height);
         // The quick form's photo is the user's one picture: said plainly.
         if (zoom > kSoftZoom) {
             traceStep_t step;

@@ -20,13 +20,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // Whatever the parse must set holds something else first.
     splashDescription_t description;
-    description.iconsX = description.iconsY = description.imageCount = 0xA5A5A5A5;
-    for (splashImage_t &image : description.images)
-        image = {"stale", int32_t(0xA5A5A5A5), int32_t(0xA5A5A5A5), 0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5,
-                 0xA5A5A5A5, 0xA5A5A5A5};
-    description.screenWidth = 640;
-    description.screenHeight = 480;
-    description.screenDepth = 16;
+    description.placeOwnIcons(0xA5A5A5A5, 0xA5A5A5A5, "stale", "stale");
+    while (description.addImage({"stale", int32_t(0xA5A5A5A5), int32_t(0xA5A5A5A5), 0xA5A5A5A5, 0xA5A5A5A5,
+                                 0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5}))
+        ;
+    description.setScreen({640, 480, 16});
     descriptionResult_t result = parseDescription(input, &description);
     fclose(input);
 
@@ -42,14 +40,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     case descriptionStatus_t::scannerFailed:
         abort(); // memory is read without fail
     }
-    // A parse that fails at its first token may leave the record as it was.
-    if (description.imageCount > MAX_SPLASH_IMAGES) {
+    // A parse that fails at its first token may leave the record as it was
+    // (no parse makes such a modifier).
+    if (!description.images().empty() && description.images()[0].modifier == 0xA5A5A5A5) {
         if (result.status == descriptionStatus_t::accepted)
             abort();
         return 0;
     }
-    for (uint32_t i = 0; i < description.imageCount; ++i) {
-        const splashImage_t &image = description.images[i];
+    for (const splashImage_t &image : description.images()) {
         // File names are text between quotes on one line.
         if (image.modifier > MOD_WITHIN ||
             image.fileName.find('\n') != std::string::npos)

@@ -252,11 +252,11 @@ private:
 
 ditherPalette_t::ditherPalette_t(const palette_t &palette)
 {
-    const unsigned n = std::max(1u, std::min(palette.numColors, 256u));
+    const unsigned n = std::max(1u, palette.size());
     for (unsigned j = 0; j < n; ++j) {
-        colour[j][0] = palette.red[j];
-        colour[j][1] = palette.green[j];
-        colour[j][2] = palette.blue[j];
+        colour[j][0] = palette.red(j);
+        colour[j][1] = palette.green(j);
+        colour[j][2] = palette.blue(j);
     }
     neighboursEach = std::min(n - 1, kDitherNeighbours);
     neighbours.assign(size_t(n) * neighboursEach, 0);
@@ -339,7 +339,7 @@ void ditherInto(const loadedImage_t *image, const palette_t *palette, paletteLoo
                                             unsigned(wanted[2] + 8) / 16);
             indices[y * width + x] = uint8_t(j);
             limit = prepared->errorLimitOf(j);
-            const int32_t entry[3] = {palette->red[j], palette->green[j], palette->blue[j]};
+            const int32_t entry[3] = {palette->red(j), palette->green(j), palette->blue(j)};
             int32_t *ahead = owed + step * 3;
             int32_t *below = nextRow.data() + (x + 1) * 3;
             for (unsigned c = 0; c < 3; ++c) {

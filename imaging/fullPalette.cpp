@@ -92,7 +92,7 @@ void assignNearest(const colorHistogram_t &histogram, const palette_t &palette, 
                    std::vector<colorTotals_t> *sums)
 {
     const std::vector<colorCell_t> &cells = histogram.allCells();
-    std::vector<uint8_t> all(palette.numColors), coarse, fine;
+    std::vector<uint8_t> all(palette.size()), coarse, fine;
     std::iota(all.begin(), all.end(), uint8_t(0));
     colorLanes_t coarseLanes, fineLanes;
     uint32_t coarseCube = ~0u;
@@ -101,16 +101,17 @@ void assignNearest(const colorHistogram_t &histogram, const palette_t &palette, 
         const uint32_t cube = histogram.cellCode(c) >> 6;
         if (cube != coarseCube) {
             coarseCube = cube;
-            cubeSurvivors(palette.red, palette.green, palette.blue, all.data(), all.size(), cell.r & ~31u,
-                          cell.g & ~31u, cell.b & ~31u, 32, &coarse);
-            coarseLanes.gather(palette.red, palette.green, palette.blue, coarse.data(), coarse.size());
+            cubeSurvivors(palette.redPlane(), palette.greenPlane(), palette.bluePlane(), all.data(), all.size(),
+                          cell.r & ~31u, cell.g & ~31u, cell.b & ~31u, 32, &coarse);
+            coarseLanes.gather(palette.redPlane(), palette.greenPlane(), palette.bluePlane(), coarse.data(),
+                               coarse.size());
         }
         cubeSurvivors(coarseLanes, coarse.data(), cell.r, cell.g, cell.b, 8, &fine);
         if (fine.size() == 1) {
             (*sums)[fine[0]].add(cell.totals);
             continue;
         }
-        fineLanes.gather(palette.red, palette.green, palette.blue, fine.data(), fine.size());
+        fineLanes.gather(palette.redPlane(), palette.greenPlane(), palette.bluePlane(), fine.data(), fine.size());
         histogram.forEachColor(cell, [&](unsigned r, unsigned g, unsigned b, uint64_t n) {
             (*sums)[fine[fineLanes.nearest(r, g, b)]].add({n, n * r, n * g, n * b, 0});
         });
@@ -125,7 +126,7 @@ bool refine(const colorHistogram_t &histogram, const std::vector<box_t> &boxes, 
             secondThread_t &thread)
 {
     const std::vector<colorCell_t> &cells = histogram.allCells();
-    const unsigned k = palette->numColors;
+    const unsigned k = palette->size();
     // The second half starts at a cube of edge 32, near the middle of the
     // colours.
     size_t half = std::lower_bound(cells.begin(), cells.end(), histogram.pixelCount() / 2,
@@ -151,10 +152,8 @@ bool refine(const colorHistogram_t &histogram, const std::vector<box_t> &boxes, 
         const uint8_t r = uint8_t(clampTo(unsigned((t.r + t.n / 2) / t.n), box.r, box.edge));
         const uint8_t g = uint8_t(clampTo(unsigned((t.g + t.n / 2) / t.n), box.g, box.edge));
         const uint8_t b = uint8_t(clampTo(unsigned((t.b + t.n / 2) / t.n), box.b, box.edge));
-        moved |= r != palette->red[j] || g != palette->green[j] || b != palette->blue[j];
-        palette->red[j] = r;
-        palette->green[j] = g;
-        palette->blue[j] = b;
+        moved |= r != palette->red(j) || g != palette->green(j) || b != palette->blue(j);
+        palette->replace(j, r, g, b);
     }
     return moved;
 }
@@ -164,26 +163,19 @@ bool refine(const colorHistogram_t &histogram, const std::vector<box_t> &boxes, 
 /// zero.
 palette_t distinctEntries(const palette_t &palette, unsigned k)
 {
-    const unsigned numColors = palette.numColors;
-    auto rgbOf = [&](unsigned j) {
-        return uint32_t(palette.red[j]) << 16 | uint32_t(palette.green[j]) << 8 | palette.blue[j];
-    };
     std::vector<uint32_t> taken;
-    for (unsigned j = k; j < numColors; ++j)
-        taken.push_back(rgbOf(j));
+    for (unsigned j = k; j < palette.size(); ++j)
+        taken.push_back(palette.rgb(j));
     palette_t distinct{};
     for (unsigned j = 0; j < k; ++j) {
-        const uint32_t rgb = rgbOf(j);
+        const uint32_t rgb = palette.rgb(j);
         if (std::find(taken.begin(), taken.end(), rgb) != taken.end())
             continue;
         taken.push_back(rgb);
-        const unsigned at = distinct.numColors++;
-        distinct.red[at] = palette.red[j];
-        distinct.green[at] = palette.green[j];
-        distinct.blue[at] = palette.blue[j];
+        distinct.append(palette.red(j), palette.green(j), palette.blue(j));
     }
-    if (distinct.numColors < k)
-        TRACE(8, "%d entries dropped as repeats\n", int(k - distinct.numColors));
+    if (distinct.size() < k)
+        TRACE(8, "%d entries dropped as repeats\n", int(k - distinct.size()));
     return distinct;
 }
 
@@ -194,7 +186,7 @@ palette_t getFullPalette(const pixelRuns_t &pixels, unsigned maxColors, const pa
 {
     traceStep_t titled(1, "Selecting full palette\n");
 
-    const unsigned numFixed = fixed != nullptr ? fixed->numColors : 0;
+    const unsigned numFixed = fixed != nullptr ? fixed->size() : 0;
     assert(maxColors >= 1 && maxColors + numFixed <= 256);
     // n * sum |p|^2 must fit 64 bits.
     assert(pixels.total() >= 1 && pixels.total() <= 1u << 23);
@@ -202,7 +194,7 @@ palette_t getFullPalette(const pixelRuns_t &pixels, unsigned maxColors, const pa
     // entry nor pulls one towards itself.
     std::vector<uint32_t> fixedCodes;
     for (unsigned j = 0; j < numFixed; ++j)
-        fixedCodes.push_back(colorCode(fixed->red[j], fixed->green[j], fixed->blue[j]));
+        fixedCodes.push_back(colorCode(fixed->red(j), fixed->green(j), fixed->blue(j)));
     const colorHistogram_t histogram(pixels, thread, fixedCodes);
     const unsigned numPixels = unsigned(histogram.pixelCount());
     if (numPixels == 0) {
@@ -232,17 +224,11 @@ palette_t getFullPalette(const pixelRuns_t &pixels, unsigned maxColors, const pa
     for (unsigned s = 0; s < k; ++s) {
         chosen.push_back(boxes[order[s]]);
         const colorTotals_t &t = chosen.back().totals;
-        palette.red[s] = uint8_t(t.r / t.n);
-        palette.green[s] = uint8_t(t.g / t.n);
-        palette.blue[s] = uint8_t(t.b / t.n);
+        palette.append(uint8_t(t.r / t.n), uint8_t(t.g / t.n), uint8_t(t.b / t.n));
     }
     // The fixed colours follow the chosen ones as centres that never move.
-    for (unsigned j = 0; j < numFixed; ++j) {
-        palette.red[k + j] = fixed->red[j];
-        palette.green[k + j] = fixed->green[j];
-        palette.blue[k + j] = fixed->blue[j];
-    }
-    palette.numColors = k + numFixed;
+    for (unsigned j = 0; j < numFixed; ++j)
+        palette.append(fixed->red(j), fixed->green(j), fixed->blue(j));
 
     unsigned passes = 0;
     while (passes < kFullPaletteRefinements) {

@@ -11,7 +11,7 @@ constexpr unsigned kFullPaletteRefinements = 4;
 
 /// A palette of up to maxColors colours (1 to 256) for 1 to 2^23 pixels, meant to be nearer to its pixels than getOptimalPalette's, with
 /// or without error diffusion, next to the `fixed` colours when given
-/// (colours that are there already, maxColors + fixed->numColors at most
+/// (colours that are there already, maxColors + fixed->size() at most
 /// 256): those are never chosen again and count as chosen.
 ///
 /// 0. Pixels of a fixed colour are left out: they need no entry. When no

@@ -186,11 +186,8 @@ palette_t getOptimalPalette(const pixelRuns_t &pixels, unsigned maxColors)
         cube.rCanon = uint8_t(sums[s].red / cube.hits);
         cube.gCanon = uint8_t(sums[s].green / cube.hits);
         cube.bCanon = uint8_t(sums[s].blue / cube.hits);
-        palette.red[s] = cube.rCanon;
-        palette.green[s] = cube.gCanon;
-        palette.blue[s] = cube.bCanon;
+        palette.append(cube.rCanon, cube.gCanon, cube.bCanon);
     }
-    palette.numColors = k;
 
     return palette;
 }

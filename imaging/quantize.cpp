@@ -22,11 +22,9 @@ quantizedImage_t quantizedLike(const loadedImage_t *image, const palette_t *pale
 
 std::unique_ptr<paletteLookup_t> lookupFor(const palette_t &palette, bool wandering)
 {
-    // A palette never holds more than its 256 planes.
-    const unsigned numColors = std::min(palette.numColors, 256u);
-    if (numColors == 0)
+    if (palette.size() == 0)
         return nullptr;
-    return std::unique_ptr<paletteLookup_t>(new paletteLookup_t(palette, numColors, wandering));
+    return std::unique_ptr<paletteLookup_t>(new paletteLookup_t(palette, palette.size(), wandering));
 }
 
 void quantizeInto(const loadedImage_t *image, paletteLookup_t *lookup, uint8_t *indices,

@@ -12,9 +12,9 @@ paletteLookup_t::paletteLookup_t(const palette_t &palette, unsigned count, bool 
       constantTable()
 {
     for (unsigned j = 0; j < count; ++j) {
-        red[j] = palette.red[j];
-        green[j] = palette.green[j];
-        blue[j] = palette.blue[j];
+        red[j] = palette.red(j);
+        green[j] = palette.green(j);
+        blue[j] = palette.blue(j);
     }
     // Room for every cell's states, never moved: only the pages of the
     // cells asked are ever touched.

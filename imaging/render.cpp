@@ -66,27 +66,20 @@ splashRenderer_t::splashRenderer_t(const loadedImage_t *const *images, unsigned 
     // follow them. The full palette counts them as chosen already, and maps
     // images to them too.
     palette_t kept{};
-    kept.numColors = kKeptColors;
-    for (unsigned j = 0; j < kKeptColors; ++j) {
-        kept.red[j] = frame.palette[3 * j];
-        kept.green[j] = frame.palette[3 * j + 1];
-        kept.blue[j] = frame.palette[3 * j + 2];
-    }
+    for (unsigned j = 0; j < kKeptColors; ++j)
+        kept.append(frame.palette[3 * j], frame.palette[3 * j + 1], frame.palette[3 * j + 2]);
     palette = options.fullPalette ? getFullPalette(pixels, kSplashColors, &kept, thread)
                                   : getOptimalPalette(pixels, kSplashColors);
     memcpy(stored, frame.palette, 3 * kKeptColors);
     for (unsigned j = 0; j < kPaletteEntries - kKeptColors; ++j) {
-        stored[3 * (kKeptColors + j)] = palette.red[j];
-        stored[3 * (kKeptColors + j) + 1] = palette.green[j];
-        stored[3 * (kKeptColors + j) + 2] = palette.blue[j];
+        stored[3 * (kKeptColors + j)] = palette.red(j);
+        stored[3 * (kKeptColors + j) + 1] = palette.green(j);
+        stored[3 * (kKeptColors + j) + 2] = palette.blue(j);
     }
     // A colour that equals a kept one maps to it, the first of equals.
-    storedColors.numColors = std::min(kKeptColors + palette.numColors, kPaletteEntries);
-    for (unsigned j = 0; j < storedColors.numColors; ++j) {
-        storedColors.red[j] = stored[3 * j];
-        storedColors.green[j] = stored[3 * j + 1];
-        storedColors.blue[j] = stored[3 * j + 2];
-    }
+    const unsigned storedCount = std::min(kKeptColors + palette.size(), kPaletteEntries);
+    for (unsigned j = 0; j < storedCount; ++j)
+        storedColors.append(stored[3 * j], stored[3 * j + 1], stored[3 * j + 2]);
     if (options.fullPalette)
         mappedTo = &storedColors;
 }

@@ -44,5 +44,5 @@ void defineScreen(splashDescription_t *description, const screenLine_t &line);
 void defineIcons(splashDescription_t *description, const iconsLine_t &line);
 
 /// The file name is copied into the entry and freed; when the table
-/// already holds MAX_SPLASH_IMAGES entries, false is returned.
+/// already holds kMaxSplashImages entries, false is returned.
 bool appendImage(splashDescription_t *description, const imageLine_t &line);

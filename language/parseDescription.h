@@ -12,7 +12,7 @@
 enum class descriptionStatus_t {
     accepted,       ///< the whole input was read; the record is complete
     syntaxError,    ///< a token no production allows, or the parser stack is full
-    imageTableFull, ///< an image definition beyond MAX_SPLASH_IMAGES
+    imageTableFull, ///< an image definition beyond kMaxSplashImages
     scannerFailed,  ///< the input could not be read or a buffer not allocated
 };
 

@@ -104,25 +104,20 @@ bool parseText(const std::string &text, splashDescription_t *description, boardO
 /// the folder, so that nothing else is read; false after naming one that is not.
 bool keepInFolder(const studioFolder_t &folder, splashDescription_t *description, boardOutcome_t *outcome)
 {
-    std::vector<std::string *> names;
-    for (uint32_t i = 0; i < description->imageCount; ++i)
-        names.push_back(&description->images[i].fileName);
-    if (description->ownIcons)
-        names.insert(names.end(), {&description->iconsLitFile, &description->iconsUnlitFile});
-    for (std::string *name : names) {
-        const std::optional<std::string> resolved = folder.Resolve(*name);
+    return description->rewriteFileNames([&](std::string &name) {
+        const std::optional<std::string> resolved = folder.Resolve(name);
         if (!resolved) {
-            outcome->message = "Error: " + *name + " -- no such picture in " + folder.Path() + "\n";
+            outcome->message = "Error: " + name + " -- no such picture in " + folder.Path() + "\n";
             return false;
         }
-        *name = *resolved;
-    }
-    return true;
+        name = *resolved;
+        return true;
+    });
 }
 
 boardBox_t stripBox(const boardRun_t &run)
 {
-    boardBox_t box{int32_t(run.description.iconsX), int32_t(run.description.iconsY), 0, 0};
+    boardBox_t box{int32_t(run.description.iconsX()), int32_t(run.description.iconsY()), 0, 0};
     if (!run.iconStrips.empty()) {
         box.width = run.iconStrips[0].width;
         box.height = run.iconStrips[0].height;

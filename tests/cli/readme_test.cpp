@@ -185,15 +185,15 @@ TEST(ReadmeExample, ParsesAsDescribed)
     TextFile file(text);
     descriptionResult_t result = parseDescription(file.get(), &record);
     ASSERT_EQ(result.status, descriptionStatus_t::accepted);
-    EXPECT_EQ(record.screenWidth, 640u);
-    EXPECT_EQ(record.screenHeight, 480u);
-    EXPECT_EQ(record.screenDepth, 16u);
-    EXPECT_EQ(record.iconsX, 220u);
-    EXPECT_EQ(record.iconsY, 420u);
-    ASSERT_EQ(record.imageCount, 4u);
-    EXPECT_EQ(record.images[2].fileName, "stripe.tga");
-    EXPECT_EQ(record.images[2].modifier, (uint32_t)MOD_RESIZED);
-    EXPECT_EQ(record.images[3].modifier, (uint32_t)MOD_CLIPPED);
+    EXPECT_EQ(record.screen().width, 640u);
+    EXPECT_EQ(record.screen().height, 480u);
+    EXPECT_EQ(record.screen().depth, 16u);
+    EXPECT_EQ(record.iconsX(), 220u);
+    EXPECT_EQ(record.iconsY(), 420u);
+    ASSERT_EQ(record.images().size(), 4u);
+    EXPECT_EQ(record.images()[2].fileName, "stripe.tga");
+    EXPECT_EQ(record.images()[2].modifier, (uint32_t)MOD_RESIZED);
+    EXPECT_EQ(record.images()[3].modifier, (uint32_t)MOD_CLIPPED);
 }
 
 TEST(ReadmeExample, ExampleFolderDescriptionParses)
@@ -201,7 +201,7 @@ TEST(ReadmeExample, ExampleFolderDescriptionParses)
     std::ifstream in(std::string(DAWNMARK_SOURCE_DIR) + "/examples/splash.txt");
     std::stringstream text;
     text << in.rdbuf();
-    EXPECT_EQ(parseText(text.str()).imageCount, 3u);
+    EXPECT_EQ(parseText(text.str()).images().size(), 3u);
 }
 
 } // namespace

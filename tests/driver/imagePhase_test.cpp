@@ -25,8 +25,7 @@ TEST_P(ImagePhase, DecodesAndHints)
 {
     const phaseCase_t &c = GetParam();
     splashDescription_t description{};
-    description.imageCount = 1;
-    description.images[0] = {writeScratchFile(c.name, c.file()), 0, 0, c.modifier, c.width, c.height, 50, 50};
+    description.addImage({writeScratchFile(c.name, c.file()), 0, 0, c.modifier, c.width, c.height, 50, 50});
     std::vector<loadedImage_t> images, strips;
     const std::string trace = traceOf(2, [&] { runImagePhase(description, runSettings_t(), &images, &strips, &testThread()); });
     ASSERT_EQ(images.size(), 1u) << trace;

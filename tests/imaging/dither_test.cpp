@@ -97,11 +97,9 @@ palette_t latticePalette(const loadedImage_t *)
 {
     testRandom_t random(11);
     palette_t palette{};
-    palette.numColors = 256;
     for (unsigned i = 0; i < 256; ++i) {
-        palette.red[i] = uint8_t(random.below(8) * 32);
-        palette.green[i] = uint8_t(random.below(8) * 32);
-        palette.blue[i] = uint8_t(random.below(8) * 32);
+        const uint8_t r = uint8_t(random.below(8) * 32), g = uint8_t(random.below(8) * 32);
+        palette.append(r, g, uint8_t(random.below(8) * 32));
     }
     return palette;
 }
@@ -154,7 +152,7 @@ TEST_P(DitherEquality, MatchesTheReference)
     const uint64_t n = uint64_t(image->width) * image->height;
     ASSERT_EQ(memcmp(fast.pixels.data(), plain.pixels.data(), n), 0);
     for (uint64_t i = 0; i < n; ++i)
-        ASSERT_LT(fast.pixels[i], palette.numColors) << i;
+        ASSERT_LT(fast.pixels[i], palette.size()) << i;
     EXPECT_LE(GetParam().smooth ? farthestOff(image.get(), fast) : 0, 48) << "a speck on a smooth area";
 }
 

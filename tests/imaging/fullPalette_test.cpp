@@ -17,8 +17,8 @@ namespace {
 std::set<uint32_t> colorSet(const palette_t &palette)
 {
     std::set<uint32_t> colors;
-    for (unsigned i = 0; i < palette.numColors; ++i)
-        colors.insert(uint32_t(palette.red[i]) << 16 | palette.green[i] << 8 | palette.blue[i]);
+    for (unsigned i = 0; i < palette.size(); ++i)
+        colors.insert(palette.rgb(i));
     return colors;
 }
 
@@ -39,7 +39,7 @@ uint64_t squaredError(const loadedImage_t *image, const palette_t *palette)
     for (uint64_t p = 0; p < uint64_t(image->width) * image->height; ++p) {
         const uint8_t *pixel = image->pixels.data() + p * 4;
         const unsigned j = mapped.pixels[p];
-        const int d[3] = {pixel[2] - palette->red[j], pixel[1] - palette->green[j], pixel[0] - palette->blue[j]};
+        const int d[3] = {pixel[2] - palette->red(j), pixel[1] - palette->green(j), pixel[0] - palette->blue(j)};
         sum += uint64_t(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
     }
     return sum;
@@ -53,7 +53,7 @@ TEST(FullPalette, FewerColoursThanEntriesAreKeptExactly)
         imagePtr image = fewColorsImage(80, 60, 60, seed);
         const palette_t palette = getFullPalette(image.get(), 224);
         EXPECT_EQ(colorSet(palette), colorSet(image.get())) << seed;
-        EXPECT_EQ(palette.numColors, colorSet(image.get()).size());
+        EXPECT_EQ(palette.size(), colorSet(image.get()).size());
     }
     imagePtr solid = solidImage(9, 9, 1, 2, 3);
     const palette_t one = getFullPalette(solid.get(), 224);
@@ -72,11 +72,11 @@ TEST_P(FullPaletteError, FillsEveryEntryAndMapsCloserThanTheDefault)
     imagePtr image = GetParam().image();
     const palette_t full = getFullPalette(image.get(), 224);
     const palette_t plain = getOptimalPalette(image.get(), 224);
-    EXPECT_EQ(full.numColors, 224u);
+    EXPECT_EQ(full.size(), 224u);
     EXPECT_EQ(colorSet(full).size(), 224u) << "no entry wasted on a repeat";
     EXPECT_LT(squaredError(image.get(), &full), squaredError(image.get(), &plain));
     for (unsigned i = 224; i < 256; ++i)
-        ASSERT_EQ(full.red[i] | full.green[i] | full.blue[i], 0) << i;
+        ASSERT_EQ(full.red(i) | full.green(i) | full.blue(i), 0) << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, FullPaletteError,
@@ -136,9 +136,9 @@ TEST_P(FullPaletteEquality, MatchesTheReference)
     const palette_t fixed = paletteOf(GetParam().fixed);
     const palette_t fast = getFullPalette(image.get(), GetParam().maxColors, &fixed);
     const palette_t plain = plainGetFullPalette(image.get(), GetParam().maxColors, &fixed);
-    ASSERT_EQ(fast.numColors, plain.numColors);
+    ASSERT_EQ(fast.size(), plain.size());
     EXPECT_EQ(memcmp(&fast, &plain, sizeof(palette_t)), 0);
-    EXPECT_LE(fast.numColors, GetParam().maxColors);
+    EXPECT_LE(fast.size(), GetParam().maxColors);
     std::set<uint32_t> both = colorSet(fast), wanted = colorSet(image.get());
     both.insert(GetParam().fixed.begin(), GetParam().fixed.end());
     EXPECT_TRUE(!GetParam().exact || std::includes(both.begin(), both.end(), wanted.begin(), wanted.end()));

@@ -26,9 +26,9 @@ std::string colorsOf(const palette_t &palette)
 {
     std::string text;
     char entry[32];
-    for (unsigned i = 0; i < palette.numColors; ++i) {
-        snprintf(entry, sizeof entry, "%s%u,%u,%u", i ? " " : "", palette.red[i], palette.green[i],
-                 palette.blue[i]);
+    for (unsigned i = 0; i < palette.size(); ++i) {
+        snprintf(entry, sizeof entry, "%s%u,%u,%u", i ? " " : "", palette.red(i), palette.green(i),
+                 palette.blue(i));
         text += entry;
     }
     return text;
@@ -111,7 +111,7 @@ TEST(Palette, BlackComesBeforeWhiteAndUnusedEntriesAreZero)
     const palette_t palette = select(image.get(), 224);
     EXPECT_EQ(colorsOf(palette), "0,0,0 255,255,255");
     for (unsigned i = 2; i < 256; ++i)
-        ASSERT_EQ(palette.red[i] | palette.green[i] | palette.blue[i], 0) << i;
+        ASSERT_EQ(palette.red(i) | palette.green(i) | palette.blue(i), 0) << i;
 }
 
 TEST(Palette, SecondTryNeedsFewerNonEmptyBoxesThanTwoThirdsRoundedDown)
@@ -170,7 +170,7 @@ TEST(Palette, ColorCountStaysWithinWhatWasAskedAndWhatThePaletteHolds)
     // Asking for more than 256 cuts boxes down to single colours and below.
     imagePtr image = noiseImage(64, 64, 3);
     for (auto [maxColors, expected] : {std::pair{0u, 0u}, {1000u, 256u}, {100000u, 256u}})
-        EXPECT_EQ(select(image.get(), maxColors).numColors, expected) << maxColors;
+        EXPECT_EQ(select(image.get(), maxColors).size(), expected) << maxColors;
 }
 
 TEST(Palette, SingleColourBoxesAreNeverSplitAgain)
@@ -180,10 +180,10 @@ TEST(Palette, SingleColourBoxesAreNeverSplitAgain)
     for (unsigned maxColors : {300u, 4096u}) {
         imagePtr image = solidImage(8, 8, 10, 20, 30);
         const palette_t palette = select(image.get(), maxColors);
-        ASSERT_EQ(palette.numColors, 1u) << maxColors;
-        EXPECT_EQ(palette.red[0], 10);
-        EXPECT_EQ(palette.green[0], 20);
-        EXPECT_EQ(palette.blue[0], 30);
+        ASSERT_EQ(palette.size(), 1u) << maxColors;
+        EXPECT_EQ(palette.red(0), 10);
+        EXPECT_EQ(palette.green(0), 20);
+        EXPECT_EQ(palette.blue(0), 30);
     }
 }
 
@@ -236,7 +236,7 @@ TEST_P(PaletteEquality, MatchesTheReferenceByteForByte)
     EXPECT_EQ(fastTrace, plainTrace);
     EXPECT_EQ(colorsOf(fast), colorsOf(plain));
     EXPECT_EQ(memcmp(&fast, &plain, sizeof(palette_t)), 0);
-    EXPECT_LE(fast.numColors, std::min(maxColors, 256u));
+    EXPECT_LE(fast.size(), std::min(maxColors, 256u));
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, PaletteEquality, testing::ValuesIn(equalityCases),

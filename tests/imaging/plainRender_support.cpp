@@ -17,8 +17,8 @@ unsigned nearestEntry(const palette_t &palette, unsigned r, unsigned g, unsigned
 {
     double best = 16777216.0;
     unsigned index = 255;
-    for (unsigned j = 0; j < palette.numColors; ++j) {
-        const double d = distance(r, g, b, palette.red[j], palette.green[j], palette.blue[j]);
+    for (unsigned j = 0; j < palette.size(); ++j) {
+        const double d = distance(r, g, b, palette.red(j), palette.green(j), palette.blue(j));
         if (d < best) {
             best = d;
             index = j;
@@ -27,7 +27,7 @@ unsigned nearestEntry(const palette_t &palette, unsigned r, unsigned g, unsigned
     return index;
 }
 
-int channel(const palette_t &p, unsigned j, unsigned c) { return c == 0 ? p.red[j] : c == 1 ? p.green[j] : p.blue[j]; }
+int channel(const palette_t &p, unsigned j, unsigned c) { return c == 0 ? p.red(j) : c == 1 ? p.green(j) : p.blue(j); }
 
 using othersByDistance_t = std::vector<std::pair<int64_t, unsigned>>;
 
@@ -35,12 +35,12 @@ using othersByDistance_t = std::vector<std::pair<int64_t, unsigned>>;
 /// lower index among equals, with their squared distances.
 std::vector<othersByDistance_t> othersByDistance(const palette_t &p)
 {
-    std::vector<othersByDistance_t> all(p.numColors);
-    for (unsigned j = 0; j < p.numColors; ++j) {
-        for (unsigned q = 0; q < p.numColors; ++q)
+    std::vector<othersByDistance_t> all(p.size());
+    for (unsigned j = 0; j < p.size(); ++j) {
+        for (unsigned q = 0; q < p.size(); ++q)
             if (q != j)
-                all[j].emplace_back(squared(p.red[q] - p.red[j]) + squared(p.green[q] - p.green[j]) +
-                                        squared(p.blue[q] - p.blue[j]),
+                all[j].emplace_back(squared(p.red(q) - p.red(j)) + squared(p.green(q) - p.green(j)) +
+                                        squared(p.blue(q) - p.blue(j)),
                                     q);
         std::sort(all[j].begin(), all[j].end());
     }
@@ -122,10 +122,10 @@ quantizedImage_t plainDitherImage(const loadedImage_t *image, const palette_t *p
             const unsigned j = nearestEntry(*palette, (wanted[0] + 8) / 16, (wanted[1] + 8) / 16,
                                             (wanted[2] + 8) / 16);
             indices[y * w + x] = uint8_t(j);
-            if (j == 255 && palette->numColors == 0)
+            if (j == 255 && palette->size() == 0)
                 continue;
             limit = 16 * std::max(kDitherErrorLimit, spacingOf(others[j]));
-            const int32_t entry[3] = {palette->red[j], palette->green[j], palette->blue[j]};
+            const int32_t entry[3] = {palette->red(j), palette->green(j), palette->blue(j)};
             for (unsigned c = 0; c < 3; ++c) {
                 const int32_t e = wanted[c] - 16 * entry[c];
                 give(x + d, y, c, e * 7 / 16);
@@ -135,7 +135,7 @@ quantizedImage_t plainDitherImage(const loadedImage_t *image, const palette_t *p
             }
         }
     }
-    if (palette->numColors > 0)
+    if (palette->size() > 0)
         plainRefine(image, *palette, &indices);
     return quantizedLike(image, palette, std::move(indices));
 }
@@ -257,11 +257,8 @@ palette_t plainGetFullPalette(const loadedImage_t *image, unsigned maxColors, co
         density[bestIndex] = 0.0;
         const plainBox_t &box = boxes[bestIndex];
         chosen.push_back(box);
-        palette.red[s] = uint8_t(box.rSum / box.n);
-        palette.green[s] = uint8_t(box.gSum / box.n);
-        palette.blue[s] = uint8_t(box.bSum / box.n);
+        palette.append(uint8_t(box.rSum / box.n), uint8_t(box.gSum / box.n), uint8_t(box.bSum / box.n));
     }
-    palette.numColors = k;
     std::vector<uint32_t> colors = entriesOf(palette);
     colors.insert(colors.end(), fixedColors.begin(), fixedColors.end());
     palette = paletteOf(colors);
@@ -287,10 +284,8 @@ palette_t plainGetFullPalette(const loadedImage_t *image, unsigned maxColors, co
             const uint8_t r = keep((rSum[j] + n[j] / 2) / n[j], box.r, box.edge);
             const uint8_t g = keep((gSum[j] + n[j] / 2) / n[j], box.g, box.edge);
             const uint8_t b = keep((bSum[j] + n[j] / 2) / n[j], box.b, box.edge);
-            moved = moved || r != palette.red[j] || g != palette.green[j] || b != palette.blue[j];
-            palette.red[j] = r;
-            palette.green[j] = g;
-            palette.blue[j] = b;
+            moved = moved || r != palette.red(j) || g != palette.green(j) || b != palette.blue(j);
+            palette.replace(j, r, g, b);
         }
         if (!moved)
             break;

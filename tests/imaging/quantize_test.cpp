@@ -83,11 +83,10 @@ std::function<palette_t(const loadedImage_t *)> randomPalette(unsigned count, un
     return [=](const loadedImage_t *) {
         testRandom_t random(seed);
         palette_t palette{};
-        palette.numColors = count;
         for (unsigned i = 0; i < count; ++i) {
-            palette.red[i] = uint8_t(random.below(256 / step) * step);
-            palette.green[i] = uint8_t(random.below(256 / step) * step);
-            palette.blue[i] = uint8_t(random.below(256 / step) * step);
+            const uint8_t r = uint8_t(random.below(256 / step) * step);
+            const uint8_t g = uint8_t(random.below(256 / step) * step);
+            palette.append(r, g, uint8_t(random.below(256 / step) * step));
         }
         return palette;
     };
@@ -115,12 +114,8 @@ imagePtr cellsImage()
 palette_t crowdedPalette(const loadedImage_t *)
 {
     palette_t palette{};
-    palette.numColors = 256;
-    for (unsigned i = 0; i < 256; ++i) {
-        palette.red[i] = uint8_t(125 + i % 7);
-        palette.green[i] = uint8_t(125 + i / 7 % 7);
-        palette.blue[i] = uint8_t(125 + i / 49);
-    }
+    for (unsigned i = 0; i < 256; ++i)
+        palette.append(uint8_t(125 + i % 7), uint8_t(125 + i / 7 % 7), uint8_t(125 + i / 49));
     return palette;
 }
 
@@ -157,7 +152,7 @@ TEST_P(QuantizeEquality, MatchesTheReferenceAndStaysInThePalette)
     const uint64_t n = uint64_t(image->width) * image->height;
     ASSERT_EQ(memcmp(fast.pixels.data(), plain.pixels.data(), n), 0);
     for (uint64_t i = 0; i < n; ++i)
-        ASSERT_LT(fast.pixels[i], std::max(palette.numColors, 1u)) << i;
+        ASSERT_LT(fast.pixels[i], std::max(palette.size(), 1u)) << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, QuantizeEquality, testing::ValuesIn(quantizeCases),

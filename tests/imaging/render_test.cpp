@@ -98,12 +98,12 @@ TEST_P(RenderOptions, SplashHoldsWhatTheOptionsMake)
 
 INSTANTIATE_TEST_SUITE_P(EveryCombination, RenderOptions, testing::Range(0u, 8u));
 
-/// The index of an exact colour (red << 16 | green << 8 | blue); numColors
+/// The index of an exact colour (red << 16 | green << 8 | blue); size()
 /// when the palette lacks it.
 unsigned indexOf(const palette_t &p, uint32_t rgb)
 {
     unsigned j = 0;
-    while (j < p.numColors && (uint32_t(p.red[j]) << 16 | uint32_t(p.green[j]) << 8 | p.blue[j]) != rgb)
+    while (j < p.size() && p.rgb(j) != rgb)
         ++j;
     return j;
 }
@@ -126,7 +126,7 @@ TEST(Render, OwnIconsAreChosenForAndMappedToTheKeptAndChosenColours)
         const rendered_t rendered = renderSplash(images, 1, options, frame);
         const newSplash_t &splash = rendered.splash;
         const unsigned green = indexOf(rendered.palette, 0x00c800);
-        ASSERT_LT(green, rendered.palette.numColors) << "the strips take part in the choice";
+        ASSERT_LT(green, rendered.palette.size()) << "the strips take part in the choice";
         ASSERT_EQ(splash.Strips().size(), 2u);
         EXPECT_EQ(splash.Palette()[3 * (16 + green) + 1], 200) << "chosen colours follow the kept ones";
         EXPECT_EQ(splash.Palette()[3 * 3 + 2], 170) << "the kept colours stay";
@@ -152,8 +152,8 @@ TEST(Render, OnlyTheFullPaletteChoosesFromBeyond640x480)
         renderOptions_t options;
         options.fullPalette = full;
         const palette_t palette = renderSplash(images, 2, options, frame).palette;
-        EXPECT_EQ(indexOf(palette, 0x0000c8) < palette.numColors, full);
-        EXPECT_EQ(indexOf(palette, 0x000000) < palette.numColors, full) << "black beyond the images";
+        EXPECT_EQ(indexOf(palette, 0x0000c8) < palette.size(), full);
+        EXPECT_EQ(indexOf(palette, 0x000000) < palette.size(), full) << "black beyond the images";
     }
 }
 

@@ -26,14 +26,14 @@ TEST(Parser, EmptyInputClearsIconsAndImagesButKeepsScreenPresets)
 {
     for (const char *text : {"", "\n\n# only a comment\n\r\n"}) {
         splashDescription_t r = parse(text);
-        EXPECT_EQ(r.screenWidth, 640u);
-        EXPECT_EQ(r.screenHeight, 480u);
-        EXPECT_EQ(r.screenDepth, 16u);
-        EXPECT_EQ(r.iconsX, 0u);
-        EXPECT_EQ(r.iconsY, 0u);
-        EXPECT_EQ(r.imageCount, 0u);
-        EXPECT_EQ(r.images[0].fileName, "");
-        EXPECT_EQ(r.images[63].height, 0u);
+        EXPECT_EQ(r.screen().width, 640u);
+        EXPECT_EQ(r.screen().height, 480u);
+        EXPECT_EQ(r.screen().depth, 16u);
+        EXPECT_EQ(r.iconsX(), 0u);
+        EXPECT_EQ(r.iconsY(), 0u);
+        EXPECT_EQ(r.images().size(), 0u);
+        EXPECT_FALSE(r.ownIcons());
+        EXPECT_EQ(r.iconsUnlitFile(), "");
     }
 }
 
@@ -51,40 +51,39 @@ TEST(Parser, FillsTheRecordInFileOrder)
                                   "image \"cut.jpg\" at 0 0 covering 640 480 focus 20 130\n"
                                   "screen 1024 768 32   # the later one wins\n"
                                   "icons at 1 2\n");
-    EXPECT_EQ(r.screenWidth, 1024u);
-    EXPECT_EQ(r.screenHeight, 768u);
-    EXPECT_EQ(r.screenDepth, 32u);
-    EXPECT_EQ(r.iconsX, 1u);
-    EXPECT_EQ(r.iconsY, 2u);
-    EXPECT_FALSE(r.ownIcons) << "a later icons line wins whole";
-    EXPECT_EQ(r.iconsLitFile, "");
-    ASSERT_EQ(r.imageCount, 7u);
-    expectImage(r.images[0], "background.png", 0, 0, MOD_NONE, 0, 0);
-    expectImage(r.images[1], "logo.png", 200, 150, MOD_NONE, 0, 0);
-    expectImage(r.images[2], "banner.tga", 0, 400, MOD_RESIZED, 800, 64);
-    expectImage(r.images[3], "corner.png", 700, 0, MOD_CLIPPED, 100, 100);
-    expectImage(r.images[4], "photo.jpg", 0, 0, MOD_COVERING, 1024, 768);
-    expectImage(r.images[5], "logo.png", 5, 6, MOD_WITHIN, 70, 80);
-    expectImage(r.images[6], "cut.jpg", 0, 0, MOD_COVERING, 640, 480);
+    EXPECT_EQ(r.screen().width, 1024u);
+    EXPECT_EQ(r.screen().height, 768u);
+    EXPECT_EQ(r.screen().depth, 32u);
+    EXPECT_EQ(r.iconsX(), 1u);
+    EXPECT_EQ(r.iconsY(), 2u);
+    EXPECT_FALSE(r.ownIcons()) << "a later icons line wins whole";
+    EXPECT_EQ(r.iconsLitFile(), "");
+    ASSERT_EQ(r.images().size(), 7u);
+    expectImage(r.images()[0], "background.png", 0, 0, MOD_NONE, 0, 0);
+    expectImage(r.images()[1], "logo.png", 200, 150, MOD_NONE, 0, 0);
+    expectImage(r.images()[2], "banner.tga", 0, 400, MOD_RESIZED, 800, 64);
+    expectImage(r.images()[3], "corner.png", 700, 0, MOD_CLIPPED, 100, 100);
+    expectImage(r.images()[4], "photo.jpg", 0, 0, MOD_COVERING, 1024, 768);
+    expectImage(r.images()[5], "logo.png", 5, 6, MOD_WITHIN, 70, 80);
+    expectImage(r.images()[6], "cut.jpg", 0, 0, MOD_COVERING, 640, 480);
     // A point past the picture's edge is kept as near as the cut allows.
-    EXPECT_EQ(std::make_pair(r.images[6].focusX, r.images[6].focusY), std::make_pair(20u, 130u));
-    EXPECT_EQ(std::make_pair(r.images[4].focusX, r.images[4].focusY), std::make_pair(50u, 50u)) << "the centre";
-    EXPECT_EQ(r.images[7].fileName, "");
+    EXPECT_EQ(std::make_pair(r.images()[6].focusX, r.images()[6].focusY), std::make_pair(20u, 130u));
+    EXPECT_EQ(std::make_pair(r.images()[4].focusX, r.images()[4].focusY), std::make_pair(50u, 50u)) << "the centre";
 }
 
 TEST(Parser, IconsLineMayNameItsOwnStrips)
 {
     splashDescription_t r = parse("icons \"lit.png\" \"unlit.png\" at 220 420\n");
-    EXPECT_EQ(r.iconsY, 420u);
-    EXPECT_TRUE(r.ownIcons);
-    EXPECT_EQ(r.iconsLitFile, "lit.png");
-    EXPECT_EQ(r.iconsUnlitFile, "unlit.png");
+    EXPECT_EQ(r.iconsY(), 420u);
+    EXPECT_TRUE(r.ownIcons());
+    EXPECT_EQ(r.iconsLitFile(), "lit.png");
+    EXPECT_EQ(r.iconsUnlitFile(), "unlit.png");
 }
 
 TEST(Parser, ZeroAndSaturatedNumbersPassUnchanged)
 {
     splashDescription_t r = parse("image \"z\" at 0 99999999999 resized to 0 0\n");
-    expectImage(r.images[0], "z", 0, 2147483647, MOD_RESIZED, 0, 0);
+    expectImage(r.images()[0], "z", 0, 2147483647, MOD_RESIZED, 0, 0);
 }
 
 TEST(Parser, SixtyFourImagesFit)
@@ -93,8 +92,8 @@ TEST(Parser, SixtyFourImagesFit)
     for (int i = 0; i < 64; ++i)
         text += "image \"f" + std::to_string(i) + "\" at " + std::to_string(i) + " 1\n";
     splashDescription_t r = parse(text);
-    ASSERT_EQ(r.imageCount, 64u);
-    expectImage(r.images[63], "f63", 63, 1, MOD_NONE, 0, 0);
+    ASSERT_EQ(r.images().size(), 64u);
+    expectImage(r.images()[63], "f63", 63, 1, MOD_NONE, 0, 0);
 }
 
 // A failed parse reports how and where it failed, in the words the tool
@@ -176,9 +175,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Parser, StackHoldsJustBelowTheLimit)
 {
-    EXPECT_EQ(parse(lines(9997, "\n")).imageCount, 0u);
-    EXPECT_EQ(parse(lines(9993, "screen 1 2 3\n")).screenWidth, 1u);
-    EXPECT_EQ(parse(lines(9988, "\n") + "image \"a\" at 1 2 resized to 3 4\n").imageCount, 1u);
+    EXPECT_EQ(parse(lines(9997, "\n")).images().size(), 0u);
+    EXPECT_EQ(parse(lines(9993, "screen 1 2 3\n")).screen().width, 1u);
+    EXPECT_EQ(parse(lines(9988, "\n") + "image \"a\" at 1 2 resized to 3 4\n").images().size(), 1u);
 }
 
 TEST(Parser, ReadFailureEndsTheParseWithTheScannersMessage)
@@ -191,7 +190,7 @@ TEST(Parser, ReadFailureEndsTheParseWithTheScannersMessage)
     fclose(input);
     EXPECT_EQ(result.status, descriptionStatus_t::scannerFailed);
     EXPECT_EQ(descriptionFailureText(result), "input in flex scanner failed\n");
-    EXPECT_EQ(record.screenWidth, 1u) << "definitions before the failure took effect";
+    EXPECT_EQ(record.screen().width, 1u) << "definitions before the failure took effect";
 }
 
 TEST(Parser, EachParseStartsAfresh)
@@ -199,7 +198,7 @@ TEST(Parser, EachParseStartsAfresh)
     splashDescription_t record;
     EXPECT_EQ(parseTextInto("\nscreen 1\n", &record).line, 3);
     EXPECT_EQ(parseTextInto("screen 1\n", &record).line, 2) << "the line counter starts again at 1";
-    EXPECT_EQ(parseText("screen 7 8 9\n").screenWidth, 7u);
+    EXPECT_EQ(parseText("screen 7 8 9\n").screen().width, 7u);
 }
 
 } // namespace

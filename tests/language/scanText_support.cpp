@@ -60,14 +60,10 @@ descriptionResult_t parseTextInto(const std::string &text, splashDescription_t *
 {
     // Whatever the parse must set is left with something else in it first.
     *record = splashDescription_t();
-    record->iconsX = record->iconsY = record->imageCount = 0x5a5a5a5a;
-    record->ownIcons = true;
-    record->iconsLitFile = record->iconsUnlitFile = "stale";
-    for (splashImage_t &image : record->images)
-        image = {"stale", 0x5a5a5a5a, 0x5a5a5a5a, 0x5a5a5a5a, 0x5a5a5a5a, 0x5a5a5a5a, 0x5a5a5a5a, 0x5a5a5a5a};
-    record->screenWidth = 640;
-    record->screenHeight = 480;
-    record->screenDepth = 16;
+    record->placeOwnIcons(0x5a5a5a5a, 0x5a5a5a5a, "stale", "stale");
+    while (record->addImage({"stale", 0x5a5a5a5a, 0x5a5a5a5a, 0x5a5a5a5a, 0x5a5a5a5a, 0x5a5a5a5a, 0x5a5a5a5a, 0x5a5a5a5a}))
+        ;
+    record->setScreen({640, 480, 16});
     TextFile file(text);
     return parseDescription(file.get(), record);
 }
