@@ -27,6 +27,7 @@ namespace {
     X(JxlDecoderProcessInput) \
     X(JxlDecoderSetImageOutBuffer) \
     X(JxlDecoderSetInput) \
+    X(JxlDecoderSkipCurrentFrame) \
     X(JxlDecoderSubscribeEvents)
 
 /// Those functions, from the library opened late.
@@ -84,7 +85,24 @@ std::vector<uint8_t> dataProfile(const JxlDecoder *decoder)
     return profile;
 }
 
-bool sizeFrom(const JxlDecoder *decoder, decodedBitmap_t *bitmap, decodeFailure_t *failure)
+/// The frames an animation shows, counted from the one after the first, whose
+/// pixels are skipped; a count cut short by damage stands as far as it got.
+void countLaterFrames(JxlDecoder *decoder, decodedBitmap_t *bitmap)
+{
+    for (;;) {
+        switch (libjxl().JxlDecoderProcessInput(decoder)) {
+        case JXL_DEC_FRAME:
+            ++bitmap->frames;
+            if (libjxl().JxlDecoderSkipCurrentFrame(decoder) != JXL_DEC_SUCCESS)
+                return;
+            break;
+        default:
+            return;
+        }
+    }
+}
+
+bool sizeFrom(const JxlDecoder *decoder, decodedBitmap_t *bitmap, bool *animated, decodeFailure_t *failure)
 {
     JxlBasicInfo info;
     if (libjxl().JxlDecoderGetBasicInfo(decoder, &info) != JXL_DEC_SUCCESS)
@@ -95,6 +113,7 @@ bool sizeFrom(const JxlDecoder *decoder, decodedBitmap_t *bitmap, decodeFailure_
     bitmap->width = info.xsize;
     bitmap->height = info.ysize;
     bitmap->alpha = info.alpha_bits > 0;
+    *animated = info.have_animation;
     return true;
 }
 
@@ -118,17 +137,20 @@ bool decodeJxl(const uint8_t *data, size_t size, decodedBitmap_t *bitmap, decode
     if (!decoder)
         return failure->give("out of memory");
     JxlDecoder *const running = decoder.get();
-    if (libjxl().JxlDecoderSubscribeEvents(running, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE) !=
-            JXL_DEC_SUCCESS ||
+    if (libjxl().JxlDecoderSubscribeEvents(running, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FRAME |
+                                                        JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS ||
         libjxl().JxlDecoderSetInput(running, data, size) != JXL_DEC_SUCCESS)
         return failure->give("JPEG XL decoder cannot start");
     // The input stays open: a file cut short then asks for more rather than
     // failing as damaged.
+    bool animated = false;
     for (;;) {
         switch (libjxl().JxlDecoderProcessInput(running)) {
         case JXL_DEC_BASIC_INFO:
-            if (!sizeFrom(running, bitmap, failure))
+            if (!sizeFrom(running, bitmap, &animated, failure))
                 return false;
+            break;
+        case JXL_DEC_FRAME:
             break;
         case JXL_DEC_COLOR_ENCODING:
             bitmap->iccProfile = dataProfile(running);
@@ -143,6 +165,8 @@ bool decodeJxl(const uint8_t *data, size_t size, decodedBitmap_t *bitmap, decode
             // The first frame is the picture; red and blue trade places.
             for (size_t i = 0; i < bitmap->pixels.size(); i += 4)
                 std::swap(bitmap->pixels[i], bitmap->pixels[i + 2]);
+            if (animated)
+                countLaterFrames(running, bitmap);
             return true;
         case JXL_DEC_NEED_MORE_INPUT:
             return failure->give("JPEG XL data ends early");
