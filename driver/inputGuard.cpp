@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 #include <vector>
 
@@ -51,8 +50,12 @@ int refuseForeignOutput(const runSettings_t &settings)
     const char *reason = "is not a boot loader file; it is never overwritten";
     // A file larger than any boot loader file that can be read is none.
     if (uint64_t(output.st_size) <= UINT32_MAX) {
+        // Read in one go: taken a character at a time, a boot loader file
+        // cost the run milliseconds.
         std::ifstream file(settings.output, std::ios::binary);
-        const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        std::vector<unsigned char> bytes(size_t(output.st_size));
+        file.read(reinterpret_cast<char *>(bytes.data()), std::streamsize(bytes.size()));
+        bytes.resize(size_t(file.gcount()));
         if (findZbeosSections(bytes.data(), bytes.size()))
             return 0;
         // What cannot be read cannot be told apart, and is not replaced.
