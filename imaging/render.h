@@ -45,8 +45,6 @@ public:
     splashRenderer_t(const splashRenderer_t &) = delete;
     splashRenderer_t &operator=(const splashRenderer_t &) = delete;
 
-    /// The chosen colours, at most kSplashColors of them.
-    const palette_t &Palette() const { return palette; }
     /// All 256 entries as stored: the frame's kept ones, then the chosen
     /// colours (the rest of them zero).
     const uint8_t *StoredPalette() const { return stored; }

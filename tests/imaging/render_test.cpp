@@ -13,6 +13,7 @@
 #include "imaging/fullPalette.h"
 #include "fixtures/wholeImage.h"
 #include "imaging/render.h"
+#include "support/traceCapture.h"
 
 namespace {
 
@@ -33,10 +34,9 @@ imagePtr shaded(uint32_t w, uint32_t h, int32_t x, int32_t y, bool alpha)
     return image;
 }
 
-/// What a renderer makes of the images, all at once: the chosen colours,
-/// the splash as the boot loader file takes it and each image's indices.
+/// What a renderer makes of the images, all at once: the splash as the boot
+/// loader file takes it and each image's indices.
 struct rendered_t {
-    palette_t palette;
     newSplash_t splash;
     std::vector<std::vector<uint8_t>> pictures;
 };
@@ -45,7 +45,7 @@ rendered_t renderSplash(const loadedImage_t *const *images, unsigned count, cons
                         const splashFrame_t &frame = splashFrame_t())
 {
     const auto renderer = std::make_shared<splashRenderer_t>(images, count, options, frame, testThread());
-    rendered_t rendered{renderer->Palette(), packSplashOf(renderer), {}};
+    rendered_t rendered{packSplashOf(renderer), {}};
     for (unsigned i = 0; i < count; ++i) {
         rendered.pictures.emplace_back(uint64_t(images[i]->width) * images[i]->height);
         rendered.splash.PictureRows(i, rendered.pictures.back().data(), [](uint32_t) {});
@@ -80,7 +80,12 @@ TEST_P(RenderOptions, SplashHoldsWhatTheOptionsMake)
     const palette_t kept = paletteOf(storedColors);
     const palette_t palette =
         options.fullPalette ? getFullPalette(&canvas, 224, &kept) : getOptimalPalette(&canvas, 224);
-    ASSERT_EQ(memcmp(&splash.palette, &palette, sizeof palette), 0);
+    // Stored behind the kept colours, the rest of the entries zero.
+    std::vector<uint8_t> expected(kPaletteBytes, 0);
+    for (unsigned j = 0; j < palette.size(); ++j)
+        for (unsigned c = 0; c < 3; ++c)
+            expected[3 * (kKeptColors + j) + c] = uint8_t(palette.rgb(j) >> (16 - 8 * c));
+    ASSERT_EQ(std::vector<uint8_t>(splash.splash.Palette(), splash.splash.Palette() + kPaletteBytes), expected);
     // The full palette maps to the kept and the chosen colours as stored,
     // the default to the chosen ones behind the kept entries.
     for (uint32_t color : entriesOf(palette))
@@ -98,13 +103,14 @@ TEST_P(RenderOptions, SplashHoldsWhatTheOptionsMake)
 
 INSTANTIATE_TEST_SUITE_P(EveryCombination, RenderOptions, testing::Range(0u, 8u));
 
-/// The index of an exact colour (red << 16 | green << 8 | blue); size()
-/// when the palette lacks it.
-unsigned indexOf(const palette_t &p, uint32_t rgb)
+/// The chosen colour that is exactly rgb (red << 16 | green << 8 | blue):
+/// its number among the chosen ones, kSplashColors when none is.
+unsigned chosenIndexOf(const newSplash_t &splash, uint32_t rgb)
 {
     unsigned j = 0;
-    while (j < p.size() && p.rgb(j) != rgb)
-        ++j;
+    for (const uint8_t *entry = splash.Palette() + 3 * kKeptColors; j < kSplashColors; ++j, entry += 3)
+        if ((uint32_t(entry[0]) << 16 | uint32_t(entry[1]) << 8 | entry[2]) == rgb)
+            break;
     return j;
 }
 
@@ -125,15 +131,15 @@ TEST(Render, OwnIconsAreChosenForAndMappedToTheKeptAndChosenColours)
         options.fullPalette = full;
         const rendered_t rendered = renderSplash(images, 1, options, frame);
         const newSplash_t &splash = rendered.splash;
-        const unsigned green = indexOf(rendered.palette, 0x00c800);
-        ASSERT_LT(green, rendered.palette.size()) << "the strips take part in the choice";
+        const unsigned green = chosenIndexOf(splash, 0x00c800);
+        ASSERT_LT(green, kSplashColors) << "the strips take part in the choice";
         ASSERT_EQ(splash.Strips().size(), 2u);
         EXPECT_EQ(splash.Palette()[3 * (16 + green) + 1], 200) << "chosen colours follow the kept ones";
         EXPECT_EQ(splash.Palette()[3 * 3 + 2], 170) << "the kept colours stay";
         EXPECT_EQ(splash.Strips()[0][0], 16 + green);
         EXPECT_EQ(splash.Strips()[0][19], 3) << "a kept colour maps to its own entry";
         EXPECT_EQ(splash.Strips()[1], std::vector<uint8_t>(20, 3));
-        EXPECT_EQ(rendered.pictures[0][0], 16 + indexOf(rendered.palette, 0xc80000)) << "images index chosen ones";
+        EXPECT_EQ(rendered.pictures[0][0], 16 + chosenIndexOf(splash, 0xc80000)) << "images index chosen ones";
     }
 }
 
@@ -151,9 +157,12 @@ TEST(Render, OnlyTheFullPaletteChoosesFromBeyond640x480)
     for (bool full : {false, true}) {
         renderOptions_t options;
         options.fullPalette = full;
-        const palette_t palette = renderSplash(images, 2, options, frame).palette;
-        EXPECT_EQ(indexOf(palette, 0x0000c8) < palette.size(), full);
-        EXPECT_EQ(indexOf(palette, 0x000000) < palette.size(), full) << "black beyond the images";
+        // Unused entries are black too: the count tells whether black was chosen.
+        const std::string trace = traceOf(9, [&] {
+            EXPECT_EQ(chosenIndexOf(renderSplash(images, 2, options, frame).splash, 0x0000c8) < kSplashColors, full);
+        });
+        EXPECT_NE(trace.find(full ? "Selected 3 colors" : "Selected 1 colors"), std::string::npos)
+            << "black beyond the images";
     }
 }
 
