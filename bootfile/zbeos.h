@@ -9,6 +9,7 @@
 #include "base/secondThread.h"
 #include "bootfile/iconPack.h"
 #include "bootfile/newSplash.h"
+#include "bootfile/zbeosSections.h"
 
 /// One boot loader file: everything in front of the splash member is kept
 /// byte for byte, the splash is parsed into an icon pack and rebuilt on Save.
@@ -46,11 +47,10 @@ public:
                                     secondThread_t &thread, bool keepReplaced = false) const;
 
     const zbeosIconPack_t &IconPack() const { return *iconPack; }
-    /// The splash member's gzip header exactly as found in the input.
-    const unsigned char *SplashHeader() const { return splashHeader; }
 
 private:
     std::vector<unsigned char> headSections;
-    unsigned char splashHeader[17];
+    /// The splash member's gzip header exactly as found in the input.
+    unsigned char splashHeader[zbeosSplashHeaderSize];
     std::unique_ptr<zbeosIconPack_t> iconPack;
 };

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "bootfile/zbeos.h"
+#include "bootfile/zbeosSections.h"
 #include "fixtures/bitmapStream.h"
 #include "runFolder_support.h"
 
@@ -72,9 +73,12 @@ TEST_F(RenderOptions, DitheredSplashIsDeflatedAtTheDefaultLevelAndSaysSo)
     for (const std::vector<std::string> &options :
          {std::vector<std::string>{}, {"--full-palette", "--alpha"}, {"--dither"}}) {
         run(options);
-        zbeos_t written((dir + "/out").c_str());
-        EXPECT_EQ(written.SplashHeader()[8], options == std::vector<std::string>{"--dither"} ? 0 : 2);
-        EXPECT_EQ(written.SplashHeader()[9], 3) << "the rest of the header stays";
+        const std::vector<unsigned char> written = readZbeosFile((dir + "/out").c_str());
+        const auto layout = findZbeosSections(written.data(), written.size());
+        ASSERT_TRUE(layout);
+        const unsigned char *header = written.data() + layout->splashOffset;
+        EXPECT_EQ(header[8], options == std::vector<std::string>{"--dither"} ? 0 : 2);
+        EXPECT_EQ(header[9], 3) << "the rest of the header stays";
     }
 }
 
