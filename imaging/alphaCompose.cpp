@@ -32,23 +32,24 @@ void paintOverlap(const loadedImage_t *image, const loadedImage_t *below, uint8_
 loadedImage_t composeOver(const loadedImage_t *image, const loadedImage_t *const *beneath, unsigned count)
 {
     const uint64_t n = uint64_t(image->width()) * image->height();
-    std::vector<uint8_t> composed;
-    resizeMappedAtOnce(composed, n * 4);
+    std::vector<uint8_t> canvas;
+    resizeMappedAtOnce(canvas, n * 4);
+    loadedImage_t result(image->width(), image->height(), std::move(canvas));
+    result.placeAt(image->x(), image->y());
+    uint8_t *const composed = result.writablePixels();
     // Later images cover earlier ones, so painting them in order leaves the
     // topmost one at every point.
     for (unsigned j = 0; j < count; ++j)
-        paintOverlap(image, beneath[j], composed.data());
+        paintOverlap(image, beneath[j], composed);
     const uint8_t *const source = image->pixels().data();
     for (uint64_t p = 0; p < n; ++p) {
         const uint8_t *src = source + p * 4;
-        uint8_t *dst = composed.data() + p * 4;
+        uint8_t *dst = composed + p * 4;
         const unsigned a = src[3];
         for (unsigned c = 0; c < 3; ++c)
             dst[c] = uint8_t((a * src[c] + (255 - a) * dst[c] + 127) / 255);
         dst[3] = 255;
     }
-    loadedImage_t result(image->width(), image->height(), std::move(composed));
-    result.placeAt(image->x(), image->y());
     return result;
 }
 
