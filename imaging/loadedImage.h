@@ -14,6 +14,12 @@ class loadedImage_t {
 public:
     /// An empty image at (0, 0).
     loadedImage_t() = default;
+    /// Moved, never copied: a copy would be a second buffer as large as the
+    /// picture.
+    loadedImage_t(const loadedImage_t &) = delete;
+    loadedImage_t &operator=(const loadedImage_t &) = delete;
+    loadedImage_t(loadedImage_t &&) = default;
+    loadedImage_t &operator=(loadedImage_t &&) = default;
     /// A width x height image of `pixels`, at (0, 0). A buffer of any other
     /// size than width * height * 4 bytes throws std::logic_error.
     loadedImage_t(uint32_t width, uint32_t height, std::vector<uint8_t> &&pixels, bool hasAlpha = false,

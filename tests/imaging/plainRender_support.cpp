@@ -144,7 +144,7 @@ std::vector<imagePtr> plainComposeImages(const std::vector<const loadedImage_t *
 {
     std::vector<imagePtr> result;
     for (const loadedImage_t *image : images) {
-        imagePtr out(new loadedImage_t(*image));
+        std::vector<uint8_t> pixels = image->pixels();
         if (image->hasAlpha()) {
             for (uint64_t row = 0; row < image->height(); ++row) {
                 for (uint64_t column = 0; column < image->width(); ++column) {
@@ -159,15 +159,17 @@ std::vector<imagePtr> plainComposeImages(const std::vector<const loadedImage_t *
                             break;
                         }
                     }
-                    uint8_t *pixel = out->writablePixels() + (row * image->width() + column) * 4;
+                    uint8_t *pixel = pixels.data() + (row * image->width() + column) * 4;
                     const unsigned a = pixel[3];
                     for (unsigned c = 0; c < 3; ++c)
                         pixel[c] = uint8_t((a * pixel[c] + (255 - a) * beneath[c] + 127) / 255);
                     pixel[3] = 255;
                 }
             }
-            readAlpha(out.get(), false);
         }
+        // Composed or not, the image is opaque.
+        imagePtr out(new loadedImage_t(image->width(), image->height(), std::move(pixels)));
+        out->placeAt(image->x(), image->y());
         result.push_back(std::move(out));
     }
     return result;
