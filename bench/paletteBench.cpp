@@ -80,7 +80,7 @@ template <bool fast> void selectAndQuantize(benchmark::State &state)
         benchmark::DoNotOptimize(quantized.pixels[0]);
     }
     state.counters["heapPeak/image"] =
-        double(peakBytes - before) / (uint64_t(image->width) * image->height * 4);
+        double(peakBytes - before) / (uint64_t(image->width()) * image->height() * 4);
 }
 
 template <bool fast> void select(benchmark::State &state)

@@ -135,7 +135,7 @@ double pixelBytes(const std::string &scene)
     double bytes = 0;
     for (const splashImage_t &entry : parsed.images()) {
         const loadedImage_t image = loadImage(entry.fileName.c_str());
-        bytes += double(image.width) * image.height * 4;
+        bytes += double(image.width()) * image.height() * 4;
     }
     if (chdir(here.c_str()) != 0)
         return 0;

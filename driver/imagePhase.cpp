@@ -86,10 +86,10 @@ plannedLoad_t planOf(const splashImage_t &entry, bool smooth)
 /// already moved it by where it lies in the box.
 void place(loadedImage_t *image, const splashImage_t &entry)
 {
-    const int64_t inBoxX = image->x, inBoxY = image->y;
+    const int64_t inBoxX = image->x(), inBoxY = image->y();
     image->moveTo(entry.x, entry.y);
-    image->x = int32_t(std::min<int64_t>(INT32_MAX, image->x + inBoxX));
-    image->y = int32_t(std::min<int64_t>(INT32_MAX, image->y + inBoxY));
+    image->placeAt(int32_t(std::min<int64_t>(INT32_MAX, image->x() + inBoxX)),
+                   int32_t(std::min<int64_t>(INT32_MAX, image->y() + inBoxY)));
 }
 
 } // namespace

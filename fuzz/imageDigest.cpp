@@ -20,9 +20,9 @@ int main(int argc, char **argv)
         try {
             const loadedImage_t image = loadImage(argv[i]);
             uint64_t digest = 14695981039346656037ull; // FNV-1a
-            for (size_t k = 0; k < size_t(image.width) * image.height * 4; ++k)
-                digest = (digest ^ image.pixels[k]) * 1099511628211ull;
-            std::printf("  %ux%u pixels %016llx\n", image.width, image.height, (unsigned long long)digest);
+            for (size_t k = 0; k < size_t(image.width()) * image.height() * 4; ++k)
+                digest = (digest ^ image.pixels()[k]) * 1099511628211ull;
+            std::printf("  %ux%u pixels %016llx\n", image.width(), image.height(), (unsigned long long)digest);
         } catch (const dawnmarkError_t &failure) {
             std::printf("  refused: %s\n", failure.reason.value_or("(null)").c_str());
         }

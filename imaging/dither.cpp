@@ -37,7 +37,7 @@ public:
     ditherBlurRefiner_t(const loadedImage_t *image, const ditherPalette_t &tables, paletteLookup_t *lookup,
                         uint8_t *indices)
         : image(image), tables(tables), colour(tables.colours()), lookup(lookup), indices(indices),
-          width(int64_t(image->width)), height(int64_t(image->height)),
+          width(int64_t(image->width())), height(int64_t(image->height())),
           ringRows((kDitherRefinements + 1) * kDitherBlurRadius + 1),
           stride((size_t(width + 2 * kBlurMargin) * 3 + kLanes - 1) / kLanes * kLanes),
           across(size_t(ringRows) * stride, 0.0f), noRow(stride, 0.0f), blurred(stride, 0.0f),
@@ -76,7 +76,7 @@ private:
         return y >= 0 && y < height ? across.data() + size_t(y % ringRows) * stride : noRow.data();
     }
 
-    const uint8_t *sourceOf(int64_t y, int64_t x) const { return image->pixels.data() + size_t(y * width + x) * 4; }
+    const uint8_t *sourceOf(int64_t y, int64_t x) const { return image->pixels().data() + size_t(y * width + x) * 4; }
 
     /// Keeps the error of row y (entry less source), blurred across, in
     /// place of the row that no pass reaches any more.
@@ -298,7 +298,7 @@ void ditherInto(const loadedImage_t *image, const palette_t *palette, paletteLoo
 {
     traceStep_t titled(1, "Quantizing image\n");
 
-    const uint64_t width = image->width, height = image->height;
+    const uint64_t width = image->width(), height = image->height();
     TRACE(1, "Dithering colors... %d pixels\n", unsigned(width * height));
 
     if (lookup == nullptr) {
@@ -330,7 +330,7 @@ void ditherInto(const loadedImage_t *image, const palette_t *palette, paletteLoo
         const int64_t step = forward ? 1 : -1;
         for (uint64_t i = 0; i < width; ++i) {
             const uint64_t x = forward ? i : width - 1 - i;
-            const uint8_t *pixel = image->pixels.data() + (y * width + x) * 4;
+            const uint8_t *pixel = image->pixels().data() + (y * width + x) * 4;
             int32_t *owed = thisRow.data() + (x + 1) * 3;
             int32_t wanted[3];
             for (unsigned c = 0; c < 3; ++c)

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "decoders/decodedBitmap.h"
@@ -47,33 +49,52 @@ boxFit_t fitIntoBox(uint32_t width, uint32_t height, unsigned w, unsigned h)
     return {s, uint32_t(double(width) * s), uint32_t(double(height) * s)};
 }
 
-void loadedImage_t::moveTo(int newX, int newY)
+loadedImage_t::loadedImage_t(uint32_t width, uint32_t height, std::vector<uint8_t> &&pixels, bool hasAlpha,
+                             double overhangRight, double overhangBottom)
+    : hasAlpha_(hasAlpha)
 {
-    x = newX < 0 ? 0 : newX;
-    y = newY < 0 ? 0 : newY;
+    replacePixels(width, height, std::move(pixels));
+    // After the size, which drops any overhang: this one comes with these
+    // very pixels.
+    overhangRight_ = overhangRight;
+    overhangBottom_ = overhangBottom;
 }
+
+void loadedImage_t::replacePixels(uint32_t width, uint32_t height, std::vector<uint8_t> &&pixels)
+{
+    // A buffer that does not match its size would let every reader of the
+    // image run past its end.
+    if (pixels.size() != uint64_t(width) * height * 4)
+        throw std::logic_error("an image's pixels do not match its size");
+    pixels_ = std::move(pixels);
+    width_ = width;
+    height_ = height;
+    overhangRight_ = overhangBottom_ = 0;
+}
+
+void loadedImage_t::moveTo(int newX, int newY) { placeAt(newX < 0 ? 0 : newX, newY < 0 ? 0 : newY); }
 
 void loadedImage_t::clipTo(unsigned w, unsigned h)
 {
     traceStep_t titled(1, "clipping to %d %d\n", w, h);
 
-    const uint32_t newWidth = std::min<uint32_t>(width, w);
-    const uint32_t newHeight = std::min<uint32_t>(height, h);
-    if (newWidth == width && newHeight == height)
+    const uint32_t newWidth = std::min<uint32_t>(width_, w);
+    const uint32_t newHeight = std::min<uint32_t>(height_, h);
+    if (newWidth == width_ && newHeight == height_)
         return;
 
     // Rows only ever move towards the start, so the crop is done in place.
     const size_t newBytes = bufferBytes(newWidth, newHeight);
-    const size_t oldRow = size_t(width) * 4;
+    const size_t oldRow = size_t(width_) * 4;
     const size_t newRow = size_t(newWidth) * 4;
     for (uint32_t r = 1; r < newHeight; ++r)
-        std::memmove(pixels.data() + r * newRow, pixels.data() + r * oldRow, newRow);
-    pixels.resize(newBytes);
-    pixels.shrink_to_fit();
-    width = newWidth;
-    height = newHeight;
-    overhangRight = overhangBottom = 0;
-    TRACE(1, "new size %dx%d\n", width, height);
+        std::memmove(pixels_.data() + r * newRow, pixels_.data() + r * oldRow, newRow);
+    pixels_.resize(newBytes);
+    pixels_.shrink_to_fit();
+    width_ = newWidth;
+    height_ = newHeight;
+    overhangRight_ = overhangBottom_ = 0;
+    TRACE(1, "new size %dx%d\n", width_, height_);
 }
 
 void loadedImage_t::resizeTo(unsigned w, unsigned h)
@@ -81,13 +102,13 @@ void loadedImage_t::resizeTo(unsigned w, unsigned h)
     traceStep_t titled(1, "zooming to bounding box %d %d\n", w, h);
 
     // An image empty both ways stays as it is.
-    if (width == 0 && height == 0)
+    if (width_ == 0 && height_ == 0)
         return;
-    const boxFit_t fit = fitIntoBox(width, height, w, h);
+    const boxFit_t fit = fitIntoBox(width_, height_, w, h);
     const double s = fit.scale;
     const uint32_t newWidth = fit.width;
     const uint32_t newHeight = fit.height;
-    if (newWidth == width && newHeight == height)
+    if (newWidth == width_ && newHeight == height_)
         return;
 
     // The buffer is the largest allocation, so it goes first: an absurd
@@ -95,35 +116,32 @@ void loadedImage_t::resizeTo(unsigned w, unsigned h)
     std::vector<uint8_t> zoomed(bufferBytes(newWidth, newHeight));
     if (newWidth > 0 && newHeight > 0) {
         const double inverse = 1.0 / s;
-        const std::vector<uint32_t> columns = sourceMap(newWidth, inverse, width);
-        const std::vector<uint32_t> rows = sourceMap(newHeight, inverse, height);
+        const std::vector<uint32_t> columns = sourceMap(newWidth, inverse, width_);
+        const std::vector<uint32_t> rows = sourceMap(newHeight, inverse, height_);
         uint8_t *out = zoomed.data();
-        const size_t oldRow = size_t(width) * 4;
+        const size_t oldRow = size_t(width_) * 4;
         for (uint32_t j = 0; j < newHeight; ++j) {
-            const uint8_t *in = pixels.data() + rows[j] * oldRow;
+            const uint8_t *in = pixels_.data() + rows[j] * oldRow;
             for (uint32_t i = 0; i < newWidth; ++i, out += 4)
                 std::memcpy(out, in + size_t(columns[i]) * 4, 4);
         }
     }
 
-    pixels.swap(zoomed);
-    width = newWidth;
-    height = newHeight;
-    overhangRight = overhangBottom = 0;
-    TRACE(1, "new size %dx%d\n", width, height);
+    replacePixels(newWidth, newHeight, std::move(zoomed));
+    TRACE(1, "new size %dx%d\n", width_, height_);
 }
 
 void loadedImage_t::clipToWorld(unsigned W, unsigned H)
 {
     // Positions are never negative here; in 64 bits the sums cannot wrap.
-    const uint64_t left = uint32_t(x);
-    const uint64_t top = uint32_t(y);
-    uint32_t newWidth = width;
-    uint32_t newHeight = height;
-    if (left + width > W)
+    const uint64_t left = uint32_t(x_);
+    const uint64_t top = uint32_t(y_);
+    uint32_t newWidth = width_;
+    uint32_t newHeight = height_;
+    if (left + width_ > W)
         newWidth = left >= W ? 0 : uint32_t(W - left);
-    if (top + height > H)
+    if (top + height_ > H)
         newHeight = top >= H ? 0 : uint32_t(H - top);
-    if (newWidth != width || newHeight != height)
+    if (newWidth != width_ || newHeight != height_)
         clipTo(newWidth, newHeight);
 }

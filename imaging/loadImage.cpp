@@ -1,12 +1,10 @@
 #include "imaging/loadImage.h"
 
-#include <cstring>
 #include <memory>
 #include <new>
 #include <optional>
 #include <utility>
 
-#include "base/mappedAtOnce.h"
 #include "decoders/decodeFile.h"
 #include "decoders/fileRows.h"
 #include "diagnostics/errors.h"
@@ -53,12 +51,6 @@ std::optional<zoomedLoad_t> zoomWhileDecoding(fileRows_t *file, const filteredZo
     zoomedLoad_t load;
     load.storedWidth = picture.width;
     load.storedHeight = picture.height;
-    loadedImage_t &image = load.image;
-    image.width = picture.width;
-    image.height = picture.height;
-    image.hasAlpha = picture.alpha;
-    image.overhangRight = picture.overhangRight;
-    image.overhangBottom = picture.overhangBottom;
     {
         traceStep_t step;
         traceHeader(bitmapStreamHeaderOf(picture));
@@ -71,13 +63,7 @@ std::optional<zoomedLoad_t> zoomWhileDecoding(fileRows_t *file, const filteredZo
                 return pixels;
             throw rowsFailed_t();
         };
-        // A zoom with nothing to do leaves the picture as it is, whole.
-        if (!zoomAsPlanned(&image, zoom, next)) {
-            resizeMappedAtOnce(image.pixels, bufferBytes(image.width, image.height));
-            const size_t rowBytes = size_t(image.width) * 4;
-            for (uint32_t row = 0; row < image.height; ++row)
-                std::memcpy(image.pixels.data() + row * rowBytes, next(row), rowBytes);
-        }
+        load.image = zoomRowsAsPlanned(picture, zoom, next);
         if (!rows.finish())
             return std::nullopt;
     } catch (const rowsFailed_t &) {
@@ -133,15 +119,10 @@ loadedImage_t loadImage(const char *path, leastSize_t least)
         throw std::bad_alloc();
     }
 
-    loadedImage_t image;
-    image.width = file.bitmap.width;
-    image.height = file.bitmap.height;
-    image.hasAlpha = file.bitmap.alpha;
-    image.overhangRight = file.bitmap.overhangRight;
-    image.overhangBottom = file.bitmap.overhangBottom;
-    image.pixels.swap(file.bitmap.pixels);
     traceLoaded(file.colourProfile, file.turnedFrom, file.bitmap);
-    return image;
+    const decodedBitmap_t &bitmap = file.bitmap;
+    return loadedImage_t(bitmap.width, bitmap.height, std::move(file.bitmap.pixels), bitmap.alpha,
+                         bitmap.overhangRight, bitmap.overhangBottom);
 }
 
 zoomedLoad_t loadImageZoomed(const char *path, leastSize_t least, const filteredZoom_t &zoom, secondThread_t *thread)
@@ -166,8 +147,8 @@ zoomedLoad_t loadImageZoomed(const char *path, leastSize_t least, const filtered
     }
     zoomedLoad_t load;
     load.image = loadImage(path, least);
-    load.storedWidth = load.image.width;
-    load.storedHeight = load.image.height;
+    load.storedWidth = load.image.width();
+    load.storedHeight = load.image.height();
     zoomAsPlanned(&load.image, zoom);
     return load;
 }

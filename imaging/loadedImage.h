@@ -8,24 +8,50 @@
 
 /// An image in memory: 32-bit pixels in blue, green, red, fourth-byte order,
 /// rows packed from top to bottom, placed at (x, y) on the screen.
-/// The record owns its pixels: width * height * 4 bytes.
-struct loadedImage_t {
-    uint32_t width = 0;
-    uint32_t height = 0;
-    int32_t x = 0;
-    int32_t y = 0;
-    std::vector<uint8_t> pixels;
+/// The record owns its pixels, always width * height * 4 bytes: its size
+/// and its pixels only ever change together.
+class loadedImage_t {
+public:
+    /// An empty image at (0, 0).
+    loadedImage_t() = default;
+    /// Moved, never copied: a copy would be a second buffer as large as the
+    /// picture.
+    loadedImage_t(const loadedImage_t &) = delete;
+    loadedImage_t &operator=(const loadedImage_t &) = delete;
+    loadedImage_t(loadedImage_t &&) = default;
+    loadedImage_t &operator=(loadedImage_t &&) = default;
+    /// A width x height image of `pixels`, at (0, 0). A buffer of any other
+    /// size than width * height * 4 bytes throws std::logic_error.
+    loadedImage_t(uint32_t width, uint32_t height, std::vector<uint8_t> &&pixels, bool hasAlpha = false,
+                  double overhangRight = 0, double overhangBottom = 0);
+
+    uint32_t width() const { return width_; }
+    uint32_t height() const { return height_; }
+    int32_t x() const { return x_; }
+    int32_t y() const { return y_; }
+    const std::vector<uint8_t> &pixels() const { return pixels_; }
+    /// The pixel bytes, for code that fills or edits them in place.
+    uint8_t *writablePixels() { return pixels_.data(); }
     /// The fourth byte is opacity (the source was B_RGBA32); otherwise it
     /// means nothing and the image is opaque.
-    bool hasAlpha = false;
+    bool hasAlpha() const { return hasAlpha_; }
     /// How much of the last column and of the last row lies beyond the
     /// picture's edge, 0 to 1, after a decode at a reduced scale: the
     /// filtered zooms take the picture's true extent, so that what they
     /// centre is the picture's centre. Every change of size drops it.
-    double overhangRight = 0;
-    double overhangBottom = 0;
+    double overhangRight() const { return overhangRight_; }
+    double overhangBottom() const { return overhangBottom_; }
 
-    /// Negative coordinates become 0.
+    /// Takes `pixels` as the image's, now width x height, in place of the
+    /// old ones; the place stays. Sizes are checked as by the constructor.
+    void replacePixels(uint32_t width, uint32_t height, std::vector<uint8_t> &&pixels);
+    /// Places the top-left corner at (x, y), as it is.
+    void placeAt(int32_t x, int32_t y)
+    {
+        x_ = x;
+        y_ = y;
+    }
+    /// placeAt, negative coordinates becoming 0.
     void moveTo(int x, int y);
     /// Crops to at most w x h, keeping the top-left corner.
     void clipTo(unsigned w, unsigned h);
@@ -34,6 +60,16 @@ struct loadedImage_t {
     void resizeTo(unsigned w, unsigned h);
     /// Crops whatever extends past the right or bottom edge of a W x H screen.
     void clipToWorld(unsigned W, unsigned H);
+
+private:
+    uint32_t width_ = 0;
+    uint32_t height_ = 0;
+    int32_t x_ = 0;
+    int32_t y_ = 0;
+    std::vector<uint8_t> pixels_;
+    bool hasAlpha_ = false;
+    double overhangRight_ = 0;
+    double overhangBottom_ = 0;
 };
 
 /// Bytes of a packed width x height image; sizes beyond kMaxBitmapBytes fail

@@ -43,10 +43,10 @@ pixelRuns_t canvasRuns(const loadedImage_t *const *images, unsigned count, unsig
         for (unsigned i = 0; i < count; ++i) {
             const loadedImage_t *image = images[i];
             // A stray negative position is a huge one, off the canvas.
-            const uint64_t x = uint32_t(image->x), top = uint32_t(image->y);
-            if (x >= W || y < top || y - top >= image->height || image->width == 0)
+            const uint64_t x = uint32_t(image->x()), top = uint32_t(image->y());
+            if (x >= W || y < top || y - top >= image->height() || image->width() == 0)
                 continue;
-            const uint32_t begin = uint32_t(x), end = uint32_t(std::min<uint64_t>(W, x + image->width));
+            const uint32_t begin = uint32_t(x), end = uint32_t(std::min<uint64_t>(W, x + image->width()));
             next.clear();
             bool placed = false;
             for (const span_t &span : row) {
@@ -66,8 +66,8 @@ pixelRuns_t canvasRuns(const loadedImage_t *const *images, unsigned count, unsig
                 runs.add(kBlack, span.end - span.begin, 0);
                 continue;
             }
-            const uint64_t imageRow = y - uint32_t(span.image->y);
-            runs.add(span.image->pixels.data() + (imageRow * span.image->width + (span.begin - span.left)) * 4,
+            const uint64_t imageRow = y - uint32_t(span.image->y());
+            runs.add(span.image->pixels().data() + (imageRow * span.image->width() + (span.begin - span.left)) * 4,
                      span.end - span.begin);
         }
     }

@@ -12,10 +12,10 @@ quantizedImage_t quantizedLike(const loadedImage_t *image, const palette_t *pale
 {
     quantizedImage_t result;
     result.palette = *palette;
-    result.width = image->width;
-    result.height = image->height;
-    result.x = image->x;
-    result.y = image->y;
+    result.width = image->width();
+    result.height = image->height();
+    result.x = image->x();
+    result.y = image->y();
     result.pixels = std::move(indices);
     return result;
 }
@@ -32,9 +32,9 @@ void quantizeInto(const loadedImage_t *image, paletteLookup_t *lookup, uint8_t *
 {
     traceStep_t titled(1, "Quantizing image\n");
 
-    const uint64_t width = image->width, height = image->height;
+    const uint64_t width = image->width(), height = image->height();
     TRACE(1, "Remapping colors... %d pixels\n", unsigned(width * height));
-    const uint8_t *pixel = image->pixels.data();
+    const uint8_t *pixel = image->pixels().data();
     for (uint64_t y = 0; y < height; ++y) {
         uint8_t *row = indices + y * width;
         if (lookup == nullptr)
@@ -48,7 +48,7 @@ void quantizeInto(const loadedImage_t *image, paletteLookup_t *lookup, uint8_t *
 
 quantizedImage_t quantizeImage(const loadedImage_t *image, const palette_t *palette)
 {
-    std::vector<uint8_t> indices(uint64_t(image->width) * image->height);
+    std::vector<uint8_t> indices(uint64_t(image->width()) * image->height());
     quantizeInto(image, lookupFor(*palette).get(), indices.data(), [](uint32_t) {});
     return quantizedLike(image, palette, std::move(indices));
 }

@@ -21,7 +21,7 @@ const unsigned canvasHeight = 480;
 /// The most pixels the full palette counts: its sums must fit 64 bits.
 const uint64_t fullPalettePixels = uint64_t(1) << 23;
 
-uint64_t pixelsOf(const loadedImage_t *image) { return uint64_t(image->width) * image->height; }
+uint64_t pixelsOf(const loadedImage_t *image) { return uint64_t(image->width()) * image->height(); }
 
 /// The full palette is asked for the picture as it will be seen, so it
 /// takes the whole screen, as far as it can count beside the strips (a
@@ -61,7 +61,7 @@ splashRenderer_t::splashRenderer_t(const loadedImage_t *const *images, unsigned 
     // follow the composite's.
     if (ownIcons)
         for (const loadedImage_t *strip : frame.icons)
-            pixels.add(strip->pixels.data(), strip->width * strip->height);
+            pixels.add(strip->pixels().data(), strip->width() * strip->height());
     // The boot loader keeps its first entries for itself; the chosen colours
     // follow them. The full palette counts them as chosen already, and maps
     // images to them too.
@@ -102,7 +102,7 @@ void splashRenderer_t::Map(unsigned i, uint8_t *indices, const rowsMapped_t &row
     if (dither && ditherTables == nullptr && lookup != nullptr)
         ditherTables = std::make_unique<ditherPalette_t>(*mappedTo);
     // Mapped rows become stored ones before they are handed on.
-    const uint64_t width = slots[i]->width;
+    const uint64_t width = slots[i]->width();
     const unsigned offset = mappedTo == &palette ? kKeptColors : 0;
     uint64_t done = 0;
     const rowsMapped_t storeRows = [&](uint32_t rows) {
@@ -114,12 +114,12 @@ void splashRenderer_t::Map(unsigned i, uint8_t *indices, const rowsMapped_t &row
         ditherInto(slots[i], mappedTo, lookup.get(), indices, storeRows, ditherTables.get());
     else
         quantizeInto(slots[i], lookup.get(), indices, storeRows);
-    assert(done == width * slots[i]->height);
+    assert(done == width * slots[i]->height());
 }
 
 packPicture_t pictureOf(const loadedImage_t &image)
 {
-    return {image.width, image.height, uint32_t(image.x), uint32_t(image.y)};
+    return {image.width(), image.height(), uint32_t(image.x()), uint32_t(image.y())};
 }
 
 newSplash_t packSplashOf(const std::shared_ptr<splashRenderer_t> &renderer)

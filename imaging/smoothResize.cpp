@@ -10,10 +10,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "base/bootScreen.h"
+#include "base/mappedAtOnce.h"
 #include "diagnostics/traceStep.h"
 #include "imaging/floatLanes.h"
 #include "imaging/linearLight.h"
@@ -113,15 +117,39 @@ void rowToPixels(const float *light, uint32_t width, bool hasAlpha, uint8_t *pix
     }
 }
 
+/// The picture a zoom reads: its size, whether its fourth byte is opacity,
+/// its overhang, and where its rows come from.
+struct oldPicture_t {
+    uint32_t width;
+    uint32_t height;
+    bool hasAlpha;
+    double overhangRight;
+    double overhangBottom;
+    /// Every row, packed; null when `rows` hands them over one by one.
+    const uint8_t *pixels;
+    const oldRows_t *rows;
+};
+
+oldPicture_t pictureIn(const loadedImage_t &image)
+{
+    return {image.width(), image.height(), image.hasAlpha(), image.overhangRight(), image.overhangBottom(),
+            image.pixels().data(), nullptr};
+}
+
+oldPicture_t pictureFrom(const decodedBitmap_t &picture, const oldRows_t &rows)
+{
+    return {picture.width, picture.height, picture.alpha, picture.overhangRight, picture.overhangBottom,
+            nullptr, &rows};
+}
+
 /// The old rows filtered across, each made when a new row first needs it
 /// and kept while later ones may: the windows down only ever move on, so
 /// a ring of as many rows as a window has holds all that are needed.
 class filteredRows_t {
 public:
-    filteredRows_t(const loadedImage_t &image, const oldRows_t &rows, const windows_t &across,
-                   uint32_t ringRows)
-        : image_(image), rows_(rows), across_(across), width_(uint32_t(across.first.size())), ringRows_(ringRows),
-          ring_(size_t(width_) * 4 * ringRows), old_(size_t(image.width) * 4)
+    filteredRows_t(const oldPicture_t &picture, const windows_t &across, uint32_t ringRows)
+        : picture_(picture), across_(across), width_(uint32_t(across.first.size())), ringRows_(ringRows),
+          ring_(size_t(width_) * 4 * ringRows), old_(size_t(picture.width) * 4)
     {
     }
 
@@ -137,8 +165,9 @@ public:
 private:
     void filter(uint32_t row)
     {
-        const uint8_t *pixels = rows_ ? rows_(row) : image_.pixels.data() + size_t(row) * image_.width * 4;
-        rowToLight(pixels, image_.width, image_.hasAlpha, old_.data());
+        const uint8_t *pixels =
+            picture_.rows ? (*picture_.rows)(row) : picture_.pixels + size_t(row) * picture_.width * 4;
+        rowToLight(pixels, picture_.width, picture_.hasAlpha, old_.data());
         float *out = &ring_[size_t(row % ringRows_) * width_ * 4];
         for (uint32_t i = 0; i < width_; ++i, out += 4) {
             const float *weight = &across_.weights[size_t(i) * across_.stride];
@@ -150,8 +179,7 @@ private:
         }
     }
 
-    const loadedImage_t &image_;
-    const oldRows_t &rows_;
+    const oldPicture_t &picture_;
     const windows_t &across_;
     const uint32_t width_;
     const uint32_t ringRows_;
@@ -160,48 +188,48 @@ private:
     uint32_t next_ = 0;
 };
 
-/// Replaces the image's pixels by `region` of its rows filtered to newWidth x newHeight.
-void resample(loadedImage_t *image, const oldRows_t &rows, const region_t &region, uint32_t newWidth,
-              uint32_t newHeight)
+/// `region` of the picture's rows filtered to a new newWidth x newHeight
+/// image, with the picture's alpha, at (0, 0).
+loadedImage_t resample(const oldPicture_t &picture, const region_t &region, uint32_t newWidth, uint32_t newHeight)
 {
     if (newWidth > kLongestSide || newHeight > kLongestSide)
         throw std::bad_alloc();
     std::vector<uint8_t> zoomed(bufferBytes(newWidth, newHeight));
-    if (!zoomed.empty() && image->width > 0 && image->height > 0) {
-        const windows_t across = windowsAlong(newWidth, image->width, region.left, region.width / newWidth);
-        const windows_t down = windowsAlong(newHeight, image->height, region.top, region.height / newHeight);
-        filteredRows_t filtered(*image, rows, across, down.stride);
+    if (!zoomed.empty() && picture.width > 0 && picture.height > 0) {
+        const windows_t across = windowsAlong(newWidth, picture.width, region.left, region.width / newWidth);
+        const windows_t down = windowsAlong(newHeight, picture.height, region.top, region.height / newHeight);
+        filteredRows_t filtered(picture, across, down.stride);
         std::vector<float> sum(size_t(newWidth) * 4);
         for (uint32_t j = 0; j < newHeight; ++j) {
             std::fill(sum.begin(), sum.end(), 0.0f);
             const float *weight = &down.weights[size_t(j) * down.stride];
             for (uint32_t k = 0; k < down.count[j]; ++k)
                 addWeighted(sum.data(), filtered.row(down.first[j] + k), weight[k], newWidth);
-            rowToPixels(sum.data(), newWidth, image->hasAlpha, zoomed.data() + size_t(j) * newWidth * 4);
+            rowToPixels(sum.data(), newWidth, picture.hasAlpha, zoomed.data() + size_t(j) * newWidth * 4);
         }
     }
-    image->pixels.swap(zoomed);
-    image->width = newWidth;
-    image->height = newHeight;
-    image->overhangRight = image->overhangBottom = 0;
     TRACE(1, "new size %ux%u\n", newWidth, newHeight);
+    return loadedImage_t(newWidth, newHeight, std::move(zoomed), picture.hasAlpha);
 }
 
 /// The picture's own extent, which a decode at a reduced scale may end
 /// inside the last column and row.
-region_t whole(const loadedImage_t &image)
+region_t whole(const oldPicture_t &picture)
 {
-    return {0, 0, image.width - image.overhangRight, image.height - image.overhangBottom};
+    return {0, 0, picture.width - picture.overhangRight, picture.height - picture.overhangBottom};
 }
 
-bool endsOnWholePixels(const loadedImage_t &image) { return image.overhangRight == 0 && image.overhangBottom == 0; }
+bool endsOnWholePixels(const oldPicture_t &picture)
+{
+    return picture.overhangRight == 0 && picture.overhangBottom == 0;
+}
 
 /// fitIntoBox for the picture's extent.
-boxFit_t fitExtentIntoBox(const loadedImage_t &image, unsigned w, unsigned h)
+boxFit_t fitExtentIntoBox(const oldPicture_t &picture, unsigned w, unsigned h)
 {
-    if (endsOnWholePixels(image))
-        return fitIntoBox(image.width, image.height, w, h);
-    const region_t extent = whole(image);
+    if (endsOnWholePixels(picture))
+        return fitIntoBox(picture.width, picture.height, w, h);
+    const region_t extent = whole(picture);
     const double s = std::min(w / extent.width, h / extent.height);
     // The side that sets the scale must meet the box, not fall a rounding
     // error short of it.
@@ -210,26 +238,36 @@ boxFit_t fitExtentIntoBox(const loadedImage_t &image, unsigned w, unsigned h)
             std::min<uint32_t>(h, uint32_t(extent.height * s + slack))};
 }
 
-bool resizeSmoothly(loadedImage_t *image, unsigned w, unsigned h, const oldRows_t &rows)
+/// What a zoom makes of a picture: how far it moves it, and the image it
+/// becomes, unless the zoom leaves its pixels as they are.
+struct zoomed_t {
+    int64_t right = 0;
+    int64_t down = 0;
+    std::optional<loadedImage_t> image;
+};
+
+zoomed_t resizeSmoothly(const oldPicture_t &picture, unsigned w, unsigned h)
 {
     traceStep_t titled(1, "zooming smoothly to bounding box %u %u\n", w, h);
-    if (image->width == 0 && image->height == 0)
-        return false;
-    const boxFit_t fit = fitExtentIntoBox(*image, w, h);
-    if (fit.width == image->width && fit.height == image->height && endsOnWholePixels(*image))
-        return false;
-    resample(image, rows, whole(*image), fit.width, fit.height);
-    return true;
+    zoomed_t zoomed;
+    if (picture.width == 0 && picture.height == 0)
+        return zoomed;
+    const boxFit_t fit = fitExtentIntoBox(picture, w, h);
+    if (fit.width == picture.width && fit.height == picture.height && endsOnWholePixels(picture))
+        return zoomed;
+    zoomed.image = resample(picture, whole(picture), fit.width, fit.height);
+    return zoomed;
 }
 
-bool cover(loadedImage_t *image, unsigned w, unsigned h, focusPoint_t focus, const oldRows_t &rows)
+zoomed_t cover(const oldPicture_t &picture, unsigned w, unsigned h, focusPoint_t focus)
 {
     traceStep_t titled(1, "covering %u %u\n", w, h);
-    if (image->width == 0 || image->height == 0)
-        return false;
+    zoomed_t zoomed;
+    if (picture.width == 0 || picture.height == 0)
+        return zoomed;
     // The side that needs the larger zoom fills the box whole; the other is
     // cut around the focus, evenly at both ends by default.
-    const region_t extent = whole(*image);
+    const region_t extent = whole(picture);
     const double scale = std::max(w / extent.width, h / extent.height);
     region_t region = extent;
     if (scale > 0) {
@@ -238,43 +276,88 @@ bool cover(loadedImage_t *image, unsigned w, unsigned h, focusPoint_t focus, con
         region.left = std::clamp(focus.x * extent.width - region.width / 2, 0.0, extent.width - region.width);
         region.top = std::clamp(focus.y * extent.height - region.height / 2, 0.0, extent.height - region.height);
     }
-    resample(image, rows, region, w, h);
-    return true;
+    zoomed.image = resample(picture, region, w, h);
+    return zoomed;
 }
 
-bool fitWithin(loadedImage_t *image, unsigned w, unsigned h, const oldRows_t &rows)
+zoomed_t fitWithin(const oldPicture_t &picture, unsigned w, unsigned h)
 {
     traceStep_t titled(1, "fitting within %u %u\n", w, h);
-    if (image->width == 0 && image->height == 0)
-        return false;
-    const boxFit_t fit = fitExtentIntoBox(*image, w, h);
-    image->x = int32_t(std::min<int64_t>(INT32_MAX, image->x + int64_t(w - fit.width) / 2));
-    image->y = int32_t(std::min<int64_t>(INT32_MAX, image->y + int64_t(h - fit.height) / 2));
-    if (fit.width == image->width && fit.height == image->height && endsOnWholePixels(*image))
-        return false;
-    resample(image, rows, whole(*image), fit.width, fit.height);
-    return true;
+    zoomed_t zoomed;
+    if (picture.width == 0 && picture.height == 0)
+        return zoomed;
+    const boxFit_t fit = fitExtentIntoBox(picture, w, h);
+    zoomed.right = int64_t(w - fit.width) / 2;
+    zoomed.down = int64_t(h - fit.height) / 2;
+    if (fit.width == picture.width && fit.height == picture.height && endsOnWholePixels(picture))
+        return zoomed;
+    zoomed.image = resample(picture, whole(picture), fit.width, fit.height);
+    return zoomed;
+}
+
+zoomed_t zoomPicture(const oldPicture_t &picture, const filteredZoom_t &zoom)
+{
+    switch (zoom.kind) {
+    case filteredZoom_t::boundingBox:
+        return resizeSmoothly(picture, zoom.width, zoom.height);
+    case filteredZoom_t::covering:
+        return cover(picture, zoom.width, zoom.height, zoom.focus);
+    case filteredZoom_t::within:
+        return fitWithin(picture, zoom.width, zoom.height);
+    case filteredZoom_t::none:
+        break;
+    }
+    return zoomed_t();
+}
+
+/// A place moved by (right, down), held within 32 bits.
+int32_t movedBy(int32_t at, int64_t by) { return int32_t(std::min<int64_t>(INT32_MAX, at + by)); }
+
+/// The image becomes what the zoom made of it.
+void takeZoomed(loadedImage_t *image, zoomed_t zoomed)
+{
+    const int32_t x = movedBy(image->x(), zoomed.right);
+    const int32_t y = movedBy(image->y(), zoomed.down);
+    if (zoomed.image)
+        *image = std::move(*zoomed.image);
+    image->placeAt(x, y);
+}
+
+/// The picture's rows as they are, each asked for in turn.
+loadedImage_t wholeRows(const decodedBitmap_t &picture, const oldRows_t &rows)
+{
+    std::vector<uint8_t> pixels;
+    resizeMappedAtOnce(pixels, bufferBytes(picture.width, picture.height));
+    const size_t rowBytes = size_t(picture.width) * 4;
+    for (uint32_t row = 0; row < picture.height; ++row)
+        std::memcpy(pixels.data() + row * rowBytes, rows(row), rowBytes);
+    return loadedImage_t(picture.width, picture.height, std::move(pixels), picture.alpha, picture.overhangRight,
+                         picture.overhangBottom);
 }
 
 } // namespace
 
-void resizeSmoothlyTo(loadedImage_t *image, unsigned w, unsigned h) { resizeSmoothly(image, w, h, nullptr); }
-
-void coverBox(loadedImage_t *image, unsigned w, unsigned h, focusPoint_t focus) { cover(image, w, h, focus, nullptr); }
-
-void fitInBox(loadedImage_t *image, unsigned w, unsigned h) { fitWithin(image, w, h, nullptr); }
-
-bool zoomAsPlanned(loadedImage_t *image, const filteredZoom_t &zoom, const oldRows_t &rows)
+void resizeSmoothlyTo(loadedImage_t *image, unsigned w, unsigned h)
 {
-    switch (zoom.kind) {
-    case filteredZoom_t::boundingBox:
-        return resizeSmoothly(image, zoom.width, zoom.height, rows);
-    case filteredZoom_t::covering:
-        return cover(image, zoom.width, zoom.height, zoom.focus, rows);
-    case filteredZoom_t::within:
-        return fitWithin(image, zoom.width, zoom.height, rows);
-    case filteredZoom_t::none:
-        break;
-    }
-    return false;
+    takeZoomed(image, resizeSmoothly(pictureIn(*image), w, h));
+}
+
+void coverBox(loadedImage_t *image, unsigned w, unsigned h, focusPoint_t focus)
+{
+    takeZoomed(image, cover(pictureIn(*image), w, h, focus));
+}
+
+void fitInBox(loadedImage_t *image, unsigned w, unsigned h) { takeZoomed(image, fitWithin(pictureIn(*image), w, h)); }
+
+void zoomAsPlanned(loadedImage_t *image, const filteredZoom_t &zoom)
+{
+    takeZoomed(image, zoomPicture(pictureIn(*image), zoom));
+}
+
+loadedImage_t zoomRowsAsPlanned(const decodedBitmap_t &picture, const filteredZoom_t &zoom, const oldRows_t &rows)
+{
+    zoomed_t zoomed = zoomPicture(pictureFrom(picture, rows), zoom);
+    loadedImage_t image = zoomed.image ? std::move(*zoomed.image) : wholeRows(picture, rows);
+    image.placeAt(movedBy(0, zoomed.right), movedBy(0, zoomed.down));
+    return image;
 }

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "decoders/decodedBitmap.h"
 #include "imaging/loadedImage.h"
 
 /// resizeTo with the filter: the same new size, for --smooth. A new side
@@ -39,12 +40,14 @@ struct filteredZoom_t {
 };
 
 /// The pixels of old row `row` (width * 4 bytes), asked for in rising order,
-/// each once; null: the image's own.
+/// each once.
 using oldRows_t = std::function<const uint8_t *(uint32_t row)>;
 
-/// Zooms as resizeSmoothlyTo, coverBox or fitInBox, the old rows taken from
-/// `rows` when given: the image's size, alpha and overhang are then the
-/// picture's, and its pixels may be empty. The same rows give the same new
-/// pixels either way. False when the zoom leaves the image's pixels as they
-/// are (without `rows` asked for).
-bool zoomAsPlanned(loadedImage_t *image, const filteredZoom_t &zoom, const oldRows_t &rows = nullptr);
+/// Zooms as resizeSmoothlyTo, coverBox or fitInBox.
+void zoomAsPlanned(loadedImage_t *image, const filteredZoom_t &zoom);
+
+/// zoomAsPlanned for a picture whose rows come from `rows` rather than from
+/// an image: `picture` tells its size, alpha and overhang (its pixels are
+/// not read). The same rows give the same image either way; a zoom that
+/// leaves the pixels as they are takes every row as it is.
+loadedImage_t zoomRowsAsPlanned(const decodedBitmap_t &picture, const filteredZoom_t &zoom, const oldRows_t &rows);

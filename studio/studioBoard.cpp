@@ -119,8 +119,8 @@ boardBox_t stripBox(const boardRun_t &run)
 {
     boardBox_t box{int32_t(run.description.iconsX()), int32_t(run.description.iconsY()), 0, 0};
     if (!run.iconStrips.empty()) {
-        box.width = run.iconStrips[0].width;
-        box.height = run.iconStrips[0].height;
+        box.width = run.iconStrips[0].width();
+        box.height = run.iconStrips[0].height();
     } else if (run.bootLoader && run.bootLoader->IconPack().Icons().size() >= 8) {
         box.width = getLE32(run.bootLoader->IconPack().Icons().data());
         box.height = getLE32(run.bootLoader->IconPack().Icons().data() + 4);
@@ -227,7 +227,7 @@ boardOutcome_t studioBoard_t::Build(const std::string &text, const boardOptions_
     }
     outcome.strip = stripBox(run);
     for (const loadedImage_t &image : run.images)
-        outcome.images.push_back({image.x, image.y, image.width, image.height});
+        outcome.images.push_back({image.x(), image.y(), image.width(), image.height()});
     outcome.done = status == 0 && !lit;
     if (status != 0 || !lit)
         return outcome;

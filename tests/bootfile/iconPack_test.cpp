@@ -179,12 +179,11 @@ INSTANTIATE_TEST_SUITE_P(
 struct solidImage_t {
     solidImage_t(uint32_t width, uint32_t height, int32_t x, int32_t y, uint8_t red)
     {
-        image.width = width;
-        image.height = height;
-        image.x = x;
-        image.y = y;
+        std::vector<uint8_t> pixels;
         for (size_t p = 0; p < size_t(width) * height; ++p)
-            image.pixels.insert(image.pixels.end(), {0, 0, red, 255});
+            pixels.insert(pixels.end(), {0, 0, red, 255});
+        image.replacePixels(width, height, std::move(pixels));
+        image.placeAt(x, y);
     }
     loadedImage_t image;
 };

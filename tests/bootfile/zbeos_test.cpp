@@ -136,12 +136,11 @@ TEST(ZbeosSave, OutputReparsesWithTheNewImagesFirst)
     zbeos_t zbeos(scratch.Path("zbeos").c_str());
     std::vector<loadedImage_t> images(3);
     for (uint32_t i = 0; i < 3; ++i) {
-        images[i].width = 20;
-        images[i].height = 10;
-        images[i].x = int32_t(30 * i);
-        images[i].y = 5;
+        std::vector<uint8_t> pixels;
         for (unsigned p = 0; p < 20 * 10 * 4; ++p)
-            images[i].pixels.push_back(uint8_t(p * (i + 1)));
+            pixels.push_back(uint8_t(p * (i + 1)));
+        images[i].replacePixels(20, 10, std::move(pixels));
+        images[i].placeAt(int32_t(30 * i), 5);
     }
     std::vector<const loadedImage_t *> pointers;
     for (loadedImage_t &image : images) {

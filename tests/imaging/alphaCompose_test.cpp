@@ -11,9 +11,9 @@ namespace {
 
 void fillAlpha(loadedImage_t *image, unsigned alpha)
 {
-    image->hasAlpha = true;
-    for (uint64_t p = 0; p < uint64_t(image->width) * image->height; ++p)
-        image->pixels[p * 4 + 3] = uint8_t(alpha);
+    readAlpha(image, true);
+    for (uint64_t p = 0; p < uint64_t(image->width()) * image->height(); ++p)
+        image->writablePixels()[p * 4 + 3] = uint8_t(alpha);
 }
 
 struct blendCase_t {
@@ -26,9 +26,9 @@ TEST_P(Blend, RoundsTheWeightedSum)
 {
     const blendCase_t &c = GetParam();
     imagePtr below = solidImage(4, 4, c.beneath, 0, 255);
-    below->pixels[3] = 0; // no alpha: the fourth byte means nothing
+    below->writablePixels()[3] = 0; // no alpha: the fourth byte means nothing
     imagePtr above = solidImage(2, 2, c.source, 0, 255);
-    above->x = above->y = 1;
+    above->placeAt(1, 1);
     fillAlpha(above.get(), c.alpha);
     const loadedImage_t *images[] = {below.get(), above.get()};
     std::deque<loadedImage_t> composed;
@@ -37,9 +37,9 @@ TEST_P(Blend, RoundsTheWeightedSum)
     ASSERT_EQ(composed.size(), 1u);
     ASSERT_EQ(images[1], &composed[0]);
     EXPECT_EQ(pixelAt(images[1], 0, 0), c.expected << 16 | 0u << 8 | 255u);
-    EXPECT_EQ(images[1]->pixels[3], 255);
-    EXPECT_EQ(images[1]->x, 1);
-    EXPECT_EQ(images[1]->width, 2u);
+    EXPECT_EQ(images[1]->pixels()[3], 255);
+    EXPECT_EQ(images[1]->x(), 1);
+    EXPECT_EQ(images[1]->width(), 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, Blend,
@@ -52,7 +52,7 @@ TEST(ComposeImages, BlackWhereNothingLiesBeneathAndComposedImagesBeneathLaterOne
     imagePtr first = solidImage(4, 1, 200, 200, 200);
     fillAlpha(first.get(), 128);
     imagePtr second = solidImage(4, 1, 0, 0, 0);
-    second->x = 2;
+    second->placeAt(2, 0);
     fillAlpha(second.get(), 0);
     const loadedImage_t *images[] = {first.get(), second.get()};
     std::deque<loadedImage_t> composed;
@@ -82,10 +82,10 @@ TEST_P(ComposeEquality, MatchesTheReference)
     std::vector<imagePtr> images = scatteredImages(c.count, c.W, c.H, c.seed);
     testRandom_t random(c.seed + 1);
     for (imagePtr &image : images) {
-        image->hasAlpha = random.below(3) != 0;
+        readAlpha(image.get(), random.below(3) != 0);
         const unsigned kind = random.below(3);
-        for (uint64_t p = 0; p < uint64_t(image->width) * image->height; ++p)
-            image->pixels[p * 4 + 3] = uint8_t(kind == 0 ? random.below(256) : kind == 1 ? 255 * random.below(2) : 0);
+        for (uint64_t p = 0; p < uint64_t(image->width()) * image->height(); ++p)
+            image->writablePixels()[p * 4 + 3] = uint8_t(kind == 0 ? random.below(256) : kind == 1 ? 255 * random.below(2) : 0);
     }
     std::vector<const loadedImage_t *> slots;
     for (const imagePtr &image : images)
@@ -95,9 +95,11 @@ TEST_P(ComposeEquality, MatchesTheReference)
     composeImages(slots.data(), unsigned(slots.size()), &composed);
     std::vector<imagePtr> expected = plainComposeImages(loaded);
     for (size_t i = 0; i < slots.size(); ++i) {
-        ASSERT_EQ(slots[i] == images[i].get(), !images[i]->hasAlpha) << i;
-        ASSERT_EQ(slots[i]->width, expected[i]->width);
-        ASSERT_EQ(memcmp(slots[i]->pixels.data(), expected[i]->pixels.data(), uint64_t(slots[i]->width) * slots[i]->height * 4), 0)
+        ASSERT_EQ(slots[i] == images[i].get(), !images[i]->hasAlpha()) << i;
+        ASSERT_EQ(slots[i]->width(), expected[i]->width());
+        ASSERT_EQ(memcmp(slots[i]->pixels().data(), expected[i]->pixels().data(),
+                         uint64_t(slots[i]->width()) * slots[i]->height() * 4),
+                  0)
             << "image " << i;
     }
 }

@@ -38,8 +38,8 @@ TEST_P(ColorHistogram, HoldsEveryPixelInItsCell)
 {
     imagePtr image = GetParam().image();
     std::map<uint32_t, uint64_t> wanted;
-    for (unsigned r = 0; r < image->height; ++r)
-        for (unsigned c = 0; c < image->width; ++c)
+    for (unsigned r = 0; r < image->height(); ++r)
+        for (unsigned c = 0; c < image->width(); ++c)
             ++wanted[pixelAt(image.get(), c, r)];
 
     const colorHistogram_t histogram(runsOf(*image), testThread());

@@ -121,7 +121,7 @@ int farthestOff(const loadedImage_t *image, const quantizedImage_t &mapped)
     for (size_t i = 0; i < mapped.pixels.size(); ++i)
         for (unsigned c = 0; c < 3; ++c)
             most = std::max(most, std::abs(int(entriesOf(mapped.palette)[mapped.pixels[i]] >> (16 - 8 * c) & 0xff) -
-                                           int(image->pixels[i * 4 + 2 - c])));
+                                           int(image->pixels()[i * 4 + 2 - c])));
     return most;
 }
 
@@ -149,7 +149,7 @@ TEST_P(DitherEquality, MatchesTheReference)
     palette_t palette = GetParam().palette(image.get());
     quantizedImage_t fast = ditherImage(image.get(), &palette);
     quantizedImage_t plain = plainDitherImage(image.get(), &palette);
-    const uint64_t n = uint64_t(image->width) * image->height;
+    const uint64_t n = uint64_t(image->width()) * image->height();
     ASSERT_EQ(memcmp(fast.pixels.data(), plain.pixels.data(), n), 0);
     for (uint64_t i = 0; i < n; ++i)
         ASSERT_LT(fast.pixels[i], palette.size()) << i;

@@ -25,8 +25,8 @@ std::set<uint32_t> colorSet(const palette_t &palette)
 std::set<uint32_t> colorSet(const loadedImage_t *image)
 {
     std::set<uint32_t> colors;
-    for (unsigned r = 0; r < image->height; ++r)
-        for (unsigned c = 0; c < image->width; ++c)
+    for (unsigned r = 0; r < image->height(); ++r)
+        for (unsigned c = 0; c < image->width(); ++c)
             colors.insert(pixelAt(image, c, r));
     return colors;
 }
@@ -36,8 +36,8 @@ uint64_t squaredError(const loadedImage_t *image, const palette_t *palette)
 {
     const quantizedImage_t mapped = quantizeImage(image, palette);
     uint64_t sum = 0;
-    for (uint64_t p = 0; p < uint64_t(image->width) * image->height; ++p) {
-        const uint8_t *pixel = image->pixels.data() + p * 4;
+    for (uint64_t p = 0; p < uint64_t(image->width()) * image->height(); ++p) {
+        const uint8_t *pixel = image->pixels().data() + p * 4;
         const unsigned j = mapped.pixels[p];
         const int d[3] = {pixel[2] - palette->red(j), pixel[1] - palette->green(j), pixel[0] - palette->blue(j)};
         sum += uint64_t(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);

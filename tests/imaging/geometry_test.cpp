@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <new>
+#include <stdexcept>
 
 #include "diagnostics/traceMsg.h"
 #include "imageFixtures_support.h"
@@ -31,11 +32,27 @@ std::string clipLines(unsigned w, unsigned h, unsigned newW, unsigned newH)
 template <typename ColumnMap, typename RowMap>
 void expectSampled(const loadedImage_t *image, ColumnMap column, RowMap row)
 {
-    for (unsigned r = 0; r < image->height; ++r)
-        for (unsigned c = 0; c < image->width; ++c) {
+    for (unsigned r = 0; r < image->height(); ++r)
+        for (unsigned c = 0; c < image->width(); ++c) {
             const auto expected = std::make_pair(column(c), row(r));
             ASSERT_EQ(imageCoordinatesAt(image, c, r), expected) << "at " << c << "," << r;
         }
+}
+
+// A buffer of any other size than its width x height pixels (reckoned in 64
+// bits) is refused, and the image keeps its own.
+TEST_F(Geometry, PixelsMatchTheSize)
+{
+    const struct {
+        uint32_t w, h;
+        size_t bytes;
+    } cases[] = {{2, 2, 15}, {2, 2, 17}, {0, 5, 4}, {1u << 31, 2, 0}};
+    for (const auto &c : cases) {
+        EXPECT_THROW(loadedImage_t(c.w, c.h, std::vector<uint8_t>(c.bytes)), std::logic_error) << c.w;
+        imagePtr image = imageOfCoordinates(3, 2);
+        EXPECT_THROW(image->replacePixels(c.w, c.h, std::vector<uint8_t>(c.bytes)), std::logic_error) << c.w;
+        EXPECT_EQ(std::make_pair(image->width(), image->pixels().size()), std::make_pair(3u, size_t(24))) << c.w;
+    }
 }
 
 TEST_F(Geometry, MoveToKeepsPositionsOnScreen)
@@ -46,8 +63,8 @@ TEST_F(Geometry, MoveToKeepsPositionsOnScreen)
     for (const auto &c : cases) {
         imagePtr image = imageOfCoordinates(2, 2);
         const std::string trace = traceOf(9, [&] { image->moveTo(c.x, c.y); });
-        EXPECT_EQ(image->x, c.expectedX);
-        EXPECT_EQ(image->y, c.expectedY);
+        EXPECT_EQ(image->x(), c.expectedX);
+        EXPECT_EQ(image->y(), c.expectedY);
         EXPECT_EQ(trace, "");
     }
 }
@@ -68,8 +85,8 @@ TEST_F(Geometry, ClipKeepsTheTopLeftCorner)
         const std::string trace = traceOf(2, [&] { image->clipTo(c.clipW, c.clipH); });
         EXPECT_EQ(trace, clipLines(c.clipW, c.clipH, c.expectedW, c.expectedH));
         EXPECT_EQ(ident_level, 1u);
-        ASSERT_EQ(image->width, c.expectedW);
-        ASSERT_EQ(image->height, c.expectedH);
+        ASSERT_EQ(image->width(), c.expectedW);
+        ASSERT_EQ(image->height(), c.expectedH);
         // Rows of the new buffer are packed at the new width.
         expectSampled(image.get(), [](unsigned i) { return i; }, [](unsigned j) { return j; });
     }
@@ -78,13 +95,13 @@ TEST_F(Geometry, ClipKeepsTheTopLeftCorner)
 TEST_F(Geometry, ClipNeverEnlarges)
 {
     imagePtr image = imageOfCoordinates(100, 50);
-    const uint8_t *before = image->pixels.data();
+    const uint8_t *before = image->pixels().data();
     const std::string trace = traceOf(2, [&] { image->clipTo(200, 80); });
     EXPECT_EQ(trace, "... ... clipping to 200 80\n");
     EXPECT_EQ(ident_level, 1u);
-    EXPECT_EQ(image->width, 100u);
-    EXPECT_EQ(image->height, 50u);
-    EXPECT_EQ(image->pixels.data(), before);
+    EXPECT_EQ(image->width(), 100u);
+    EXPECT_EQ(image->height(), 50u);
+    EXPECT_EQ(image->pixels().data(), before);
 }
 
 TEST_F(Geometry, ResizeSamplesTheTopLeftSourcePixel)
@@ -111,8 +128,8 @@ TEST_F(Geometry, ResizeSamplesTheTopLeftSourcePixel)
                              std::to_string(c.boxH) + "\n... ... ... new size " +
                              std::to_string(c.expectedW) + "x" + std::to_string(c.expectedH) + "\n");
         EXPECT_EQ(ident_level, 1u);
-        ASSERT_EQ(image->width, c.expectedW);
-        ASSERT_EQ(image->height, c.expectedH);
+        ASSERT_EQ(image->width(), c.expectedW);
+        ASSERT_EQ(image->height(), c.expectedH);
         const auto map = [&](unsigned i) { return i * c.numerator / c.denominator; };
         expectSampled(image.get(), map, map);
     }
@@ -121,30 +138,30 @@ TEST_F(Geometry, ResizeSamplesTheTopLeftSourcePixel)
 TEST_F(Geometry, ResizeToTheSameSizeChangesNothing)
 {
     imagePtr image = imageOfCoordinates(640, 480);
-    const uint8_t *before = image->pixels.data();
+    const uint8_t *before = image->pixels().data();
     const std::string trace = traceOf(2, [&] { image->resizeTo(640, 480); });
     EXPECT_EQ(trace, "... ... zooming to bounding box 640 480\n");
     EXPECT_EQ(ident_level, 1u);
-    EXPECT_EQ(image->pixels.data(), before);
+    EXPECT_EQ(image->pixels().data(), before);
 }
 
 TEST_F(Geometry, ResizeOfAnEmptyImageStaysEmpty)
 {
     imagePtr image = imageOfCoordinates(10, 0);
     traceOf(0, [&] { image->resizeTo(5, 5); });
-    EXPECT_EQ(image->width, 5u);
-    EXPECT_EQ(image->height, 0u);
+    EXPECT_EQ(image->width(), 5u);
+    EXPECT_EQ(image->height(), 0u);
 }
 
 TEST_F(Geometry, ResizeToAnAbsurdBoxRunsOutOfMemory)
 {
     imagePtr image = imageOfCoordinates(3, 2);
-    const uint8_t *before = image->pixels.data();
+    const uint8_t *before = image->pixels().data();
     traceOf(2, [&] { EXPECT_THROW(image->resizeTo(UINT_MAX, UINT_MAX), std::bad_alloc); });
     EXPECT_EQ(ident_level, 1u);
-    EXPECT_EQ(image->width, 3u);
-    EXPECT_EQ(image->height, 2u);
-    EXPECT_EQ(image->pixels.data(), before);
+    EXPECT_EQ(image->width(), 3u);
+    EXPECT_EQ(image->height(), 2u);
+    EXPECT_EQ(image->pixels().data(), before);
 }
 
 TEST_F(Geometry, ClipToWorldCropsWhatLeavesTheScreen)
@@ -169,8 +186,8 @@ TEST_F(Geometry, ClipToWorldCropsWhatLeavesTheScreen)
         const std::string trace = traceOf(2, [&] { image->clipToWorld(640, 480); });
         EXPECT_EQ(trace, clipLines(c.expectedW, c.expectedH, c.expectedW, c.expectedH));
         EXPECT_EQ(ident_level, 1u);
-        ASSERT_EQ(image->width, c.expectedW);
-        ASSERT_EQ(image->height, c.expectedH);
+        ASSERT_EQ(image->width(), c.expectedW);
+        ASSERT_EQ(image->height(), c.expectedH);
         expectSampled(image.get(), [](unsigned i) { return i; }, [](unsigned j) { return j; });
     }
 }
@@ -179,11 +196,11 @@ TEST_F(Geometry, ClipToWorldLeavesImagesOnScreenAlone)
 {
     imagePtr image = imageOfCoordinates(100, 50);
     image->moveTo(540, 430);
-    const uint8_t *before = image->pixels.data();
+    const uint8_t *before = image->pixels().data();
     const std::string trace = traceOf(9, [&] { image->clipToWorld(640, 480); });
     EXPECT_EQ(trace, "");
-    EXPECT_EQ(image->width, 100u);
-    EXPECT_EQ(image->pixels.data(), before);
+    EXPECT_EQ(image->width(), 100u);
+    EXPECT_EQ(image->pixels().data(), before);
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 imagePtr imageOfCoordinates(unsigned w, unsigned h)
 {
     imagePtr image = blankImage(w, h);
-    uint8_t *p = image->pixels.data();
+    uint8_t *p = image->writablePixels();
     for (unsigned r = 0; r < h; ++r)
         for (unsigned c = 0; c < w; ++c, p += 4) {
             p[0] = uint8_t(c);
@@ -17,6 +17,6 @@ imagePtr imageOfCoordinates(unsigned w, unsigned h)
 std::pair<unsigned, unsigned> imageCoordinatesAt(const loadedImage_t *image, unsigned column,
                                                  unsigned row)
 {
-    const uint8_t *p = image->pixels.data() + (size_t(row) * image->width + column) * 4;
+    const uint8_t *p = image->pixels().data() + (size_t(row) * image->width() + column) * 4;
     return {p[0] | p[1] << 8, p[2] | p[3] << 8};
 }

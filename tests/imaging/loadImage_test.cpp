@@ -53,12 +53,12 @@ TEST_F(LoadImage, UnpacksTheStreamWithItsTrace)
                        "... ... Geometry: 100x300\n");
     EXPECT_EQ(ident_level, 1u);
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->width, 100u);
-    EXPECT_EQ(image->height, 300u);
-    EXPECT_EQ(image->x, 0);
-    EXPECT_EQ(image->y, 0);
+    EXPECT_EQ(image->width(), 100u);
+    EXPECT_EQ(image->height(), 300u);
+    EXPECT_EQ(image->x(), 0);
+    EXPECT_EQ(image->y(), 0);
     // The header is big-endian, the pixels are taken byte for byte.
-    EXPECT_EQ(std::memcmp(image->pixels.data(), payload.data(), payload.size()), 0);
+    EXPECT_EQ(std::memcmp(image->pixels().data(), payload.data(), payload.size()), 0);
 
     const std::string quiet = traceOf(1, [&] { load(path); });
     EXPECT_EQ(quiet, "... ... DataSize: 120000\n... ... Geometry: 100x300\n");
@@ -89,11 +89,11 @@ TEST_F(LoadImage, BufferHoldsEveryByteOfThePayload)
             image = load(writeScratchFile("case.bits",
                                           bitmapStream(c.rowBytes, kRgb32, c.dataSize, payload)));
         });
-        EXPECT_EQ(image->width, c.width);
-        EXPECT_EQ(image->height, c.height);
+        EXPECT_EQ(image->width(), c.width);
+        EXPECT_EQ(image->height(), c.height);
         std::vector<uint8_t> expected = payload;
         expected.resize(c.dataSize, 0);
-        EXPECT_EQ(std::vector<uint8_t>(image->pixels.data(), image->pixels.data() + c.dataSize), expected);
+        EXPECT_EQ(std::vector<uint8_t>(image->pixels().data(), image->pixels().data() + c.dataSize), expected);
     }
 }
 
@@ -105,8 +105,8 @@ TEST_F(LoadImage, TransparentPixelsKeepTheirColour)
         image = load(writeScratchFile("alpha.bits", bitmapStream(8, kRgba32, 8, payload)));
     });
     EXPECT_NE(trace.find("Colors  : 2008\n"), std::string::npos);
-    EXPECT_EQ(std::vector<uint8_t>(image->pixels.data(), image->pixels.data() + 8), payload);
-    EXPECT_TRUE(image->hasAlpha);
+    EXPECT_EQ(std::vector<uint8_t>(image->pixels().data(), image->pixels().data() + 8), payload);
+    EXPECT_TRUE(image->hasAlpha());
 }
 
 TEST_F(LoadImage, WithoutAlphaTheFourthByteIsNoOpacity)
@@ -114,8 +114,8 @@ TEST_F(LoadImage, WithoutAlphaTheFourthByteIsNoOpacity)
     const std::vector<uint8_t> payload = {10, 20, 30, 0, 40, 50, 60, 128};
     imagePtr image;
     traceOf(0, [&] { image = load(writeScratchFile("opaque.bits", bitmapStream(8, kRgb32, 8, payload))); });
-    EXPECT_FALSE(image->hasAlpha);
-    EXPECT_EQ(std::vector<uint8_t>(image->pixels.data(), image->pixels.data() + 8), payload);
+    EXPECT_FALSE(image->hasAlpha());
+    EXPECT_EQ(std::vector<uint8_t>(image->pixels().data(), image->pixels().data() + 8), payload);
 }
 
 TEST_F(LoadImage, DecodesImageFiles)
@@ -123,10 +123,10 @@ TEST_F(LoadImage, DecodesImageFiles)
     const std::string pnm = "P6\n2 1\n255\n\x01\x02\x03\xfa\xfb\xfc";
     imagePtr image;
     traceOf(0, [&] { image = load(writeScratchFile("pair.ppm", {pnm.begin(), pnm.end()})); });
-    EXPECT_EQ(image->width, 2u);
-    EXPECT_EQ(image->height, 1u);
+    EXPECT_EQ(image->width(), 2u);
+    EXPECT_EQ(image->height(), 1u);
     const uint8_t expected[8] = {3, 2, 1, 255, 0xfc, 0xfb, 0xfa, 255};
-    EXPECT_EQ(std::memcmp(image->pixels.data(), expected, 8), 0);
+    EXPECT_EQ(std::memcmp(image->pixels().data(), expected, 8), 0);
 }
 
 // Decoded pixels reach the record without a bitmap stream in between: every
@@ -136,10 +136,10 @@ TEST_F(LoadImage, EveryVariantLandsInTheRecordAsDecoded)
     for (const imageVariant_t &variant : imageVariants()) {
         imagePtr image;
         traceOf(0, [&] { image = load(writeScratchFile("variant", variant.file)); });
-        ASSERT_EQ(image->width, variant.width) << variant.name;
-        ASSERT_EQ(image->height, variant.height) << variant.name;
-        EXPECT_EQ(image->hasAlpha, variant.alpha) << variant.name;
-        EXPECT_EQ(image->pixels, variant.bgra) << variant.name;
+        ASSERT_EQ(image->width(), variant.width) << variant.name;
+        ASSERT_EQ(image->height(), variant.height) << variant.name;
+        EXPECT_EQ(image->hasAlpha(), variant.alpha) << variant.name;
+        EXPECT_EQ(image->pixels(), variant.bgra) << variant.name;
     }
 }
 
@@ -317,13 +317,13 @@ TEST_F(LoadImage, ZoomedWhileDecodingIsTheWholeDecodeZoomed)
             zoomAsPlanned(&whole, c.zoom);
         });
         EXPECT_EQ(streamedTrace, wholeTrace) << c.name;
-        EXPECT_EQ(streamed.image.width, whole.width) << c.name;
-        EXPECT_EQ(streamed.image.height, whole.height) << c.name;
-        EXPECT_EQ(streamed.image.x, whole.x) << c.name;
-        EXPECT_EQ(streamed.image.pixels, whole.pixels) << c.name;
+        EXPECT_EQ(streamed.image.width(), whole.width()) << c.name;
+        EXPECT_EQ(streamed.image.height(), whole.height()) << c.name;
+        EXPECT_EQ(streamed.image.x(), whole.x()) << c.name;
+        EXPECT_EQ(streamed.image.pixels(), whole.pixels()) << c.name;
         secondThread_t thread;
         traceOf(2, [&] { streamed = loadImageZoomed(path.c_str(), least, c.zoom, &thread); });
-        EXPECT_EQ(streamed.image.pixels, whole.pixels) << c.name << ", decoded on the second thread";
+        EXPECT_EQ(streamed.image.pixels(), whole.pixels()) << c.name << ", decoded on the second thread";
     }
 }
 
@@ -350,10 +350,10 @@ TEST(OversizedBitmapStream, ShortPayloadWithinTheLimitStillLoads)
     const std::string path = writeScratchFile("short.bits", bitmapStream(8, 0x0008, 64, {9, 9}));
     loadedImage_t image;
     traceOf(0, [&] { image = loadImage(path.c_str()); });
-    EXPECT_EQ(image.width, 2u);
-    EXPECT_EQ(image.height, 8u);
-    EXPECT_EQ(image.pixels[0], 9);
-    EXPECT_EQ(image.pixels[63], 0);
+    EXPECT_EQ(image.width(), 2u);
+    EXPECT_EQ(image.height(), 8u);
+    EXPECT_EQ(image.pixels()[0], 9);
+    EXPECT_EQ(image.pixels()[63], 0);
 }
 
 } // namespace

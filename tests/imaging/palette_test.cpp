@@ -98,7 +98,7 @@ TEST(Palette, OneColorGivesThatColorAndStopsAtEdgeFour)
                      "... ... Selecting canon...\n");
     EXPECT_EQ(ident_level, 0u);
 
-    const std::vector<colorCube_t> cubes = plainGetCubes(image->pixels.data(), 40 * 30, 224);
+    const std::vector<colorCube_t> cubes = plainGetCubes(image->pixels().data(), 40 * 30, 224);
     ASSERT_EQ(cubes.size(), 1u);
     EXPECT_EQ(cubes[0].rMin, 76);
     EXPECT_EQ(cubes[0].rMax, 79);

@@ -48,7 +48,7 @@ TEST_P(CanvasRuns, HoldTheDrawnCompositesPixels)
     }
     const loadedImage_t drawn = mixImages(pointers.data(), unsigned(pointers.size()), 64, 48);
     std::vector<uint32_t> wanted(64 * 48), counted;
-    std::memcpy(wanted.data(), drawn.pixels.data(), drawn.pixels.size());
+    std::memcpy(wanted.data(), drawn.pixels().data(), drawn.pixels().size());
 
     const pixelRuns_t runs = canvasRuns(pointers.data(), unsigned(pointers.size()), 64, 48);
     runs.forEach([&](const uint8_t *pixel) {

@@ -57,9 +57,9 @@ int32_t spacingOf(const othersByDistance_t &others)
 /// it is needed.
 void plainRefine(const loadedImage_t *image, const palette_t &p, std::vector<uint8_t> *indices)
 {
-    const int64_t w = image->width, h = image->height, R = kDitherBlurRadius;
+    const int64_t w = image->width(), h = image->height(), R = kDitherBlurRadius;
     const std::vector<othersByDistance_t> others = othersByDistance(p);
-    auto source = [&](int64_t x, int64_t y, unsigned c) { return int(image->pixels[size_t(y * w + x) * 4 + 2 - c]); };
+    auto source = [&](int64_t x, int64_t y, unsigned c) { return int(image->pixels()[size_t(y * w + x) * 4 + 2 - c]); };
     auto weight = [](int64_t d) { return int64_t(kDitherBlurSide[std::abs(d)]); };
     auto blurredError = [&](int64_t x, int64_t y, unsigned c) {
         int64_t sum = 0;
@@ -99,7 +99,7 @@ void plainRefine(const loadedImage_t *image, const palette_t &p, std::vector<uin
 quantizedImage_t plainDitherImage(const loadedImage_t *image, const palette_t *palette)
 {
     traceStep_t titled(1, "Quantizing image\n");
-    const int64_t w = image->width, h = image->height;
+    const int64_t w = image->width(), h = image->height();
     std::vector<uint8_t> indices(w * h);
     const std::vector<othersByDistance_t> others = othersByDistance(*palette);
     TRACE(1, "Dithering colors... %d pixels\n", unsigned(w * h));
@@ -113,7 +113,7 @@ quantizedImage_t plainDitherImage(const loadedImage_t *image, const palette_t *p
         const int64_t d = y % 2 == 0 ? 1 : -1;
         for (int64_t i = 0; i < w; ++i) {
             const int64_t x = d == 1 ? i : w - 1 - i;
-            const uint8_t *pixel = image->pixels.data() + (y * w + x) * 4;
+            const uint8_t *pixel = image->pixels().data() + (y * w + x) * 4;
             int32_t wanted[3];
             for (unsigned c = 0; c < 3; ++c) {
                 wanted[c] = 16 * pixel[2 - c] + std::min(limit, std::max(-limit, owed[size_t(y * w + x) * 3 + c]));
@@ -144,30 +144,32 @@ std::vector<imagePtr> plainComposeImages(const std::vector<const loadedImage_t *
 {
     std::vector<imagePtr> result;
     for (const loadedImage_t *image : images) {
-        imagePtr out(new loadedImage_t(*image));
-        if (image->hasAlpha) {
-            for (uint64_t row = 0; row < image->height; ++row) {
-                for (uint64_t column = 0; column < image->width; ++column) {
-                    const uint64_t X = uint32_t(image->x) + column, Y = uint32_t(image->y) + row;
+        std::vector<uint8_t> pixels = image->pixels();
+        if (image->hasAlpha()) {
+            for (uint64_t row = 0; row < image->height(); ++row) {
+                for (uint64_t column = 0; column < image->width(); ++column) {
+                    const uint64_t X = uint32_t(image->x()) + column, Y = uint32_t(image->y()) + row;
                     uint8_t beneath[3] = {0, 0, 0};
                     // The topmost earlier image at this point, as composed.
                     for (size_t j = result.size(); j-- > 0;) {
                         const loadedImage_t *below = result[j].get();
-                        const uint64_t bx = uint32_t(below->x), by = uint32_t(below->y);
-                        if (X >= bx && X < bx + below->width && Y >= by && Y < by + below->height) {
-                            memcpy(beneath, below->pixels.data() + ((Y - by) * below->width + (X - bx)) * 4, 3);
+                        const uint64_t bx = uint32_t(below->x()), by = uint32_t(below->y());
+                        if (X >= bx && X < bx + below->width() && Y >= by && Y < by + below->height()) {
+                            memcpy(beneath, below->pixels().data() + ((Y - by) * below->width() + (X - bx)) * 4, 3);
                             break;
                         }
                     }
-                    uint8_t *pixel = out->pixels.data() + (row * image->width + column) * 4;
+                    uint8_t *pixel = pixels.data() + (row * image->width() + column) * 4;
                     const unsigned a = pixel[3];
                     for (unsigned c = 0; c < 3; ++c)
                         pixel[c] = uint8_t((a * pixel[c] + (255 - a) * beneath[c] + 127) / 255);
                     pixel[3] = 255;
                 }
             }
-            out->hasAlpha = false;
         }
+        // Composed or not, the image is opaque.
+        imagePtr out(new loadedImage_t(image->width(), image->height(), std::move(pixels)));
+        out->placeAt(image->x(), image->y());
         result.push_back(std::move(out));
     }
     return result;
@@ -184,9 +186,9 @@ struct plainBox_t {
 plainBox_t measure(const loadedImage_t *image, unsigned r, unsigned g, unsigned b, unsigned edge)
 {
     plainBox_t box{r, g, b, edge, 0, 0, 0, 0, 0, 0};
-    const uint64_t n = uint64_t(image->width) * image->height;
+    const uint64_t n = uint64_t(image->width()) * image->height();
     for (uint64_t p = 0; p < n; ++p) {
-        const uint8_t *pixel = image->pixels.data() + p * 4;
+        const uint8_t *pixel = image->pixels().data() + p * 4;
         const unsigned pr = pixel[2], pg = pixel[1], pb = pixel[0];
         if (pr >= r && pr < r + edge && pg >= g && pg < g + edge && pb >= b && pb < b + edge) {
             ++box.n;
@@ -208,16 +210,16 @@ palette_t plainGetFullPalette(const loadedImage_t *image, unsigned maxColors, co
 {
     // Pixels of a fixed colour are left out: the others, as one row.
     const std::vector<uint32_t> fixedColors = fixed != nullptr ? entriesOf(*fixed) : std::vector<uint32_t>();
-    loadedImage_t rest;
-    for (uint64_t p = 0; p < uint64_t(image->width) * image->height; ++p)
-        if (std::count(fixedColors.begin(), fixedColors.end(), pixelAt(image, p % image->width, p / image->width)) == 0)
-            rest.pixels.insert(rest.pixels.end(), &image->pixels[p * 4], &image->pixels[p * 4 + 4]);
-    rest.width = unsigned(rest.pixels.size() / 4);
-    rest.height = 1;
-    if (rest.width == 0)
+    std::vector<uint8_t> restPixels;
+    for (uint64_t p = 0; p < uint64_t(image->width()) * image->height(); ++p)
+        if (std::count(fixedColors.begin(), fixedColors.end(), pixelAt(image, p % image->width(), p / image->width())) == 0)
+            restPixels.insert(restPixels.end(), &image->pixels()[p * 4], &image->pixels()[p * 4 + 4]);
+    const unsigned restWidth = unsigned(restPixels.size() / 4);
+    const loadedImage_t rest(restWidth, 1, std::move(restPixels));
+    if (rest.width() == 0)
         return palette_t{};
     image = &rest;
-    const unsigned numPixels = image->width * image->height;
+    const unsigned numPixels = image->width() * image->height();
     std::vector<plainBox_t> boxes = {measure(image, 0, 0, 0, 256)};
     while (boxes.size() < maxColors) {
         size_t worst = 0;
@@ -266,7 +268,7 @@ palette_t plainGetFullPalette(const loadedImage_t *image, unsigned maxColors, co
     for (unsigned pass = 0; pass < kFullPaletteRefinements; ++pass) {
         std::vector<uint64_t> n(colors.size(), 0), rSum(n), gSum(n), bSum(n);
         for (unsigned p = 0; p < numPixels; ++p) {
-            const uint8_t *pixel = image->pixels.data() + uint64_t(p) * 4;
+            const uint8_t *pixel = image->pixels().data() + uint64_t(p) * 4;
             const unsigned j = nearestEntry(palette, pixel[2], pixel[1], pixel[0]);
             ++n[j];
             rSum[j] += pixel[2];

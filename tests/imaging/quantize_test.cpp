@@ -149,7 +149,7 @@ TEST_P(QuantizeEquality, MatchesTheReferenceAndStaysInThePalette)
     palette_t palette = GetParam().palette(image.get());
     quantizedImage_t fast = quantizeImage(image.get(), &palette);
     quantizedImage_t plain = plainQuantizeImage(image.get(), &palette);
-    const uint64_t n = uint64_t(image->width) * image->height;
+    const uint64_t n = uint64_t(image->width()) * image->height();
     ASSERT_EQ(memcmp(fast.pixels.data(), plain.pixels.data(), n), 0);
     for (uint64_t i = 0; i < n; ++i)
         ASSERT_LT(fast.pixels[i], std::max(palette.size(), 1u)) << i;

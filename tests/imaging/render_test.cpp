@@ -21,11 +21,10 @@ namespace {
 /// the right when it has alpha.
 imagePtr shaded(uint32_t w, uint32_t h, int32_t x, int32_t y, bool alpha)
 {
-    imagePtr image = blankImage(w, h, x, y);
-    image->hasAlpha = alpha;
+    imagePtr image = blankImage(w, h, x, y, alpha);
     for (uint32_t row = 0; row < h; ++row)
         for (uint32_t column = 0; column < w; ++column) {
-            uint8_t *pixel = image->pixels.data() + (size_t(row) * w + column) * 4;
+            uint8_t *pixel = image->writablePixels() + (size_t(row) * w + column) * 4;
             pixel[0] = uint8_t(row * 255 / h);
             pixel[1] = uint8_t(column * 255 / w);
             pixel[2] = uint8_t(40 + (row + column) % 13);
@@ -47,7 +46,7 @@ rendered_t renderSplash(const loadedImage_t *const *images, unsigned count, cons
     const auto renderer = std::make_shared<splashRenderer_t>(images, count, options, frame, testThread());
     rendered_t rendered{packSplashOf(renderer), {}};
     for (unsigned i = 0; i < count; ++i) {
-        rendered.pictures.emplace_back(uint64_t(images[i]->width) * images[i]->height);
+        rendered.pictures.emplace_back(uint64_t(images[i]->width()) * images[i]->height());
         rendered.splash.PictureRows(i, rendered.pictures.back().data(), [](uint32_t) {});
     }
     return rendered;
@@ -98,7 +97,7 @@ TEST_P(RenderOptions, SplashHoldsWhatTheOptionsMake)
         ASSERT_EQ(splash.pictures[i], mapped.pixels) << "image " << i;
     }
     // The images given stay as they were.
-    EXPECT_EQ(logo->pixels[4 * 119 + 3], 252);
+    EXPECT_EQ(logo->pixels()[4 * 119 + 3], 252);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryCombination, RenderOptions, testing::Range(0u, 8u));
@@ -147,7 +146,7 @@ TEST(Render, OnlyTheFullPaletteChoosesFromBeyond640x480)
 {
     // A blue image wholly past x 640 of a 1024 x 768 screen.
     imagePtr inside = solidImage(640, 480, 200, 0, 0), outside = solidImage(10, 10, 0, 0, 200);
-    outside->x = 1000;
+    outside->placeAt(1000, 0);
     const loadedImage_t *images[] = {inside.get(), outside.get()};
     splashFrame_t frame;
     frame.screenWidth = 1024;

@@ -36,7 +36,7 @@ TEST_P(SmoothZoom, FineDetailBecomesItsAverage)
     }
     const double grey = (1.055 * std::pow(light, 1 / 2.4) - 0.055) * 255;
     traceOf(0, [&] { GetParam().zoom(image.get()); });
-    ASSERT_EQ(image->width * image->height, 64u * 48u);
+    ASSERT_EQ(image->width() * image->height(), 64u * 48u);
     double distance = 0;
     for (unsigned i = 0; i < 64 * 48; ++i)
         distance += std::abs(int(pixelAt(image.get(), i % 64, i / 64) & 0xff) - grey) / (64 * 48);
@@ -74,12 +74,12 @@ TEST(SmoothZoom, CoverCropsAndWithinCentres)
         traceOf(0, [&] {
             c.cover ? coverBox(image.get(), 100, 100, {c.focusX, 0.5}) : fitInBox(image.get(), 100, 100);
         });
-        EXPECT_EQ(std::make_tuple(image->width, image->height, image->x, image->y),
+        EXPECT_EQ(std::make_tuple(image->width(), image->height(), image->x(), image->y()),
                   c.cover ? std::make_tuple(100u, 100u, 10, 20) : std::make_tuple(100u, 33u, 10, 53));
         if (c.halves)
             EXPECT_TRUE((pixelAt(image.get(), 49, 50) & 255) < 128 && (pixelAt(image.get(), 50, 50) & 255) >= 128);
         else
-            EXPECT_EQ(pixelAt(image.get(), 2, image->height / 2), c.left) << c.focusX;
+            EXPECT_EQ(pixelAt(image.get(), 2, image->height() / 2), c.left) << c.focusX;
     }
 }
 
@@ -93,10 +93,9 @@ TEST(SmoothZoom, ThePictureEndsAtItsOwnEdge)
         uint32_t width;
     } cases[] = {{0, 126}, {0.5, 128}};
     for (const auto &c : cases) {
-        imagePtr image = blankImage(64, 33);
-        image->overhangBottom = c.overhangBottom;
+        imagePtr image(new loadedImage_t(64, 33, std::vector<uint8_t>(64 * 33 * 4), false, 0, c.overhangBottom));
         traceOf(0, [&] { fitInBox(image.get(), 128, 65); });
-        EXPECT_EQ(std::make_pair(image->width, image->height), std::make_pair(c.width, 65u)) << c.overhangBottom;
+        EXPECT_EQ(std::make_pair(image->width(), image->height()), std::make_pair(c.width, 65u)) << c.overhangBottom;
     }
 }
 
@@ -104,12 +103,11 @@ TEST(SmoothZoom, ThePictureEndsAtItsOwnEdge)
 // is hidden, and must not tint the zoomed pixels.
 TEST(SmoothZoom, TransparentPixelsLendNoColour)
 {
-    imagePtr image = blankImage(64, 8);
-    image->hasAlpha = true;
+    imagePtr image = blankImage(64, 8, 0, 0, true);
     for (unsigned i = 0; i < 64 * 8; ++i)
-        std::memcpy(&image->pixels[i * 4], i % 2 == 0 ? "\0\0\xff\xff" : "\0\xff\0\0", 4);
+        std::memcpy(image->writablePixels() + i * 4, i % 2 == 0 ? "\0\0\xff\xff" : "\0\xff\0\0", 4);
     traceOf(0, [&] { resizeSmoothlyTo(image.get(), 16, 2); });
-    ASSERT_EQ(image->width, 16u);
+    ASSERT_EQ(image->width(), 16u);
     for (unsigned i = 0; i < 32; ++i)
         EXPECT_EQ(pixelAt(image.get(), i % 16, i / 16), 0xff0000u) << i;
 }

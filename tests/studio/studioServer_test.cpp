@@ -215,7 +215,7 @@ TEST_F(studioServerTest, DrawsAndSavesAsTheToolDoes)
     ASSERT_TRUE(drawn);
     // Drawn pixel for pixel as the tool's preview, stored more quickly.
     writeFile(outside->Path("drawn.png"), drawn->body);
-    EXPECT_EQ(loadImage(outside->Path("drawn.png").c_str()).pixels, loadImage(outside->Path("lit.png").c_str()).pixels);
+    EXPECT_EQ(loadImage(outside->Path("drawn.png").c_str()).pixels(), loadImage(outside->Path("lit.png").c_str()).pixels());
     const httplib::Result saved = Send("POST", Local("/api/save?dither=1&alpha=1"), host, text);
     ASSERT_TRUE(saved);
     EXPECT_EQ(saved->status, 200);
