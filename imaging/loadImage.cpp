@@ -127,18 +127,17 @@ loadedImage_t loadImage(const char *path, leastSize_t least)
 
 zoomedLoad_t loadImageZoomed(const char *path, leastSize_t least, const filteredZoom_t &zoom, secondThread_t *thread)
 {
-    // A picture kept at its size is held whole all the same: decoded whole,
-    // on this thread, it is ready soonest, with no rows handed between
-    // threads. A zoomed one is decoded a row at a time, and zoomed as it is.
-    std::unique_ptr<fileRows_t> rows;
-    if (zoom.kind != filteredZoom_t::none && (rows = openFileRows(path, least))) {
+    // Decoded a row at a time, the file is never held beside the pixels. A
+    // picture kept at its size is decoded on this thread: handing its rows
+    // over from the second thread only cost time, with no zoom to overlap.
+    if (std::unique_ptr<fileRows_t> rows = openFileRows(path, least)) {
         // Kept until the zoom is done: a file that turns out to be damaged
         // is decoded whole, which tells why in its own lines.
         std::string kept;
         std::optional<zoomedLoad_t> load;
         {
             const traceKept_t keeping(&kept, 0);
-            load = zoomWhileDecoding(rows.get(), zoom, thread);
+            load = zoomWhileDecoding(rows.get(), zoom, zoom.kind != filteredZoom_t::none ? thread : nullptr);
         }
         if (load) {
             traceKeptLines(kept);

@@ -30,9 +30,10 @@ struct zoomedLoad_t {
 };
 
 /// loadImage, then zoomAsPlanned, the zoom's lines after the load's. A PNG
-/// or JPEG file (openFileRows) to be zoomed is decoded a row at a time,
-/// never read whole, and zoomed as it is decoded, never held whole: the
-/// same pixels and lines, in a fraction of the memory. Given `thread`,
-/// the rows are decoded there while this thread zooms them.
+/// or JPEG file (openFileRows) is decoded a row at a time, never read whole,
+/// and a picture zoomed down is zoomed as it is decoded, never held whole:
+/// the same pixels and lines, in a fraction of the memory. Given `thread`,
+/// the rows of a picture to be zoomed are decoded there while this thread
+/// zooms them.
 zoomedLoad_t loadImageZoomed(const char *path, leastSize_t least, const filteredZoom_t &zoom,
                              secondThread_t *thread = nullptr);
