@@ -40,31 +40,8 @@ namespace {
     X(heif_image_handle_release) \
     X(heif_image_release)
 
-/// Those functions, from the library opened late.
-struct heifFunctions_t {
-#define HEIF_MEMBER(name) decltype(&::name) name = nullptr;
-    HEIF_CALLS(HEIF_MEMBER)
-#undef HEIF_MEMBER
-    /// Why they cannot be had; empty when every one was found.
-    std::string missing;
-};
-
-/// The functions, found once, by whichever thread asks first.
-const heifFunctions_t &libheif()
-{
-    static const heifFunctions_t found = [] {
-        static const lateLibrary_t library(DAWNMARK_HEIF_SONAME);
-        heifFunctions_t functions;
-        bool all = true;
-#define HEIF_BIND(name) all = library.Bind(#name, &functions.name) && all;
-        HEIF_CALLS(HEIF_BIND)
-#undef HEIF_BIND
-        if (!all)
-            functions.missing = library.Missing().empty() ? "libheif lacks a function it needs" : library.Missing();
-        return functions;
-    }();
-    return found;
-}
+/// Those functions, from the library opened late: libheif().
+LATE_LIBRARY_FUNCTIONS(heifFunctions_t, libheif, DAWNMARK_HEIF_SONAME, "libheif", HEIF_CALLS)
 
 /// The widest square libheif may decode: its pixels then fill exactly the
 /// largest bitmap we accept.

@@ -30,31 +30,8 @@ namespace {
     X(JxlDecoderSkipCurrentFrame) \
     X(JxlDecoderSubscribeEvents)
 
-/// Those functions, from the library opened late.
-struct jxlFunctions_t {
-#define JXL_MEMBER(name) decltype(&::name) name = nullptr;
-    JXL_CALLS(JXL_MEMBER)
-#undef JXL_MEMBER
-    /// Why they cannot be had; empty when every one was found.
-    std::string missing;
-};
-
-/// The functions, found once, by whichever thread asks first.
-const jxlFunctions_t &libjxl()
-{
-    static const jxlFunctions_t found = [] {
-        static const lateLibrary_t library(DAWNMARK_JXL_SONAME);
-        jxlFunctions_t functions;
-        bool all = true;
-#define JXL_BIND(name) all = library.Bind(#name, &functions.name) && all;
-        JXL_CALLS(JXL_BIND)
-#undef JXL_BIND
-        if (!all)
-            functions.missing = library.Missing().empty() ? "libjxl lacks a function it needs" : library.Missing();
-        return functions;
-    }();
-    return found;
-}
+/// Those functions, from the library opened late: libjxl().
+LATE_LIBRARY_FUNCTIONS(jxlFunctions_t, libjxl, DAWNMARK_JXL_SONAME, "libjxl", JXL_CALLS)
 
 struct jxlDeleter_t {
     void operator()(JxlDecoder *decoder) const { libjxl().JxlDecoderDestroy(decoder); }

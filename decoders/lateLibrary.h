@@ -31,3 +31,33 @@ private:
     void *handle = nullptr;
     std::string missing;
 };
+
+// The member and the binding of one function of a late library, for
+// LATE_LIBRARY_FUNCTIONS.
+#define LATE_LIBRARY_MEMBER(function) decltype(&::function) function = nullptr;
+#define LATE_LIBRARY_BIND(function) all = library.Bind(#function, &functions.function) && all;
+
+/// Defines the record `record_t` of the functions that CALLS(X) names, one
+/// X(function) each, and `accessor()`, which opens `soname` and finds them
+/// the first time any thread asks. The record's `missing` says why they
+/// cannot be had (`label` names the library); it is empty when every one
+/// was found.
+#define LATE_LIBRARY_FUNCTIONS(record_t, accessor, soname, label, CALLS)                                  \
+    struct record_t {                                                                                     \
+        CALLS(LATE_LIBRARY_MEMBER)                                                                        \
+        std::string missing;                                                                              \
+    };                                                                                                    \
+    const record_t &accessor()                                                                            \
+    {                                                                                                     \
+        static const record_t found = [] {                                                                \
+            static const lateLibrary_t library(soname);                                                   \
+            record_t functions;                                                                           \
+            bool all = true;                                                                              \
+            CALLS(LATE_LIBRARY_BIND)                                                                      \
+            if (!all)                                                                                     \
+                functions.missing = library.Missing().empty() ? label " lacks a function it needs"       \
+                                                              : library.Missing();                        \
+            return functions;                                                                             \
+        }();                                                                                              \
+        return found;                                                                                     \
+    }
