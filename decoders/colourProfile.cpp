@@ -6,27 +6,20 @@
 
 namespace {
 
-/// Closes a profile or a transform when it goes.
-struct profile_t {
-    const cmsHPROFILE handle;
-    explicit profile_t(cmsHPROFILE opened) : handle(opened) {}
-    profile_t(const profile_t &) = delete;
-    ~profile_t()
+/// A profile or a transform (both untyped handles), given back to the
+/// library by `release` when it goes.
+template <auto release> struct lcmsHandle_t {
+    void *const handle;
+    explicit lcmsHandle_t(void *made) : handle(made) {}
+    lcmsHandle_t(const lcmsHandle_t &) = delete;
+    ~lcmsHandle_t()
     {
         if (handle != nullptr)
-            cmsCloseProfile(handle);
+            release(handle);
     }
 };
-struct transform_t {
-    const cmsHTRANSFORM handle;
-    explicit transform_t(cmsHTRANSFORM made) : handle(made) {}
-    transform_t(const transform_t &) = delete;
-    ~transform_t()
-    {
-        if (handle != nullptr)
-            cmsDeleteTransform(handle);
-    }
-};
+using profile_t = lcmsHandle_t<cmsCloseProfile>;
+using transform_t = lcmsHandle_t<cmsDeleteTransform>;
 
 // Perceptual where the profile has it; a matrix profile treats it as
 // relative colorimetric, which keeps white white.
