@@ -1,6 +1,7 @@
 #include "studio/studioServer.h"
 
 #include <cstdlib>
+#include <optional>
 #include <httplib.h>
 
 #include "diagnostics/errors.h"
@@ -150,15 +151,28 @@ struct studioServer_t::handlers_t {
         response.set_content(bytes, "application/octet-stream");
     }
 
+    /// The file sent as the form field `field`, under a plain file name;
+    /// nothing, once `response` refuses the request, when there is none.
+    static std::optional<httplib::MultipartFormData> sentFile(const httplib::Request &request,
+                                                              httplib::Response &response, const char *field,
+                                                              const char *missing)
+    {
+        if (!request.has_file(field))
+            return refuse(response, 400, missing), std::nullopt;
+        httplib::MultipartFormData file = request.get_file_value(field);
+        if (!isPlainFileName(file.filename))
+            return refuse(response, 400, "not a plain file name"), std::nullopt;
+        return file;
+    }
+
     void Open(const httplib::Request &request, httplib::Response &response)
     {
-        if (!request.has_file("zbeos"))
-            return refuse(response, 400, "no boot loader file in the request");
-        const httplib::MultipartFormData file = request.get_file_value("zbeos");
-        if (!isPlainFileName(file.filename))
-            return refuse(response, 400, "not a plain file name");
+        const std::optional<httplib::MultipartFormData> file =
+            sentFile(request, response, "zbeos", "no boot loader file in the request");
+        if (!file)
+            return;
         try {
-            response.set_content(openedAnswer(board.Open(file.filename, file.content)), "application/json");
+            response.set_content(openedAnswer(board.Open(file->filename, file->content)), "application/json");
         } catch (const dawnmarkError_t &error) {
             refuse(response, 422, error.subject.value_or("") + " -- " + error.reason.value_or(""));
         }
@@ -166,20 +180,19 @@ struct studioServer_t::handlers_t {
 
     void Upload(const httplib::Request &request, httplib::Response &response)
     {
-        if (!request.has_file("picture"))
-            return refuse(response, 400, "no picture in the request");
-        const httplib::MultipartFormData picture = request.get_file_value("picture");
-        if (!isPlainFileName(picture.filename))
-            return refuse(response, 400, "not a plain file name");
-        if (!folder.CreateFile(picture.filename, picture.content))
+        const std::optional<httplib::MultipartFormData> picture =
+            sentFile(request, response, "picture", "no picture in the request");
+        if (!picture)
+            return;
+        if (!folder.CreateFile(picture->filename, picture->content))
             return refuse(response, 409, "a file of that name is there already, or it cannot be written");
         // Kept only when the tool can use it.
-        if (!board.CanLoad(folder.Path() + "/" + picture.filename)) {
-            folder.Remove(picture.filename);
+        if (!board.CanLoad(folder.Path() + "/" + picture->filename)) {
+            folder.Remove(picture->filename);
             return refuse(response, 415, "not a picture the studio can read");
         }
         response.status = 201;
-        response.set_content(jsonObject({{"name", jsonString(picture.filename)}}), "application/json");
+        response.set_content(jsonObject({{"name", jsonString(picture->filename)}}), "application/json");
     }
 };
 

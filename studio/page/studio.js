@@ -132,18 +132,26 @@ function listPicture(name) {
   $('pictures').append(item);
 }
 
+// Posts a file the user chose as the form field `field` and clears the
+// input it came from; the answer, or null once the page says why not.
+async function send(field, file, path, input) {
+  const form = new FormData();
+  form.append(field, file, file.name);
+  const response = await fetch(`${path}?t=${token}`, { method: 'POST', headers, body: form });
+  const answer = await response.json();
+  $(input).value = '';
+  if (!response.ok) {
+    $('message').textContent = `${file.name}: ${answer.error}`;
+    return null;
+  }
+  return answer;
+}
+
 // A photo chosen with the file input or dropped on the page.
 async function upload(file) {
   if (!file) return;
-  const form = new FormData();
-  form.append('picture', file, file.name);
-  const response = await fetch(`/api/upload?t=${token}`, { method: 'POST', headers, body: form });
-  const answer = await response.json();
-  $('upload').value = '';
-  if (!response.ok) {
-    $('message').textContent = `${file.name}: ${answer.error}`;
-    return;
-  }
+  const answer = await send('picture', file, '/api/upload', 'upload');
+  if (!answer) return;
   listPicture(answer.name);
   text.value = addEntry(text.value, answer.name);
   changed();
@@ -154,15 +162,8 @@ async function upload(file) {
 async function open() {
   const file = $('open').files[0];
   if (!file) return;
-  const form = new FormData();
-  form.append('zbeos', file, file.name);
-  const response = await fetch(`/api/open?t=${token}`, { method: 'POST', headers, body: form });
-  const answer = await response.json();
-  $('open').value = '';
-  if (!response.ok) {
-    $('message').textContent = `${file.name}: ${answer.error}`;
-    return;
-  }
+  const answer = await send('zbeos', file, '/api/open', 'open');
+  if (!answer) return;
   answer.pictures.forEach(listPicture);
   text.value = answer.description;
   changed();
