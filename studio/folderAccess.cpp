@@ -18,8 +18,15 @@ namespace {
 
 bool isPictureName(const std::string &name)
 {
-    static const char *const extensions[] = {".png", ".jpg", ".jpeg", ".gif", ".tga", ".bmp", ".pnm",
-                                             ".ppm", ".pgm", ".pbm", ".psd", ".bits"};
+    static const char *const extensions[] = {".png", ".jpg", ".jpeg", ".gif", ".tga", ".bmp", ".pnm", ".ppm",
+                                             ".pgm", ".pbm", ".psd", ".bits", ".webp",
+#if DAWNMARK_HEIF
+                                             ".heic", ".heif", ".avif",
+#endif
+#if DAWNMARK_JXL
+                                             ".jxl",
+#endif
+    };
     for (const char *extension : extensions) {
         const size_t length = strlen(extension);
         if (name.size() > length && strcasecmp(name.c_str() + name.size() - length, extension) == 0)

@@ -4,7 +4,6 @@
 #include <optional>
 #include <unistd.h>
 
-#include "bootfile/littleEndian.h"
 #include "bootfile/packPreview.h"
 #include "diagnostics/errors.h"
 #include "diagnostics/traceMsg.h"
@@ -117,13 +116,16 @@ bool keepInFolder(const studioFolder_t &folder, splashDescription_t *description
 
 boardBox_t stripBox(const boardRun_t &run)
 {
+    // Where the boot loader file draws it, moved onto the screen; before
+    // the file is read, where the description puts it.
+    if (run.bootLoader) {
+        const packPicture_t strip = run.bootLoader->IconPack().Strip();
+        return {int32_t(strip.x), int32_t(strip.y), strip.width, strip.height};
+    }
     boardBox_t box{int32_t(run.description.iconsX()), int32_t(run.description.iconsY()), 0, 0};
     if (!run.iconStrips.empty()) {
         box.width = run.iconStrips[0].width();
         box.height = run.iconStrips[0].height();
-    } else if (run.bootLoader && run.bootLoader->IconPack().Icons().size() >= 8) {
-        box.width = getLE32(run.bootLoader->IconPack().Icons().data());
-        box.height = getLE32(run.bootLoader->IconPack().Icons().data() + 4);
     }
     return box;
 }
@@ -143,11 +145,10 @@ std::string studioBoard_t::StartingText()
     try {
         const zbeos_t zbeos(zbeosPath.c_str());
         const screenGeometry_t &screen = zbeos.IconPack().Screen();
-        // The strip's record starts with its width, height, x and y.
-        const unsigned char *strip = zbeos.IconPack().Icons().data();
+        const packPicture_t strip = zbeos.IconPack().Strip();
         char lines[100];
         snprintf(lines, sizeof lines, "screen %u %u %u\nicons at %u %u\n", screen.width, screen.height,
-                 screen.depth, getLE32(strip + 8), getLE32(strip + 12));
+                 screen.depth, strip.x, strip.y);
         return lines;
     } catch (const dawnmarkError_t &error) {
         return "# " + zbeosPath + ": " + error.reason.value_or("cannot be read") + "\n";

@@ -12,7 +12,6 @@
 #include "imaging/renderOptions.h"
 #include "studio/folderAccess.h"
 #include "studio/openedBootLoader.h"
-#include "studio/openedBootLoader.h"
 
 /// The switches of the page: the tool's long options.
 struct boardOptions_t {
