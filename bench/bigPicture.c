@@ -66,7 +66,7 @@ int main(int argc, char **argv)
                 const double level = fmin(fmax(v, 0), 1) * (deep ? 65535 : 255);
                 if (deep)
                     *at++ = (unsigned char)((unsigned)level >> 8);
-                *at++ = (unsigned char)level;
+                *at++ = (unsigned char)((unsigned)level & 255);
             }
         if (!png) {
             fwrite(row, 1, bytes, stdout);

@@ -115,12 +115,14 @@ $convert -seed 12 -size 4000x3000 plasma:fractal -quality 90 photo/photo.jpg
 # (from its -v trace) and gzip at the splash's level (6: the quick form
 # dithers) on the pack it wrote, all whole processes, taking turns, the
 # median of 5 each.
+# The eighths at which the quick form decodes picture $1 of width $2, from a
+# folder beside the boot loader file, as its -v trace tells.
+scale() {
+  "$built/driver/Dawnmark" -v -z ../zbeos -o /dev/null --picture "$1" |
+    sed -n 's/^\.\.\. Geometry: \([0-9]*\)x.*/\1/p' | awk -v w="$2" '{ printf "%d", $1 * 8 / w + 0.5 }'
+}
 (
   cd photo
-  scale() { # the eighths at which the run decodes the picture of width $2
-    "$built/driver/Dawnmark" -v -z ../zbeos -o /dev/null --picture "$1" |
-      sed -n 's/^\.\.\. Geometry: \([0-9]*\)x.*/\1/p' | awk -v w="$2" '{ printf "%d", $1 * 8 / w + 0.5 }'
-  }
   eighths=$(scale photo.jpg 4000)
   read -r offset size < <("$built/inspect/Dawnmark-inspect" quick.zbeos |
     awk '/splash, compressed/ { print $5, $7 }')
@@ -159,8 +161,7 @@ mkdir -p large
     "$built/bench/peak-resident" peak.txt "$built/driver/Dawnmark" -z ../zbeos -o /dev/null --picture $picture > /dev/null
     printf '  %-16s %6.1f MB' $picture "$(megabytes peak.txt)"
     if [ $picture = progressive.jpg ]; then
-      eighths=$("$built/driver/Dawnmark" -v -z ../zbeos -o /dev/null --picture $picture |
-        sed -n 's/^\.\.\. Geometry: \([0-9]*\)x.*/\1/p' | awk '{ printf "%d", $1 * 8 / 6028 + 0.5 }')
+      eighths=$(scale $picture 6028)
       "$built/bench/peak-resident" djpeg.txt /usr/bin/djpeg -scale "$eighths/8" -outfile /dev/null $picture
       printf ', djpeg -scale %s/8 %.1f MB: %.2f times (at most 1.2)\n' "$eighths" "$(megabytes djpeg.txt)" \
         "$(echo "$(cat peak.txt) / $(cat djpeg.txt)" | bc -l)"
