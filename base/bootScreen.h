@@ -22,8 +22,9 @@ static_assert(kKeptColors + kSplashColors <= kPaletteEntries, "the chosen colour
 /// image slots of the boot loader's icon pack.
 constexpr unsigned kMaxSplashImages = 64;
 
-/// The longest side a picture may be zoomed to: the filters' coordinates are
-/// 16.16 fixed point.
+/// The longest side a screen may have and a picture may be zoomed to: far
+/// beyond any screen, and low enough that a zoom's sizes and positions stay
+/// well within 32-bit arithmetic.
 constexpr uint32_t kLongestSide = 32767;
 
 /// A screen's size and colour depth, as the icon pack's screen record holds them.

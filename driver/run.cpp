@@ -6,12 +6,6 @@
 
 dawnmarkRun_t::dawnmarkRun_t() : description{} {}
 
-dawnmarkRun_t::~dawnmarkRun_t()
-{
-    images.clear();
-    iconStrips.clear();
-}
-
 int dawnmarkRun_t::Run(int argc, char **argv)
 {
     printBanner();

@@ -43,7 +43,6 @@ struct runSettings_t {
 class dawnmarkRun_t {
 public:
     dawnmarkRun_t();
-    ~dawnmarkRun_t();
     dawnmarkRun_t(const dawnmarkRun_t &) = delete;
     dawnmarkRun_t &operator=(const dawnmarkRun_t &) = delete;
 

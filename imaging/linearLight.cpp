@@ -42,7 +42,6 @@ const lightTables_t kLightTables;
 
 } // namespace
 
-float linearOfLevel(uint8_t level) { return kLightTables.light[level]; }
 
 const float *linearOfLevels() { return kLightTables.light.data(); }
 

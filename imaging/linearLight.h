@@ -6,10 +6,7 @@
 
 #include <cstdint>
 
-/// The light an 8-bit sRGB level stands for, 0 to 1.
-float linearOfLevel(uint8_t level);
-
-/// linearOfLevel for all 256 levels, for loops over many pixels.
+/// The light each 8-bit sRGB level stands for, 0 to 1, for all 256 levels.
 const float *linearOfLevels();
 
 /// The 8-bit sRGB level nearest (in levels) to the light `linear`; values

@@ -45,7 +45,7 @@ std::vector<uint8_t> encode(png_image &image, const void *buffer, const void *co
 } // namespace
 
 std::vector<uint8_t> encodeIndexedPng(uint32_t width, uint32_t height, const uint8_t *indices,
-                                      const uint8_t palette[768])
+                                      const uint8_t palette[kPaletteBytes])
 {
     png_image image = describe(width, height, PNG_FORMAT_RGB_COLORMAP);
     image.colormap_entries = 256;

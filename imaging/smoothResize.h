@@ -10,7 +10,7 @@
 #include "imaging/loadedImage.h"
 
 /// resizeTo with the filter: the same new size, for --smooth. A new side
-/// beyond 32767 pixels, or a buffer beyond kMaxBitmapBytes, fails as an
+/// beyond kLongestSide, or a buffer beyond kMaxBitmapBytes, fails as an
 /// allocation failure.
 void resizeSmoothlyTo(loadedImage_t *image, unsigned w, unsigned h);
 

@@ -61,7 +61,7 @@ void writeOutputFile(const char *path, const std::vector<uint8_t> &bytes, bool o
 }
 
 void writeIndexedPng(const char *path, uint32_t width, uint32_t height, const uint8_t *indices,
-                     const uint8_t palette[768], bool overwrite)
+                     const uint8_t palette[kPaletteBytes], bool overwrite)
 {
     writePng(path, overwrite, [&] { return encodeIndexedPng(width, height, indices, palette); });
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/bootScreen.h"
+
 /// Writes bytes as the file at path. An existing file is refused unless
 /// overwrite. Throws dawnmarkError_t (subject path) on failure, leaving no
 /// partial file behind.
@@ -14,7 +16,7 @@ void writeOutputFile(const char *path, const std::vector<uint8_t> &bytes, bool o
 /// is refused unless overwrite. Throws dawnmarkError_t (subject path) on failure,
 /// leaving no partial file behind.
 void writeIndexedPng(const char *path, uint32_t width, uint32_t height, const uint8_t *indices,
-                     const uint8_t palette[768], bool overwrite);
+                     const uint8_t palette[kPaletteBytes], bool overwrite);
 
 /// Writes a preview, an 8-bit RGB image of three bytes per pixel with the
 /// preview mark, under the same rules.

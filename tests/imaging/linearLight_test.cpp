@@ -9,7 +9,7 @@ namespace {
 TEST(LinearLight, LevelsComeBackAndLightRoundsToTheNearestLevel)
 {
     for (int level = 0; level < 256; ++level)
-        EXPECT_EQ(levelOfLinear(linearOfLevel(uint8_t(level))), level);
+        EXPECT_EQ(levelOfLinear(linearOfLevels()[level]), level);
     const struct {
         float light;
         int level;
