@@ -10,15 +10,12 @@
 #include "decoders/photoOrientation.h"
 #include "decoders/png.h"
 
-/// Stored mirrored left to right: each row is turned on its own.
-constexpr unsigned kMirrored = 2;
-
-fileRows_t::fileRows_t(int fd, std::unique_ptr<rowDecoder_t> rows)
-    : fd_(fd), rows_(std::move(rows)), colour_(rows_->picture), turnedFrom_(exifOrientation(rows_->picture.exif))
+fileRows_t::fileRows_t(int fd, std::unique_ptr<rowDecoder_t> rows, unsigned orientation)
+    : fd_(fd), rows_(std::move(rows)), colour_(rows_->picture), turnedFrom_(orientation)
 {
     // A partial last column lands on the left, where it counts as whole,
     // as turnUpright has it.
-    if (turnedFrom_ == kMirrored)
+    if (turnedFrom_ == kMirroredOrientation)
         rows_->picture.overhangRight = 0;
 }
 
@@ -33,7 +30,7 @@ bool fileRows_t::readRow(uint8_t *row)
     if (!rows_->readRow(row, &ignored_))
         return false;
     colour_.convert(row, rows_->picture.width, 1);
-    if (turnedFrom_ == kMirrored) {
+    if (turnedFrom_ == kMirroredOrientation) {
         uint32_t *pixels = reinterpret_cast<uint32_t *>(row);
         std::reverse(pixels, pixels + rows_->picture.width);
     }
@@ -67,9 +64,9 @@ std::unique_ptr<fileRows_t> openFileRows(const char *path, leastSize_t least)
     // A photo stored turned is turned as a whole (turnUpright): its first
     // row upright is a column, or the last row, of the file's.
     const unsigned orientation = rows != nullptr ? exifOrientation(rows->picture.exif) : 1;
-    if (rows == nullptr || (orientation != 1 && orientation != kMirrored)) {
+    if (rows == nullptr || (orientation != 1 && orientation != kMirroredOrientation)) {
         ::close(fd);
         return nullptr;
     }
-    return std::unique_ptr<fileRows_t>(new fileRows_t(fd, std::move(rows)));
+    return std::unique_ptr<fileRows_t>(new fileRows_t(fd, std::move(rows), orientation));
 }

@@ -14,7 +14,8 @@
 /// EXIF orientation says), top to bottom.
 class fileRows_t {
 public:
-    fileRows_t(int fd, std::unique_ptr<rowDecoder_t> rows);
+    /// `orientation` is the EXIF orientation of the picture `rows` decodes.
+    fileRows_t(int fd, std::unique_ptr<rowDecoder_t> rows, unsigned orientation);
     ~fileRows_t();
     fileRows_t(const fileRows_t &) = delete;
     fileRows_t &operator=(const fileRows_t &) = delete;

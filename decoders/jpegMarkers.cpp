@@ -5,12 +5,12 @@
 #include <new>
 
 #include "decoders/decodeFailure.h"
+#include "decoders/photoOrientation.h"
 
 namespace {
 
 constexpr unsigned kExifMarker = JPEG_APP0 + 1;
 constexpr unsigned kIccMarker = JPEG_APP0 + 2;
-const uint8_t kExifHeader[] = {'E', 'x', 'i', 'f', 0, 0};
 
 void ignoreMessage(j_common_ptr, int) {}
 

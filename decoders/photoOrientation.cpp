@@ -52,10 +52,9 @@ unsigned exifOrientation(const std::vector<uint8_t> &exif) noexcept
         return 1;
     // libexif takes a block as a JPEG's APP1 marker holds it, after the
     // marker's own "Exif" header.
-    static const uint8_t header[] = {'E', 'x', 'i', 'f', 0, 0};
     std::vector<uint8_t> block;
     try {
-        block.assign(header, header + sizeof header);
+        block.assign(kExifHeader, kExifHeader + sizeof kExifHeader);
         block.insert(block.end(), exif.begin(), exif.end());
     } catch (const std::bad_alloc &) {
         // Too little memory to read the tag is no reason to refuse the picture.

@@ -7,6 +7,14 @@
 
 #include "decoders/decodedBitmap.h"
 
+/// What stands before an EXIF block's TIFF header in a JPEG's APP1 marker,
+/// and in front of some WebP files' EXIF chunks.
+constexpr uint8_t kExifHeader[6] = {'E', 'x', 'i', 'f', 0, 0};
+
+/// Stored mirrored left to right: the one orientation whose rows are each
+/// turned on their own.
+constexpr unsigned kMirroredOrientation = 2;
+
 /// The EXIF orientation (1 to 8) of a block from its TIFF header on; 1, as
 /// stored, when the block is empty, unreadable or has no usable tag. Never
 /// throws.

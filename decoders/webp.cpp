@@ -9,6 +9,7 @@
 #include <webp/demux.h>
 
 #include "decoders/decodeFailure.h"
+#include "decoders/photoOrientation.h"
 #include "decoders/webp.h"
 #include "base/mappedAtOnce.h"
 
@@ -52,9 +53,8 @@ std::vector<uint8_t> chunk(const WebPDemuxer *demux, const char *fourcc)
 std::vector<uint8_t> exifOf(const WebPDemuxer *demux)
 {
     std::vector<uint8_t> exif = chunk(demux, "EXIF");
-    static const uint8_t marker[6] = {'E', 'x', 'i', 'f', 0, 0};
-    if (exif.size() >= sizeof marker && std::memcmp(exif.data(), marker, sizeof marker) == 0)
-        exif.erase(exif.begin(), exif.begin() + sizeof marker);
+    if (exif.size() >= sizeof kExifHeader && std::memcmp(exif.data(), kExifHeader, sizeof kExifHeader) == 0)
+        exif.erase(exif.begin(), exif.begin() + sizeof kExifHeader);
     return exif;
 }
 
