@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "decoders/fileRows.h"
 #include "diagnostics/errors.h"
 #include "fuzzSupport.h"
 #include "imaging/loadImage.h"
@@ -29,6 +30,13 @@ bool claimsFarMoreThanItHolds(const uint8_t *data, size_t size)
     return claimed > 4 * uint64_t(size) + (1 << 20);
 }
 
+/// Whether a picture of width x height takes far more pixels than a file of
+/// `size` bytes can hold but as one colour.
+bool farLargerThan(uint64_t width, uint64_t height, size_t size)
+{
+    return width * height * 4 > 256 * uint64_t(size) + (1 << 20);
+}
+
 // A run-length BMP may end its data at once and leave every pixel at palette
 // entry 0, so a few bytes can legitimately make an image of up to 1 GiB;
 // such files are skipped for the same reason.
@@ -49,7 +57,7 @@ bool bmpFarLargerThanItsFile(const uint8_t *data, size_t size)
         width = uint64_t(w < 0 ? -int64_t(w) : w);
         height = uint64_t(h < 0 ? -int64_t(h) : h);
     }
-    return width * height * 4 > 256 * uint64_t(size) + (1 << 20);
+    return farLargerThan(width, height, size);
 }
 
 // A GIF's logical screen is its picture, filled with the background where
@@ -59,9 +67,7 @@ bool gifFarLargerThanItsFile(const uint8_t *data, size_t size)
 {
     if (size < 10 || std::memcmp(data, "GIF", 3) != 0)
         return false;
-    const uint64_t width = uint32_t(data[6]) | uint32_t(data[7]) << 8;
-    const uint64_t height = uint32_t(data[8]) | uint32_t(data[9]) << 8;
-    return width * height * 4 > 256 * uint64_t(size) + (1 << 20);
+    return farLargerThan(uint32_t(data[6]) | uint32_t(data[7]) << 8, uint32_t(data[8]) | uint32_t(data[9]) << 8, size);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -84,9 +90,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (image.width() == 0 || image.x() != 0 || image.y() != 0)
         abort();
     // Zoomed as its rows are decoded, the file must give the whole decode
-    // zoomed: the same pixels, or the same refusal.
+    // zoomed: the same pixels, or the same refusal. A file that is not read
+    // by rows is loaded whole either way.
     const leastSize_t least = {24, 18};
     const filteredZoom_t zoom = {filteredZoom_t::covering, 8, 6, {}};
+    if (openFileRows(file.Path(), least) == nullptr)
+        return 0;
     loadedImage_t zoomedAsDecoded, zoomedWhole;
     try {
         zoomedAsDecoded = loadImageZoomed(file.Path(), least, zoom).image;
