@@ -6,6 +6,7 @@
 #include "diagnostics/traceMsg.h"
 #include "imaging/loadImage.h"
 #include "fixtures/wholeImage.h"
+#include "imaging/dither.h"
 #include "imaging/palette.h"
 #include "imaging/quantize.h"
 #include "fixtures/plainPalette.h"
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <new>
 #include <set>
 #include <string>
@@ -103,6 +105,22 @@ template <bool fast> void quantize(benchmark::State &state)
     }
 }
 
+/// Error diffusion alone, as a dithered run maps its images: no plain
+/// counterpart, for comparing the product with itself across changes.
+void dither(benchmark::State &state)
+{
+    const loadedImage_t *image = composite();
+    const palette_t palette = getOptimalPalette(image, 224);
+    const ditherPalette_t tables(palette);
+    std::vector<uint8_t> indices(size_t(image->width()) * image->height());
+    for (auto _ : state) {
+        const std::unique_ptr<paletteLookup_t> lookup = lookupFor(palette, true);
+        ditherInto(image, &palette, lookup.get(), indices.data(), [](uint32_t) {}, &tables);
+        benchmark::DoNotOptimize(indices[0]);
+    }
+}
+
+BENCHMARK(dither)->Name("Dither")->Unit(benchmark::kMillisecond);
 BENCHMARK(selectAndQuantize<false>)->Name("SelectAndQuantize/plain")->Unit(benchmark::kMillisecond);
 BENCHMARK(selectAndQuantize<true>)->Name("SelectAndQuantize/fast")->Unit(benchmark::kMillisecond);
 BENCHMARK(select<false>)->Name("Select/plain")->Unit(benchmark::kMillisecond);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <utility>
 #include <zlib.h>
 
 #include "base/mappedAtOnce.h"
@@ -13,7 +14,7 @@ namespace {
 
 // Waking the thread for every row would cost more than it saves: it is told
 // of new bytes a stretch at a time, and of the last ones at once.
-const uint64_t wakeEvery = 32768;
+const uint64_t wakeEvery = 8192;
 
 // The codec is given at most this much at a time, so that what it has made
 // can be handed on while it goes on.
@@ -35,8 +36,9 @@ void freeMapped(voidpf, voidpf memory) { free(memory); }
 } // namespace
 
 backgroundDeflate_t::backgroundDeflate_t(const unsigned char *data, uint64_t length, int level,
-                                         secondThread_t &thread)
-    : data(data), length(length), level(level), worker(new besideTask_t(thread, [this] { Run(); }))
+                                         secondThread_t &thread, stretch_t alongside)
+    : data(data), length(length), level(level), alongside(std::move(alongside)),
+      worker(new besideTask_t(thread, [this] { Run(); }))
 {
 }
 
@@ -123,6 +125,13 @@ void backgroundDeflate_t::Run()
     progress.notify_one();
 }
 
+void backgroundDeflate_t::HandAlongside(uint64_t bytes)
+{
+    if (alongside && bytes > handed)
+        alongside(stream.get() + handed, size_t(bytes - handed));
+    handed = bytes;
+}
+
 void backgroundDeflate_t::Deflate()
 {
     // zlib counts in uInt; larger buffers are refused rather than truncated.
@@ -165,11 +174,13 @@ void backgroundDeflate_t::Deflate()
             code = fed == length ? Z_OK : Z_STREAM_ERROR;
         else if (fed == length && code == Z_OK)
             code = Z_BUF_ERROR; // Z_FINISH that did not finish
+        HandAlongside(codec.total_out);
         Made(codec.total_out, fed == length && code == Z_OK);
     }
     if (length == 0 && code == Z_OK) {
         code = deflate(&codec, Z_FINISH);
         code = code == Z_STREAM_END ? Z_OK : code;
+        HandAlongside(codec.total_out);
         Made(codec.total_out, code == Z_OK);
     }
     const int codecEnded = deflateEnd(&codec);

@@ -28,7 +28,14 @@
 /// ended early (an exception), which abandons the stream.
 class backgroundDeflate_t {
 public:
-    backgroundDeflate_t(const unsigned char *data, uint64_t length, int level, secondThread_t &thread);
+    /// Each stretch of the stream, in order, as the codec makes it.
+    using stretch_t = std::function<void(const unsigned char *, size_t)>;
+
+    /// `alongside`, when given, gets each stretch on the codec's thread, as
+    /// soon as it is made: work on the stream that is then done when the
+    /// stream is, while the caller is still filling the buffer.
+    backgroundDeflate_t(const unsigned char *data, uint64_t length, int level, secondThread_t &thread,
+                        stretch_t alongside = nullptr);
     ~backgroundDeflate_t();
     backgroundDeflate_t(const backgroundDeflate_t &) = delete;
     backgroundDeflate_t &operator=(const backgroundDeflate_t &) = delete;
@@ -51,6 +58,8 @@ private:
     /// The first `bytes` of the stream are final; `whole` when they are all
     /// of it.
     void Made(uint64_t bytes, bool whole = false);
+    /// Gives `alongside` the stream's bytes up to `bytes` it has not had.
+    void HandAlongside(uint64_t bytes);
     /// Waits until more bytes than `fed` are ready, or the stream is
     /// abandoned; returns how many are ready then (0 when abandoned).
     uint64_t WaitBeyond(uint64_t fed);
@@ -58,6 +67,7 @@ private:
     const unsigned char *const data;
     const uint64_t length;
     const int level;
+    const stretch_t alongside;
 
     std::mutex mutex;
     std::condition_variable more;
@@ -78,6 +88,7 @@ private:
 
     // Written by the thread only, read once it has been joined.
     int code = 0;
+    uint64_t handed = 0; ///< bytes of the stream `alongside` has had
 
     /// Last, so that it ends before what it uses.
     std::unique_ptr<besideTask_t> worker;

@@ -86,22 +86,23 @@ std::vector<unsigned char> zbeos_t::Save(const char *path, newSplash_t splash, i
     // the pictures' indices and deflating them overlap. It lasts to the
     // end: the stretch checked last is in its stream.
     resizeMappedAtOnce(pack, size_t(packLength));
-    backgroundDeflate_t deflate(pack.data(), packLength, level, thread);
+    // What the codec gives out is inflated again at once, on the codec's
+    // thread while the pack is still being laid out: a member that does not
+    // inflate to the pack was wrong before it was written. The file's bytes
+    // are compared with what was written, so the bytes checked here stand
+    // for what is on the disk.
+    inflateCheck_t check(pack);
+    backgroundDeflate_t deflate(pack.data(), packLength, level, thread,
+                                [&check](const unsigned char *bytes, size_t size) { check.Take(bytes, size); });
     iconPack->Layout(splash, pack.data(), [&](uint64_t bytes) { deflate.Ready(bytes); });
     // What made the indices, and its tables, is gone while the codec
     // finishes.
     splash.ReleasePictureRows();
-    // What the codec gives out is written and inflated again at once: a member that does
-    // not inflate to the pack was wrong before it was written. The file's
-    // bytes are compared with what was written, so the bytes checked here
-    // stand for what is on the disk.
     safeFile_t file(path);
-    inflateCheck_t check(pack);
     file.Write(headSections.data(), headSections.size());
     file.Write(header, splashHeaderSize);
     const int code = deflate.Finish(&crc, [&](const unsigned char *bytes, size_t size, bool) {
         file.Write(bytes, size);
-        check.Take(bytes, size);
     });
     if (code != Z_OK)
         throw dawnmarkError_t(path, zError(code));

@@ -248,6 +248,51 @@ private:
     float sideAcross[kChangeLanes * kLanes] = {};
 };
 
+/// Error diffusion along one row. Everything it reads is held in locals, so
+/// that the stores of indices, which may alias anything, force no reloads,
+/// and the error owed to the next pixel stays in registers: the chain from
+/// one pixel to the next is the arithmetic and the lookup alone.
+struct diffusion_t {
+    const uint8_t *source;
+    uint8_t *indices;
+    const int32_t *owedHere;
+    int32_t *owedBelow;
+    const int32_t (*colour)[3];
+    const int32_t *errorLimit;
+    paletteLookup_t *lookup;
+
+    /// Visits the row in direction `step` (1: left to right), starting with
+    /// the error limit `limit`; returns the limit after its last pixel.
+    template <int step>
+    int32_t diffuse(uint64_t width, int32_t limit)
+    {
+        const int64_t first = step > 0 ? 0 : int64_t(width) - 1;
+        int32_t carried[3] = {0, 0, 0};
+        for (int64_t x = first, left = int64_t(width); left > 0; x += step, --left) {
+            const uint8_t *pixel = source + x * 4;
+            const int32_t *owed = owedHere + (x + 1) * 3;
+            int32_t wanted[3];
+            for (unsigned c = 0; c < 3; ++c)
+                wanted[c] = std::clamp(16 * int32_t(pixel[2 - c]) + std::clamp(owed[c] + carried[c], -limit, limit),
+                                       0, 4080);
+            const unsigned j = lookup->find(unsigned(wanted[0] + 8) / 16, unsigned(wanted[1] + 8) / 16,
+                                            unsigned(wanted[2] + 8) / 16);
+            indices[x] = uint8_t(j);
+            limit = errorLimit[j];
+            int32_t *below = owedBelow + (x + 1) * 3;
+            for (int c = 0; c < 3; ++c) {
+                const int32_t e = wanted[c] - 16 * colour[j][c];
+                const int32_t e7 = e * 7 / 16, e3 = e * 3 / 16, e5 = e * 5 / 16;
+                carried[c] = e7;
+                below[c - step * 3] += e3;
+                below[c] += e5;
+                below[c + step * 3] += e - e7 - e3 - e5;
+            }
+        }
+        return limit;
+    }
+};
+
 } // namespace
 
 ditherPalette_t::ditherPalette_t(const palette_t &palette)
@@ -326,31 +371,9 @@ void ditherInto(const loadedImage_t *image, const palette_t *palette, paletteLoo
     int32_t limit = 16 * kDitherErrorLimit;
     int64_t done = 0;
     for (uint64_t y = 0; y < height; ++y) {
-        const bool forward = y % 2 == 0;
-        const int64_t step = forward ? 1 : -1;
-        for (uint64_t i = 0; i < width; ++i) {
-            const uint64_t x = forward ? i : width - 1 - i;
-            const uint8_t *pixel = image->pixels().data() + (y * width + x) * 4;
-            int32_t *owed = thisRow.data() + (x + 1) * 3;
-            int32_t wanted[3];
-            for (unsigned c = 0; c < 3; ++c)
-                wanted[c] = std::clamp(16 * int32_t(pixel[2 - c]) + std::clamp(owed[c], -limit, limit), 0, 4080);
-            const unsigned j = lookup->find(unsigned(wanted[0] + 8) / 16, unsigned(wanted[1] + 8) / 16,
-                                            unsigned(wanted[2] + 8) / 16);
-            indices[y * width + x] = uint8_t(j);
-            limit = prepared->errorLimitOf(j);
-            const int32_t entry[3] = {palette->red(j), palette->green(j), palette->blue(j)};
-            int32_t *ahead = owed + step * 3;
-            int32_t *below = nextRow.data() + (x + 1) * 3;
-            for (unsigned c = 0; c < 3; ++c) {
-                const int32_t e = wanted[c] - 16 * entry[c];
-                const int32_t e7 = e * 7 / 16, e3 = e * 3 / 16, e5 = e * 5 / 16;
-                ahead[c] += e7;
-                below[c - step * 3] += e3;
-                below[c] += e5;
-                below[c + step * 3] += e - e7 - e3 - e5;
-            }
-        }
+        diffusion_t row{image->pixels().data() + y * width * 4, indices + y * width, thisRow.data(), nextRow.data(),
+                        prepared->colours(), prepared->errorLimits(), lookup};
+        limit = y % 2 == 0 ? row.diffuse<1>(width, limit) : row.diffuse<-1>(width, limit);
         thisRow.swap(nextRow);
         std::fill(nextRow.begin(), nextRow.end(), 0);
         const int64_t now = refiner.RowDithered(int64_t(y));

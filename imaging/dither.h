@@ -48,6 +48,7 @@ public:
     double nearestLimitOf(unsigned j) const { return nearestLimit[j]; }
     int32_t spacingOf(unsigned j) const { return spacing[j]; }
     int32_t errorLimitOf(unsigned j) const { return errorLimit[j]; }
+    const int32_t *errorLimits() const { return errorLimit; }
 
 private:
     int32_t colour[256][3] = {};

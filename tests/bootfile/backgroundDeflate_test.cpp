@@ -36,7 +36,11 @@ TEST_P(BackgroundDeflate, GivesTheOnePassStreamAndCrc)
         ASSERT_EQ(gcompress(expected.data(), &expectedLength, data.data(), data.size(), &expectedCrc, level), Z_OK);
         expected.resize(expectedLength);
 
-        backgroundDeflate_t deflate(data.data(), data.size(), level, testThread());
+        bytes_t alongside;
+        backgroundDeflate_t deflate(data.data(), data.size(), level, testThread(),
+                                    [&](const unsigned char *bytes, size_t size) {
+                                        alongside.insert(alongside.end(), bytes, bytes + size);
+                                    });
         for (size_t ready = 0; ready < data.size(); ready += c.step)
             deflate.Ready(ready);
         bytes_t streamed;
@@ -50,6 +54,7 @@ TEST_P(BackgroundDeflate, GivesTheOnePassStreamAndCrc)
                                  }),
                   Z_OK);
         EXPECT_EQ(streamed, expected) << "level " << level;
+        EXPECT_EQ(alongside, expected) << "level " << level;
         EXPECT_EQ(lastOnes, 1u) << "level " << level;
         EXPECT_EQ(stretchesAfterLast, 0u) << "level " << level;
         EXPECT_EQ(crc, expectedCrc);
