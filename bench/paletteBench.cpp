@@ -7,6 +7,7 @@
 #include "imaging/loadImage.h"
 #include "fixtures/wholeImage.h"
 #include "imaging/dither.h"
+#include "imaging/fullPalette.h"
 #include "imaging/palette.h"
 #include "imaging/quantize.h"
 #include "fixtures/plainPalette.h"
@@ -120,6 +121,19 @@ void dither(benchmark::State &state)
     }
 }
 
+/// The full palette alone, on two threads as a run chooses it.
+void fullPalette(benchmark::State &state)
+{
+    const loadedImage_t *images[1] = {composite()};
+    const pixelRuns_t pixels = canvasRuns(images, 1, images[0]->width(), images[0]->height());
+    secondThread_t thread;
+    for (auto _ : state) {
+        const palette_t palette = getFullPalette(pixels, 224, nullptr, thread);
+        benchmark::DoNotOptimize(palette.red(0));
+    }
+}
+
+BENCHMARK(fullPalette)->Name("FullPalette")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(dither)->Name("Dither")->Unit(benchmark::kMillisecond);
 BENCHMARK(selectAndQuantize<false>)->Name("SelectAndQuantize/plain")->Unit(benchmark::kMillisecond);
 BENCHMARK(selectAndQuantize<true>)->Name("SelectAndQuantize/fast")->Unit(benchmark::kMillisecond);

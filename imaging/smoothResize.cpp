@@ -169,13 +169,31 @@ private:
             picture_.rows ? (*picture_.rows)(row) : picture_.pixels + size_t(row) * picture_.width * 4;
         rowToLight(pixels, picture_.width, picture_.hasAlpha, old_.data());
         float *out = &ring_[size_t(row % ringRows_) * width_ * 4];
-        for (uint32_t i = 0; i < width_; ++i, out += 4) {
+        // Two new pixels at a time where their windows are as long: each
+        // sum still adds its terms in the same order, but neither chain of
+        // additions waits on the other.
+        for (uint32_t i = 0; i < width_;) {
             const float *weight = &across_.weights[size_t(i) * across_.stride];
             const float *in = &old_[size_t(across_.first[i]) * 4];
+            const uint32_t count = across_.count[i];
             floatLanes_t sum = splatLanes(0);
-            for (uint32_t k = 0; k < across_.count[i]; ++k, in += 4)
-                sum += splatLanes(weight[k]) * loadLanes(in);
-            storeLanes(out, sum);
+            if (i + 1 < width_ && across_.count[i + 1] == count) {
+                const float *weight2 = weight + across_.stride;
+                const float *in2 = &old_[size_t(across_.first[i + 1]) * 4];
+                floatLanes_t sum2 = splatLanes(0);
+                for (uint32_t k = 0; k < count; ++k) {
+                    sum += splatLanes(weight[k]) * loadLanes(in + 4 * k);
+                    sum2 += splatLanes(weight2[k]) * loadLanes(in2 + 4 * k);
+                }
+                storeLanes(out + size_t(i) * 4, sum);
+                storeLanes(out + size_t(i) * 4 + 4, sum2);
+                i += 2;
+                continue;
+            }
+            for (uint32_t k = 0; k < count; ++k)
+                sum += splatLanes(weight[k]) * loadLanes(in + 4 * k);
+            storeLanes(out + size_t(i) * 4, sum);
+            ++i;
         }
     }
 
