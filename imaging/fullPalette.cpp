@@ -11,6 +11,7 @@
 #include "diagnostics/traceStep.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
 #include <numeric>
 #include <vector>
@@ -82,8 +83,7 @@ void splitByError(const colorHistogram_t &histogram, std::vector<box_t> *boxes, 
 
 unsigned clampTo(unsigned v, unsigned lo, unsigned edge) { return std::min(std::max(v, lo), lo + edge - 1); }
 
-/// Adds each colour of cells [from, to), which starts a cube of edge 32, to
-/// the totals of its nearest entry. Each colour is visited once, so rather
+/// Adds each colour of cells [from, to) to the totals of its nearest entry. Each colour is visited once, so rather
 /// than a search structure that pays off for colours asked again, the
 /// colours of a cell share one list of candidates, taken from the list of
 /// their cube of edge 32; a cell with a single candidate adds its totals at
@@ -120,25 +120,24 @@ void assignNearest(const colorHistogram_t &histogram, const palette_t &palette, 
 
 /// Moves each entry to the mean of the colours nearest to it, kept inside
 /// boxes[j]; returns whether any entry moved. The cells are shared out
-/// between two threads, each with totals of its own: integer sums come out
-/// the same in any order, so the result does not depend on the split.
+/// between two threads a stretch at a time, whichever is free taking the
+/// next, each with totals of its own: the colours of some stretches cost
+/// more than others', and integer sums come out the same in any order, so
+/// the result does not depend on who took what.
 bool refine(const colorHistogram_t &histogram, const std::vector<box_t> &boxes, palette_t *palette,
             secondThread_t &thread)
 {
-    const std::vector<colorCell_t> &cells = histogram.allCells();
+    const size_t cellCount = histogram.allCells().size();
     const unsigned k = palette->size();
-    // The second half starts at a cube of edge 32, near the middle of the
-    // colours.
-    size_t half = std::lower_bound(cells.begin(), cells.end(), histogram.pixelCount() / 2,
-                                   [](const colorCell_t &cell, size_t at) { return cell.end <= at; }) -
-                  cells.begin();
-    while (half > 0 && half < cells.size() &&
-           histogram.cellCode(half) >> 6 == histogram.cellCode(half - 1) >> 6)
-        ++half;
+    // A stretch is many cubes of edge 32 (whose candidates a stretch finds
+    // once each), and a small share of a thread's work.
+    constexpr size_t kStretch = 512;
+    std::atomic<size_t> nextStretch{0};
     std::vector<colorTotals_t> sums[2] = {std::vector<colorTotals_t>(k, colorTotals_t{0, 0, 0, 0, 0}),
                                           std::vector<colorTotals_t>(k, colorTotals_t{0, 0, 0, 0, 0})};
     onTwoThreads(thread, [&](unsigned share) {
-        assignNearest(histogram, *palette, share == 0 ? 0 : half, share == 0 ? half : cells.size(), &sums[share]);
+        for (size_t from; (from = nextStretch.fetch_add(kStretch)) < cellCount;)
+            assignNearest(histogram, *palette, from, std::min(from + kStretch, cellCount), &sums[share]);
     });
     for (unsigned j = 0; j < k; ++j)
         sums[0][j].add(sums[1][j]);
