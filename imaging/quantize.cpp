@@ -24,7 +24,7 @@ std::unique_ptr<paletteLookup_t> lookupFor(const palette_t &palette, bool wander
 {
     if (palette.size() == 0)
         return nullptr;
-    return std::unique_ptr<paletteLookup_t>(new paletteLookup_t(palette, palette.size(), wandering));
+    return std::unique_ptr<paletteLookup_t>(new paletteLookup_t(palette, wandering));
 }
 
 void quantizeInto(const loadedImage_t *image, paletteLookup_t *lookup, uint8_t *indices,

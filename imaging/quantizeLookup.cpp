@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <numeric>
 
-paletteLookup_t::paletteLookup_t(const palette_t &palette, unsigned count, bool wandering)
-    : count(count), wandering(wandering), coarseBlock(1u << 12, 0), middleStates(middleBlockSize, 0),
+paletteLookup_t::paletteLookup_t(const palette_t &palette, bool wandering)
+    : count(palette.size()), wandering(wandering), coarseBlock(1u << 12, 0), middleStates(middleBlockSize, 0),
       constantTable()
 {
     for (unsigned j = 0; j < count; ++j) {

@@ -35,8 +35,8 @@
 /// fraction of the memory.
 class paletteLookup_t {
 public:
-    /// count is 1 to 256: the palette's entries that take part.
-    paletteLookup_t(const palette_t &palette, unsigned count, bool wandering = false);
+    /// For every entry of `palette`, which has 1 to 256.
+    explicit paletteLookup_t(const palette_t &palette, bool wandering = false);
 
     unsigned find(unsigned r, unsigned g, unsigned b)
     {

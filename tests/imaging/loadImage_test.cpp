@@ -320,6 +320,7 @@ TEST_F(LoadImage, ZoomedWhileDecodingIsTheWholeDecodeZoomed)
         EXPECT_EQ(streamed.image.width(), whole.width()) << c.name;
         EXPECT_EQ(streamed.image.height(), whole.height()) << c.name;
         EXPECT_EQ(streamed.image.x(), whole.x()) << c.name;
+        EXPECT_EQ(streamed.image.y(), whole.y()) << c.name;
         EXPECT_EQ(streamed.image.pixels(), whole.pixels()) << c.name;
         secondThread_t thread;
         traceOf(2, [&] { streamed = loadImageZoomed(path.c_str(), least, c.zoom, &thread); });
