@@ -33,7 +33,8 @@ public:
 
     /// `alongside`, when given, gets each stretch on the codec's thread, as
     /// soon as it is made: work on the stream that is then done when the
-    /// stream is, while the caller is still filling the buffer.
+    /// stream is, while the caller is still filling the buffer. It must not
+    /// throw: the caller would wait for the stream's end for ever.
     backgroundDeflate_t(const unsigned char *data, uint64_t length, int level, secondThread_t &thread,
                         stretch_t alongside = nullptr);
     ~backgroundDeflate_t();

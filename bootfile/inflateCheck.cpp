@@ -25,7 +25,7 @@ inflateCheck_t::inflateCheck_t(const std::vector<unsigned char> &expected) : exp
 
 inflateCheck_t::~inflateCheck_t() { inflateEnd(&state->stream); }
 
-void inflateCheck_t::Take(const unsigned char *bytes, size_t size)
+void inflateCheck_t::Take(const unsigned char *bytes, size_t size) noexcept
 {
     z_stream &stream = state->stream;
     stream.next_in = const_cast<Bytef *>(bytes);

@@ -20,7 +20,7 @@ public:
     inflateCheck_t &operator=(const inflateCheck_t &) = delete;
 
     /// The next piece of the deflate data.
-    void Take(const unsigned char *bytes, size_t size);
+    void Take(const unsigned char *bytes, size_t size) noexcept;
     /// True when the data ended exactly where `expected` does, with nothing
     /// after it, and the trailer (CRC-32, then length, little-endian) is
     /// `expected`'s.
