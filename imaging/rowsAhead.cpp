@@ -79,9 +79,11 @@ void rowsAhead_t::decodeAll()
 const uint8_t *rowsAhead_t::row(uint32_t row)
 {
     if (decoding_ == nullptr) {
-        if (!file_->readRow(slot(row)))
-            return nullptr;
-        made_ = row + 1;
+        // The file gives its rows in order: those skipped are read and
+        // dropped.
+        for (; made_ <= row; ++made_)
+            if (!file_->readRow(slot(made_)))
+                return nullptr;
         return slot(row);
     }
     std::unique_lock<std::mutex> lock(mutex_);

@@ -22,8 +22,8 @@ public:
     rowsAhead_t(const rowsAhead_t &) = delete;
     rowsAhead_t &operator=(const rowsAhead_t &) = delete;
 
-    /// Row `row`, asked for in rising order, each once, valid until the next
-    /// call; null when the data is damaged.
+    /// Row `row`, asked for in rising order, each once, rows between may be
+    /// skipped; valid until the next call; null when the data is damaged.
     const uint8_t *row(uint32_t row);
     /// Once the caller needs no more rows: decodes the rest and checks the
     /// file's end (fileRows_t::finish); false when either fails.

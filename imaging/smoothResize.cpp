@@ -154,13 +154,18 @@ oldPicture_t pictureFrom(const decodedBitmap_t &picture, const oldRows_t &rows)
 
 /// The old rows filtered across, each made when a new row first needs it
 /// and kept while later ones may: the windows down only ever move on, so
-/// a ring of as many rows as a window has holds all that are needed.
+/// a ring of as many rows as a window has holds all that are needed. Rows
+/// above the first window and columns outside every window (what a cut
+/// drops) are never made into light nor filtered.
 class filteredRows_t {
 public:
-    filteredRows_t(const oldPicture_t &picture, const windows_t &across, uint32_t ringRows)
-        : picture_(picture), across_(across), width_(uint32_t(across.first.size())), ringRows_(ringRows),
-          ring_(size_t(width_) * 4 * ringRows), old_(size_t(picture.width) * 4)
+    filteredRows_t(const oldPicture_t &picture, const windows_t &across, const windows_t &down)
+        : picture_(picture), across_(across), width_(uint32_t(across.first.size())), ringRows_(down.stride),
+          ring_(size_t(width_) * 4 * ringRows_), old_(size_t(picture.width) * 4),
+          firstColumn_(across.first.empty() ? 0 : across.first.front()), next_(down.first.empty() ? 0 : down.first.front())
     {
+        for (uint32_t i = 0; i < width_; ++i)
+            endColumn_ = std::max(endColumn_, across.first[i] + across.count[i]);
     }
 
     /// Old row `row` filtered across; rows are asked for in rising order of
@@ -177,7 +182,8 @@ private:
     {
         const uint8_t *pixels =
             picture_.rows ? (*picture_.rows)(row) : picture_.pixels + size_t(row) * picture_.width * 4;
-        rowToLight(pixels, picture_.width, picture_.hasAlpha, old_.data());
+        rowToLight(pixels + size_t(firstColumn_) * 4, endColumn_ - firstColumn_, picture_.hasAlpha,
+                   old_.data() + size_t(firstColumn_) * 4);
         float *out = &ring_[size_t(row % ringRows_) * width_ * 4];
         // Two new pixels at a time where their windows are as long: each
         // sum still adds its terms in the same order, but neither chain of
@@ -213,7 +219,10 @@ private:
     const uint32_t ringRows_;
     std::vector<float> ring_;
     std::vector<float> old_;
-    uint32_t next_ = 0;
+    /// The columns that some window across reads: [firstColumn_, endColumn_).
+    const uint32_t firstColumn_;
+    uint32_t endColumn_ = 0;
+    uint32_t next_;
 };
 
 /// `region` of the picture's rows filtered to a new newWidth x newHeight
@@ -226,7 +235,7 @@ loadedImage_t resample(const oldPicture_t &picture, const region_t &region, uint
     if (!zoomed.empty() && picture.width > 0 && picture.height > 0) {
         const windows_t across = windowsAlong(newWidth, picture.width, region.left, region.width / newWidth);
         const windows_t down = windowsAlong(newHeight, picture.height, region.top, region.height / newHeight);
-        filteredRows_t filtered(picture, across, down.stride);
+        filteredRows_t filtered(picture, across, down);
         std::vector<float> sum(size_t(newWidth) * 4);
         for (uint32_t j = 0; j < newHeight; ++j) {
             std::fill(sum.begin(), sum.end(), 0.0f);

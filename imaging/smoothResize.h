@@ -40,7 +40,7 @@ struct filteredZoom_t {
 };
 
 /// The pixels of old row `row` (width * 4 bytes), asked for in rising order,
-/// each once.
+/// each once at most: rows that a cut drops are skipped.
 using oldRows_t = std::function<const uint8_t *(uint32_t row)>;
 
 /// Zooms as resizeSmoothlyTo, coverBox or fitInBox.
