@@ -148,6 +148,6 @@ zoomedLoad_t loadImageZoomed(const char *path, leastSize_t least, const filtered
     load.image = loadImage(path, least);
     load.storedWidth = load.image.width();
     load.storedHeight = load.image.height();
-    zoomAsPlanned(&load.image, zoom);
+    zoomAsPlanned(&load.image, zoom, thread);
     return load;
 }

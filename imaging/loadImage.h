@@ -34,6 +34,6 @@ struct zoomedLoad_t {
 /// and a picture zoomed down is zoomed as it is decoded, never held whole:
 /// the same pixels and lines, in a fraction of the memory. Given `thread`,
 /// the rows of a picture to be zoomed are decoded there while this thread
-/// zooms them.
+/// zooms them, and a picture decoded whole is zoomed on both.
 zoomedLoad_t loadImageZoomed(const char *path, leastSize_t least, const filteredZoom_t &zoom,
                              secondThread_t *thread = nullptr);

@@ -18,6 +18,7 @@
 
 #include "base/bootScreen.h"
 #include "base/mappedAtOnce.h"
+#include "base/onTwoThreads.h"
 #include "diagnostics/traceStep.h"
 #include "imaging/floatLanes.h"
 #include "imaging/linearLight.h"
@@ -138,18 +139,21 @@ struct oldPicture_t {
     /// Every row, packed; null when `rows` hands them over one by one.
     const uint8_t *pixels;
     const oldRows_t *rows;
+    /// When given, with every row at hand: the thread that zooms half of
+    /// the new rows.
+    secondThread_t *thread;
 };
 
-oldPicture_t pictureIn(const loadedImage_t &image)
+oldPicture_t pictureIn(const loadedImage_t &image, secondThread_t *thread = nullptr)
 {
     return {image.width(), image.height(), image.hasAlpha(), image.overhangRight(), image.overhangBottom(),
-            image.pixels().data(), nullptr};
+            image.pixels().data(), nullptr, thread};
 }
 
 oldPicture_t pictureFrom(const decodedBitmap_t &picture, const oldRows_t &rows)
 {
     return {picture.width, picture.height, picture.alpha, picture.overhangRight, picture.overhangBottom,
-            nullptr, &rows};
+            nullptr, &rows, nullptr};
 }
 
 /// The old rows filtered across, each made when a new row first needs it
@@ -159,10 +163,11 @@ oldPicture_t pictureFrom(const decodedBitmap_t &picture, const oldRows_t &rows)
 /// drops) are never made into light nor filtered.
 class filteredRows_t {
 public:
-    filteredRows_t(const oldPicture_t &picture, const windows_t &across, const windows_t &down)
+    /// For the new rows from `firstNew` on.
+    filteredRows_t(const oldPicture_t &picture, const windows_t &across, const windows_t &down, uint32_t firstNew)
         : picture_(picture), across_(across), width_(uint32_t(across.first.size())), ringRows_(down.stride),
           ring_(size_t(width_) * 4 * ringRows_), old_(size_t(picture.width) * 4),
-          firstColumn_(across.first.empty() ? 0 : across.first.front()), next_(down.first.empty() ? 0 : down.first.front())
+          firstColumn_(across.first.empty() ? 0 : across.first.front()), next_(down.first[firstNew])
     {
         for (uint32_t i = 0; i < width_; ++i)
             endColumn_ = std::max(endColumn_, across.first[i] + across.count[i]);
@@ -235,14 +240,28 @@ loadedImage_t resample(const oldPicture_t &picture, const region_t &region, uint
     if (!zoomed.empty() && picture.width > 0 && picture.height > 0) {
         const windows_t across = windowsAlong(newWidth, picture.width, region.left, region.width / newWidth);
         const windows_t down = windowsAlong(newHeight, picture.height, region.top, region.height / newHeight);
-        filteredRows_t filtered(picture, across, down);
-        std::vector<float> sum(size_t(newWidth) * 4);
-        for (uint32_t j = 0; j < newHeight; ++j) {
-            std::fill(sum.begin(), sum.end(), 0.0f);
-            const float *weight = &down.weights[size_t(j) * down.stride];
-            for (uint32_t k = 0; k < down.count[j]; ++k)
-                addWeighted(sum.data(), filtered.row(down.first[j] + k), weight[k], newWidth);
-            rowToPixels(sum.data(), newWidth, picture.hasAlpha, zoomed.data() + size_t(j) * newWidth * 4);
+        // New rows [from, to), from old rows filtered across on their own:
+        // each new row is made the same way whichever thread makes it.
+        const auto zoomRows = [&](uint32_t from, uint32_t to) {
+            filteredRows_t filtered(picture, across, down, from);
+            std::vector<float> sum(size_t(newWidth) * 4);
+            for (uint32_t j = from; j < to; ++j) {
+                std::fill(sum.begin(), sum.end(), 0.0f);
+                const float *weight = &down.weights[size_t(j) * down.stride];
+                for (uint32_t k = 0; k < down.count[j]; ++k)
+                    addWeighted(sum.data(), filtered.row(down.first[j] + k), weight[k], newWidth);
+                rowToPixels(sum.data(), newWidth, picture.hasAlpha, zoomed.data() + size_t(j) * newWidth * 4);
+            }
+        };
+        // A picture held whole shares its new rows out between two threads;
+        // the old rows under both halves' windows are filtered twice.
+        if (picture.thread != nullptr && picture.pixels != nullptr && newHeight >= 2) {
+            const uint32_t half = newHeight / 2;
+            onTwoThreads(*picture.thread, [&](unsigned share) {
+                share == 0 ? zoomRows(0, half) : zoomRows(half, newHeight);
+            });
+        } else {
+            zoomRows(0, newHeight);
         }
     }
     TRACE(1, "new size %ux%u\n", newWidth, newHeight);
@@ -386,9 +405,9 @@ void coverBox(loadedImage_t *image, unsigned w, unsigned h, focusPoint_t focus)
 
 void fitInBox(loadedImage_t *image, unsigned w, unsigned h) { takeZoomed(image, fitWithin(pictureIn(*image), w, h)); }
 
-void zoomAsPlanned(loadedImage_t *image, const filteredZoom_t &zoom)
+void zoomAsPlanned(loadedImage_t *image, const filteredZoom_t &zoom, secondThread_t *thread)
 {
-    takeZoomed(image, zoomPicture(pictureIn(*image), zoom));
+    takeZoomed(image, zoomPicture(pictureIn(*image, thread), zoom));
 }
 
 loadedImage_t zoomRowsAsPlanned(const decodedBitmap_t &picture, const filteredZoom_t &zoom, const oldRows_t &rows)

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "base/secondThread.h"
 #include "decoders/decodedBitmap.h"
 #include "imaging/loadedImage.h"
 
@@ -43,8 +44,9 @@ struct filteredZoom_t {
 /// each once at most: rows that a cut drops are skipped.
 using oldRows_t = std::function<const uint8_t *(uint32_t row)>;
 
-/// Zooms as resizeSmoothlyTo, coverBox or fitInBox.
-void zoomAsPlanned(loadedImage_t *image, const filteredZoom_t &zoom);
+/// Zooms as resizeSmoothlyTo, coverBox or fitInBox; on this thread and
+/// `thread`, when given, with the same result.
+void zoomAsPlanned(loadedImage_t *image, const filteredZoom_t &zoom, secondThread_t *thread = nullptr);
 
 /// zoomAsPlanned for a picture whose rows come from `rows` rather than from
 /// an image: `picture` tells its size, alpha and overhang (its pixels are
