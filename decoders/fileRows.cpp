@@ -64,7 +64,7 @@ std::unique_ptr<fileRows_t> openFileRows(const char *path, leastSize_t least)
     // A photo stored turned is turned as a whole (turnUpright): its first
     // row upright is a column, or the last row, of the file's.
     const unsigned orientation = rows != nullptr ? exifOrientation(rows->picture.exif) : 1;
-    if (rows == nullptr || (orientation != 1 && orientation != kMirroredOrientation)) {
+    if (rows == nullptr || !uprightByRows(orientation)) {
         ::close(fd);
         return nullptr;
     }

@@ -24,6 +24,11 @@ unsigned exifOrientation(const std::vector<uint8_t> &exif) noexcept;
 /// upright, its width and height swap.
 bool orientationSwapsSides(unsigned orientation);
 
+/// Whether a picture stored in `orientation` is upright row by row in the
+/// file's order (1, as stored, or mirrored within each row), so that it can
+/// be read a row at a time; the others are turned as a whole.
+inline bool uprightByRows(unsigned orientation) { return orientation == 1 || orientation == kMirroredOrientation; }
+
 /// Turns pixels stored in `orientation` upright (mirrored and rotated as
 /// the tag says); orientation 1 leaves the bitmap untouched. May throw
 /// std::bad_alloc.

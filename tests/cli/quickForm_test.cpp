@@ -50,18 +50,20 @@ TEST_P(QuickForm, TracesTheDescriptionThatWritesTheSameFile)
 }
 
 // The sample boot loader's screen is 640 x 480 at depth 8, its strip at
-// (220, 420); the photo is decoded at the least of its eighths that still
-// spans three times the screen; the strip moves with the screen.
+// (220, 420); the photo is decoded at the least of the library's fast
+// eighths (1, 2, 4 or 8) that still spans three times the screen; the strip
+// moves with the screen.
 INSTANTIATE_TEST_SUITE_P(
     Forms, QuickForm,
     testing::Values(
-        quickCase_t{"OwnScreen", {}, false, "640 480", "220 420", "covering", "1950x1500", ""},
+        quickCase_t{"OwnScreen", {}, false, "640 480", "220 420", "covering", "2600x2000", ""},
         quickCase_t{"ChosenScreen", {"--screen", "800x600"}, false, "800 600", "300 540", "covering", "2600x2000", ""},
-        quickCase_t{"WholePhoto", {"--fit"}, false, "640 480", "220 420", "within", "1950x1500", ""},
-        quickCase_t{"Focus", {"--focus", "50%,30%"}, false, "640 480", "220 420", "covering", "1950x1500", " focus 50 30"},
+        quickCase_t{"SmallScreen", {"--screen", "400x300"}, false, "400 300", "100 240", "covering", "1300x1000", ""},
+        quickCase_t{"WholePhoto", {"--fit"}, false, "640 480", "220 420", "within", "2600x2000", ""},
+        quickCase_t{"Focus", {"--focus", "50%,30%"}, false, "640 480", "220 420", "covering", "2600x2000", " focus 50 30"},
         quickCase_t{"LargeOwnScreen", {}, true, "800 600", "300 540", "covering", "2600x2000", ""},
         quickCase_t{"OnLarge", {"--screen", "1024x768"}, true, "1024 768", "412 708", "covering", "2600x2000", ""},
-        quickCase_t{"FlatScreen", {"--screen", "640x50"}, false, "640 50", "220 0", "covering", "1950x1500", ""}),
+        quickCase_t{"FlatScreen", {"--screen", "640x50"}, false, "640 50", "220 0", "covering", "2600x2000", ""}),
     [](const testing::TestParamInfo<quickCase_t> &info) { return std::string(info.param.name); });
 
 // The photo is blown up 40 times to cover the screen: the user is told

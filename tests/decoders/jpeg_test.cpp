@@ -66,24 +66,32 @@ TEST(JpegDecoder, BrokenFilesWriteNothing)
 }
 
 // 63 x 47 pixels span 7.875 x 5.875 at 1/8, 15.75 x 11.75 at 2/8 and so on,
-// each shown in whole pixels.
+// each shown in whole pixels. A picture read by rows skips the slow scales
+// 3/8, 5/8, 6/8 and 7/8; one turned (upside down here), which is held
+// whole, takes the smallest.
 TEST(JpegDecoder, TakesTheSmallestScaleStillAtLeastTheWantedSize)
 {
-    const bytes_t file = encodeJpeg(colourfulImage(63, 47), jpegKind_t::colour);
+    const bytes_t upright = encodeJpeg(colourfulImage(63, 47), jpegKind_t::colour);
+    const bytes_t turned = encodeJpeg(colourfulImage(63, 47), jpegKind_t::colour, {exifOrientationBlock(3, false), {}});
     const struct {
-        uint32_t minWidth, minHeight, width, height;
-        double overhang; ///< the same both ways
-    } cases[] = {{7, 5, 8, 6, 0.125},      {9, 1, 16, 12, 0.25},   {1, 13, 24, 18, 0.375},
-                 {32, 24, 40, 30, 0.625}, {56, 42, 63, 47, 0},   {64, 48, 63, 47, 0}};
+        uint32_t minWidth, minHeight;
+        uint32_t uprightWidth, uprightHeight, turnedWidth, turnedHeight;
+        double uprightOverhang, turnedOverhang; ///< the same both ways
+    } cases[] = {{7, 5, 8, 6, 8, 6, 0.125, 0.125},       {9, 1, 16, 12, 16, 12, 0.25, 0.25},
+                 {1, 13, 32, 24, 24, 18, 0.5, 0.375},     {32, 24, 63, 47, 40, 30, 0, 0.625},
+                 {56, 42, 63, 47, 63, 47, 0, 0},          {64, 48, 63, 47, 63, 47, 0, 0}};
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.minWidth << "x" << c.minHeight);
-        decodedBitmap_t bitmap;
-        decodeFailure_t failure;
-        ASSERT_TRUE(decodeJpegAtLeast(file.data(), file.size(), c.minWidth, c.minHeight, &bitmap, &failure));
-        EXPECT_EQ(bitmap.width, c.width);
-        EXPECT_EQ(bitmap.height, c.height);
-        EXPECT_EQ(bitmap.overhangRight, c.overhang);
-        EXPECT_EQ(bitmap.overhangBottom, c.overhang);
+        for (const bool isTurned : {false, true}) {
+            const bytes_t &file = isTurned ? turned : upright;
+            decodedBitmap_t bitmap;
+            decodeFailure_t failure;
+            ASSERT_TRUE(decodeJpegAtLeast(file.data(), file.size(), c.minWidth, c.minHeight, &bitmap, &failure));
+            EXPECT_EQ(bitmap.width, isTurned ? c.turnedWidth : c.uprightWidth) << isTurned;
+            EXPECT_EQ(bitmap.height, isTurned ? c.turnedHeight : c.uprightHeight) << isTurned;
+            EXPECT_EQ(bitmap.overhangRight, isTurned ? c.turnedOverhang : c.uprightOverhang) << isTurned;
+            EXPECT_EQ(bitmap.overhangBottom, isTurned ? c.turnedOverhang : c.uprightOverhang) << isTurned;
+        }
     }
 }
 
