@@ -106,8 +106,10 @@ void setUpOutput(j_decompress_ptr info, const std::vector<uint8_t> &exif, uint32
     // as long as 4/8 on a 12-megapixel photo, and 5/8, 6/8 and 7/8 77, 86
     // and 116 ms against 68 for the whole 8/8. A picture read a row at a
     // time is never held whole, so for it a larger scale costs no memory,
-    // only zooming: it takes the fast ones. A picture held whole (CMYK, or
-    // turned) keeps the smallest, which its memory grows with.
+    // only zooming: it takes the fast ones, and so does its whole decode
+    // (a damaged file's, or one that is no regular file), which must give
+    // the same pixels. A picture always held whole (CMYK, or turned) keeps
+    // the smallest, which its memory grows with.
     const bool fastScalesOnly = !isCmyk(*info) && uprightByRows(orientation);
     for (unsigned eighths = 1; eighths < 8; ++eighths) {
         if (fastScalesOnly && (eighths & (eighths - 1)) != 0)
