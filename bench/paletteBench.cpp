@@ -1,7 +1,8 @@
 // Times palette selection and quantization of a 640 x 480 composite, the
 // product against the plain reference, and prints how many times faster the
-// product is and how much heap it needs next to the image's own size. The
-// composite is a picture file given as the last argument (bench/speed.sh
+// product is and how much heap it needs next to the image's own size; and
+// times the full palette and error diffusion alone, which have no plain
+// counterpart here, for comparing the product with itself. The composite is a picture file given as the last argument (bench/speed.sh
 // gives it a photograph-like one), or else one the fixtures make.
 #include "diagnostics/traceMsg.h"
 #include "imaging/loadImage.h"

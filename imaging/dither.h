@@ -47,7 +47,7 @@ public:
     const step_t *stepsOf(unsigned j) const { return steps.data() + size_t(j) * neighboursEach; }
     double nearestLimitOf(unsigned j) const { return nearestLimit[j]; }
     int32_t spacingOf(unsigned j) const { return spacing[j]; }
-    int32_t errorLimitOf(unsigned j) const { return errorLimit[j]; }
+    /// Every entry's error limit.
     const int32_t *errorLimits() const { return errorLimit; }
 
 private:
